@@ -1,0 +1,841 @@
+#include "Form.h"
+
+#include "Error.h"
+#include "Events.h"
+#include "Twips.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QtDebug>
+
+namespace vb {
+
+namespace {
+
+QList<QPointer<Form>> g_forms;
+QPointer<Form> g_active;
+QList<std::function<void()>> g_endHooks;
+std::function<void()> g_endHandler;
+bool g_endQueued = false;
+bool g_ending = false;
+bool g_programEnded = false;
+// Frame margins of the last top-level window seen on screen: the best guess
+// for a window not yet shown.
+QMargins g_lastMargins;
+
+void endProgram()
+{
+    g_programEnded = true;
+    if (g_endHandler)
+        g_endHandler();
+    else if (QCoreApplication::instance())
+        QCoreApplication::exit(0);
+}
+
+} // namespace
+
+namespace detail {
+
+class FormWindow : public QMainWindow {
+public:
+    explicit FormWindow(Form *form)
+        : m_form(form)
+    {
+        auto *client = new QWidget(this);
+        setCentralWidget(client);
+        client->installEventFilter(this);
+    }
+
+protected:
+    void closeEvent(QCloseEvent *e) override
+    {
+        if (!m_form || !m_form->isLoaded()) {
+            e->accept();
+            return;
+        }
+        // The runtime decides: the window goes (later) if its hooks agree.
+        e->ignore();
+        QPointer<Form> form = m_form;
+        runEvent([&] { form->unloadWith(vbFormControlMenu); });
+    }
+
+    void resizeEvent(QResizeEvent *e) override
+    {
+        QMainWindow::resizeEvent(e);
+        if (m_form)
+            m_form->windowResized();
+    }
+
+    void showEvent(QShowEvent *e) override
+    {
+        QMainWindow::showEvent(e);
+        if (isWindow() && frameGeometry() != geometry()) {
+            const QRect f = frameGeometry(), g = geometry();
+            g_lastMargins = QMargins(g.left() - f.left(), g.top() - f.top(), f.right() - g.right(),
+                                     f.bottom() - g.bottom());
+        }
+    }
+
+    void changeEvent(QEvent *e) override
+    {
+        QMainWindow::changeEvent(e);
+        if (e->type() == QEvent::ActivationChange && isWindow() && isActiveWindow() && m_form)
+            m_form->activated();
+    }
+
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) && m_form
+            && m_form->defaultButtonPressed()) {
+            e->accept();
+            return;
+        }
+        QMainWindow::keyPressEvent(e);
+    }
+
+    bool eventFilter(QObject *watched, QEvent *e) override
+    {
+        if (e->type() == QEvent::MouseButtonRelease && m_form && watched == centralWidget()) {
+            auto *me = static_cast<QMouseEvent *>(e);
+            // Clicks that a child ignored come up to the surface too; only
+            // the surface's own count.
+            if (me->button() == Qt::LeftButton && !centralWidget()->childAt(me->position().toPoint()))
+                m_form->windowClicked();
+        }
+        return QMainWindow::eventFilter(watched, e);
+    }
+
+private:
+    QPointer<Form> m_form;
+};
+
+} // namespace detail
+
+[[noreturn]] void raiseControlArray(int number)
+{
+    switch (number) {
+    case 360: raise(360, QStringLiteral("Object already loaded"));
+    case 362: raise(362, QStringLiteral("Can't unload controls created at design time"));
+    default: raise(340, QStringLiteral("Control array element does not exist"));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Form
+
+Form::Form(QObject *parent)
+    : QObject(parent)
+{
+    m_window = new detail::FormWindow(this);
+}
+
+Form::~Form()
+{
+    if (m_loaded)
+        Forms::removed(this);
+    if (m_sub)
+        delete m_sub.data();
+    else if (m_window)
+        delete m_window.data();
+}
+
+QMainWindow *Form::window() const { return m_window; }
+QWidget *Form::client() const { return m_window ? m_window->centralWidget() : nullptr; }
+
+void Form::load()
+{
+    if (m_loaded || m_dead)
+        return;
+    m_loaded = true;
+    if (qobject_cast<QGuiApplication *>(QCoreApplication::instance()))
+        QGuiApplication::setQuitOnLastWindowClosed(false);
+    g_programEnded = false;
+    Forms::added(this);
+    for (Timer *t : findChildren<Timer *>(Qt::FindDirectChildrenOnly))
+        t->update();
+    QPointer<Form> self = this;
+    runEvent([this] { formLoad(); });
+    if (self)
+        emit loadedSignal();
+}
+
+void Form::show()
+{
+    if (m_dead) {
+        qWarning("Corvane: Show on an unloaded form %s", qPrintable(objectName()));
+        return;
+    }
+    load();
+    if (m_dead)
+        return; // its Form_Load unloaded it
+    if (m_mdiChild)
+        placeInMdi();
+    applyPending();
+    if (m_sub) {
+        m_window->show();
+        m_sub->show();
+        m_sub->raise();
+        if (QMdiArea *area = m_sub->mdiArea())
+            area->setActiveSubWindow(m_sub);
+    } else {
+        m_window->show();
+        m_window->raise();
+        m_window->activateWindow();
+    }
+    if (qobject_cast<MdiForm *>(this) && static_cast<MdiForm *>(this)->activeChild())
+        Forms::setActive(static_cast<MdiForm *>(this)->activeChild());
+    else
+        Forms::setActive(this);
+}
+
+void Form::hide()
+{
+    if (m_sub)
+        m_sub->hide();
+    else if (m_window)
+        m_window->hide();
+}
+
+bool Form::unload() { return unloadWith(vbFormCode); }
+
+bool Form::queryUnload(int mode)
+{
+    int cancel = 0;
+    runEvent([&] { formQueryUnload(cancel, mode); });
+    return cancel == 0;
+}
+
+bool Form::runUnloadHook()
+{
+    int cancel = 0;
+    runEvent([&] { formUnload(cancel); });
+    return cancel == 0;
+}
+
+bool Form::unloadWith(int mode)
+{
+    if (!m_loaded)
+        return true;
+    if (m_unloading)
+        return true; // Unload from inside its own QueryUnload/Unload: already going
+    QPointer<Form> self = this;
+    m_unloading = true;
+    auto done = [&](bool result) {
+        if (self)
+            self->m_unloading = false;
+        return result;
+    };
+
+    auto *mdi = qobject_cast<MdiForm *>(this);
+    QList<QPointer<Form>> children;
+    if (mdi)
+        for (Form *c : mdi->children())
+            children.append(c);
+
+    if (!queryUnload(mode))
+        return done(false);
+    for (const QPointer<Form> &c : children) {
+        if (!c || !c->m_loaded || c->m_unloading)
+            continue;
+        c->m_unloading = true;
+        const bool ok = c->queryUnload(vbFormMDIForm);
+        if (c)
+            c->m_unloading = false;
+        if (!ok)
+            return done(false);
+    }
+    for (const QPointer<Form> &c : children) {
+        if (!c || !c->m_loaded || c->m_unloading)
+            continue;
+        c->m_unloading = true;
+        const bool ok = c->runUnloadHook();
+        if (!c)
+            continue;
+        c->m_unloading = false;
+        if (!ok)
+            return done(false);
+        if (c->m_loaded)
+            c->finishUnload();
+    }
+    if (!self || !self->m_loaded)
+        return done(true);
+    if (!runUnloadHook())
+        return done(false);
+    if (self && self->m_loaded)
+        finishUnload();
+    return done(true);
+}
+
+void Form::dropSilently()
+{
+    m_loaded = false;
+    m_dead = true;
+    for (Timer *t : findChildren<Timer *>(Qt::FindDirectChildrenOnly))
+        t->update();
+    hide();
+    deleteLater();
+}
+
+void Form::finishUnload()
+{
+    m_loaded = false;
+    m_dead = true;
+    for (Timer *t : findChildren<Timer *>(Qt::FindDirectChildrenOnly))
+        t->update();
+    if (g_active == this)
+        g_active = nullptr;
+    Forms::removed(this);
+    hide();
+    emit unloadedSignal();
+    deleteLater();
+    Forms::checkProgramEnd();
+}
+
+void Form::refresh()
+{
+    if (m_window)
+        m_window->repaint();
+}
+
+void Form::setFocus()
+{
+    if (m_sub && m_sub->mdiArea())
+        m_sub->mdiArea()->setActiveSubWindow(m_sub);
+    else if (m_window)
+        m_window->activateWindow();
+    if (m_window)
+        m_window->setFocus();
+}
+
+bool Form::isVisible() const
+{
+    if (m_sub)
+        return m_sub->isVisible();
+    return m_window && m_window->isVisible();
+}
+
+void Form::setVisible(bool visible)
+{
+    if (visible)
+        show();
+    else
+        hide();
+}
+
+bool Form::isEnabled() const { return m_window && m_window->isEnabled(); }
+
+void Form::setEnabled(bool enabled)
+{
+    if (m_window)
+        m_window->setEnabled(enabled);
+}
+
+void Form::setCaption(const QString &caption)
+{
+    m_caption = caption;
+    if (m_window) {
+        // "[*]" is Qt's modified-mark placeholder; a caption made of user
+        // text must show as written.
+        QString shown = caption;
+        shown.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+        m_window->setWindowTitle(shown);
+    }
+}
+
+// --- geometry ---------------------------------------------------------------
+
+QWidget *Form::frameWidget() const
+{
+    if (m_sub)
+        return m_sub;
+    return m_window;
+}
+
+static QRect outerRect(const QWidget *w, bool topLevel)
+{
+    return topLevel ? w->frameGeometry() : w->geometry();
+}
+
+double Form::left() const
+{
+    if (m_pendingLeft)
+        return *m_pendingLeft;
+    return twipsX(outerRect(frameWidget(), !m_sub).x());
+}
+
+double Form::top() const
+{
+    if (m_pendingTop)
+        return *m_pendingTop;
+    return twipsY(outerRect(frameWidget(), !m_sub).y());
+}
+
+double Form::width() const
+{
+    if (m_pendingWidth)
+        return *m_pendingWidth;
+    return twipsX(outerRect(frameWidget(), !m_sub).width());
+}
+
+double Form::height() const
+{
+    if (m_pendingHeight)
+        return *m_pendingHeight;
+    return twipsY(outerRect(frameWidget(), !m_sub).height());
+}
+
+void Form::setLeft(double t)
+{
+    m_pendingLeft = t;
+    if (isVisible())
+        applyPending();
+}
+
+void Form::setTop(double t)
+{
+    m_pendingTop = t;
+    if (isVisible())
+        applyPending();
+}
+
+void Form::setWidth(double t)
+{
+    m_pendingWidth = qMax(0.0, t);
+    if (isVisible())
+        applyPending();
+}
+
+void Form::setHeight(double t)
+{
+    m_pendingHeight = qMax(0.0, t);
+    if (isVisible())
+        applyPending();
+}
+
+void Form::move(double l, double t)
+{
+    m_pendingLeft = l;
+    m_pendingTop = t;
+    if (isVisible())
+        applyPending();
+}
+
+void Form::move(double l, double t, double w, double h)
+{
+    m_pendingWidth = qMax(0.0, w);
+    m_pendingHeight = qMax(0.0, h);
+    move(l, t);
+}
+
+// Outer sizes become client sizes once the frame is known; before the
+// window is on screen the last frame seen stands in for it.
+void Form::applyPending()
+{
+    QWidget *w = frameWidget();
+    if (!w)
+        return;
+    if (m_sub) {
+        QRect g = m_sub->geometry();
+        if (m_pendingLeft)
+            g.moveLeft(pixelsX(*m_pendingLeft));
+        if (m_pendingTop)
+            g.moveTop(pixelsY(*m_pendingTop));
+        if (m_pendingWidth)
+            g.setWidth(pixelsX(*m_pendingWidth));
+        if (m_pendingHeight)
+            g.setHeight(pixelsY(*m_pendingHeight));
+        m_sub->setGeometry(g);
+    } else {
+        const QRect f = m_window->frameGeometry(), c = m_window->geometry();
+        QMargins m(c.left() - f.left(), c.top() - f.top(), f.right() - c.right(), f.bottom() - c.bottom());
+        if (f == c)
+            m = g_lastMargins;
+        if (m_pendingLeft || m_pendingTop)
+            m_window->move(m_pendingLeft ? pixelsX(*m_pendingLeft) : f.x(),
+                           m_pendingTop ? pixelsY(*m_pendingTop) : f.y());
+        if (m_pendingWidth || m_pendingHeight) {
+            const int cw = m_pendingWidth ? pixelsX(*m_pendingWidth) - m.left() - m.right() : c.width();
+            const int ch = m_pendingHeight ? pixelsY(*m_pendingHeight) - m.top() - m.bottom() : c.height();
+            m_window->resize(qMax(0, cw), qMax(0, ch));
+        }
+    }
+    m_pendingLeft.reset();
+    m_pendingTop.reset();
+    m_pendingWidth.reset();
+    m_pendingHeight.reset();
+}
+
+double Form::scaleWidth() const
+{
+    if (!m_window)
+        return 0;
+    return twipsX(m_window->width());
+}
+
+double Form::scaleHeight() const
+{
+    if (!m_window)
+        return 0;
+    int h = m_window->height();
+    if (QWidget *menu = m_window->menuWidget(); menu && !menu->isHidden())
+        h -= menu->sizeHint().height();
+    return twipsY(qMax(0, h));
+}
+
+int Form::windowState() const
+{
+    const QWidget *w = frameWidget();
+    if (!w)
+        return vbNormal;
+    const Qt::WindowStates s = w->windowState();
+    if (s & Qt::WindowMinimized)
+        return vbMinimized;
+    if (s & Qt::WindowMaximized)
+        return vbMaximized;
+    return vbNormal;
+}
+
+void Form::setWindowState(int state)
+{
+    QWidget *w = frameWidget();
+    if (!w)
+        return;
+    switch (state) {
+    case vbMinimized: w->setWindowState(Qt::WindowMinimized); break;
+    case vbMaximized: w->setWindowState(Qt::WindowMaximized); break;
+    default: w->setWindowState(Qt::WindowNoState); break;
+    }
+}
+
+void Form::placeInMdi()
+{
+    if (m_sub)
+        return;
+    MdiForm *mdi = Forms::mdiForm();
+    if (!mdi || mdi == this)
+        return; // no MDI parent loaded: the child opens as a window of its own
+    const QRect before = m_window->geometry();
+    m_sub = mdi->mdiArea()->addSubWindow(m_window);
+    m_sub->setAttribute(Qt::WA_DeleteOnClose, false);
+    if (!m_pendingWidth && !m_pendingHeight)
+        m_sub->resize(before.size() + (m_sub->size() - m_window->size()));
+}
+
+// --- controls and events ----------------------------------------------------
+
+void Form::addControl(const QString &name, QObject *control)
+{
+    if (control && control->objectName().isEmpty())
+        control->setObjectName(name);
+    m_controls.append({name, control});
+}
+
+QList<QObject *> Form::controls() const
+{
+    QList<QObject *> out;
+    for (const auto &c : m_controls)
+        if (c.second)
+            out.append(c.second);
+    return out;
+}
+
+QObject *Form::control(const QString &name) const
+{
+    for (const auto &c : m_controls)
+        if (c.first == name && c.second)
+            return c.second;
+    return nullptr;
+}
+
+void Form::setDefaultButton(QAbstractButton *button) { m_defaultButton = button; }
+
+bool Form::defaultButtonPressed()
+{
+    if (!m_defaultButton || !m_defaultButton->isVisible() || !m_defaultButton->isEnabled())
+        return false;
+    m_defaultButton->click();
+    return true;
+}
+
+void Form::activated()
+{
+    if (!m_loaded)
+        return;
+    if (auto *mdi = qobject_cast<MdiForm *>(this); mdi && mdi->activeChild())
+        Forms::setActive(mdi->activeChild());
+    else
+        Forms::setActive(this);
+}
+
+void Form::windowResized()
+{
+    if (m_loaded)
+        runEvent([this] { formResize(); });
+}
+
+void Form::windowClicked()
+{
+    if (m_loaded)
+        runEvent([this] { formClick(); });
+}
+
+// ---------------------------------------------------------------------------
+// MdiForm
+
+MdiForm::MdiForm(QObject *parent)
+    : Form(parent)
+{
+    m_area = new QMdiArea;
+    window()->setCentralWidget(m_area); // replaces the plain surface
+    connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
+        if (!sub)
+            return;
+        for (Form *c : children())
+            if (c->subWindow() == sub) {
+                Forms::setActive(c);
+                return;
+            }
+    });
+}
+
+QList<Form *> MdiForm::children() const
+{
+    QList<Form *> out;
+    if (Forms::mdiForm() != this)
+        return out;
+    for (Form *f : Forms::all())
+        if (f != this && f->isMdiChild())
+            out.append(f);
+    return out;
+}
+
+Form *MdiForm::activeChild() const
+{
+    QMdiSubWindow *sub = m_area->activeSubWindow();
+    if (!sub)
+        return nullptr;
+    for (Form *c : children())
+        if (c->subWindow() == sub)
+            return c;
+    return nullptr;
+}
+
+void MdiForm::arrange(int how)
+{
+    switch (how) {
+    case vbCascade: m_area->cascadeSubWindows(); break;
+    case vbTileHorizontal:
+    case vbTileVertical: m_area->tileSubWindows(); break;
+    case vbArrangeIcons: arrangeIcons(); break;
+    default: break;
+    }
+}
+
+// Minimised children in a row along the bottom of the area.
+void MdiForm::arrangeIcons()
+{
+    int x = 0;
+    const int bottom = m_area->viewport()->height();
+    for (QMdiSubWindow *sub : m_area->subWindowList(QMdiArea::CreationOrder)) {
+        if (!sub->isVisible() || !sub->isMinimized())
+            continue;
+        const QSize s = sub->size();
+        sub->move(x, bottom - s.height());
+        x += s.width();
+    }
+}
+
+void MdiForm::setWindowListMenu(QMenu *menu)
+{
+    connect(menu, &QMenu::aboutToShow, this, [this, menu] { fillWindowList(menu); });
+}
+
+void MdiForm::fillWindowList(QMenu *menu)
+{
+    static const char *const kListed = "corvaneWindowList";
+    for (QAction *a : menu->actions())
+        if (a->property(kListed).toBool()) {
+            menu->removeAction(a);
+            a->deleteLater();
+        }
+    const Form *active = activeChild();
+    int n = 0;
+    for (Form *c : children()) {
+        if (!c->isVisible())
+            continue;
+        if (n == 0 && !menu->actions().isEmpty()) {
+            QAction *sep = menu->addSeparator();
+            sep->setProperty(kListed, true);
+        }
+        ++n;
+        const QString label = n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(c->caption())
+                                     : QStringLiteral("%1 %2").arg(n).arg(c->caption());
+        QAction *a = menu->addAction(label);
+        a->setProperty(kListed, true);
+        a->setCheckable(true);
+        a->setChecked(c == active);
+        QPointer<Form> target = c;
+        connect(a, &QAction::triggered, this, [target] {
+            if (target && target->isLoaded())
+                runEvent([&] { target->show(); });
+        });
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Forms
+
+int Forms::count() { return int(all().size()); }
+
+Form *Forms::at(int index)
+{
+    const QList<Form *> forms = all();
+    if (index < 0 || index >= forms.size())
+        raise(ErrSubscript, QStringLiteral("Subscript out of range"));
+    return forms.at(index);
+}
+
+QList<Form *> Forms::all()
+{
+    QList<Form *> out;
+    for (const QPointer<Form> &f : g_forms)
+        if (f && f->isLoaded())
+            out.append(f);
+    return out;
+}
+
+Form *Forms::activeForm() { return g_active && g_active->isLoaded() ? g_active.data() : nullptr; }
+
+MdiForm *Forms::mdiForm()
+{
+    for (Form *f : all())
+        if (auto *m = qobject_cast<MdiForm *>(f))
+            return m;
+    return nullptr;
+}
+
+void Forms::added(Form *form)
+{
+    g_forms.removeAll(QPointer<Form>());
+    g_forms.append(form);
+}
+
+void Forms::removed(Form *form)
+{
+    for (qsizetype i = g_forms.size() - 1; i >= 0; --i)
+        if (!g_forms.at(i) || g_forms.at(i).data() == form)
+            g_forms.removeAt(i);
+    if (g_active == form)
+        g_active = nullptr;
+}
+
+void Forms::setActive(Form *form)
+{
+    if (form && !form->isLoaded())
+        return;
+    if (g_active == form)
+        return;
+    QPointer<Form> previous = g_active;
+    g_active = form;
+    if (previous && previous->isLoaded())
+        runEvent([&] { previous->formDeactivate(); });
+    QPointer<Form> now = form;
+    if (now && now->isLoaded() && g_active == now)
+        runEvent([&] { now->formActivate(); });
+}
+
+// Checked once control is back in the event loop: a window unloaded just
+// before the next one is loaded (the welcome window taking over from the
+// main window) must not end the program.
+void Forms::checkProgramEnd()
+{
+    if (g_endQueued || g_ending || count() > 0)
+        return;
+    if (!QCoreApplication::instance()) {
+        endProgram();
+        return;
+    }
+    g_endQueued = true;
+    QTimer::singleShot(0, QCoreApplication::instance(), [] {
+        g_endQueued = false;
+        if (count() == 0 && !g_ending)
+            endProgram();
+    });
+}
+
+void Forms::end()
+{
+    if (g_ending)
+        return;
+    g_ending = true;
+    for (const auto &hook : g_endHooks)
+        runEvent(hook);
+    const QList<QPointer<Form>> forms = g_forms;
+    g_forms.clear();
+    g_active = nullptr;
+    for (const QPointer<Form> &f : forms)
+        if (f && f->isLoaded())
+            f->dropSilently();
+    endProgram();
+    g_ending = false;
+}
+
+bool Forms::ended() { return g_programEnded; }
+
+void Forms::addEndHook(std::function<void()> hook) { g_endHooks.append(std::move(hook)); }
+
+void Forms::setProgramEndHandler(std::function<void()> handler) { g_endHandler = std::move(handler); }
+
+int Forms::exec()
+{
+    if (g_programEnded || count() == 0 || !QCoreApplication::instance())
+        return 0;
+    return QCoreApplication::exec();
+}
+
+// ---------------------------------------------------------------------------
+// Timer
+
+Timer::Timer(Form *form)
+    : QObject(form)
+    , m_timer(new QTimer(this))
+    , m_form(form)
+{
+    connect(m_timer, &QTimer::timeout, this, [this] {
+        if (!m_form || !m_form->isLoaded()) {
+            m_timer->stop();
+            return;
+        }
+        runEvent([this] { emit timer(); });
+    });
+}
+
+void Timer::setInterval(int ms)
+{
+    m_interval = qMax(0, ms);
+    update();
+}
+
+void Timer::setEnabled(bool enabled)
+{
+    m_enabled = enabled;
+    update();
+}
+
+void Timer::update()
+{
+    if (m_enabled && m_interval > 0 && m_form && m_form->isLoaded())
+        m_timer->start(m_interval);
+    else
+        m_timer->stop();
+}
+
+} // namespace vb

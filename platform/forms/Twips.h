@@ -1,0 +1,38 @@
+#pragma once
+// Every size, position and mouse coordinate the windows use is in twips
+// (1440 per inch), converted through the screen's logical dpi: 15 twips per
+// pixel at 96 dpi.
+
+#include <QPoint>
+#include <QSize>
+
+class QWidget;
+
+namespace vb {
+
+// Twips per pixel at the given logical dpi (1440 / dpi).
+double twipsPerPixel(double dpi);
+// ... and at the primary screen's logical dpi (96 when there is no screen).
+double twipsPerPixelX();
+double twipsPerPixelY();
+
+// Twips to pixels, rounded to the nearest pixel, and back.
+int pixelsX(double twips);
+int pixelsY(double twips);
+double twipsX(int pixels);
+double twipsY(int pixels);
+QPoint twipsPoint(QPoint pixels);
+
+// Geometry of any control in twips, relative to its parent (its container's
+// client area), for the Left/Top/Width/Height members of the controls.
+double leftOf(const QWidget *w);
+double topOf(const QWidget *w);
+double widthOf(const QWidget *w);
+double heightOf(const QWidget *w);
+void setLeft(QWidget *w, double twips);
+void setTop(QWidget *w, double twips);
+void setWidth(QWidget *w, double twips);
+void setHeight(QWidget *w, double twips);
+void setGeometryTwips(QWidget *w, double left, double top, double width, double height);
+
+} // namespace vb

@@ -1,0 +1,484 @@
+#include <QtTest>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+
+#include "Colors.h"
+#include "Dialogs.h"
+#include "Error.h"
+#include "Events.h"
+#include "Form.h"
+#include "Screen.h"
+#include "Twips.h"
+
+using namespace vb;
+
+namespace {
+
+QStringList g_log;
+
+// A small window that writes its hooks into the log.
+class LogForm : public Form {
+    Q_OBJECT
+public:
+    explicit LogForm(QString name = QStringLiteral("fLog"))
+    {
+        setObjectName(name);
+    }
+    int cancelQuery = 0;
+    int cancelUnload = 0;
+    std::function<void()> onLoad, onActivate, onUnload;
+
+protected:
+    void formLoad() override
+    {
+        g_log << name() + QStringLiteral(".Load");
+        if (onLoad)
+            onLoad();
+    }
+    void formActivate() override
+    {
+        g_log << name() + QStringLiteral(".Activate");
+        if (onActivate)
+            onActivate();
+    }
+    void formDeactivate() override { g_log << name() + QStringLiteral(".Deactivate"); }
+    void formQueryUnload(int &cancel, int mode) override
+    {
+        g_log << QStringLiteral("%1.QueryUnload(%2)").arg(name()).arg(mode);
+        cancel = cancelQuery;
+    }
+    void formUnload(int &cancel) override
+    {
+        g_log << name() + QStringLiteral(".Unload");
+        cancel = cancelUnload;
+        if (onUnload)
+            onUnload();
+    }
+};
+
+class fGridTest : public LogForm {
+    Q_OBJECT
+public:
+    fGridTest() : LogForm(QStringLiteral("fGrid")) {}
+};
+
+class fSelfRef : public Form {
+    Q_OBJECT
+public:
+    static inline fSelfRef *seen = nullptr;
+
+protected:
+    void formLoad() override { seen = &Forms::get<fSelfRef>(); }
+};
+
+class ChildForm : public LogForm {
+    Q_OBJECT
+public:
+    explicit ChildForm(const QString &name) : LogForm(name) { setMdiChild(true); }
+};
+
+class MainForm : public MdiForm {
+    Q_OBJECT
+public:
+    MainForm() { setObjectName(QStringLiteral("fMain")); }
+
+protected:
+    void formQueryUnload(int &, int mode) override
+    {
+        g_log << QStringLiteral("fMain.QueryUnload(%1)").arg(mode);
+    }
+    void formUnload(int &) override { g_log << QStringLiteral("fMain.Unload"); }
+};
+
+void flushDeletes()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+} // namespace
+
+class TestForms : public QObject {
+    Q_OBJECT
+    int m_ends = 0;
+
+private slots:
+    void initTestCase()
+    {
+        Forms::setProgramEndHandler([this] { ++m_ends; });
+    }
+
+    void init()
+    {
+        g_log.clear();
+        m_ends = 0;
+    }
+
+    void cleanup()
+    {
+        for (Form *f : Forms::all())
+            f->unload();
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(Forms::count(), 0);
+    }
+
+    void loadShowUnloadRunTheHooksInOrder()
+    {
+        auto *a = new LogForm(QStringLiteral("fA"));
+        QVERIFY(!a->isLoaded());
+        a->load();
+        a->load(); // loading a loaded form does nothing
+        auto *b = Forms::create<LogForm>(QStringLiteral("fB"));
+        QCOMPARE(Forms::count(), 2);
+        QCOMPARE(Forms::at(0), a);
+        QCOMPARE(Forms::at(1), b);
+        QVERIFY_THROWS_EXCEPTION(Error, Forms::at(2));
+        a->show();
+        b->show();
+        QVERIFY(a->isVisible());
+        QPointer<LogForm> gone = a;
+        QVERIFY(a->unload());
+        QVERIFY(!a->isLoaded());
+        QCOMPARE(Forms::count(), 1);
+        QCOMPARE(Forms::at(0), b);
+        QCOMPARE(g_log, (QStringList{"fA.Load", "fB.Load", "fA.Activate", "fA.Deactivate",
+                                     "fB.Activate", "fA.QueryUnload(1)", "fA.Unload"}));
+        // An unloaded form is gone for good: it cannot be shown again.
+        a->show();
+        QVERIFY(!a->isVisible());
+        flushDeletes();
+        QVERIFY(gone.isNull());
+    }
+
+    void cancelledUnloadKeepsTheForm()
+    {
+        auto *f = Forms::create<LogForm>();
+        f->cancelQuery = 1;
+        QVERIFY(!f->unload());
+        QVERIFY(f->isLoaded());
+        f->cancelQuery = 0;
+        f->cancelUnload = 1;
+        QVERIFY(!f->unload());
+        QVERIFY(f->isLoaded());
+        QCOMPARE(Forms::count(), 1);
+        f->cancelUnload = 0;
+        // The close box asks with its own mode.
+        f->show();
+        g_log.clear();
+        f->window()->close();
+        QCOMPARE(g_log, (QStringList{"fLog.QueryUnload(0)", "fLog.Unload"}));
+        QVERIFY(!f->isLoaded());
+    }
+
+    void defaultInstanceIsReusedAndRemade()
+    {
+        QVERIFY(!Forms::isLoaded<fGridTest>());
+        QVERIFY(Forms::find<fGridTest>() == nullptr); // looking does not load it
+        QVERIFY(Forms::unload<fGridTest>());            // nor does unloading it
+        QCOMPARE(Forms::count(), 0);
+        fGridTest &first = Forms::get<fGridTest>();
+        first.setTag(QStringLiteral("Note"));
+        QCOMPARE(&Forms::get<fGridTest>(), &first);
+        QCOMPARE(g_log.count(QStringLiteral("fGrid.Load")), 1);
+        QVERIFY(Forms::unload<fGridTest>());
+        fGridTest &second = Forms::get<fGridTest>();
+        QVERIFY(second.tag().isEmpty()); // design state again
+        QCOMPARE(g_log.count(QStringLiteral("fGrid.Load")), 2);
+    }
+
+    void defaultInstanceUsedFromItsOwnLoad()
+    {
+        // A Form_Load that touches its own default instance must not load a second one.
+        fSelfRef &f = Forms::get<fSelfRef>();
+        QCOMPARE(fSelfRef::seen, &f);
+        QCOMPARE(Forms::count(), 1);
+    }
+
+    void unloadFromInsideAnEvent()
+    {
+        auto *self = Forms::create<LogForm>(QStringLiteral("fSelf"));
+        auto *other = Forms::create<LogForm>(QStringLiteral("fOther"));
+        self->show();
+        auto *button = new QPushButton(QStringLiteral("&Annuler"), self->client());
+        QPointer<LogForm> selfWatch = self, otherWatch = other;
+        int after = 0;
+        connectEvent(button, &QPushButton::clicked, self, [&, self, other] {
+            other->unload();
+            self->unload();
+            // The handler goes on after its own window was unloaded.
+            self->setTag(QStringLiteral("still here"));
+            ++after;
+        });
+        button->click();
+        QCOMPARE(after, 1);
+        QVERIFY(!selfWatch->isLoaded());
+        QVERIFY(!otherWatch->isLoaded());
+        flushDeletes();
+        QVERIFY(selfWatch.isNull());
+        QVERIFY(otherWatch.isNull());
+
+        // Unload from inside its own Activate and its own Unload.
+        auto *f = Forms::create<LogForm>(QStringLiteral("fCopyright"));
+        f->onActivate = [f] { f->unload(); };
+        f->onUnload = [f] { f->unload(); };
+        f->show();
+        QVERIFY(!f->isLoaded());
+        QCOMPARE(g_log.count(QStringLiteral("fCopyright.Unload")), 1);
+    }
+
+    void escapedErrorIsShownAndSurvived()
+    {
+        DialogScript script;
+        script.msgBox(vbOK, runtimeErrorText(3022, QStringLiteral("duplicate key")))
+            .msgBox(vbOK, runtimeErrorText(7, QStringLiteral("Out of memory")));
+        auto *f = new LogForm;
+        f->onLoad = [] { raise(3022, QStringLiteral("duplicate key")); };
+        f->load();
+        QVERIFY(f->isLoaded()); // the load went on
+        QPushButton button;
+        int ran = 0;
+        connectEvent(&button, &QPushButton::clicked, &button, [&](bool) {
+            ++ran;
+            throw std::bad_alloc();
+        });
+        button.click();
+        button.click(); // a third box was not expected: recorded, not blocking
+        QCOMPARE(ran, 2);
+        QCOMPARE(script.failures().size(), 1);
+        QCOMPARE(script.shown().at(0).buttons, int(vbCritical));
+        QCOMPARE(script.shown().at(0).title, QStringLiteral("Corvane"));
+    }
+
+    void programEndsWhenNoFormIsLoaded()
+    {
+        auto *a = Forms::create<LogForm>();
+        a->unload();
+        // The next window loaded in the same event keeps the program alive.
+        auto *b = Forms::create<LogForm>();
+        QCoreApplication::processEvents();
+        QCOMPARE(m_ends, 0);
+        b->unload();
+        QCOMPARE(m_ends, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(m_ends, 1);
+    }
+
+    void endSkipsTheUnloadHooks()
+    {
+        int closed = 0;
+        Forms::addEndHook([&] { ++closed; });
+        Forms::create<LogForm>()->show();
+        Forms::create<LogForm>();
+        g_log.clear();
+        End();
+        QCOMPARE(closed, 1);
+        QCOMPARE(m_ends, 1);
+        QCOMPARE(Forms::count(), 0);
+        QVERIFY(g_log.filter(QStringLiteral("Unload")).isEmpty());
+        QVERIFY(Forms::ended());
+        QCOMPARE(Forms::exec(), 0); // nothing left: no waiting for events
+        Forms::addEndHook([] {});
+    }
+
+    void mdiParentUnloadsItsChildrenFirst()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *c1 = Forms::create<ChildForm>(QStringLiteral("fNote1"));
+        auto *c2 = Forms::create<ChildForm>(QStringLiteral("fNote2"));
+        c1->setCaption(QStringLiteral("Note [*] 1"));
+        c1->show();
+        c2->show();
+        QVERIFY(c1->subWindow());
+        QCOMPARE(c1->subWindow()->mdiArea(), main->mdiArea());
+        QCOMPARE(c1->window()->windowTitle(), QStringLiteral("Note [*][*] 1"));
+        QCOMPARE(Screen::activeForm(), c2);
+        QCOMPARE(main->children(), (QList<Form *>{c1, c2}));
+
+        QMenu windows;
+        windows.addAction(QStringLiteral("Cascade"));
+        main->setWindowListMenu(&windows);
+        emit windows.aboutToShow();
+        QCOMPARE(windows.actions().size(), 4); // Cascade, separator, two children
+        QVERIFY(windows.actions().at(3)->isChecked());
+        QCOMPARE(windows.actions().at(2)->text(), QStringLiteral("&1 Note [*] 1"));
+        emit windows.aboutToShow();
+        QCOMPARE(windows.actions().size(), 4); // rebuilt, not appended
+
+        main->arrange(vbCascade);
+        c1->setWindowState(vbMinimized);
+        main->arrange(vbArrangeIcons);
+        QCOMPARE(c1->windowState(), int(vbMinimized));
+
+        // A child that refuses keeps everything loaded.
+        c2->cancelQuery = 1;
+        QVERIFY(!main->unload());
+        QCOMPARE(Forms::count(), 3);
+        c2->cancelQuery = 0;
+        g_log.clear();
+        QVERIFY(main->unload());
+        QCOMPARE(g_log, (QStringList{"fMain.QueryUnload(1)", "fNote1.QueryUnload(4)",
+                                     "fNote2.QueryUnload(4)", "fNote1.Unload", "fNote2.Unload",
+                                     "fMain.Unload"}));
+        QCOMPARE(Forms::count(), 0);
+    }
+
+    void childActivationFollowsTheArea()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *c1 = Forms::create<ChildForm>(QStringLiteral("fA"));
+        auto *c2 = Forms::create<ChildForm>(QStringLiteral("fB"));
+        c1->show();
+        c2->show();
+        g_log.clear();
+        main->mdiArea()->setActiveSubWindow(c1->subWindow());
+        QCOMPARE(g_log, (QStringList{"fB.Deactivate", "fA.Activate"}));
+        QCOMPARE(Forms::activeForm(), c1);
+        c1->show(); // already active: no second Activate
+        QCOMPARE(g_log.size(), 2);
+    }
+
+    void geometryInTwips()
+    {
+        QCOMPARE(twipsPerPixel(96), 15.0);
+        QCOMPARE(twipsPerPixel(120), 12.0);
+        QCOMPARE(twipsPerPixel(0), 15.0);
+        QCOMPARE(twipsPerPixelX(), 15.0); // offscreen screens are 96 dpi
+        QCOMPARE(pixelsX(1440), 96);
+        QCOMPARE(pixelsX(7), 0);
+        QCOMPARE(pixelsX(8), 1);
+        QCOMPARE(twipsX(2), 30.0);
+        QWidget w;
+        setGeometryTwips(&w, 150, 300, 1500, -15);
+        QCOMPARE(w.geometry(), QRect(10, 20, 100, 0));
+        QCOMPARE(widthOf(&w), 1500.0);
+
+        auto *f = Forms::create<LogForm>();
+        f->setWidth(6290);
+        f->setHeight(3915);
+        f->move(600, 450);
+        QCOMPARE(f->width(), 6290.0); // read back before the window is shown
+        f->show();
+        // On screen the frame is whole pixels: 6290 twips are 419 pixels.
+        QCOMPARE(f->width(), 6285.0);
+        QCOMPARE(f->height(), 3915.0);
+        QCOMPARE(f->left(), 600.0);
+        QVERIFY(f->scaleWidth() <= f->width());
+        QVERIFY(f->scaleHeight() <= f->height());
+        QVERIFY(Screen::width() > 0);
+        // The centring of the runtime: (screen - window) \ 2.
+        QVERIFY(f->width() < Screen::width());
+
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        main->setWidth(11730);
+        auto *child = Forms::create<ChildForm>(QStringLiteral("fChild"));
+        child->move(0, 0, 3000, 1500);
+        child->show();
+        QCOMPARE(child->left(), 0.0);
+        QCOMPARE(child->width(), 3000.0); // the outer frame
+        QVERIFY(child->scaleWidth() < child->width());
+    }
+
+    void timerTicksWhileLoaded()
+    {
+        auto *f = new LogForm;
+        auto *t = new Timer(f);
+        t->setInterval(10);
+        int ticks = 0;
+        QObject::connect(t, &Timer::timer, [&] { ++ticks; });
+        QTest::qWait(40);
+        QCOMPARE(ticks, 0); // not loaded yet
+        f->load();
+        QTRY_VERIFY(ticks >= 2);
+        t->setInterval(0);
+        const int stopped = ticks;
+        QTest::qWait(40);
+        QCOMPARE(ticks, stopped);
+        t->setInterval(10);
+        f->unload();
+        const int atUnload = ticks;
+        QTest::qWait(40);
+        QCOMPARE(ticks, atUnload);
+    }
+
+    void screenPointerIsOneValue()
+    {
+        Screen::setMousePointer(vbDefault); // nothing set: nothing to undo
+        QVERIFY(!QGuiApplication::overrideCursor());
+        Screen::setMousePointer(vbHourglass);
+        Screen::setMousePointer(vbHourglass);
+        QCOMPARE(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        Screen::setMousePointer(vbDefault);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        {
+            HourglassCursor busy;
+            QCOMPARE(Screen::mousePointer(), int(vbHourglass));
+        }
+        QCOMPARE(Screen::mousePointer(), int(vbDefault));
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void controlArrayElements()
+    {
+        QWidget parent;
+        auto *design = new QWidget(&parent);
+        ControlArray<QWidget> grid(design, [&](int) { return new QWidget(&parent); });
+        QCOMPARE(grid[0], design);
+        QWidget *one = grid.load(1);
+        QVERIFY(!one->isVisibleTo(&parent));
+        QCOMPARE(grid.ubound(), 1);
+        QCOMPARE(grid.indexOf(one), 1);
+        try {
+            grid.load(1);
+            QFAIL("loading twice must fail");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), 360);
+        }
+        try {
+            grid.unload(0);
+            QFAIL("the design element stays");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), 362);
+        }
+        grid.unload(1);
+        QVERIFY(!grid.exists(1));
+        QCOMPARE(grid.ubound(), 0);
+        try {
+            (void)grid[1];
+            QFAIL("missing element");
+        } catch (const Error &e) {
+            QCOMPARE(e.number(), 340);
+        }
+    }
+
+    void enterClicksTheDefaultButton()
+    {
+        auto *f = Forms::create<LogForm>();
+        auto *button = new QPushButton(QStringLiteral("OK"), f->client());
+        int clicks = 0;
+        QObject::connect(button, &QPushButton::clicked, [&] { ++clicks; });
+        f->setDefaultButton(button);
+        f->show();
+        QTest::keyClick(f->window(), Qt::Key_Return);
+        QCOMPARE(clicks, 1);
+        button->setEnabled(false);
+        QTest::keyClick(f->window(), Qt::Key_Return);
+        QCOMPARE(clicks, 1);
+    }
+
+    void colours()
+    {
+        QCOMPARE(oleColor(0x0000FF), QColor(255, 0, 0)); // BGR
+        QCOMPARE(oleColor(0xFF0000), QColor(0, 0, 255));
+        QCOMPARE(oleColor(vbHighlight), QGuiApplication::palette().color(QPalette::Highlight));
+        QCOMPARE(oleColor(vbWindowBackground), QGuiApplication::palette().color(QPalette::Base));
+        QCOMPARE(toOleColor(QColor(1, 2, 3)), quint32(0x030201));
+    }
+};
+
+QTEST_MAIN(TestForms)
+#include "tst_forms.moc"
