@@ -8,6 +8,7 @@
 #include "Registry.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QString>
 
 #include <atomic>
@@ -42,7 +43,7 @@ QString libraryPath()
     Dl_info info{};
     if (dladdr(reinterpret_cast<void *>(&libraryPath), &info) == 0 || !info.dli_fname)
         return {};
-    return QFile::decodeName(info.dli_fname);
+    return QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath();
 }
 
 } // namespace

@@ -2,6 +2,21 @@
 // Host side of the component layer: loading component libraries, creating
 // instances by class identifier, late-bound property access and a small
 // handle that bundles what a form does with one of its controls.
+//
+// A form hosting a toggle button (see Palvex_Ctl.h):
+//
+//     struct SearchEvents : Palvex_Ctl::IPalvexEvents {
+//         void MouseUp(short &Button, short &Shift, float &X, float &Y) override;
+//     } m_searchEvents;                        // lives as long as the form
+//
+//     com::Control sw = com::Control::create(Palvex_Ctl::CLSID_Palvex, this,
+//                                            Palvex_Ctl::LibraryName);
+//     sw.load({{"Caption", "Search"}, {"Style", Palvex_Ctl::Switch},
+//              {"Position", Palvex_Ctl::Down}});   // the saved design
+//     sw.widget()->setGeometry(...);
+//     sw.advise(&m_searchEvents);
+//     sw.put(Palvex_Ctl::DISPID_Position, Palvex_Ctl::up);
+//     int p = sw.get(Palvex_Ctl::DISPID_Position).toInt();
 
 #include "Com.h"
 #include "PropertyBag.h"
