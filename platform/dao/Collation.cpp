@@ -1,0 +1,98 @@
+// Text order of every index and seek: letters compare without regard to
+// case (full Unicode case folding, not ASCII only), an accented letter sorts
+// beside its base letter, and two texts are equal only when they fold to the
+// same text ("resume" and "résumé" stay distinct, "Économie" equals
+// "économie").
+
+#include "Collation.h"
+
+#include "Dao.h"
+
+#include <QChar>
+#include <QString>
+
+#include <array>
+#include <memory>
+
+namespace dao {
+
+namespace {
+
+struct Tables {
+    std::array<char16_t, 65536> base; // folded base letter
+    std::array<char16_t, 65536> fold; // folded letter
+    Tables()
+    {
+        for (int c = 0; c < 65536; ++c) {
+            const QChar ch(static_cast<char16_t>(c));
+            char16_t f = ch.isSurrogate() ? char16_t(c) : ch.toCaseFolded().unicode();
+            fold[size_t(c)] = f;
+            char16_t b = f;
+            if (!ch.isSurrogate() && c >= 128 && ch.decompositionTag() == QChar::Canonical) {
+                const QString d = ch.decomposition();
+                if (!d.isEmpty())
+                    b = d.at(0).toCaseFolded().unicode();
+            }
+            base[size_t(c)] = b;
+        }
+    }
+};
+
+const Tables &tables()
+{
+    static const std::unique_ptr<Tables> t = std::make_unique<Tables>();
+    return *t;
+}
+
+inline unsigned char lowerAscii(unsigned char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<unsigned char>(c + 32) : c;
+}
+
+int collate(void *, int na, const void *pa, int nb, const void *pb)
+{
+    const auto *a = static_cast<const unsigned char *>(pa);
+    const auto *b = static_cast<const unsigned char *>(pb);
+    const int n = na < nb ? na : nb;
+    for (int i = 0; i < n; ++i) {
+        const unsigned char x = a[i], y = b[i];
+        if ((x | y) & 0x80)
+            return compareText(QString::fromUtf8(reinterpret_cast<const char *>(a), na),
+                               QString::fromUtf8(reinterpret_cast<const char *>(b), nb));
+        const unsigned char lx = lowerAscii(x), ly = lowerAscii(y);
+        if (lx != ly)
+            return lx < ly ? -1 : 1;
+    }
+    // One text is a prefix of the other; the rest may hold letters that are
+    // not ASCII, which do not change the order (longer sorts after).
+    return na == nb ? 0 : (na < nb ? -1 : 1);
+}
+
+} // namespace
+
+int compareText(QStringView a, QStringView b)
+{
+    const Tables &t = tables();
+    const qsizetype n = a.size() < b.size() ? a.size() : b.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = t.base[a[i].unicode()], y = t.base[b[i].unicode()];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size() ? -1 : 1;
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t x = t.fold[a[i].unicode()], y = t.fold[b[i].unicode()];
+        if (x != y)
+            return x < y ? -1 : 1;
+    }
+    return 0;
+}
+
+int registerTextCollation(sqlite3 *db)
+{
+    tables();
+    return sqlite3_create_collation_v2(db, kTextCollation, SQLITE_UTF8, nullptr, collate, nullptr);
+}
+
+} // namespace dao

@@ -1,0 +1,370 @@
+#pragma once
+// Our own database objects, shaped like the DAO objects the program's code is
+// written against (DBEngine, Workspace, Database, TableDef, Field, Index,
+// Recordset), on an encrypted SQLite file.
+//
+// Every class is a handle: copies refer to the same object, a default-made
+// handle is "Nothing" (isNothing(), or false in a boolean test), and using a
+// Nothing handle raises error 91. Failures raise vb::Error with the engine's
+// error numbers (see DaoErrors.h).
+//
+// Values are QVariant: Null is an invalid QVariant; Text and Memo read as
+// QString, Long and Integer as int, Boolean as bool (stored as -1/0; writes
+// take bool or any number, non-zero being True), Date as QDateTime (local,
+// second precision; writes take QDateTime, QDate or an ISO date text).
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+#include <memory>
+
+namespace dao {
+
+// Field types.
+enum : int {
+    dbBoolean = 1,
+    dbInteger = 3,
+    dbLong = 4,
+    dbDate = 8,
+    dbText = 10,
+    dbMemo = 12,
+};
+
+// Field attributes.
+enum : long {
+    dbFixedField = 1,
+    dbVariableField = 2,
+    dbAutoIncrField = 16,
+};
+
+// Recordset types and options, database options.
+enum : int {
+    dbOpenTable = 1,
+    dbReadOnly = 4,
+    dbEncrypt = 2,
+    dbUseJet = 2,
+};
+
+// Recordset::EditMode().
+enum : int {
+    dbEditNone = 0,
+    dbEditInProgress = 1,
+    dbEditAdd = 2,
+};
+
+// The locale part of a connect string for a new base (general sort order).
+inline const char *const dbLangGeneral = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+struct DatabaseImpl;
+struct WorkspaceImpl;
+struct TableDefImpl;
+struct FieldImpl;
+struct IndexImpl;
+struct RecordsetImpl;
+struct FieldsImpl;
+struct IndexesImpl;
+
+class Field;
+class Index;
+class TableDef;
+class Recordset;
+class Database;
+
+// A collection of fields: of a table definition, of an index or of a recordset.
+class FieldsCollection {
+public:
+    FieldsCollection() = default;
+    int Count() const;
+    Field Item(int i) const;            // 0-based; 3265 when out of range
+    Field Item(const QString &name) const; // any letter case; 3265 when absent
+    Field operator()(const QString &name) const;
+    Field operator()(int i) const;
+    void Append(const Field &f);        // only before the owner is appended
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+
+private:
+    friend struct Access;
+    std::shared_ptr<FieldsImpl> m_impl;
+};
+
+class IndexesCollection {
+public:
+    IndexesCollection() = default;
+    int Count() const;
+    Index Item(int i) const;
+    Index Item(const QString &name) const;
+    Index operator()(const QString &name) const;
+    Index operator()(int i) const;
+    void Append(const Index &idx);
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+
+private:
+    friend struct Access;
+    std::shared_ptr<IndexesImpl> m_impl;
+};
+
+class TableDefsCollection {
+public:
+    TableDefsCollection() = default;
+    int Count() const;
+    TableDef Item(int i) const;
+    TableDef Item(const QString &name) const;
+    TableDef operator()(const QString &name) const;
+    TableDef operator()(int i) const;
+    // Creates the table in the file, with its fields and indexes, as one
+    // committed step: 3010 when a table of that name exists.
+    void Append(const TableDef &td);
+    void Refresh() {}
+    bool isNothing() const { return !m_db; }
+    explicit operator bool() const { return bool(m_db); }
+
+private:
+    friend struct Access;
+    std::shared_ptr<DatabaseImpl> m_db;
+};
+
+// A field: a column definition (of a TableDef or an Index), or a column of a
+// recordset, whose Value is that of the recordset's current record or of its
+// edit buffer.
+class Field {
+public:
+    Field() = default;
+
+    QString Name() const;
+    void setName(const QString &name);
+    int Type() const;
+    void setType(int type);
+    int Size() const;
+    void setSize(int size);
+    long Attributes() const;
+    void setAttributes(long attributes);
+    bool AllowZeroLength() const;
+    void setAllowZeroLength(bool allow);
+    bool Required() const;
+    void setRequired(bool required);
+    int OrdinalPosition() const;
+
+    // Recordset fields only.
+    QVariant Value() const;
+    void setValue(const QVariant &value);
+    // VB's Null test.
+    bool isNullValue() const { return !Value().isValid(); }
+
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+    void reset() { m_impl.reset(); }
+    friend bool operator==(const Field &a, const Field &b) { return a.m_impl == b.m_impl; }
+
+private:
+    friend struct Access;
+    std::shared_ptr<FieldImpl> m_impl;
+};
+
+class Index {
+public:
+    Index() = default;
+
+    QString Name() const;
+    void setName(const QString &name);
+    bool Primary() const;
+    void setPrimary(bool v);
+    bool Unique() const;
+    void setUnique(bool v);
+    bool Required() const;
+    void setRequired(bool v);
+    bool IgnoreNulls() const;
+    void setIgnoreNulls(bool v);
+    // A field of the index, to be appended to Fields(); ascending.
+    Field CreateField(const QString &name) const;
+    FieldsCollection Fields() const;
+
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+    void reset() { m_impl.reset(); }
+    friend bool operator==(const Index &a, const Index &b) { return a.m_impl == b.m_impl; }
+
+private:
+    friend struct Access;
+    std::shared_ptr<IndexImpl> m_impl;
+};
+
+class TableDef {
+public:
+    TableDef() = default;
+
+    QString Name() const;
+    void setName(const QString &name);
+    Field CreateField(const QString &name = {}, int type = dbText, int size = 0) const;
+    Index CreateIndex(const QString &name = {}) const;
+    FieldsCollection Fields() const;
+    Field Fields(const QString &name) const;
+    IndexesCollection Indexes() const;
+    Index Indexes(const QString &name) const;
+    long RecordCount() const; // appended tables only
+
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+    void reset() { m_impl.reset(); }
+    friend bool operator==(const TableDef &a, const TableDef &b) { return a.m_impl == b.m_impl; }
+
+private:
+    friend struct Access;
+    std::shared_ptr<TableDefImpl> m_impl;
+};
+
+// A table-type recordset: an independent cursor on one table, in the order
+// of its current index (insertion order when it has none).
+class Recordset {
+public:
+    Recordset() = default;
+
+    QString Name() const;
+    int Type() const { return dbOpenTable; }
+    bool Updatable() const;
+
+    // Current index by name, any letter case; "" for none (insertion order).
+    // Changing it keeps the current record.
+    QString Index() const;
+    void setIndex(const QString &name);
+
+    // op: "=", "<", "<=", ">", ">="; keys: the whole key of the current
+    // index or its leading part. After a failed seek NoMatch() is true and
+    // there is no current record.
+    void Seek(const QString &op, const QVariantList &keys);
+    template <typename... Keys>
+    void Seek(const QString &op, const Keys &...keys)
+    {
+        Seek(op, QVariantList{QVariant(keys)...});
+    }
+    bool NoMatch() const;
+
+    bool Eof() const;
+    bool Bof() const;
+    void MoveFirst();
+    void MoveLast();
+    void MoveNext();
+    void MovePrevious();
+    void Move(long rows);
+
+    void AddNew();
+    void Edit();
+    void Update();
+    void CancelUpdate();
+    void Delete();
+    int EditMode() const;
+    void Close();
+
+    long RecordCount() const;
+    QByteArray Bookmark() const;
+    void setBookmark(const QByteArray &bookmark);
+    double PercentPosition() const;
+    void setPercentPosition(double percent);
+
+    Field Fields(const QString &name) const;
+    Field Fields(int i) const;
+    FieldsCollection Fields() const;
+
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+    void reset() { m_impl.reset(); }
+    friend bool operator==(const Recordset &a, const Recordset &b) { return a.m_impl == b.m_impl; }
+
+private:
+    friend struct Access;
+    std::shared_ptr<RecordsetImpl> m_impl;
+};
+
+class Database {
+public:
+    Database() = default;
+
+    QString Name() const;
+    QString Connect() const;
+    bool Updatable() const;
+
+    TableDef CreateTableDef(const QString &name = {}) const;
+    TableDefsCollection TableDefs() const;
+    TableDef TableDefs(const QString &name) const;
+    // type: dbOpenTable (the only type); options: 0 or dbReadOnly.
+    Recordset OpenRecordset(const QString &name, int type = dbOpenTable, int options = 0,
+                            int lockEdits = 0) const;
+    // Closes the base: every recordset and field taken from it then raises 3420.
+    void Close();
+
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+    void reset() { m_impl.reset(); }
+    friend bool operator==(const Database &a, const Database &b) { return a.m_impl == b.m_impl; }
+
+private:
+    friend struct Access;
+    std::shared_ptr<DatabaseImpl> m_impl;
+};
+
+class Workspace {
+public:
+    Workspace() = default;
+
+    QString Name() const;
+    // connect: ";pwd=" followed by the key; everything after the first
+    // ";pwd=" is the key, handed over as bytes. readOnly: every write then
+    // fails with 3027. Never creates a file.
+    Database OpenDatabase(const QString &name, const QVariant &options = false,
+                          bool readOnly = false, const QString &connect = {}) const;
+    // locale: a locale string and optionally ";pwd=..."; 3204 when anything
+    // exists at that path (the path is then left untouched).
+    Database CreateDatabase(const QString &name, const QString &locale, int options = 0) const;
+
+    // Transactions span every base open in the workspace; they nest (5 deep).
+    void BeginTrans() const;
+    void CommitTrans() const;
+    void Rollback() const;
+    int TransactionLevel() const;
+
+    bool isNothing() const { return !m_impl; }
+    explicit operator bool() const { return bool(m_impl); }
+    friend bool operator==(const Workspace &a, const Workspace &b) { return a.m_impl == b.m_impl; }
+
+private:
+    friend struct Access;
+    std::shared_ptr<WorkspaceImpl> m_impl;
+};
+
+// The engine; one per program, with one default workspace, Workspaces(0).
+class DBEngine {
+public:
+    static Workspace Workspaces(int i);
+    static Database OpenDatabase(const QString &name, const QVariant &options = false,
+                                 bool readOnly = false, const QString &connect = {});
+    static Database CreateDatabase(const QString &name, const QString &locale, int options = 0);
+    static void BeginTrans();
+    static void CommitTrans();
+    static void Rollback();
+    static int DefaultType();
+    static void setDefaultType(int type);
+};
+
+// A transaction on a workspace that rolls back unless committed.
+class TransactionScope {
+public:
+    explicit TransactionScope(Workspace ws = DBEngine::Workspaces(0));
+    ~TransactionScope();
+    void Commit();
+    TransactionScope(const TransactionScope &) = delete;
+    TransactionScope &operator=(const TransactionScope &) = delete;
+
+private:
+    Workspace m_ws;
+    bool m_open = false;
+};
+
+// The comparison every index and seek applies to text: Unicode case folding,
+// accents distinct; accented letters sort beside their base letter.
+int compareText(QStringView a, QStringView b);
+
+} // namespace dao

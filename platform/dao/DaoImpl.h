@@ -1,0 +1,278 @@
+#pragma once
+// Inside of the database objects: the catalog kept beside the tables, the
+// connection with its statement cache, and the cursor state of a recordset.
+
+#include "Dao.h"
+#include "DaoErrors.h"
+
+#include <sqlite3.h>
+
+#include <QHash>
+
+#include <deque>
+#include <unordered_map>
+#include <vector>
+
+namespace dao {
+
+// Handles reach their inside through this.
+struct Access {
+    template <class H> static auto &impl(H &h) { return h.m_impl; }
+    template <class H> static const auto &impl(const H &h) { return h.m_impl; }
+    static auto &db(TableDefsCollection &c) { return c.m_db; }
+    static const auto &db(const TableDefsCollection &c) { return c.m_db; }
+    template <class H, class I> static H make(std::shared_ptr<I> p)
+    {
+        H h;
+        h.m_impl = std::move(p);
+        return h;
+    }
+};
+
+[[noreturn]] void failNothing();
+
+template <class P> inline P &need(P &p)
+{
+    if (!p)
+        failNothing();
+    return p;
+}
+
+QByteArray quoteName(const QString &name);
+bool validName(const QString &name);
+bool sameName(const QString &a, const QString &b);
+
+struct ColumnMeta {
+    QString name;
+    int type = dbText;
+    int size = 0;
+    long attributes = 0;
+    bool allowZeroLength = false;
+    bool required = false;
+    bool counter = false;
+    bool memo() const { return type == dbMemo; }
+    QByteArray sql; // quoted name
+};
+
+struct IndexMeta {
+    QString name;
+    bool primary = false, unique = false, required = false, ignoreNulls = false;
+    std::vector<int> cols;
+    bool rowidOrder = false; // the one field is the counter, which is the row id
+};
+
+// How rows are ordered for one index (or none): the ordering columns, the
+// row id always last, and the text of the clauses built from them.
+struct OrderDef {
+    std::vector<QByteArray> exprs; // quoted columns, then "rowid"
+    std::vector<int> ords;         // column ordinals, -1 for the row id
+    QByteArray from;               // FROM ... [INDEXED BY ...]
+    QByteArray orderAsc, orderDesc;
+};
+
+struct TableMeta {
+    int id = 0;
+    QString name;
+    QByteArray sql;
+    std::vector<ColumnMeta> cols;
+    std::vector<IndexMeta> indexes;
+    int counter = -1;
+    // Built by finish().
+    QByteArray selectList;      // rowid, then the columns other than Memo
+    std::vector<int> selectOrds; // column of each selected value after the rowid
+    QByteArray insertSql;
+    std::vector<OrderDef> orders; // [0] = no index, [i+1] = indexes[i]
+
+    void finish();
+    int findColumn(const QString &name) const;
+    int findIndex(const QString &name) const;
+};
+
+// What all connections of this program to one file share: the write count,
+// which tells cursors that their rows may be stale, and the counters handed
+// out at AddNew.
+struct FileState {
+    quint64 version = 1;
+    QHash<int, qint64> nextCounter;
+};
+
+struct Row {
+    qint64 rowid = 0;
+    std::vector<QVariant> vals;   // storage form; Memo columns loaded on demand
+    std::vector<char> loaded;     // per column, for Memo
+};
+
+struct WorkspaceImpl {
+    QString name = QStringLiteral("#Default Workspace#");
+    int level = 0;
+    std::vector<std::weak_ptr<DatabaseImpl>> dbs;
+};
+
+struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
+    ~DatabaseImpl();
+    sqlite3 *db = nullptr;
+    QString name;
+    QString connect;
+    bool readOnly = false;
+    bool closed = false;
+    int savepoints = 0; // workspace transaction levels opened on this connection
+    std::shared_ptr<FileState> file;
+    std::vector<std::shared_ptr<TableMeta>> tables;
+    QHash<QByteArray, sqlite3_stmt *> stmts;
+    std::vector<std::weak_ptr<RecordsetImpl>> recordsets;
+    std::weak_ptr<WorkspaceImpl> ws;
+
+    void checkOpen() const
+    {
+        if (closed)
+            fail(ErrObjectClosed);
+    }
+    void checkWritable() const
+    {
+        checkOpen();
+        if (readOnly)
+            fail(ErrReadOnly);
+    }
+    sqlite3_stmt *prepare(const QByteArray &sql);
+    void exec(const QByteArray &sql);
+    [[noreturn]] void raise(int rc, const QString &arg = {}) const;
+    std::shared_ptr<TableMeta> findTable(const QString &name) const;
+    void touch() { ++file->version; }
+    void closeNow();
+    qint64 takeCounter(const TableMeta &t);
+};
+
+// Maps an SQLite result code to our error number.
+int errorFromSqlite(int rc);
+
+// Resets a statement when the scope ends, so that no statement stays active
+// between calls (an active statement would hold a lock on the file).
+struct StmtScope {
+    sqlite3_stmt *s;
+    explicit StmtScope(sqlite3_stmt *st) : s(st) {}
+    ~StmtScope() { sqlite3_reset(s); }
+};
+
+void bindValue(sqlite3_stmt *s, int i, const QVariant &v);
+QVariant columnValue(sqlite3_stmt *s, int i);
+
+// Conversions between what the program hands over and what the file holds.
+// toStorage returns false with the error number when the value does not fit.
+bool toStorage(const ColumnMeta &c, const QVariant &v, QVariant &out, int &err);
+QVariant fromStorage(const ColumnMeta &c, const QVariant &s);
+
+struct FieldImpl {
+    // Definition.
+    QString name;
+    int type = dbText;
+    int size = 0;
+    long attributes = 0;
+    bool attributesSet = false;
+    bool allowZeroLength = false;
+    bool required = false;
+    int ordinal = -1;
+    bool frozen = false; // part of an appended table: read-only
+    bool appended = false;
+    // A recordset field.
+    std::shared_ptr<RecordsetImpl> rs;
+    int col = -1;
+};
+
+struct IndexImpl {
+    QString name;
+    bool primary = false, unique = false, required = false, ignoreNulls = false;
+    std::vector<std::shared_ptr<FieldImpl>> fields;
+    bool frozen = false;
+    bool appended = false;
+};
+
+struct TableDefImpl {
+    QString name;
+    std::vector<std::shared_ptr<FieldImpl>> fields;
+    std::vector<std::shared_ptr<IndexImpl>> indexes;
+    bool appended = false;
+    std::weak_ptr<DatabaseImpl> db;
+    std::shared_ptr<TableMeta> meta;
+};
+
+struct FieldsImpl {
+    std::shared_ptr<TableDefImpl> td;
+    std::shared_ptr<IndexImpl> idx;
+    std::shared_ptr<RecordsetImpl> rs;
+};
+
+struct IndexesImpl {
+    std::shared_ptr<TableDefImpl> td;
+};
+
+struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
+    std::shared_ptr<DatabaseImpl> db;
+    std::shared_ptr<TableMeta> t;
+    bool closed = false;
+    bool readOnly = false;
+    int index = -1; // into t->indexes; -1: none
+
+    // Position.
+    bool bof = true, eof = true;
+    bool onRow = false;   // a current record
+    bool deleted = false; // the current record was deleted
+    bool noMatch = false;
+    Row cur;
+    quint64 curVersion = 0;
+    std::vector<QVariant> pos; // ordering values of the position, row id last
+
+    // Rows read ahead in the walking direction.
+    std::deque<Row> ahead;
+    int aheadDir = 0;
+    quint64 aheadVersion = 0;
+    int batch = 8;
+
+    // Edit buffer.
+    int editMode = dbEditNone;
+    std::vector<QVariant> editVals;
+    std::vector<char> dirty;
+    qint64 newCounter = 0;
+
+    long ordinal = -1; // 1-based position in the order, when known
+    quint64 ordinalVersion = 0;
+    mutable long count = -1;
+    mutable quint64 countVersion = 0;
+
+    std::unordered_map<quint64, sqlite3_stmt *> cache;
+
+    void check() const;
+    const OrderDef &order() const { return t->orders[size_t(index + 1)]; }
+    QVariant value(int col);
+    void setValue(int col, const QVariant &v);
+    void moveTo(int dir, bool fromStart);
+    void seek(const QString &op, const QVariantList &keys);
+    void dropEdit();
+    void clearAhead() { ahead.clear(); aheadDir = 0; }
+    void makeCurrent(Row &&r);
+    void loadCurrent();
+    void loadMemo(int col);
+    long countRows() const;
+    long currentOrdinal();
+    Row readRow(sqlite3_stmt *s) const;
+    bool fetchOne(qint64 rowid, Row &out);
+    void positionFromRow();
+    void addNew();
+    void edit();
+    void update();
+    void remove();
+    void setIndex(const QString &name);
+    QByteArray bookmark() const;
+    void setBookmark(const QByteArray &b);
+    void invalidate();
+
+    // Segments of an ordered scan: rows whose first `eq` ordering values
+    // equal the given ones and whose next value lies beyond the given one.
+    enum Range { RNone = 0, RGt, RLt, RNotNull, RIsNull };
+    sqlite3_stmt *segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly);
+    int runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals, int limit,
+                   std::deque<Row> *out, long *countOut);
+    int scan(int dir, const std::vector<QVariant> *from, bool inclusiveEq, int eqCount,
+             int limit, std::deque<Row> &out);
+};
+
+} // namespace dao

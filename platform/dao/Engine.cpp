@@ -1,0 +1,777 @@
+// The engine, its workspace and the database object: opening and creating
+// encrypted bases, the catalog of what SQLite does not keep (DAO types,
+// sizes, attributes, index flags), transactions.
+
+#include "DaoImpl.h"
+
+#include "Collation.h"
+#include "Error.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <map>
+#include <mutex>
+
+namespace dao {
+
+namespace {
+
+const char *const kFormat = "corvane-dao 1";
+
+const char *const kCatalogSql =
+    "CREATE TABLE \"dao.meta\"(key TEXT PRIMARY KEY, value TEXT);"
+    "CREATE TABLE \"dao.tables\"(id INTEGER PRIMARY KEY, name TEXT NOT NULL);"
+    "CREATE TABLE \"dao.columns\"(tbl INTEGER, ord INTEGER, name TEXT, type INTEGER, "
+    "size INTEGER, attributes INTEGER, zerolength INTEGER, required INTEGER, "
+    "PRIMARY KEY(tbl, ord));"
+    "CREATE TABLE \"dao.indexes\"(tbl INTEGER, ord INTEGER, name TEXT, isprimary INTEGER, "
+    "isunique INTEGER, isrequired INTEGER, ignorenulls INTEGER, fields TEXT, "
+    "PRIMARY KEY(tbl, ord));";
+
+// Connections of this program to one file share one FileState.
+std::map<std::pair<dev_t, ino_t>, std::weak_ptr<FileState>> &fileStates()
+{
+    static std::map<std::pair<dev_t, ino_t>, std::weak_ptr<FileState>> m;
+    return m;
+}
+
+std::shared_ptr<FileState> fileStateFor(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::make_shared<FileState>();
+    auto &m = fileStates();
+    for (auto it = m.begin(); it != m.end();)
+        it = it->second.expired() ? m.erase(it) : std::next(it);
+    auto &slot = m[{st.st_dev, st.st_ino}];
+    auto fs = slot.lock();
+    if (!fs) {
+        fs = std::make_shared<FileState>();
+        slot = fs;
+    }
+    return fs;
+}
+
+std::shared_ptr<WorkspaceImpl> defaultWorkspace()
+{
+    static const std::shared_ptr<WorkspaceImpl> ws = std::make_shared<WorkspaceImpl>();
+    return ws;
+}
+
+int g_defaultType = dbUseJet;
+
+// The key: everything after the first ";pwd=" (any letter case), verbatim.
+QByteArray keyOf(const QString &connect)
+{
+    qsizetype at = connect.indexOf(QLatin1String(";pwd="), 0, Qt::CaseInsensitive);
+    qsizetype start = -1;
+    if (at >= 0)
+        start = at + 5;
+    else if (connect.startsWith(QLatin1String("pwd="), Qt::CaseInsensitive))
+        start = 4;
+    if (start < 0)
+        return {};
+    return connect.mid(start).toUtf8();
+}
+
+bool plainSqliteHeader(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+int stepOnce(sqlite3 *db, const char *sql)
+{
+    sqlite3_stmt *s = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(s);
+        if (rc == SQLITE_ROW || rc == SQLITE_DONE)
+            rc = SQLITE_OK;
+        else
+            rc = sqlite3_extended_errcode(db);
+    }
+    sqlite3_finalize(s);
+    return rc;
+}
+
+// Reads the catalog into table descriptions. Returns an SQLite code.
+int loadCatalog(sqlite3 *db, std::vector<std::shared_ptr<TableMeta>> &out, bool &isBase)
+{
+    isBase = false;
+    sqlite3_stmt *s = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT value FROM \"dao.meta\" WHERE key='format'", -1, &s,
+                                nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(s);
+        return (rc & 0xff) == SQLITE_ERROR ? SQLITE_OK : rc; // no catalog: not a base
+    }
+    rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW)
+        isBase = QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(s, 0))) == kFormat;
+    else if (rc != SQLITE_DONE)
+        rc = sqlite3_extended_errcode(db);
+    sqlite3_finalize(s);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        return rc;
+    if (!isBase)
+        return SQLITE_OK;
+
+    std::map<int, std::shared_ptr<TableMeta>> byId;
+    auto each = [&](const char *sql, auto &&fn) -> int {
+        sqlite3_stmt *q = nullptr;
+        int r = sqlite3_prepare_v2(db, sql, -1, &q, nullptr);
+        if (r == SQLITE_OK) {
+            while ((r = sqlite3_step(q)) == SQLITE_ROW)
+                fn(q);
+            r = r == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+        }
+        sqlite3_finalize(q);
+        return r;
+    };
+    auto text = [](sqlite3_stmt *q, int i) {
+        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q, i)),
+                                 sqlite3_column_bytes(q, i));
+    };
+    bool bad = false;
+    rc = each("SELECT id, name FROM \"dao.tables\" ORDER BY id", [&](sqlite3_stmt *q) {
+        auto t = std::make_shared<TableMeta>();
+        t->id = sqlite3_column_int(q, 0);
+        t->name = text(q, 1);
+        t->sql = quoteName(t->name);
+        byId[t->id] = t;
+        out.push_back(t);
+    });
+    if (rc != SQLITE_OK)
+        return rc;
+    rc = each("SELECT tbl, name, type, size, attributes, zerolength, required FROM \"dao.columns\" "
+              "ORDER BY tbl, ord",
+              [&](sqlite3_stmt *q) {
+                  auto it = byId.find(sqlite3_column_int(q, 0));
+                  if (it == byId.end()) {
+                      bad = true;
+                      return;
+                  }
+                  ColumnMeta c;
+                  c.name = text(q, 1);
+                  c.type = sqlite3_column_int(q, 2);
+                  c.size = sqlite3_column_int(q, 3);
+                  c.attributes = long(sqlite3_column_int64(q, 4));
+                  c.allowZeroLength = sqlite3_column_int(q, 5) != 0;
+                  c.required = sqlite3_column_int(q, 6) != 0;
+                  c.counter = (c.attributes & dbAutoIncrField) != 0;
+                  c.sql = quoteName(c.name);
+                  if (c.counter)
+                      it->second->counter = int(it->second->cols.size());
+                  it->second->cols.push_back(std::move(c));
+              });
+    if (rc != SQLITE_OK)
+        return rc;
+    rc = each("SELECT tbl, name, isprimary, isunique, isrequired, ignorenulls, fields "
+              "FROM \"dao.indexes\" ORDER BY tbl, ord",
+              [&](sqlite3_stmt *q) {
+                  auto it = byId.find(sqlite3_column_int(q, 0));
+                  if (it == byId.end()) {
+                      bad = true;
+                      return;
+                  }
+                  IndexMeta ix;
+                  ix.name = text(q, 1);
+                  ix.primary = sqlite3_column_int(q, 2) != 0;
+                  ix.unique = sqlite3_column_int(q, 3) != 0;
+                  ix.required = sqlite3_column_int(q, 4) != 0;
+                  ix.ignoreNulls = sqlite3_column_int(q, 5) != 0;
+                  for (const QString &f : text(q, 6).split(u',', Qt::SkipEmptyParts)) {
+                      bool ok = false;
+                      const int c = f.toInt(&ok);
+                      if (!ok || c < 0 || c >= int(it->second->cols.size()))
+                          bad = true;
+                      else
+                          ix.cols.push_back(c);
+                  }
+                  if (ix.cols.empty())
+                      bad = true;
+                  it->second->indexes.push_back(std::move(ix));
+              });
+    if (rc != SQLITE_OK)
+        return rc;
+    if (bad)
+        return SQLITE_CORRUPT;
+    for (auto &t : out) {
+        if (t->cols.empty())
+            return SQLITE_CORRUPT;
+        t->finish();
+    }
+    return SQLITE_OK;
+}
+
+void joinWorkspace(const std::shared_ptr<DatabaseImpl> &d, const std::shared_ptr<WorkspaceImpl> &ws)
+{
+    d->ws = ws;
+    auto &v = ws->dbs;
+    v.erase(std::remove_if(v.begin(), v.end(), [](auto &w) { return w.expired(); }), v.end());
+    v.push_back(d);
+    for (int l = 1; l <= ws->level; ++l) {
+        d->exec("SAVEPOINT \"t" + QByteArray::number(l) + "\"");
+        d->savepoints = l;
+    }
+}
+
+void prepareConnection(sqlite3 *db, const QByteArray &key)
+{
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, 2000);
+    if (!key.isEmpty())
+        sqlite3_key(db, key.constData(), int(key.size()));
+    registerTextCollation(db);
+}
+
+std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws, const QString &name,
+                                       bool readOnly, const QString &connect)
+{
+    if (name.isEmpty())
+        fail(ErrFileNotFound, name);
+    const QFileInfo fi(name);
+    if (!fi.exists())
+        fail(ErrFileNotFound, name);
+    if (fi.isDir())
+        fail(ErrCannotOpen, name);
+
+    sqlite3 *db = nullptr;
+    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    auto bail = [&](int number) {
+        sqlite3_close_v2(db);
+        fail(number, name);
+    };
+    if (rc != SQLITE_OK)
+        bail((rc & 0xff) == SQLITE_CANTOPEN ? ErrCannotOpen : errorFromSqlite(rc));
+    const QByteArray key = keyOf(connect);
+    prepareConnection(db, key);
+
+    // Probe right after keying: a wrong key shows here, as a file that does
+    // not decrypt.
+    rc = stepOnce(db, "SELECT count(*) FROM sqlite_master");
+    if (rc != SQLITE_OK) {
+        if ((rc & 0xff) == SQLITE_NOTADB)
+            bail(plainSqliteHeader(name) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword);
+        if ((rc & 0xff) == SQLITE_NOMEM)
+            bail(vb::ErrOutOfMemory);
+        bail(ErrCorrupt);
+    }
+    std::vector<std::shared_ptr<TableMeta>> tables;
+    bool isBase = false;
+    rc = loadCatalog(db, tables, isBase);
+    if (rc != SQLITE_OK)
+        bail((rc & 0xff) == SQLITE_NOTADB && plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt);
+    if (!isBase)
+        bail(ErrNotABase);
+
+    auto d = std::make_shared<DatabaseImpl>();
+    d->db = db;
+    d->name = name;
+    d->connect = connect;
+    d->readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
+    d->tables = std::move(tables);
+    d->file = fileStateFor(name);
+    if (!d->readOnly)
+        stepOnce(db, "PRAGMA journal_mode=DELETE");
+    joinWorkspace(d, ws);
+    return d;
+}
+
+std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &ws, const QString &name,
+                                         const QString &locale)
+{
+    if (name.isEmpty())
+        fail(ErrInvalidPath, name);
+    const QByteArray path = QFile::encodeName(name);
+    struct stat st {};
+    if (::lstat(path.constData(), &st) == 0)
+        fail(ErrDatabaseExists, name);
+    // Made here with O_EXCL, so that nothing that appeared meanwhile is
+    // ever opened or overwritten.
+    const int fd = ::open(path.constData(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        const int e = errno;
+        if (e == EEXIST)
+            fail(ErrDatabaseExists, name);
+        if (e == ENOENT || e == ENOTDIR || e == ENAMETOOLONG)
+            fail(ErrInvalidPath, name);
+        if (e == EROFS)
+            fail(ErrReadOnly, name);
+        fail(ErrCannotOpen, name);
+    }
+    ::close(fd);
+
+    sqlite3 *db = nullptr;
+    int number = 0;
+    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK) {
+        prepareConnection(db, keyOf(locale));
+        rc = stepOnce(db, "PRAGMA journal_mode=DELETE");
+        char *err = nullptr;
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, &err);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, kCatalogSql, nullptr, nullptr, &err);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db,
+                              (QByteArray("INSERT INTO \"dao.meta\" VALUES('format','") + kFormat +
+                               "')")
+                                  .constData(),
+                              nullptr, nullptr, &err);
+        if (rc == SQLITE_OK)
+            rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, &err);
+        sqlite3_free(err);
+        if (rc != SQLITE_OK)
+            number = errorFromSqlite(sqlite3_extended_errcode(db));
+    } else {
+        number = errorFromSqlite(rc);
+    }
+    if (number != 0) {
+        sqlite3_close_v2(db);
+        ::unlink(path.constData()); // ours, made a moment ago
+        fail(number, name);
+    }
+    auto d = std::make_shared<DatabaseImpl>();
+    d->db = db;
+    d->name = name;
+    d->file = fileStateFor(name);
+    joinWorkspace(d, ws);
+    return d;
+}
+
+} // namespace
+
+void failNothing()
+{
+    fail(ErrObjectNotSet);
+}
+
+QByteArray quoteName(const QString &name)
+{
+    QByteArray q = name.toUtf8();
+    q.replace('"', "\"\"");
+    return '"' + q + '"';
+}
+
+bool validName(const QString &name)
+{
+    if (name.isEmpty() || name.size() > 64 || name.at(0) == u' ')
+        return false;
+    for (QChar c : name) {
+        if (c.unicode() < 32 || c == u'.' || c == u'!' || c == u'[' || c == u']' || c == u'`')
+            return false;
+    }
+    return true;
+}
+
+bool sameName(const QString &a, const QString &b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+int errorFromSqlite(int rc)
+{
+    switch (rc) {
+    case SQLITE_CONSTRAINT_UNIQUE:
+    case SQLITE_CONSTRAINT_PRIMARYKEY: return ErrDuplicate;
+    case SQLITE_CONSTRAINT_NOTNULL: return ErrRequiredNull;
+    default: break;
+    }
+    switch (rc & 0xff) {
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return ErrReadOnly;
+    case SQLITE_FULL: return ErrDiskFull;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return ErrLocked;
+    case SQLITE_IOERR: return ErrDiskError;
+    case SQLITE_CORRUPT:
+    case SQLITE_NOTADB: return ErrCorrupt;
+    case SQLITE_CANTOPEN: return ErrCannotOpen;
+    case SQLITE_NOMEM: return vb::ErrOutOfMemory;
+    case SQLITE_CONSTRAINT: return ErrDuplicate;
+    default: return ErrEngine;
+    }
+}
+
+void TableMeta::finish()
+{
+    selectList = "rowid";
+    selectOrds.clear();
+    QByteArray names, marks;
+    for (int i = 0; i < int(cols.size()); ++i) {
+        if (!cols[size_t(i)].memo()) {
+            selectList += ", " + cols[size_t(i)].sql;
+            selectOrds.push_back(i);
+        }
+        if (i) {
+            names += ", ";
+            marks += ", ";
+        }
+        names += cols[size_t(i)].sql;
+        marks += '?';
+    }
+    insertSql = "INSERT INTO " + sql + "(" + names + ") VALUES(" + marks + ")";
+    orders.clear();
+    OrderDef none;
+    none.exprs = {"rowid"};
+    none.ords = {-1};
+    none.from = " FROM " + sql;
+    none.orderAsc = " ORDER BY rowid";
+    none.orderDesc = " ORDER BY rowid DESC";
+    orders.push_back(none);
+    for (IndexMeta &ix : indexes) {
+        ix.rowidOrder = ix.cols.size() == 1 && ix.cols[0] == counter;
+        if (ix.rowidOrder) {
+            orders.push_back(none);
+            continue;
+        }
+        OrderDef o;
+        o.from = " FROM " + sql + " INDEXED BY " + quoteName(name + u'.' + ix.name);
+        QByteArray asc, desc;
+        for (int c : ix.cols) {
+            o.exprs.push_back(cols[size_t(c)].sql);
+            o.ords.push_back(c);
+            asc += cols[size_t(c)].sql + ", ";
+            desc += cols[size_t(c)].sql + " DESC, ";
+        }
+        o.exprs.push_back("rowid");
+        o.ords.push_back(-1);
+        o.orderAsc = " ORDER BY " + asc + "rowid";
+        o.orderDesc = " ORDER BY " + desc + "rowid DESC";
+        orders.push_back(std::move(o));
+    }
+}
+
+int TableMeta::findColumn(const QString &n) const
+{
+    for (int i = 0; i < int(cols.size()); ++i)
+        if (sameName(cols[size_t(i)].name, n))
+            return i;
+    return -1;
+}
+
+int TableMeta::findIndex(const QString &n) const
+{
+    for (int i = 0; i < int(indexes.size()); ++i)
+        if (sameName(indexes[size_t(i)].name, n))
+            return i;
+    return -1;
+}
+
+DatabaseImpl::~DatabaseImpl()
+{
+    if (!closed)
+        closeNow();
+}
+
+sqlite3_stmt *DatabaseImpl::prepare(const QByteArray &sql)
+{
+    checkOpen();
+    auto it = stmts.constFind(sql);
+    if (it != stmts.constEnd())
+        return it.value();
+    sqlite3_stmt *s = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(s);
+        raise(rc);
+    }
+    stmts.insert(sql, s);
+    return s;
+}
+
+void DatabaseImpl::exec(const QByteArray &sql)
+{
+    checkOpen();
+    char *err = nullptr;
+    const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err);
+    sqlite3_free(err);
+    if (rc != SQLITE_OK)
+        raise(sqlite3_extended_errcode(db));
+}
+
+void DatabaseImpl::raise(int rc, const QString &arg) const
+{
+    const int number = errorFromSqlite(rc);
+    if (number == ErrEngine || (arg.isEmpty() && number == ErrCorrupt))
+        fail(number, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::number(rc));
+    fail(number, arg.isEmpty() ? name : arg);
+}
+
+std::shared_ptr<TableMeta> DatabaseImpl::findTable(const QString &n) const
+{
+    for (const auto &t : tables)
+        if (sameName(t->name, n))
+            return t;
+    return {};
+}
+
+void DatabaseImpl::closeNow()
+{
+    closed = true;
+    for (auto &w : recordsets)
+        if (auto r = w.lock())
+            r->invalidate();
+    recordsets.clear();
+    for (sqlite3_stmt *s : std::as_const(stmts))
+        sqlite3_finalize(s);
+    stmts.clear();
+    if (db)
+        sqlite3_close_v2(db); // an open transaction is rolled back
+    db = nullptr;
+    if (auto w = ws.lock()) {
+        auto &v = w->dbs;
+        v.erase(std::remove_if(v.begin(), v.end(),
+                               [this](auto &x) {
+                                   auto p = x.lock();
+                                   return !p || p.get() == this;
+                               }),
+                v.end());
+    }
+    if (file)
+        ++file->version;
+}
+
+qint64 DatabaseImpl::takeCounter(const TableMeta &t)
+{
+    auto it = file->nextCounter.find(t.id);
+    if (it == file->nextCounter.end()) {
+        qint64 next = 1;
+        sqlite3_stmt *s = prepare("SELECT seq FROM sqlite_sequence WHERE name = ?");
+        {
+            StmtScope sc(s);
+            sqlite3_bind_text(s, 1, t.name.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+            if (sqlite3_step(s) == SQLITE_ROW)
+                next = std::max(next, qint64(sqlite3_column_int64(s, 0)) + 1);
+        }
+        s = prepare("SELECT max(rowid) FROM " + t.sql);
+        {
+            StmtScope sc(s);
+            if (sqlite3_step(s) == SQLITE_ROW)
+                next = std::max(next, qint64(sqlite3_column_int64(s, 0)) + 1);
+        }
+        it = file->nextCounter.insert(t.id, next);
+    }
+    if (it.value() > 2147483647)
+        fail(ErrOverflow);
+    return it.value()++;
+}
+
+// ---------------------------------------------------------------- Database
+
+QString Database::Name() const
+{
+    return need(m_impl)->name;
+}
+
+QString Database::Connect() const
+{
+    return need(m_impl)->connect;
+}
+
+bool Database::Updatable() const
+{
+    need(m_impl)->checkOpen();
+    return !m_impl->readOnly;
+}
+
+TableDefsCollection Database::TableDefs() const
+{
+    need(m_impl)->checkOpen();
+    TableDefsCollection c;
+    Access::db(c) = m_impl;
+    return c;
+}
+
+TableDef Database::TableDefs(const QString &name) const
+{
+    return TableDefs().Item(name);
+}
+
+Recordset Database::OpenRecordset(const QString &name, int type, int options, int) const
+{
+    need(m_impl)->checkOpen();
+    if (type != dbOpenTable)
+        fail(ErrInvalidArgument);
+    auto t = m_impl->findTable(name);
+    if (!t)
+        fail(ErrTableNotFound, name);
+    auto r = std::make_shared<RecordsetImpl>();
+    r->db = m_impl;
+    r->t = t;
+    r->readOnly = m_impl->readOnly || (options & dbReadOnly);
+    auto &v = m_impl->recordsets;
+    v.erase(std::remove_if(v.begin(), v.end(), [](auto &w) { return w.expired(); }), v.end());
+    v.push_back(r);
+    // Opens on the first record, if any.
+    try {
+        r->moveTo(+1, true);
+    } catch (const vb::Error &e) {
+        if (e.number() != ErrNoCurrentRecord)
+            throw;
+    }
+    return Access::make<Recordset>(r);
+}
+
+void Database::Close()
+{
+    need(m_impl);
+    if (!m_impl->closed)
+        m_impl->closeNow();
+}
+
+// ---------------------------------------------------------------- Workspace
+
+QString Workspace::Name() const
+{
+    return need(m_impl)->name;
+}
+
+Database Workspace::OpenDatabase(const QString &name, const QVariant &, bool readOnly,
+                                 const QString &connect) const
+{
+    return Access::make<Database>(openImpl(need(m_impl), name, readOnly, connect));
+}
+
+Database Workspace::CreateDatabase(const QString &name, const QString &locale, int) const
+{
+    return Access::make<Database>(createImpl(need(m_impl), name, locale));
+}
+
+namespace {
+template <class F> void eachDb(WorkspaceImpl &ws, F &&f)
+{
+    std::vector<std::shared_ptr<DatabaseImpl>> live;
+    for (auto &w : ws.dbs)
+        if (auto d = w.lock(); d && !d->closed)
+            live.push_back(d);
+    for (auto &d : live)
+        f(*d);
+}
+} // namespace
+
+void Workspace::BeginTrans() const
+{
+    WorkspaceImpl &ws = *need(m_impl);
+    if (ws.level >= 5)
+        fail(ErrTooManyTransactions);
+    const int l = ws.level + 1;
+    eachDb(ws, [&](DatabaseImpl &d) {
+        d.exec("SAVEPOINT \"t" + QByteArray::number(l) + "\"");
+        d.savepoints = l;
+    });
+    ws.level = l;
+}
+
+void Workspace::CommitTrans() const
+{
+    WorkspaceImpl &ws = *need(m_impl);
+    if (ws.level == 0)
+        fail(ErrNoTransaction);
+    const int l = ws.level;
+    ws.level = l - 1;
+    int err = 0;
+    QString what;
+    eachDb(ws, [&](DatabaseImpl &d) {
+        if (d.savepoints < l)
+            return;
+        const int rc = sqlite3_exec(d.db, ("RELEASE \"t" + QByteArray::number(l) + "\"").constData(),
+                                    nullptr, nullptr, nullptr);
+        d.savepoints = l - 1;
+        if (rc != SQLITE_OK && !err) {
+            err = errorFromSqlite(sqlite3_extended_errcode(d.db));
+            what = d.name;
+            // A commit that did not go through leaves nothing half done.
+            sqlite3_exec(d.db, "ROLLBACK", nullptr, nullptr, nullptr);
+        }
+        d.touch();
+    });
+    if (err)
+        fail(err, what);
+}
+
+void Workspace::Rollback() const
+{
+    WorkspaceImpl &ws = *need(m_impl);
+    if (ws.level == 0)
+        fail(ErrNoTransaction);
+    const int l = ws.level;
+    ws.level = l - 1;
+    eachDb(ws, [&](DatabaseImpl &d) {
+        if (d.savepoints < l)
+            return;
+        const QByteArray n = "\"t" + QByteArray::number(l) + "\"";
+        sqlite3_exec(d.db, ("ROLLBACK TO " + n + "; RELEASE " + n).constData(), nullptr, nullptr,
+                     nullptr);
+        d.savepoints = l - 1;
+        d.touch();
+    });
+}
+
+int Workspace::TransactionLevel() const
+{
+    return need(m_impl)->level;
+}
+
+// ---------------------------------------------------------------- DBEngine
+
+Workspace DBEngine::Workspaces(int i)
+{
+    if (i != 0)
+        fail(ErrItemNotFound, QString::number(i));
+    return Access::make<Workspace>(defaultWorkspace());
+}
+
+Database DBEngine::OpenDatabase(const QString &name, const QVariant &options, bool readOnly,
+                                const QString &connect)
+{
+    return Workspaces(0).OpenDatabase(name, options, readOnly, connect);
+}
+
+Database DBEngine::CreateDatabase(const QString &name, const QString &locale, int options)
+{
+    return Workspaces(0).CreateDatabase(name, locale, options);
+}
+
+void DBEngine::BeginTrans() { Workspaces(0).BeginTrans(); }
+void DBEngine::CommitTrans() { Workspaces(0).CommitTrans(); }
+void DBEngine::Rollback() { Workspaces(0).Rollback(); }
+int DBEngine::DefaultType() { return g_defaultType; }
+void DBEngine::setDefaultType(int type) { g_defaultType = type; }
+
+TransactionScope::TransactionScope(Workspace ws) : m_ws(std::move(ws))
+{
+    m_ws.BeginTrans();
+    m_open = true;
+}
+
+TransactionScope::~TransactionScope()
+{
+    if (m_open) {
+        try {
+            m_ws.Rollback();
+        } catch (...) {
+        }
+    }
+}
+
+void TransactionScope::Commit()
+{
+    if (!m_open)
+        fail(ErrNoTransaction);
+    m_open = false;
+    m_ws.CommitTrans();
+}
+
+} // namespace dao

@@ -1,0 +1,733 @@
+// The table-type recordset. Its position is a keyset: the ordering values of
+// the current (or last deleted) row and its row id, so that a move after a
+// delete or after another cursor's write goes on from where it stood. Moves
+// read a few rows ahead with one query; any write to the file makes those
+// rows and the current row stale, and they are read again.
+
+#include "DaoImpl.h"
+
+#include "Error.h"
+
+#include <algorithm>
+
+namespace dao {
+
+void RecordsetImpl::check() const
+{
+    if (closed)
+        fail(ErrObjectClosed);
+    db->checkOpen();
+}
+
+void RecordsetImpl::invalidate()
+{
+    closed = true;
+    ahead.clear();
+    cache.clear();
+    editMode = dbEditNone;
+    onRow = false;
+}
+
+void RecordsetImpl::dropEdit()
+{
+    editMode = dbEditNone;
+    editVals.clear();
+    dirty.clear();
+}
+
+Row RecordsetImpl::readRow(sqlite3_stmt *s) const
+{
+    Row r;
+    r.rowid = sqlite3_column_int64(s, 0);
+    const size_t n = t->cols.size();
+    r.vals.resize(n);
+    r.loaded.assign(n, 0);
+    for (size_t j = 0; j < t->selectOrds.size(); ++j) {
+        const int c = t->selectOrds[j];
+        r.vals[size_t(c)] = columnValue(s, int(j) + 1);
+        r.loaded[size_t(c)] = 1;
+    }
+    return r;
+}
+
+void RecordsetImpl::positionFromRow()
+{
+    const OrderDef &o = order();
+    pos.resize(o.ords.size());
+    for (size_t i = 0; i < o.ords.size(); ++i)
+        pos[i] = o.ords[i] < 0 ? QVariant(qlonglong(cur.rowid)) : cur.vals[size_t(o.ords[i])];
+}
+
+void RecordsetImpl::makeCurrent(Row &&r)
+{
+    cur = std::move(r);
+    curVersion = db->file->version;
+    onRow = true;
+    deleted = false;
+    bof = eof = false;
+    positionFromRow();
+}
+
+bool RecordsetImpl::fetchOne(qint64 rowid, Row &out)
+{
+    sqlite3_stmt *s = db->prepare("SELECT " + t->selectList + " FROM " + t->sql + " WHERE rowid = ?");
+    StmtScope sc(s);
+    sqlite3_bind_int64(s, 1, rowid);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW) {
+        out = readRow(s);
+        return true;
+    }
+    if (rc != SQLITE_DONE)
+        db->raise(sqlite3_extended_errcode(db->db));
+    return false;
+}
+
+void RecordsetImpl::loadCurrent()
+{
+    Row r;
+    if (!fetchOne(cur.rowid, r)) {
+        // Deleted through another cursor.
+        onRow = false;
+        deleted = true;
+        fail(ErrRecordDeleted);
+    }
+    cur = std::move(r);
+    curVersion = db->file->version;
+    positionFromRow();
+}
+
+void RecordsetImpl::loadMemo(int col)
+{
+    sqlite3_stmt *s = db->prepare("SELECT " + t->cols[size_t(col)].sql + " FROM " + t->sql +
+                                  " WHERE rowid = ?");
+    StmtScope sc(s);
+    sqlite3_bind_int64(s, 1, cur.rowid);
+    const int rc = sqlite3_step(s);
+    if (rc == SQLITE_ROW)
+        cur.vals[size_t(col)] = columnValue(s, 0);
+    else if (rc == SQLITE_DONE)
+        cur.vals[size_t(col)] = QVariant();
+    else
+        db->raise(sqlite3_extended_errcode(db->db));
+    cur.loaded[size_t(col)] = 1;
+}
+
+sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly)
+{
+    const quint64 key = quint64(index + 1) | quint64(eq) << 10 | quint64(range) << 15 |
+                        quint64(dir > 0) << 18 | quint64(countOnly) << 19 | quint64(nullMask) << 20;
+    auto it = cache.find(key);
+    if (it != cache.end())
+        return it->second;
+    const OrderDef &o = order();
+    QByteArray sql = countOnly ? QByteArray("SELECT count(*)") : "SELECT " + t->selectList;
+    sql += o.from;
+    QByteArray where;
+    auto add = [&](const QByteArray &cond) { where += (where.isEmpty() ? " WHERE " : " AND ") + cond; };
+    for (int i = 0; i < eq; ++i)
+        add(o.exprs[size_t(i)] + ((nullMask >> i) & 1 ? " IS NULL" : " = ?"));
+    switch (range) {
+    case RGt: add(o.exprs[size_t(eq)] + " > ?"); break;
+    case RLt: add(o.exprs[size_t(eq)] + " < ?"); break;
+    case RNotNull: add(o.exprs[size_t(eq)] + " IS NOT NULL"); break;
+    case RIsNull: add(o.exprs[size_t(eq)] + " IS NULL"); break;
+    case RNone: break;
+    }
+    sql += where;
+    if (!countOnly)
+        sql += (dir > 0 ? o.orderAsc : o.orderDesc) + " LIMIT ?";
+    sqlite3_stmt *s = db->prepare(sql);
+    cache.emplace(key, s);
+    return s;
+}
+
+int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals,
+                              int limit, std::deque<Row> *out, long *countOut)
+{
+    unsigned mask = 0;
+    for (int i = 0; i < eq; ++i)
+        if (!vals[size_t(i)].isValid())
+            mask |= 1u << i;
+    sqlite3_stmt *s = segment(eq, range, dir, mask, countOut != nullptr);
+    StmtScope sc(s);
+    int p = 1;
+    for (int i = 0; i < eq; ++i)
+        if (vals[size_t(i)].isValid())
+            bindValue(s, p++, vals[size_t(i)]);
+    if (range == RGt || range == RLt)
+        bindValue(s, p++, vals[size_t(eq)]);
+    if (countOut) {
+        if (sqlite3_step(s) != SQLITE_ROW)
+            db->raise(sqlite3_extended_errcode(db->db));
+        *countOut += long(sqlite3_column_int64(s, 0));
+        return 0;
+    }
+    sqlite3_bind_int(s, p, limit);
+    int n = 0, rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        out->push_back(readRow(s));
+        ++n;
+    }
+    if (rc != SQLITE_DONE)
+        db->raise(sqlite3_extended_errcode(db->db));
+    return n;
+}
+
+// Rows strictly beyond the ordering values `from` (all of them, or a leading
+// part) in direction dir, at most limit of them; or, with countOut, how many
+// lie before them.
+int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, bool, int, int limit,
+                        std::deque<Row> &out)
+{
+    const OrderDef &o = order();
+    if (!from)
+        return runSegment(0, RNone, dir, {}, limit, &out, nullptr);
+    int got = 0;
+    for (int l = int(from->size()) - 1; l >= 0 && got < limit; --l) {
+        const bool known = (*from)[size_t(l)].isValid();
+        if (dir > 0) {
+            got += runSegment(l, known ? RGt : RNotNull, dir, *from, limit - got, &out, nullptr);
+        } else {
+            if (known)
+                got += runSegment(l, RLt, dir, *from, limit - got, &out, nullptr);
+            if (known && got < limit && o.ords[size_t(l)] >= 0)
+                got += runSegment(l, RIsNull, dir, *from, limit - got, &out, nullptr);
+        }
+    }
+    return got;
+}
+
+long RecordsetImpl::countRows() const
+{
+    if (count >= 0 && countVersion == db->file->version)
+        return count;
+    sqlite3_stmt *s = db->prepare("SELECT count(*) FROM " + t->sql);
+    StmtScope sc(s);
+    if (sqlite3_step(s) != SQLITE_ROW)
+        db->raise(sqlite3_extended_errcode(db->db));
+    count = long(sqlite3_column_int64(s, 0));
+    countVersion = db->file->version;
+    return count;
+}
+
+long RecordsetImpl::currentOrdinal()
+{
+    if (ordinal >= 0 && ordinalVersion == db->file->version)
+        return ordinal;
+    long before = 0;
+    const OrderDef &o = order();
+    for (int l = int(pos.size()) - 1; l >= 0; --l) {
+        if (!pos[size_t(l)].isValid())
+            continue;
+        runSegment(l, RLt, -1, pos, 0, nullptr, &before);
+        if (o.ords[size_t(l)] >= 0)
+            runSegment(l, RIsNull, -1, pos, 0, nullptr, &before);
+    }
+    ordinal = before + (onRow ? 1 : 0);
+    ordinalVersion = db->file->version;
+    return ordinal;
+}
+
+void RecordsetImpl::moveTo(int dir, bool fromStart)
+{
+    check();
+    dropEdit();
+    const quint64 version = db->file->version;
+    if (!fromStart) {
+        if ((dir > 0 && eof) || (dir < 0 && bof))
+            fail(ErrNoCurrentRecord);
+        // Before the first or after the last (a failed seek leaves EOF):
+        // the move starts from that end.
+        if (!onRow && !deleted)
+            fromStart = true;
+    }
+    if (fromStart) {
+        clearAhead();
+        std::deque<Row> out;
+        scan(dir, nullptr, false, 0, 1, out);
+        if (out.empty()) {
+            onRow = deleted = false;
+            bof = eof = true;
+            ordinal = -1;
+            fail(ErrNoCurrentRecord);
+        }
+        makeCurrent(std::move(out.front()));
+        ordinal = dir > 0 ? 1 : countRows();
+        ordinalVersion = version;
+        return;
+    }
+    const bool fresh = aheadDir == dir && aheadVersion == version;
+    if (!fresh || ahead.empty()) {
+        if (aheadDir != dir)
+            batch = 8;
+        else if (!fresh && !ahead.empty())
+            batch = std::max(2, batch / 2);
+        else
+            batch = std::min(512, batch * 2);
+        ahead.clear();
+        scan(dir, &pos, false, 0, batch, ahead);
+        aheadDir = dir;
+        aheadVersion = version;
+    }
+    const bool knewOrdinal = ordinal >= 0 && ordinalVersion == version;
+    if (ahead.empty()) {
+        onRow = deleted = false;
+        (dir > 0 ? eof : bof) = true;
+        ordinal = -1;
+        return;
+    }
+    Row r = std::move(ahead.front());
+    ahead.pop_front();
+    const long o = knewOrdinal ? ordinal + dir : -1;
+    makeCurrent(std::move(r));
+    ordinal = o;
+    ordinalVersion = version;
+}
+
+void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
+{
+    check();
+    dropEdit();
+    if (index < 0)
+        fail(ErrNoCurrentIndex);
+    const IndexMeta &ix = t->indexes[size_t(index)];
+    const QString op = opText.trimmed();
+    int kind;
+    if (op == u"=")
+        kind = 0;
+    else if (op == u">=")
+        kind = 1;
+    else if (op == u">")
+        kind = 2;
+    else if (op == u"<=")
+        kind = 3;
+    else if (op == u"<")
+        kind = 4;
+    else
+        fail(ErrInvalidArgument);
+    if (keys.isEmpty() || keys.size() > qsizetype(ix.cols.size()))
+        fail(ErrInvalidArgument);
+    std::vector<QVariant> k(size_t(keys.size()));
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        int err = 0;
+        if (!toStorage(t->cols[size_t(ix.cols[size_t(i)])], keys[i], k[size_t(i)], err))
+            fail(ErrCriteriaMismatch);
+    }
+    clearAhead();
+    ordinal = -1;
+    std::deque<Row> out;
+    const int kc = int(k.size());
+    switch (kind) {
+    case 0: runSegment(kc, RNone, +1, k, 1, &out, nullptr); break;
+    case 1:
+        if (!runSegment(kc, RNone, +1, k, 1, &out, nullptr))
+            scan(+1, &k, false, 0, 1, out);
+        break;
+    case 2: scan(+1, &k, false, 0, 1, out); break;
+    case 3:
+        if (!runSegment(kc, RNone, -1, k, 1, &out, nullptr))
+            scan(-1, &k, false, 0, 1, out);
+        break;
+    default: scan(-1, &k, false, 0, 1, out); break;
+    }
+    if (out.empty()) {
+        noMatch = true;
+        onRow = deleted = false;
+        eof = true;
+        bof = false;
+        return;
+    }
+    noMatch = false;
+    makeCurrent(std::move(out.front()));
+}
+
+QVariant RecordsetImpl::value(int col)
+{
+    check();
+    const ColumnMeta &c = t->cols[size_t(col)];
+    if (editMode == dbEditAdd || (editMode == dbEditInProgress && dirty[size_t(col)]))
+        return fromStorage(c, editVals[size_t(col)]);
+    if (!onRow)
+        fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
+    if (curVersion != db->file->version)
+        loadCurrent();
+    if (!cur.loaded[size_t(col)])
+        loadMemo(col);
+    return fromStorage(c, cur.vals[size_t(col)]);
+}
+
+void RecordsetImpl::setValue(int col, const QVariant &v)
+{
+    check();
+    const ColumnMeta &c = t->cols[size_t(col)];
+    if (editMode == dbEditNone)
+        fail(ErrUpdateWithoutEdit);
+    if (c.counter)
+        fail(ErrCounterNotUpdatable, c.name);
+    QVariant s;
+    int err = 0;
+    if (!toStorage(c, v, s, err))
+        fail(err, c.name);
+    editVals[size_t(col)] = std::move(s);
+    dirty[size_t(col)] = 1;
+}
+
+void RecordsetImpl::addNew()
+{
+    check();
+    if (readOnly)
+        fail(ErrReadOnly);
+    dropEdit();
+    const size_t n = t->cols.size();
+    editVals.assign(n, QVariant());
+    dirty.assign(n, 0);
+    if (t->counter >= 0) {
+        newCounter = db->takeCounter(*t);
+        editVals[size_t(t->counter)] = qlonglong(newCounter);
+    }
+    editMode = dbEditAdd;
+}
+
+void RecordsetImpl::edit()
+{
+    check();
+    if (readOnly)
+        fail(ErrReadOnly);
+    if (!onRow)
+        fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
+    if (curVersion != db->file->version)
+        loadCurrent();
+    dropEdit();
+    editVals = cur.vals;
+    dirty.assign(t->cols.size(), 0);
+    editMode = dbEditInProgress;
+}
+
+void RecordsetImpl::update()
+{
+    check();
+    if (editMode == dbEditNone)
+        fail(ErrUpdateWithoutEdit);
+    // Whatever happens below, the edit buffer is gone afterwards: a failed
+    // Update leaves the record as it was and nothing pending.
+    struct Drop {
+        RecordsetImpl *r;
+        ~Drop() { r->dropEdit(); }
+    } drop{this};
+    if (readOnly)
+        fail(ErrReadOnly);
+    const bool adding = editMode == dbEditAdd;
+    const size_t n = t->cols.size();
+    for (size_t i = 0; i < n; ++i) {
+        if (!adding && !dirty[i])
+            continue;
+        const ColumnMeta &c = t->cols[i];
+        const QVariant &v = editVals[i];
+        if (!v.isValid()) {
+            if (c.required)
+                fail(ErrRequiredNull, c.name);
+            continue;
+        }
+        if (c.type == dbText || c.type == dbMemo) {
+            const qsizetype len = v.toString().size();
+            if (c.type == dbText && len > c.size)
+                fail(ErrFieldTooSmall, c.name);
+            if (len == 0 && !c.allowZeroLength)
+                fail(ErrZeroLength, t->name + u'.' + c.name);
+        }
+    }
+    for (const IndexMeta &ix : t->indexes) {
+        if (!(ix.primary || ix.required) || ix.rowidOrder)
+            continue;
+        bool touched = adding;
+        for (int c : ix.cols)
+            touched = touched || dirty[size_t(c)];
+        if (!touched)
+            continue;
+        for (int c : ix.cols)
+            if (!editVals[size_t(c)].isValid())
+                fail(ErrNullInIndex, ix.name);
+    }
+
+    if (adding) {
+        sqlite3_stmt *s = db->prepare(t->insertSql);
+        StmtScope sc(s);
+        for (size_t i = 0; i < n; ++i)
+            bindValue(s, int(i) + 1, editVals[i]);
+        if (sqlite3_step(s) != SQLITE_DONE)
+            db->raise(sqlite3_extended_errcode(db->db), t->name);
+        db->touch();
+        return; // the record current before AddNew stays current
+    }
+
+    QByteArray sql = "UPDATE " + t->sql + " SET ";
+    std::vector<size_t> cols;
+    for (size_t i = 0; i < n; ++i)
+        if (dirty[i])
+            cols.push_back(i);
+    if (cols.empty()) {
+        // Nothing changed; still a real write, so that a base that cannot be
+        // written says so here.
+        sql += "rowid = rowid";
+    } else {
+        for (size_t j = 0; j < cols.size(); ++j)
+            sql += (j ? ", " : "") + t->cols[cols[j]].sql + " = ?";
+    }
+    sql += " WHERE rowid = ?";
+    sqlite3_stmt *s = db->prepare(sql);
+    {
+        StmtScope sc(s);
+        int p = 1;
+        for (size_t c : cols)
+            bindValue(s, p++, editVals[c]);
+        sqlite3_bind_int64(s, p, cur.rowid);
+        if (sqlite3_step(s) != SQLITE_DONE)
+            db->raise(sqlite3_extended_errcode(db->db), t->name);
+    }
+    if (sqlite3_changes(db->db) == 0) {
+        onRow = false;
+        deleted = true;
+        fail(ErrRecordDeleted);
+    }
+    db->touch();
+    for (size_t c : cols) {
+        cur.vals[c] = editVals[c];
+        cur.loaded[c] = 1;
+    }
+    curVersion = db->file->version;
+    positionFromRow();
+    clearAhead();
+}
+
+void RecordsetImpl::remove()
+{
+    check();
+    if (readOnly)
+        fail(ErrReadOnly);
+    if (!onRow)
+        fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
+    dropEdit();
+    sqlite3_stmt *s = db->prepare("DELETE FROM " + t->sql + " WHERE rowid = ?");
+    {
+        StmtScope sc(s);
+        sqlite3_bind_int64(s, 1, cur.rowid);
+        if (sqlite3_step(s) != SQLITE_DONE)
+            db->raise(sqlite3_extended_errcode(db->db), t->name);
+    }
+    const bool gone = sqlite3_changes(db->db) == 0;
+    const bool knewOrdinal = ordinal >= 0 && ordinalVersion == db->file->version;
+    db->touch();
+    onRow = false;
+    deleted = true;
+    ordinal = knewOrdinal ? ordinal - 1 : -1;
+    ordinalVersion = db->file->version;
+    if (gone)
+        fail(ErrRecordDeleted);
+}
+
+void RecordsetImpl::setIndex(const QString &name)
+{
+    check();
+    int i = -1;
+    if (!name.isEmpty()) {
+        i = t->findIndex(name);
+        if (i < 0)
+            fail(ErrNotAnIndex, name);
+    }
+    if (i == index)
+        return;
+    dropEdit();
+    if (onRow && curVersion != db->file->version) {
+        try {
+            loadCurrent();
+        } catch (const vb::Error &) {
+        }
+    }
+    index = i;
+    clearAhead();
+    ordinal = -1;
+    if (onRow || deleted)
+        positionFromRow();
+}
+
+QByteArray RecordsetImpl::bookmark() const
+{
+    check();
+    if (!onRow)
+        fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
+    QByteArray b(12, '\0');
+    const qint32 id = t->id;
+    const qint64 r = cur.rowid;
+    memcpy(b.data(), &id, 4);
+    memcpy(b.data() + 4, &r, 8);
+    return b;
+}
+
+void RecordsetImpl::setBookmark(const QByteArray &b)
+{
+    check();
+    dropEdit();
+    qint32 id = 0;
+    qint64 r = 0;
+    if (b.size() != 12)
+        fail(ErrBadBookmark);
+    memcpy(&id, b.constData(), 4);
+    memcpy(&r, b.constData() + 4, 8);
+    Row row;
+    if (id != t->id || !fetchOne(r, row))
+        fail(ErrBadBookmark);
+    clearAhead();
+    ordinal = -1;
+    makeCurrent(std::move(row));
+}
+
+// ---------------------------------------------------------------- Recordset
+
+QString Recordset::Name() const
+{
+    need(m_impl)->check();
+    return m_impl->t->name;
+}
+
+bool Recordset::Updatable() const
+{
+    need(m_impl)->check();
+    return !m_impl->readOnly;
+}
+
+QString Recordset::Index() const
+{
+    need(m_impl)->check();
+    return m_impl->index < 0 ? QString() : m_impl->t->indexes[size_t(m_impl->index)].name;
+}
+
+void Recordset::setIndex(const QString &name) { need(m_impl)->setIndex(name); }
+void Recordset::Seek(const QString &op, const QVariantList &keys) { need(m_impl)->seek(op, keys); }
+
+bool Recordset::NoMatch() const
+{
+    need(m_impl)->check();
+    return m_impl->noMatch;
+}
+
+bool Recordset::Eof() const
+{
+    need(m_impl)->check();
+    return m_impl->eof;
+}
+
+bool Recordset::Bof() const
+{
+    need(m_impl)->check();
+    return m_impl->bof;
+}
+
+void Recordset::MoveFirst() { need(m_impl)->moveTo(+1, true); }
+void Recordset::MoveLast() { need(m_impl)->moveTo(-1, true); }
+void Recordset::MoveNext() { need(m_impl)->moveTo(+1, false); }
+void Recordset::MovePrevious() { need(m_impl)->moveTo(-1, false); }
+
+void Recordset::Move(long rows)
+{
+    need(m_impl)->check();
+    if (rows == 0) {
+        if (!m_impl->onRow)
+            fail(m_impl->deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
+        return;
+    }
+    for (long i = 0; i < std::abs(rows); ++i) {
+        m_impl->moveTo(rows > 0 ? +1 : -1, false);
+        if (m_impl->eof || m_impl->bof)
+            break;
+    }
+}
+
+void Recordset::AddNew() { need(m_impl)->addNew(); }
+void Recordset::Edit() { need(m_impl)->edit(); }
+void Recordset::Update() { need(m_impl)->update(); }
+
+void Recordset::CancelUpdate()
+{
+    need(m_impl)->check();
+    if (m_impl->editMode == dbEditNone)
+        fail(ErrUpdateWithoutEdit);
+    m_impl->dropEdit();
+}
+
+void Recordset::Delete() { need(m_impl)->remove(); }
+
+int Recordset::EditMode() const
+{
+    need(m_impl)->check();
+    return m_impl->editMode;
+}
+
+void Recordset::Close()
+{
+    need(m_impl);
+    if (!m_impl->closed)
+        m_impl->invalidate();
+}
+
+long Recordset::RecordCount() const
+{
+    need(m_impl)->check();
+    return m_impl->countRows();
+}
+
+QByteArray Recordset::Bookmark() const { return need(m_impl)->bookmark(); }
+void Recordset::setBookmark(const QByteArray &bookmark) { need(m_impl)->setBookmark(bookmark); }
+
+double Recordset::PercentPosition() const
+{
+    RecordsetImpl &r = *need(m_impl);
+    r.check();
+    const long n = r.countRows();
+    if (n == 0 || (r.bof && !r.onRow))
+        return 0;
+    if (r.eof && !r.onRow && !r.deleted)
+        return 100;
+    return 100.0 * double(r.currentOrdinal()) / double(n);
+}
+
+void Recordset::setPercentPosition(double percent)
+{
+    RecordsetImpl &r = *need(m_impl);
+    r.check();
+    r.dropEdit();
+    const long n = r.countRows();
+    if (n == 0)
+        fail(ErrNoCurrentRecord);
+    long target = long(std::llround(percent / 100.0 * double(n)));
+    target = std::clamp(target, 1L, n);
+    const OrderDef &o = r.order();
+    sqlite3_stmt *s = r.db->prepare("SELECT " + r.t->selectList + o.from + o.orderAsc +
+                                    " LIMIT 1 OFFSET ?");
+    Row row;
+    {
+        StmtScope sc(s);
+        sqlite3_bind_int64(s, 1, target - 1);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_ROW)
+            r.db->raise(sqlite3_extended_errcode(r.db->db));
+        row = r.readRow(s);
+    }
+    r.clearAhead();
+    r.makeCurrent(std::move(row));
+    r.ordinal = target;
+    r.ordinalVersion = r.db->file->version;
+}
+
+FieldsCollection Recordset::Fields() const
+{
+    need(m_impl)->check();
+    auto c = std::make_shared<FieldsImpl>();
+    c->rs = m_impl;
+    return Access::make<FieldsCollection>(c);
+}
+
+Field Recordset::Fields(const QString &name) const { return Fields().Item(name); }
+Field Recordset::Fields(int i) const { return Fields().Item(i); }
+
+} // namespace dao

@@ -1,0 +1,224 @@
+// Values between the program and the file. The file holds Text and Memo as
+// text, Long, Integer and Boolean (-1/0) as integers, and Date as the text
+// "yyyy-MM-dd hh:mm:ss", which sorts in date order.
+
+#include "DaoImpl.h"
+
+#include <QDate>
+#include <QTime>
+
+#include <cmath>
+#include <limits>
+
+namespace dao {
+
+namespace {
+
+QString dateText(const QDateTime &dt)
+{
+    const QDate d = dt.date();
+    const QTime t = dt.time();
+    return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
+                             t.hour(), t.minute(), t.second());
+}
+
+bool parseDate(const QString &s, QDateTime &out)
+{
+    // Our own stored form first; it is the common case.
+    if (s.size() == 19 && s[4] == u'-' && s[7] == u'-' && s[10] == u' ') {
+        const QDate d(s.mid(0, 4).toInt(), s.mid(5, 2).toInt(), s.mid(8, 2).toInt());
+        const QTime t(s.mid(11, 2).toInt(), s.mid(14, 2).toInt(), s.mid(17, 2).toInt());
+        if (d.isValid() && t.isValid()) {
+            out = QDateTime(d, t);
+            return true;
+        }
+    }
+    const QString v = s.trimmed();
+    QDateTime dt = QDateTime::fromString(v, Qt::ISODate);
+    if (!dt.isValid()) {
+        const QDate d = QDate::fromString(v, Qt::ISODate);
+        if (d.isValid())
+            dt = QDateTime(d, QTime(0, 0));
+    }
+    if (!dt.isValid())
+        return false;
+    out = QDateTime(dt.date(), QTime(dt.time().hour(), dt.time().minute(), dt.time().second()));
+    return true;
+}
+
+// A number from a variant the way the language converts one: numbers as
+// they are, numeric text, True as -1.
+bool toNumber(const QVariant &v, double &out)
+{
+    switch (v.typeId()) {
+    case QMetaType::Bool: out = v.toBool() ? -1 : 0; return true;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Char:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Double:
+    case QMetaType::Float: out = v.toDouble(); return true;
+    case QMetaType::QString: {
+        bool ok = false;
+        const QString s = v.toString().trimmed();
+        if (s.compare(u"True", Qt::CaseInsensitive) == 0) { out = -1; return true; }
+        if (s.compare(u"False", Qt::CaseInsensitive) == 0) { out = 0; return true; }
+        out = s.toDouble(&ok);
+        return ok && std::isfinite(out);
+    }
+    default: return false;
+    }
+}
+
+} // namespace
+
+bool toStorage(const ColumnMeta &c, const QVariant &v, QVariant &out, int &err)
+{
+    if (!v.isValid() || (v.isNull() && v.typeId() != QMetaType::QString)) {
+        out = QVariant();
+        return true;
+    }
+    switch (c.type) {
+    case dbText:
+    case dbMemo:
+        if (v.typeId() == QMetaType::QString)
+            out = v;
+        else if (v.typeId() == QMetaType::Bool)
+            out = v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+        else if (v.typeId() == QMetaType::QDateTime)
+            out = dateText(v.toDateTime());
+        else if (v.canConvert<QString>())
+            out = v.toString();
+        else {
+            err = ErrConversion;
+            return false;
+        }
+        return true;
+    case dbLong:
+    case dbInteger: {
+        double d = 0;
+        if (!toNumber(v, d)) {
+            err = ErrConversion;
+            return false;
+        }
+        d = std::nearbyint(d); // half to even, as the language rounds
+        const double lo = c.type == dbInteger ? -32768.0 : -2147483648.0;
+        const double hi = c.type == dbInteger ? 32767.0 : 2147483647.0;
+        if (d < lo || d > hi) {
+            err = ErrOverflow;
+            return false;
+        }
+        out = qlonglong(d);
+        return true;
+    }
+    case dbBoolean: {
+        double d = 0;
+        if (!toNumber(v, d)) {
+            err = ErrConversion;
+            return false;
+        }
+        out = qlonglong(d != 0 ? -1 : 0);
+        return true;
+    }
+    case dbDate: {
+        QDateTime dt;
+        if (v.typeId() == QMetaType::QDateTime)
+            dt = v.toDateTime();
+        else if (v.typeId() == QMetaType::QDate)
+            dt = QDateTime(v.toDate(), QTime(0, 0));
+        else if (v.typeId() == QMetaType::QTime)
+            dt = QDateTime(QDate(1899, 12, 30), v.toTime());
+        else if (v.typeId() == QMetaType::QString) {
+            if (!parseDate(v.toString(), dt)) {
+                err = ErrConversion;
+                return false;
+            }
+        } else {
+            double d = 0;
+            if (!toNumber(v, d) || std::fabs(d) > 3e6) {
+                err = ErrConversion;
+                return false;
+            }
+            // Days since 30 December 1899, the fraction being the time.
+            const double days = std::floor(d);
+            const qint64 secs = qint64(std::llround((d - days) * 86400.0));
+            dt = QDateTime(QDate(1899, 12, 30).addDays(qint64(days)), QTime(0, 0)).addSecs(secs);
+        }
+        if (!dt.isValid() || dt.date().year() < 100 || dt.date().year() > 9999) {
+            err = ErrConversion;
+            return false;
+        }
+        out = dateText(dt);
+        return true;
+    }
+    default: err = ErrInvalidFieldType; return false;
+    }
+}
+
+QVariant fromStorage(const ColumnMeta &c, const QVariant &s)
+{
+    if (!s.isValid())
+        return {};
+    switch (c.type) {
+    case dbText:
+    case dbMemo:
+        if (s.typeId() == QMetaType::QString)
+            return s;
+        return s.toString();
+    case dbLong:
+    case dbInteger: return int(s.toLongLong());
+    case dbBoolean: return s.toLongLong() != 0;
+    case dbDate: {
+        QDateTime dt;
+        if (parseDate(s.toString(), dt))
+            return dt;
+        return {};
+    }
+    default: return s;
+    }
+}
+
+void bindValue(sqlite3_stmt *s, int i, const QVariant &v)
+{
+    switch (v.typeId()) {
+    case QMetaType::UnknownType: sqlite3_bind_null(s, i); break;
+    case QMetaType::LongLong:
+    case QMetaType::Int: sqlite3_bind_int64(s, i, v.toLongLong()); break;
+    case QMetaType::Double: sqlite3_bind_double(s, i, v.toDouble()); break;
+    case QMetaType::QByteArray: {
+        const QByteArray b = v.toByteArray();
+        sqlite3_bind_blob(s, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        const QString str = v.toString();
+        sqlite3_bind_text16(s, i, str.utf16(), int(str.size() * 2), SQLITE_TRANSIENT);
+        break;
+    }
+    }
+}
+
+QVariant columnValue(sqlite3_stmt *s, int i)
+{
+    switch (sqlite3_column_type(s, i)) {
+    case SQLITE_NULL: return {};
+    case SQLITE_INTEGER: return qlonglong(sqlite3_column_int64(s, i));
+    case SQLITE_FLOAT: return sqlite3_column_double(s, i);
+    case SQLITE_BLOB:
+        return QByteArray(static_cast<const char *>(sqlite3_column_blob(s, i)),
+                          sqlite3_column_bytes(s, i));
+    default: {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
+        return QString::fromUtf8(p, sqlite3_column_bytes(s, i));
+    }
+    }
+}
+
+} // namespace dao
