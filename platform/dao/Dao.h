@@ -203,8 +203,10 @@ public:
     Index CreateIndex(const QString &name = {}) const;
     FieldsCollection Fields() const;
     Field Fields(const QString &name) const;
+    Field Fields(int i) const;
     IndexesCollection Indexes() const;
     Index Indexes(const QString &name) const;
+    Index Indexes(int i) const;
     long RecordCount() const; // appended tables only
 
     bool isNothing() const { return !m_impl; }

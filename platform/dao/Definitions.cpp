@@ -235,6 +235,7 @@ FieldsCollection TableDef::Fields() const
     return Access::make<FieldsCollection>(c);
 }
 Field TableDef::Fields(const QString &name) const { return Fields().Item(name); }
+Field TableDef::Fields(int i) const { return Fields().Item(i); }
 IndexesCollection TableDef::Indexes() const
 {
     auto c = std::make_shared<IndexesImpl>();
@@ -242,6 +243,7 @@ IndexesCollection TableDef::Indexes() const
     return Access::make<IndexesCollection>(c);
 }
 Index TableDef::Indexes(const QString &name) const { return Indexes().Item(name); }
+Index TableDef::Indexes(int i) const { return Indexes().Item(i); }
 long TableDef::RecordCount() const
 {
     need(m_impl);

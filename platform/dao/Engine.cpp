@@ -244,6 +244,10 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         fail(ErrFileNotFound, name);
     if (fi.isDir())
         fail(ErrCannotOpen, name);
+    // Our bases are made of whole 1024-byte pages; anything else was cut
+    // short or is some other file.
+    if (fi.size() % 1024 != 0)
+        fail(plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt, name);
 
     sqlite3 *db = nullptr;
     const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
