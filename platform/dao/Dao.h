@@ -151,7 +151,7 @@ public:
 
     // Recordset fields only.
     QVariant Value() const;
-    void setValue(const QVariant &value);
+    void setValue(const QVariant &value) const;
     // VB's Null test.
     bool isNullValue() const { return !Value().isValid(); }
 
@@ -292,6 +292,7 @@ public:
     TableDef CreateTableDef(const QString &name = {}) const;
     TableDefsCollection TableDefs() const;
     TableDef TableDefs(const QString &name) const;
+    TableDef TableDefs(int i) const;
     // type: dbOpenTable (the only type); options: 0 or dbReadOnly.
     Recordset OpenRecordset(const QString &name, int type = dbOpenTable, int options = 0,
                             int lockEdits = 0) const;

@@ -149,7 +149,7 @@ QVariant Field::Value() const
     return m_impl->rs->value(m_impl->col);
 }
 
-void Field::setValue(const QVariant &value)
+void Field::setValue(const QVariant &value) const
 {
     need(m_impl);
     if (!m_impl->rs)

@@ -603,6 +603,11 @@ TableDef Database::TableDefs(const QString &name) const
     return TableDefs().Item(name);
 }
 
+TableDef Database::TableDefs(int i) const
+{
+    return TableDefs().Item(i);
+}
+
 Recordset Database::OpenRecordset(const QString &name, int type, int options, int) const
 {
     need(m_impl)->checkOpen();

@@ -135,8 +135,15 @@ sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned null
     case RNone: break;
     }
     sql += where;
-    if (!countOnly)
-        sql += (dir > 0 ? o.orderAsc : o.orderDesc) + " LIMIT ?";
+    if (!countOnly) {
+        // The columns held equal are left out of the ORDER BY: they change
+        // nothing there, and with them SQLite sorts instead of walking the
+        // index.
+        QByteArray orderBy;
+        for (size_t i = size_t(eq); i < o.exprs.size(); ++i)
+            orderBy += (orderBy.isEmpty() ? " ORDER BY " : ", ") + o.exprs[i] + (dir > 0 ? "" : " DESC");
+        sql += orderBy + " LIMIT ?";
+    }
     sqlite3_stmt *s = db->prepare(sql);
     cache.emplace(key, s);
     return s;
