@@ -59,6 +59,8 @@ int showMessageBox(const DialogRequest &r)
 {
     QMessageBox box(dialogParent());
     box.setWindowTitle(r.title);
+    // Prompts carry user text (keywords, words): never read it as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(displayText(r.prompt));
     switch (r.buttons & 0x70) {
     case vbCritical: box.setIcon(QMessageBox::Critical); break;
@@ -86,12 +88,16 @@ int showMessageBox(const DialogRequest &r)
 
 DialogAnswer showInputBox(const DialogRequest &r)
 {
-    bool ok = false;
-    const QString text = QInputDialog::getText(
-        dialogParent(), r.title, displayText(r.prompt),
-        r.kind == DialogKind::PasswordBox ? QLineEdit::Password : QLineEdit::Normal,
-        r.defaultText, &ok);
-    return ok ? DialogAnswer::entry(text) : DialogAnswer::cancel();
+    QInputDialog dlg(dialogParent());
+    dlg.setWindowTitle(r.title);
+    dlg.setLabelText(displayText(r.prompt));
+    dlg.setTextEchoMode(r.kind == DialogKind::PasswordBox ? QLineEdit::Password : QLineEdit::Normal);
+    dlg.setTextValue(r.defaultText);
+    for (QLabel *label : dlg.findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
+    if (dlg.exec() != QDialog::Accepted)
+        return DialogAnswer::cancel();
+    return DialogAnswer::entry(dlg.textValue());
 }
 
 DialogAnswer showFileDialog(const DialogRequest &r)

@@ -6,6 +6,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QtDebug>
 #include <new>
 
@@ -49,6 +50,11 @@ bool runEvent(const std::function<void()> &procedure)
         show(51, QStringLiteral("Internal error"));
     }
     return false;
+}
+
+void runLater(const QObject *context, std::function<void()> procedure)
+{
+    QTimer::singleShot(0, context, [procedure = std::move(procedure)] { runEvent(procedure); });
 }
 
 int mouseButton(Qt::MouseButton b)

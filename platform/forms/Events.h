@@ -27,6 +27,11 @@ void reportError(const Error &error);
 // reported again: the script has already recorded it.
 bool runEvent(const std::function<void()> &procedure);
 
+// Runs the procedure as an event procedure once control is back in the event
+// loop (a message box from inside a mouse press must not keep the press's
+// mouse grab). Nothing runs if the context object is gone by then.
+void runLater(const QObject *context, std::function<void()> procedure);
+
 // connect() whose slot runs as an event procedure. The slot may take the
 // signal's arguments or fewer, as with QObject::connect.
 template <typename Sender, typename Signal, typename Slot>

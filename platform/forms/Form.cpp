@@ -561,7 +561,8 @@ bool Form::defaultButtonPressed()
 {
     if (!m_defaultButton || !m_defaultButton->isVisible() || !m_defaultButton->isEnabled())
         return false;
-    m_defaultButton->click();
+    QPointer<QAbstractButton> button = m_defaultButton;
+    runEvent([&] { button->click(); });
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 
+#include "App.h"
 #include "Colors.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -468,6 +469,34 @@ private slots:
         button->setEnabled(false);
         QTest::keyClick(f->window(), Qt::Key_Return);
         QCOMPARE(clicks, 1);
+    }
+
+    void laterRunsAfterTheEventAndIsGuarded()
+    {
+        DialogScript script;
+        script.msgBox(vbOK, runtimeErrorText(3021, QStringLiteral("No current record.")));
+        QObject context;
+        int ran = 0;
+        runLater(&context, [&] {
+            ++ran;
+            raise(3021, QStringLiteral("No current record."));
+        });
+        QCOMPARE(ran, 0);
+        QTRY_COMPARE(ran, 1);
+        QVERIFY2(script.ok(), script.report());
+        // Gone before it could run: nothing runs.
+        auto *gone = new QObject;
+        runLater(gone, [&] { ++ran; });
+        delete gone;
+        QCoreApplication::processEvents();
+        QCOMPARE(ran, 1);
+    }
+
+    void versionOfTheProgram()
+    {
+        QCOMPARE(QStringLiteral("%1.%2.%3").arg(App::major()).arg(App::minor()).arg(App::revision()),
+                 QStringLiteral("1.8.66"));
+        QCOMPARE(App::title(), QStringLiteral("Corvane"));
     }
 
     void colours()
