@@ -3,6 +3,7 @@
 #include "Error.h"
 
 #include <QFileInfo>
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPrinterInfo>
 
@@ -25,6 +26,13 @@ Printer::Printer()
     : m_printer(std::make_unique<QPrinter>(QPrinter::HighResolution))
     , m_font(QStringLiteral("Sans Serif"), 10)
 {
+    // The printer and its engine must go before the application does, not
+    // with the other statics after it.
+    qAddPostRoutine([] {
+        Printer &p = instance();
+        p.m_painter.reset();
+        p.m_printer.reset();
+    });
 }
 
 QStringList Printer::printerNames() const { return QPrinterInfo::availablePrinterNames(); }

@@ -178,6 +178,7 @@ void Form::show()
         return; // its Form_Load unloaded it
     if (m_mdiChild)
         placeInMdi();
+    const auto pendingWidth = m_pendingWidth, pendingHeight = m_pendingHeight;
     applyPending();
     if (m_sub) {
         m_window->show();
@@ -187,6 +188,13 @@ void Form::show()
             area->setActiveSubWindow(m_sub);
     } else {
         m_window->show();
+        // The frame is known once the window is on screen: give the outer
+        // size asked for, not the client size of a guessed frame.
+        if (pendingWidth || pendingHeight) {
+            m_pendingWidth = pendingWidth;
+            m_pendingHeight = pendingHeight;
+            applyPending();
+        }
         m_window->raise();
         m_window->activateWindow();
     }

@@ -326,6 +326,28 @@ private slots:
         QCOMPARE(Forms::count(), 0);
     }
 
+    void closeBoxOfAChild()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *c1 = Forms::create<ChildForm>(QStringLiteral("fA"));
+        auto *c2 = Forms::create<ChildForm>(QStringLiteral("fB"));
+        c1->show();
+        c2->show();
+        g_log.clear();
+        c2->cancelQuery = 1;
+        c2->subWindow()->close();
+        QVERIFY(c2->isLoaded());
+        QVERIFY(c2->isVisible());
+        c2->cancelQuery = 0;
+        main->mdiArea()->closeAllSubWindows();
+        QVERIFY(!c1->isLoaded());
+        QVERIFY(!c2->isLoaded());
+        QVERIFY(main->isLoaded());
+        QCOMPARE(g_log.filter(QStringLiteral("QueryUnload(0)")).size(), 3);
+        QCOMPARE(Forms::count(), 1);
+    }
+
     void childActivationFollowsTheArea()
     {
         auto *main = Forms::create<MainForm>();
@@ -367,8 +389,10 @@ private slots:
         QCOMPARE(f->width(), 6285.0);
         QCOMPARE(f->height(), 3915.0);
         QCOMPARE(f->left(), 600.0);
-        QVERIFY(f->scaleWidth() <= f->width());
-        QVERIFY(f->scaleHeight() <= f->height());
+        // The client area is the outer frame less the frame itself.
+        const QRect frame = f->window()->frameGeometry(), client = f->window()->geometry();
+        QCOMPARE(f->scaleWidth(), f->width() - twipsX(frame.width() - client.width()));
+        QCOMPARE(f->scaleHeight(), f->height() - twipsY(frame.height() - client.height()));
         QVERIFY(Screen::width() > 0);
         // The centring of the runtime: (screen - window) \ 2.
         QVERIFY(f->width() < Screen::width());
