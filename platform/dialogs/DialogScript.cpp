@@ -81,8 +81,13 @@ DialogAnswer DialogScript::answer(const DialogRequest &request)
         fail(QStringLiteral("dialog %1 shown where \"%2\" was expected (#%3)")
                  .arg(seen, *e.prompt)
                  .arg(m_next + 1));
-    ++m_next;
-    return e.answer;
+    const int index = m_next++;
+    if (request.kind == DialogKind::MsgBox && !msgBoxResults(request.buttons).contains(e.answer.button))
+        fail(QStringLiteral("dialog %1 offers no button for the scripted answer %2 (#%3)")
+                 .arg(seen)
+                 .arg(m_expected.at(index).answer.button)
+                 .arg(index + 1));
+    return m_expected.at(index).answer;
 }
 
 QByteArray DialogScript::report() const

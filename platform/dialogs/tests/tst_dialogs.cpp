@@ -68,6 +68,18 @@ private slots:
         QCOMPARE(MsgBox(QStringLiteral("offscreen"), vbYesNo + vbDefaultButton2), vbNo);
     }
 
+    void answerMustBeOneOfTheBoxsButtons()
+    {
+        // "discard this Keyword ?" has only OK: a Yes scripted for it is a mistake somewhere.
+        DialogScript script;
+        script.msgBox(vbYes, QStringLiteral("discard this Keyword ?")).msgBox(vbCancel);
+        QVERIFY_THROWS_EXCEPTION(UnexpectedDialog,
+                                 MsgBox(QStringLiteral("discard this Keyword ?"), vbQuestion + vbOKOnly));
+        QCOMPARE(script.failures().size(), 1);
+        QCOMPARE(MsgBox(QStringLiteral("The data have changed - do you want save?"), vbOKCancel), vbCancel);
+        QCOMPARE(script.failures().size(), 1);
+    }
+
     void inputCancelIsEmptyOrNullopt()
     {
         DialogScript script;
