@@ -1,0 +1,416 @@
+#include "RichTextBox.h"
+
+#include "Error.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QPrinter>
+#include <QSaveFile>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+#include <QTextFragment>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace vb {
+
+namespace {
+
+constexpr int ErrInvalidPropertyValue = 380;
+constexpr int ErrInvalidFileFormat = 321;
+// Card texts are a few pages; a file far beyond that is not one of them and
+// would only stall the box.
+constexpr qint64 kMaxRtfBytes = 64 * 1024 * 1024;
+constexpr double kMaxPointSize = 1638;
+
+const char *const kRtfMimeTypes[] = {"text/rtf", "application/rtf", "text/richtext"};
+
+QByteArray rtfFrom(const QMimeData *source)
+{
+    for (const char *type : kRtfMimeTypes) {
+        if (source->hasFormat(QLatin1String(type)))
+            return source->data(QLatin1String(type));
+    }
+    return {};
+}
+
+// The editor inside the box: it takes plain text and RTF from the clipboard
+// and from drops, never HTML or images, and loads no resources at all.
+class Editor : public QTextEdit {
+public:
+    using QTextEdit::QTextEdit;
+
+protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override
+    {
+        return source->hasText() || !rtfFrom(source).isEmpty();
+    }
+
+    void insertFromMimeData(const QMimeData *source) override
+    {
+        const QByteArray markup = rtfFrom(source);
+        if (!markup.isEmpty() && markup.size() <= kMaxRtfBytes && rtf::looksLikeRtf(markup)) {
+            QTextDocument pasted;
+            pasted.setDefaultFont(document()->defaultFont());
+            rtf::read(markup, pasted);
+            textCursor().insertFragment(QTextDocumentFragment(&pasted));
+            ensureCursorVisible();
+            return;
+        }
+        if (source->hasText()) {
+            textCursor().insertText(source->text());
+            ensureCursorVisible();
+        }
+    }
+
+    QMimeData *createMimeDataFromSelection() const override
+    {
+        const QTextDocumentFragment selection = textCursor().selection();
+        auto *data = new QMimeData;
+        data->setText(selection.toPlainText());
+        QTextDocument copy;
+        copy.setDefaultFont(document()->defaultFont());
+        QTextCursor(&copy).insertFragment(selection);
+        data->setData(QLatin1String(kRtfMimeTypes[0]), rtf::write(copy));
+        return data;
+    }
+
+    QVariant loadResource(int, const QUrl &) override { return {}; }
+};
+
+} // namespace
+
+// Several document signals make up one edit of ours; the card is told once.
+class RichTextBox::QuietChange {
+public:
+    explicit QuietChange(RichTextBox *box) : m_box(box) { ++m_box->m_quiet; }
+    ~QuietChange() { --m_box->m_quiet; }
+    QuietChange(const QuietChange &) = delete;
+    QuietChange &operator=(const QuietChange &) = delete;
+
+private:
+    RichTextBox *m_box;
+};
+
+RichTextBox::RichTextBox(QWidget *parent) : QWidget(parent), m_edit(new Editor(this))
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_edit);
+    setFocusProxy(m_edit);
+    m_edit->setAcceptRichText(false);
+    connect(m_edit, &QTextEdit::textChanged, this, [this] {
+        if (m_quiet == 0)
+            emit Change();
+    });
+}
+
+RichTextBox::~RichTextBox() = default;
+
+QTextDocument *RichTextBox::document() const
+{
+    return m_edit->document();
+}
+
+QString RichTextBox::Text() const
+{
+    return document()->toPlainText();
+}
+
+void RichTextBox::setText(const QString &plain)
+{
+    {
+        QuietChange quiet(this);
+        QString text = plain;
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        m_edit->setPlainText(text);
+    }
+    emit Change();
+}
+
+QString RichTextBox::TextRTF() const
+{
+    return QString::fromLatin1(rtf::write(*document()));
+}
+
+void RichTextBox::setTextRTF(const QString &value)
+{
+    if (!rtf::looksLikeRtf(value)) {
+        setText(value);
+        return;
+    }
+    {
+        QuietChange quiet(this);
+        rtf::read(QStringView(value), *document());
+        m_edit->moveCursor(QTextCursor::Start);
+    }
+    emit Change();
+}
+
+int RichTextBox::SelStart() const
+{
+    return m_edit->textCursor().selectionStart();
+}
+
+void RichTextBox::setSelStart(int start)
+{
+    if (start < 0)
+        vb::raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
+    QTextCursor c = m_edit->textCursor();
+    c.setPosition(std::min(start, document()->characterCount() - 1));
+    m_edit->setTextCursor(c);
+}
+
+int RichTextBox::SelLength() const
+{
+    const QTextCursor c = m_edit->textCursor();
+    return c.selectionEnd() - c.selectionStart();
+}
+
+void RichTextBox::setSelLength(int length)
+{
+    if (length < 0)
+        vb::raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
+    QTextCursor c = m_edit->textCursor();
+    const int start = c.selectionStart();
+    const int last = document()->characterCount() - 1;
+    c.setPosition(start);
+    c.setPosition(static_cast<int>(std::min<qint64>(qint64(start) + length, last)),
+                  QTextCursor::KeepAnchor);
+    m_edit->setTextCursor(c);
+}
+
+QTextCharFormat RichTextBox::effectiveFormat(const QTextCharFormat &f) const
+{
+    QTextCharFormat out = f;
+    out.setFont(f.font().resolve(document()->defaultFont()));
+    if (f.foreground().style() == Qt::NoBrush)
+        out.setForeground(m_edit->palette().color(QPalette::Text));
+    return out;
+}
+
+template <class T, class Get>
+std::optional<T> RichTextBox::uniform(Get get) const
+{
+    const QTextCursor c = m_edit->textCursor();
+    if (!c.hasSelection())
+        return get(effectiveFormat(m_edit->currentCharFormat()));
+    const int start = c.selectionStart();
+    const int end = c.selectionEnd();
+    std::optional<T> value;
+    for (QTextBlock b = document()->findBlock(start); b.isValid() && b.position() < end;
+         b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (frag.position() + frag.length() <= start || frag.position() >= end)
+                continue;
+            const T v = get(effectiveFormat(frag.charFormat()));
+            if (!value)
+                value = v;
+            else if (!(*value == v))
+                return std::nullopt;
+        }
+    }
+    if (!value) // only paragraph breaks are selected
+        return get(effectiveFormat(c.charFormat()));
+    return value;
+}
+
+void RichTextBox::applyCharFormat(const QTextCharFormat &f)
+{
+    if (!m_edit->textCursor().hasSelection()) {
+        m_edit->mergeCurrentCharFormat(f); // what is typed next
+        return;
+    }
+    {
+        QuietChange quiet(this);
+        m_edit->mergeCurrentCharFormat(f);
+    }
+    emit Change();
+}
+
+std::optional<QString> RichTextBox::SelFontName() const
+{
+    return uniform<QString>([](const QTextCharFormat &f) {
+        const QStringList families = f.font().families();
+        return families.isEmpty() ? f.font().family() : families.first();
+    });
+}
+
+void RichTextBox::setSelFontName(const QString &name)
+{
+    QTextCharFormat f;
+    f.setFontFamilies(QStringList{name});
+    applyCharFormat(f);
+}
+
+std::optional<double> RichTextBox::SelFontSize() const
+{
+    return uniform<double>([](const QTextCharFormat &f) { return f.font().pointSizeF(); });
+}
+
+void RichTextBox::setSelFontSize(double points)
+{
+    if (!(points > 0) || !std::isfinite(points))
+        vb::raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
+    QTextCharFormat f;
+    f.setFontPointSize(std::min(points, kMaxPointSize));
+    applyCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelBold() const
+{
+    return uniform<bool>([](const QTextCharFormat &f) { return f.font().bold(); });
+}
+
+void RichTextBox::setSelBold(bool on)
+{
+    QTextCharFormat f;
+    f.setFontWeight(on ? QFont::Bold : QFont::Normal);
+    applyCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelItalic() const
+{
+    return uniform<bool>([](const QTextCharFormat &f) { return f.font().italic(); });
+}
+
+void RichTextBox::setSelItalic(bool on)
+{
+    QTextCharFormat f;
+    f.setFontItalic(on);
+    applyCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelUnderline() const
+{
+    return uniform<bool>([](const QTextCharFormat &f) { return f.font().underline(); });
+}
+
+void RichTextBox::setSelUnderline(bool on)
+{
+    QTextCharFormat f;
+    f.setFontUnderline(on);
+    applyCharFormat(f);
+}
+
+std::optional<bool> RichTextBox::SelStrikeThru() const
+{
+    return uniform<bool>([](const QTextCharFormat &f) { return f.font().strikeOut(); });
+}
+
+void RichTextBox::setSelStrikeThru(bool on)
+{
+    QTextCharFormat f;
+    f.setFontStrikeOut(on);
+    applyCharFormat(f);
+}
+
+std::optional<qint32> RichTextBox::SelColor() const
+{
+    return uniform<qint32>(
+        [](const QTextCharFormat &f) { return oleFromColor(f.foreground().color()); });
+}
+
+void RichTextBox::setSelColor(qint32 bgr)
+{
+    QTextCharFormat f;
+    f.setForeground(colorFromOle(bgr));
+    applyCharFormat(f);
+}
+
+std::optional<int> RichTextBox::SelIndent() const
+{
+    const QTextCursor c = m_edit->textCursor();
+    QTextBlock b = document()->findBlock(c.selectionStart());
+    const QTextBlock last = document()->findBlock(c.selectionEnd());
+    const int first = qRound(b.blockFormat().leftMargin() * 15);
+    for (; b.isValid(); b = b.next()) {
+        if (qRound(b.blockFormat().leftMargin() * 15) != first)
+            return std::nullopt;
+        if (b == last)
+            break;
+    }
+    return first;
+}
+
+void RichTextBox::setSelIndent(int twips)
+{
+    {
+        QuietChange quiet(this);
+        QTextBlockFormat f;
+        f.setLeftMargin(twips / 15.0);
+        m_edit->textCursor().mergeBlockFormat(f);
+    }
+    emit Change();
+}
+
+void RichTextBox::LoadFile(const QString &path)
+{
+    QFile file(path);
+    if (!file.exists())
+        vb::raise(ErrFileNotFound, QStringLiteral("File not found"));
+    if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+        vb::raise(ErrPathAccess, QStringLiteral("Path/File access error"));
+    if (file.size() > kMaxRtfBytes)
+        vb::raise(ErrOutOfMemory, QStringLiteral("Out of memory"));
+    const QByteArray data = file.read(kMaxRtfBytes + 1);
+    if (data.size() > kMaxRtfBytes)
+        vb::raise(ErrOutOfMemory, QStringLiteral("Out of memory"));
+    if (file.error() != QFileDevice::NoError)
+        vb::raise(ErrPathAccess, QStringLiteral("Path/File access error"));
+    if (!rtf::looksLikeRtf(data))
+        vb::raise(ErrInvalidFileFormat, QStringLiteral("Invalid file format"));
+    {
+        QuietChange quiet(this);
+        rtf::read(data, *document());
+        m_edit->moveCursor(QTextCursor::Start);
+    }
+    emit Change();
+}
+
+void RichTextBox::SaveFile(const QString &path) const
+{
+    if (!QFileInfo(path).absoluteDir().exists())
+        vb::raise(ErrPathNotFound, QStringLiteral("Path not found"));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        vb::raise(ErrPathAccess, QStringLiteral("Path/File access error"));
+    const QByteArray data = rtf::write(*document());
+    if (file.write(data) != data.size() || !file.commit())
+        vb::raise(ErrPathAccess, QStringLiteral("Path/File access error"));
+}
+
+void RichTextBox::SelPrint(QPrinter &printer) const
+{
+    // Asked for the selection with nothing selected, the editor would print
+    // an empty job: the whole text is the sound reading.
+    const QPrinter::PrintRange range = printer.printRange();
+    if (range == QPrinter::Selection && !m_edit->textCursor().hasSelection())
+        printer.setPrintRange(QPrinter::AllPages);
+    m_edit->print(&printer);
+    printer.setPrintRange(range);
+}
+
+QColor RichTextBox::colorFromOle(qint32 bgr)
+{
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
+
+qint32 RichTextBox::oleFromColor(const QColor &color)
+{
+    const QRgb rgb = color.rgb();
+    return qRed(rgb) | (qGreen(rgb) << 8) | (qBlue(rgb) << 16);
+}
+
+} // namespace vb
