@@ -43,6 +43,7 @@ QString errorDescription(int number, const QString &arg)
             .arg(arg);
     case ErrCounterNotUpdatable: return QStringLiteral("Field '%1' can't be updated.").arg(arg);
     case ErrRecordDeleted: return QStringLiteral("Record is deleted.");
+    case ErrTooManyFields: return QStringLiteral("Too many fields defined.");
     case ErrFieldTwice: return QStringLiteral("Can't define field '%1' more than once.").arg(arg);
     case ErrDatabaseExists: return QStringLiteral("Database '%1' already exists.").arg(arg);
     case ErrInvalidOperation: return QStringLiteral("Invalid operation.");

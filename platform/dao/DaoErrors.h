@@ -32,6 +32,7 @@ enum ErrorNumber : int {
     ErrFieldTooSmall = 3163,
     ErrCounterNotUpdatable = 3164,
     ErrRecordDeleted = 3167,
+    ErrTooManyFields = 3190,
     ErrFieldTwice = 3191,
     ErrDatabaseExists = 3204,
     ErrInvalidOperation = 3219,

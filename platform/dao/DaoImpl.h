@@ -9,11 +9,14 @@
 
 #include <QHash>
 
-#include <deque>
+#include <bitset>
 #include <unordered_map>
 #include <vector>
 
 namespace dao {
+
+// As many columns as a table may have.
+inline constexpr int kMaxColumns = 255;
 
 // Handles reach their inside through this.
 struct Access {
@@ -80,6 +83,8 @@ struct TableMeta {
     // Built by finish().
     QByteArray selectList;      // rowid, then the columns other than Memo
     std::vector<int> selectOrds; // column of each selected value after the rowid
+    std::vector<int> memoOrds;
+    std::bitset<kMaxColumns> selectMask;
     QByteArray insertSql;
     std::vector<OrderDef> orders; // [0] = no index, [i+1] = indexes[i]
 
@@ -99,7 +104,22 @@ struct FileState {
 struct Row {
     qint64 rowid = 0;
     std::vector<QVariant> vals;   // storage form; Memo columns loaded on demand
-    std::vector<char> loaded;     // per column, for Memo
+    std::bitset<kMaxColumns> loaded; // per column, for Memo
+};
+
+// Rows read by one query, kept flat so that walking reuses the same memory:
+// the row ids, and per row the selected (non-Memo) values in select order.
+struct Batch {
+    std::vector<qint64> ids;
+    std::vector<QVariant> vals;
+    size_t next = 0;
+    bool empty() const { return next >= ids.size(); }
+    void clear()
+    {
+        ids.clear();
+        vals.clear();
+        next = 0;
+    }
 };
 
 struct WorkspaceImpl {
@@ -222,10 +242,13 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     std::vector<QVariant> pos; // ordering values of the position, row id last
 
     // Rows read ahead in the walking direction.
-    std::deque<Row> ahead;
+    Batch ahead;
+    Batch scratch;
     int aheadDir = 0;
     quint64 aheadVersion = 0;
     int batch = 8;
+    int crossBatch = 8;
+    bool aheadCross = false;
 
     // Edit buffer.
     int editMode = dbEditNone;
@@ -248,6 +271,7 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     void seek(const QString &op, const QVariantList &keys);
     void dropEdit();
     void clearAhead() { ahead.clear(); aheadDir = 0; }
+    void takeFrom(Batch &b);
     void makeCurrent(Row &&r);
     void loadCurrent();
     void loadMemo(int col);
@@ -270,9 +294,9 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     enum Range { RNone = 0, RGt, RLt, RNotNull, RIsNull };
     sqlite3_stmt *segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly);
     int runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals, int limit,
-                   std::deque<Row> *out, long *countOut);
-    int scan(int dir, const std::vector<QVariant> *from, bool inclusiveEq, int eqCount,
-             int limit, std::deque<Row> &out);
+                   Batch *out, long *countOut);
+    int scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit, Batch &out,
+             bool *crossed);
 };
 
 } // namespace dao

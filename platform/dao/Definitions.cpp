@@ -442,6 +442,8 @@ void TableDefsCollection::Append(const TableDef &tdef)
         fail(ErrTableExists, td->name);
     if (td->fields.empty())
         fail(ErrNoFieldDefined, td->name);
+    if (td->fields.size() > size_t(kMaxColumns))
+        fail(ErrTooManyFields);
 
     auto t = std::make_shared<TableMeta>();
     t->name = td->name;

@@ -250,7 +250,9 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         fail(plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt, name);
 
     sqlite3 *db = nullptr;
-    const int flags = readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    // One connection is used by one thread (the program's user interface):
+    // no locking of SQLite's own on every call.
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
     auto bail = [&](int number) {
         sqlite3_close_v2(db);
@@ -318,7 +320,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
 
     sqlite3 *db = nullptr;
     int number = 0;
-    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc == SQLITE_OK) {
         prepareConnection(db, keyOf(locale));
         rc = stepOnce(db, "PRAGMA journal_mode=DELETE");
@@ -412,11 +414,16 @@ void TableMeta::finish()
 {
     selectList = "rowid";
     selectOrds.clear();
+    memoOrds.clear();
+    selectMask.reset();
     QByteArray names, marks;
     for (int i = 0; i < int(cols.size()); ++i) {
         if (!cols[size_t(i)].memo()) {
             selectList += ", " + cols[size_t(i)].sql;
             selectOrds.push_back(i);
+            selectMask.set(size_t(i));
+        } else {
+            memoOrds.push_back(i);
         }
         if (i) {
             names += ", ";

@@ -41,15 +41,34 @@ Row RecordsetImpl::readRow(sqlite3_stmt *s) const
     r.rowid = sqlite3_column_int64(s, 0);
     const size_t n = t->cols.size();
     r.vals.resize(n);
-    r.loaded.assign(n, 0);
     for (size_t j = 0; j < t->selectOrds.size(); ++j) {
         const int c = t->selectOrds[j];
         r.vals[size_t(c)] = columnValue(s, int(j) + 1);
-        r.loaded[size_t(c)] = 1;
+        r.loaded.set(size_t(c));
     }
     return r;
 }
 
+void RecordsetImpl::takeFrom(Batch &b)
+{
+    const size_t nsel = t->selectOrds.size();
+    const size_t i = b.next++;
+    cur.rowid = b.ids[i];
+    cur.vals.resize(t->cols.size());
+    QVariant *v = b.vals.data() + i * nsel;
+    for (size_t j = 0; j < nsel; ++j)
+        cur.vals[size_t(t->selectOrds[j])] = std::move(v[j]);
+    for (int m : t->memoOrds)
+        cur.vals[size_t(m)] = QVariant();
+    cur.loaded = t->selectMask;
+    curVersion = db->file->version;
+    onRow = true;
+    deleted = false;
+    bof = eof = false;
+}
+
+// The position is always that of the current row, or of the row last
+// deleted, whose values stay in cur; it is worked out when a query needs it.
 void RecordsetImpl::positionFromRow()
 {
     const OrderDef &o = order();
@@ -65,7 +84,6 @@ void RecordsetImpl::makeCurrent(Row &&r)
     onRow = true;
     deleted = false;
     bof = eof = false;
-    positionFromRow();
 }
 
 bool RecordsetImpl::fetchOne(qint64 rowid, Row &out)
@@ -94,7 +112,6 @@ void RecordsetImpl::loadCurrent()
     }
     cur = std::move(r);
     curVersion = db->file->version;
-    positionFromRow();
 }
 
 void RecordsetImpl::loadMemo(int col)
@@ -110,7 +127,7 @@ void RecordsetImpl::loadMemo(int col)
         cur.vals[size_t(col)] = QVariant();
     else
         db->raise(sqlite3_extended_errcode(db->db));
-    cur.loaded[size_t(col)] = 1;
+    cur.loaded.set(size_t(col));
 }
 
 sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly)
@@ -150,7 +167,7 @@ sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned null
 }
 
 int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals,
-                              int limit, std::deque<Row> *out, long *countOut)
+                              int limit, Batch *out, long *countOut)
 {
     unsigned mask = 0;
     for (int i = 0; i < eq; ++i)
@@ -172,8 +189,13 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
     }
     sqlite3_bind_int(s, p, limit);
     int n = 0, rc;
+    const int nsel = int(t->selectOrds.size());
+    out->ids.reserve(out->ids.size() + size_t(limit));
+    out->vals.reserve(out->vals.size() + size_t(limit) * size_t(nsel));
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        out->push_back(readRow(s));
+        out->ids.push_back(sqlite3_column_int64(s, 0));
+        for (int j = 0; j < nsel; ++j)
+            out->vals.push_back(columnValue(s, j + 1));
         ++n;
     }
     if (rc != SQLITE_DONE)
@@ -182,27 +204,50 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
 }
 
 // Rows strictly beyond the ordering values `from` (all of them, or a leading
-// part) in direction dir, at most limit of them; or, with countOut, how many
-// lie before them.
-int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, bool, int, int limit,
-                        std::deque<Row> &out)
+// part) in direction dir. The levels are tried from the deepest (the rest of
+// the current key) outwards and the first that yields rows ends the read:
+// a walk over one key's rows, the program's usual loop, never reads the
+// next key's rows beyond `crossLimit`. `crossed` tells whether the rows
+// came from beyond the current key.
+int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit,
+                        Batch &out, bool *crossed)
 {
     const OrderDef &o = order();
+    if (crossed)
+        *crossed = false;
     if (!from)
         return runSegment(0, RNone, dir, {}, limit, &out, nullptr);
-    int got = 0;
-    for (int l = int(from->size()) - 1; l >= 0 && got < limit; --l) {
+    const int m = int(from->size());
+    // In a unique index a whole, non-Null key has no other row (after a
+    // delete a new row may have taken the key, so the rest is read then).
+    bool skipRowLevel = onRow && index >= 0 && t->indexes[size_t(index)].unique &&
+                        m == int(o.exprs.size()) && m > 1;
+    for (int l = 0; skipRowLevel && l < m - 1; ++l)
+        skipRowLevel = (*from)[size_t(l)].isValid();
+    bool first = true;
+    for (int l = m - 1; l >= 0; --l) {
+        if (l == m - 1 && skipRowLevel)
+            continue;
+        const int lim = first ? limit : crossLimit;
+        const bool cross = !first;
+        first = false;
         const bool known = (*from)[size_t(l)].isValid();
+        int got = 0;
         if (dir > 0) {
-            got += runSegment(l, known ? RGt : RNotNull, dir, *from, limit - got, &out, nullptr);
+            got = runSegment(l, known ? RGt : RNotNull, dir, *from, lim, &out, nullptr);
         } else {
             if (known)
-                got += runSegment(l, RLt, dir, *from, limit - got, &out, nullptr);
-            if (known && got < limit && o.ords[size_t(l)] >= 0)
-                got += runSegment(l, RIsNull, dir, *from, limit - got, &out, nullptr);
+                got = runSegment(l, RLt, dir, *from, lim, &out, nullptr);
+            if (known && got == 0 && o.ords[size_t(l)] >= 0)
+                got = runSegment(l, RIsNull, dir, *from, lim, &out, nullptr);
+        }
+        if (got > 0) {
+            if (crossed)
+                *crossed = cross;
+            return got;
         }
     }
-    return got;
+    return 0;
 }
 
 long RecordsetImpl::countRows() const
@@ -224,6 +269,7 @@ long RecordsetImpl::currentOrdinal()
         return ordinal;
     long before = 0;
     const OrderDef &o = order();
+    positionFromRow();
     for (int l = int(pos.size()) - 1; l >= 0; --l) {
         if (!pos[size_t(l)].isValid())
             continue;
@@ -251,29 +297,34 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
     }
     if (fromStart) {
         clearAhead();
-        std::deque<Row> out;
-        scan(dir, nullptr, false, 0, 1, out);
+        Batch &out = scratch;
+        out.clear();
+        scan(dir, nullptr, 1, 1, out, nullptr);
         if (out.empty()) {
             onRow = deleted = false;
             bof = eof = true;
             ordinal = -1;
             fail(ErrNoCurrentRecord);
         }
-        makeCurrent(std::move(out.front()));
+        takeFrom(out);
         ordinal = dir > 0 ? 1 : countRows();
         ordinalVersion = version;
         return;
     }
     const bool fresh = aheadDir == dir && aheadVersion == version;
     if (!fresh || ahead.empty()) {
+        // Read-ahead grows while its rows get used and shrinks while writes
+        // make it stale, separately within a key and across keys.
+        int &size = aheadCross ? crossBatch : batch;
         if (aheadDir != dir)
-            batch = 8;
+            batch = crossBatch = 8;
         else if (!fresh && !ahead.empty())
-            batch = std::max(2, batch / 2);
-        else
-            batch = std::min(512, batch * 2);
+            size = std::max(2, size / 2);
+        else if (fresh)
+            size = std::min(512, size * 4);
         ahead.clear();
-        scan(dir, &pos, false, 0, batch, ahead);
+        positionFromRow();
+        scan(dir, &pos, batch, crossBatch, ahead, &aheadCross);
         aheadDir = dir;
         aheadVersion = version;
     }
@@ -284,10 +335,8 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
         ordinal = -1;
         return;
     }
-    Row r = std::move(ahead.front());
-    ahead.pop_front();
     const long o = knewOrdinal ? ordinal + dir : -1;
-    makeCurrent(std::move(r));
+    takeFrom(ahead);
     ordinal = o;
     ordinalVersion = version;
 }
@@ -323,20 +372,21 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
     }
     clearAhead();
     ordinal = -1;
-    std::deque<Row> out;
+    Batch &out = scratch;
+    out.clear();
     const int kc = int(k.size());
     switch (kind) {
     case 0: runSegment(kc, RNone, +1, k, 1, &out, nullptr); break;
     case 1:
         if (!runSegment(kc, RNone, +1, k, 1, &out, nullptr))
-            scan(+1, &k, false, 0, 1, out);
+            scan(+1, &k, 1, 1, out, nullptr);
         break;
-    case 2: scan(+1, &k, false, 0, 1, out); break;
+    case 2: scan(+1, &k, 1, 1, out, nullptr); break;
     case 3:
         if (!runSegment(kc, RNone, -1, k, 1, &out, nullptr))
-            scan(-1, &k, false, 0, 1, out);
+            scan(-1, &k, 1, 1, out, nullptr);
         break;
-    default: scan(-1, &k, false, 0, 1, out); break;
+    default: scan(-1, &k, 1, 1, out, nullptr); break;
     }
     if (out.empty()) {
         noMatch = true;
@@ -346,7 +396,7 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
         return;
     }
     noMatch = false;
-    makeCurrent(std::move(out.front()));
+    takeFrom(out);
 }
 
 QVariant RecordsetImpl::value(int col)
@@ -459,11 +509,22 @@ void RecordsetImpl::update()
 
     if (adding) {
         sqlite3_stmt *s = db->prepare(t->insertSql);
-        StmtScope sc(s);
-        for (size_t i = 0; i < n; ++i)
-            bindValue(s, int(i) + 1, editVals[i]);
-        if (sqlite3_step(s) != SQLITE_DONE)
-            db->raise(sqlite3_extended_errcode(db->db), t->name);
+        for (int attempt = 0;; ++attempt) {
+            StmtScope sc(s);
+            for (size_t i = 0; i < n; ++i)
+                bindValue(s, int(i) + 1, editVals[i]);
+            if (sqlite3_step(s) == SQLITE_DONE)
+                break;
+            const int rc = sqlite3_extended_errcode(db->db);
+            // The number was taken by a writer outside this program: take
+            // the next free one.
+            if (rc == SQLITE_CONSTRAINT_PRIMARYKEY && t->counter >= 0 && attempt == 0) {
+                db->file->nextCounter.remove(t->id);
+                editVals[size_t(t->counter)] = qlonglong(db->takeCounter(*t));
+                continue;
+            }
+            db->raise(rc, t->name);
+        }
         db->touch();
         return; // the record current before AddNew stays current
     }
@@ -500,11 +561,9 @@ void RecordsetImpl::update()
     db->touch();
     for (size_t c : cols) {
         cur.vals[c] = editVals[c];
-        cur.loaded[c] = 1;
+        cur.loaded.set(c);
     }
     curVersion = db->file->version;
-    positionFromRow();
-    clearAhead();
 }
 
 void RecordsetImpl::remove()
@@ -554,8 +613,6 @@ void RecordsetImpl::setIndex(const QString &name)
     index = i;
     clearAhead();
     ordinal = -1;
-    if (onRow || deleted)
-        positionFromRow();
 }
 
 QByteArray RecordsetImpl::bookmark() const
