@@ -440,6 +440,73 @@ private slots:
         QCOMPARE(first, QStringList({"K0003", "K0010", "K0017"}));
     }
 
+    void readAheadFollowsKeysAndWrites()
+    {
+        QList<QPair<QString, QString>> rows;
+        QStringList expected;
+        for (int u = 39; u >= 0; --u)
+            for (int d = 0; d < 30; ++d)
+                rows << qMakePair(QStringLiteral("up%1").arg(u, 2, 10, QChar('0')),
+                                  QStringLiteral("dn%1").arg((d * 7) % 30, 2, 10, QChar('0')));
+        for (const auto &r : rows)
+            expected << r.first + "/" + r.second;
+        std::sort(expected.begin(), expected.end());
+        DBEngine::BeginTrans();
+        Recordset rs = links(rows);
+        DBEngine::CommitTrans();
+
+        auto pair = [&] {
+            return rs.Fields("GROUPE2").Value().toString() + "/" + rs.Fields("GROUPE").Value().toString();
+        };
+        rs.setIndex("GrUpDown");
+        QStringList forward, backward;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            forward << pair();
+        QCOMPARE(forward, expected);
+        for (rs.MoveLast(); !rs.Bof(); rs.MovePrevious())
+            backward.prepend(pair());
+        QCOMPARE(backward, expected);
+
+        // The program's loop: seek a keyword, walk while it stays the same.
+        rs.setIndex("GrUp");
+        for (int u = 0; u < 40; u += 13) {
+            const QString up = QStringLiteral("UP%1").arg(u, 2, 10, QChar('0'));
+            int n = 0;
+            for (rs.Seek("=", up); !rs.Eof() && rs.Fields("GROUPE2").Value().toString().toUpper() == up;
+                 rs.MoveNext())
+                ++n;
+            QCOMPARE(n, 30);
+        }
+
+        // A write on every row of a walk: each row is still met once.
+        rs.setIndex("GrDown");
+        int seen = 0;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) {
+            rs.Edit();
+            rs.Fields("GROUPE2").setValue(rs.Fields("GROUPE2").Value().toString() + "x");
+            rs.Update();
+            ++seen;
+        }
+        QCOMPARE(seen, 1200);
+        QCOMPARE_ERR(rs.Move(0), 3021); // at EOF
+        rs.MoveFirst();
+        rs.Move(5);
+        QCOMPARE(rs.Fields("GROUPE").Value().toString(), QStringLiteral("dn00"));
+        rs.Move(-5);
+        QVERIFY(!rs.Bof());
+
+        // In a unique index, a key deleted and added again is met again.
+        rs.setIndex("GrUpDown");
+        rs.Seek("=", "up05x", "dn03");
+        QVERIFY(!rs.NoMatch());
+        rs.Delete();
+        addRow(rs, {"up05x", "dn03"});
+        rs.MoveNext();
+        QCOMPARE(pair(), QStringLiteral("up05x/dn03"));
+        rs.MoveNext();
+        QCOMPARE(pair(), QStringLiteral("up05x/dn04"));
+    }
+
     void bookmarksAndPercentPosition()
     {
         Recordset rs = links({{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}});
