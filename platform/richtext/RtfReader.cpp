@@ -49,6 +49,7 @@ struct ParaProps {
     int right = 0;
     int first = 0;
     Qt::Alignment align = Qt::AlignLeft;
+    bool operator==(const ParaProps &) const = default;
 };
 
 struct State {
@@ -137,7 +138,8 @@ inline int hexValue(char16_t c)
 
 class Parser {
 public:
-    explicit Parser(QTextDocument &doc) : m_cursor(&doc) {}
+    // One edit block for the whole read: the document reports one change.
+    explicit Parser(QTextDocument &doc) : m_cursor(&doc) { m_cursor.beginEditBlock(); }
 
     // Unit is unsigned char for files (bytes above 0x7F are code-page bytes)
     // or char16_t for markup held as a string (they are characters).
@@ -200,6 +202,7 @@ private:
 
     QString m_run;
     CharProps m_runProps;
+    ParaProps m_blockProps; // what the current block already has
     std::vector<std::pair<CharProps, QTextCharFormat>> m_formatCache;
     QByteArray m_bytes;
     int m_bytesCp = 1252;
@@ -771,10 +774,19 @@ QTextBlockFormat Parser::blockFormat() const
 void Parser::endParagraph()
 {
     flushBytes();
-    flushRun();
     m_cellPending = false;
-    m_cursor.setBlockFormat(blockFormat());
-    m_cursor.insertBlock();
+    if (m_highSurrogate) {
+        m_run.append(QChar(QChar::ReplacementCharacter));
+        m_highSurrogate = 0;
+    }
+    // A new block takes the format of the one before it, so most breaks go
+    // in with the text: far fewer edits of the document.
+    if (!(m_st.para == m_blockProps)) {
+        flushRun();
+        m_cursor.setBlockFormat(blockFormat());
+        m_blockProps = m_st.para;
+    }
+    m_run.append(QChar(QChar::ParagraphSeparator));
 }
 
 void Parser::commitFont()
@@ -808,7 +820,9 @@ void Parser::finish()
 {
     flushBytes();
     flushRun();
-    m_cursor.setBlockFormat(blockFormat());
+    if (!(m_st.para == m_blockProps))
+        m_cursor.setBlockFormat(blockFormat());
+    m_cursor.endEditBlock();
 }
 
 template <class Unit>
@@ -837,11 +851,8 @@ bool readUnits(const Unit *begin, const Unit *end, QTextDocument &doc)
     doc.clear();
     {
         Parser parser(doc);
-        QTextCursor block(&doc);
-        block.beginEditBlock();
         parser.run(p, end);
         parser.finish();
-        block.endEditBlock();
     }
     doc.setUndoRedoEnabled(undo);
     return true;

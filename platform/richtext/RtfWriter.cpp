@@ -56,6 +56,9 @@ private:
     std::vector<QRgb> m_colors;
     Run m_current;
     bool m_haveCurrent = false;
+    // Fragments share a few formats: each is worked out once, by its index.
+    std::vector<int> m_runOfFormat;
+    std::vector<Run> m_runs;
 };
 
 int Writer::fontIndex(const QString &family)
@@ -207,7 +210,16 @@ QByteArray Writer::run()
             const QTextFragment frag = it.fragment();
             if (!frag.isValid())
                 continue;
-            writeRun(runFor(frag.charFormat()));
+            const int index = frag.charFormatIndex();
+            if (index < 0)
+                continue;
+            if (static_cast<size_t>(index) >= m_runOfFormat.size())
+                m_runOfFormat.resize(index + 1, -1);
+            if (m_runOfFormat[index] < 0) {
+                m_runOfFormat[index] = static_cast<int>(m_runs.size());
+                m_runs.push_back(runFor(frag.charFormat()));
+            }
+            writeRun(m_runs[m_runOfFormat[index]]);
             text(frag.text());
         }
     }
