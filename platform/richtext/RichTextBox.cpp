@@ -67,7 +67,10 @@ protected:
             return;
         }
         if (source->hasText()) {
-            textCursor().insertText(source->text());
+            // Text from other programs ends its lines in "\r\n": one break each.
+            QString text = source->text();
+            text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+            textCursor().insertText(text);
             ensureCursorVisible();
         }
     }
