@@ -16,7 +16,6 @@
 
 #include <cerrno>
 #include <map>
-#include <mutex>
 
 namespace dao {
 

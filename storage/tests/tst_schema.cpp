@@ -348,6 +348,54 @@ private slots:
         g_Db = good;
     }
 
+    void anotherBaseCopiesTableByTable()
+    {
+        // The import's way: a second base open beside the bound one, each
+        // of its tables walked with the progress position and copied row by
+        // row through the shared recordsets; the counters are numbered anew.
+        const QString source = newBase();
+        add(rsCGroup1, {{fldCGroup1Groupe, "alpha"}});
+        add(rsCGroup1, {{fldCGroup1Groupe, "beta"}});
+        add(rsNote, {{fldNoteCit, "N1"}, {fldNoteTexte, QString(3000, u'z')},
+                     {fldNoteJour, QDateTime(QDate(2020, 2, 29), QTime(0, 0))}});
+        add(rsWordsNoteIndex, {{fldWordsNoteIndexMot, "mot"}, {fldWordsNoteIndexAsKW, true}});
+        g_Db.Close();
+
+        newBase();
+        add(rsCGroup1, {{fldCGroup1Groupe, "ALPHA"}}); // already there: that row fails
+        Database src = DBEngine::OpenDatabase(source, false, true, kConnect);
+        int copied = 0, failed = 0;
+        TransactionScope tx;
+        for (int i = 0; i < src.TableDefs().Count(); ++i) {
+            const QString name = src.TableDefs(i).Name();
+            Recordset from = src.OpenRecordset(name);
+            Recordset to = g_Db.OpenRecordset(name);
+            double last = 0;
+            while (!from.Eof()) {
+                to.AddNew();
+                for (int f = 0; f < from.Fields().Count(); ++f)
+                    if (!(from.Fields(f).Attributes() & dbAutoIncrField))
+                        to.Fields(from.Fields(f).Name()).setValue(from.Fields(f).Value());
+                (errorOf([&] { to.Update(); }) == 0 ? copied : failed)++;
+                QVERIFY(from.PercentPosition() >= last);
+                last = from.PercentPosition();
+                from.MoveNext();
+            }
+            if (from.RecordCount() > 0)
+                QCOMPARE(from.PercentPosition(), 100.0);
+        }
+        tx.Commit();
+        QCOMPARE(failed, 14); // "alpha" and the 13 types already in the new base
+        QCOMPARE(copied, 3);
+        QCOMPARE(rsCGroup1.RecordCount(), 2L);
+        rsNote.Seek("=", "n1");
+        QCOMPARE(fldNoteTexte.Value().toString(), QString(3000, u'z'));
+        QCOMPARE(fldNoteJour.Value().toDateTime().date(), QDate(2020, 2, 29));
+        rsWordsNoteIndex.MoveFirst();
+        QCOMPARE(fldWordsNoteIndexAsKW.Value(), QVariant(true));
+        QCOMPARE_ERR(src.OpenRecordset("NOTE").Edit(), 3027);
+    }
+
     void closedBaseInvalidatesTheBindings()
     {
         newBase();
