@@ -407,11 +407,12 @@ private slots:
     void longWalksSeeWritesMadeDuringThem()
     {
         Recordset rs = cards("C6");
-        m_db.TableDefs(); // nothing
-        DBEngine::BeginTrans();
-        for (int i = 0; i < 1500; ++i)
-            addRow(rs, {QStringLiteral("K%1").arg(i, 4, 10, QChar('0')), QStringLiteral("a%1").arg(i % 7)});
-        DBEngine::CommitTrans();
+        {
+            TransactionScope tx;
+            for (int i = 0; i < 1500; ++i)
+                addRow(rs, {QStringLiteral("K%1").arg(i, 4, 10, QChar('0')), QStringLiteral("a%1").arg(i % 7)});
+            tx.Commit();
+        }
         rs.setIndex("NoteNDX");
         Recordset other = m_db.OpenRecordset("C6");
         other.setIndex("NoteNDX");
@@ -451,9 +452,9 @@ private slots:
         for (const auto &r : rows)
             expected << r.first + "/" + r.second;
         std::sort(expected.begin(), expected.end());
-        DBEngine::BeginTrans();
+        TransactionScope tx;
         Recordset rs = links(rows);
-        DBEngine::CommitTrans();
+        tx.Commit();
 
         auto pair = [&] {
             return rs.Fields("GROUPE2").Value().toString() + "/" + rs.Fields("GROUPE").Value().toString();
