@@ -157,6 +157,7 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     void exec(const QByteArray &sql);
     [[noreturn]] void raise(int rc, const QString &arg = {}) const;
     std::shared_ptr<TableMeta> findTable(const QString &name) const;
+    std::shared_ptr<TableMeta> findTableFresh(const QString &name);
     void touch() { ++file->version; }
     void closeNow();
     qint64 takeCounter(const TableMeta &t);

@@ -411,7 +411,7 @@ TableDef TableDefsCollection::Item(int i) const
 TableDef TableDefsCollection::Item(const QString &name) const
 {
     need(m_db)->checkOpen();
-    auto t = m_db->findTable(name);
+    auto t = m_db->findTableFresh(name);
     if (!t)
         fail(ErrItemNotFound, name);
     return Access::make<TableDef>(tableDefFromMeta(m_db, t));
@@ -438,7 +438,7 @@ void TableDefsCollection::Append(const TableDef &tdef)
         fail(ErrInvalidOperation);
     if (!validName(td->name))
         fail(ErrInvalidName, td->name);
-    if (db.findTable(td->name))
+    if (db.findTableFresh(td->name))
         fail(ErrTableExists, td->name);
     if (td->fields.empty())
         fail(ErrNoFieldDefined, td->name);

@@ -527,6 +527,24 @@ std::shared_ptr<TableMeta> DatabaseImpl::findTable(const QString &n) const
     return {};
 }
 
+std::shared_ptr<TableMeta> DatabaseImpl::findTableFresh(const QString &n)
+{
+    if (auto t = findTable(n))
+        return t;
+    // Another connection of this program may have made it since we read
+    // the catalog.
+    std::vector<std::shared_ptr<TableMeta>> fresh;
+    bool isBase = false;
+    if (loadCatalog(db, fresh, isBase) == SQLITE_OK && isBase) {
+        for (auto &t : fresh)
+            for (const auto &old : tables)
+                if (old->id == t->id && old->name == t->name)
+                    t = old;
+        tables = std::move(fresh);
+    }
+    return findTable(n);
+}
+
 void DatabaseImpl::closeNow()
 {
     closed = true;
@@ -619,7 +637,7 @@ Recordset Database::OpenRecordset(const QString &name, int type, int options, in
     need(m_impl)->checkOpen();
     if (type != dbOpenTable)
         fail(ErrInvalidArgument);
-    auto t = m_impl->findTable(name);
+    auto t = m_impl->findTableFresh(name);
     if (!t)
         fail(ErrTableNotFound, name);
     auto r = std::make_shared<RecordsetImpl>();
@@ -731,6 +749,17 @@ void Workspace::Rollback() const
                      nullptr);
         d.savepoints = l - 1;
         d.touch();
+        // Tables made inside the transaction are gone from the file: the
+        // catalog is read again (tables that stay keep their description).
+        std::vector<std::shared_ptr<TableMeta>> fresh;
+        bool isBase = false;
+        if (loadCatalog(d.db, fresh, isBase) == SQLITE_OK && isBase) {
+            for (auto &t : fresh)
+                for (const auto &old : d.tables)
+                    if (old->id == t->id && old->name == t->name)
+                        t = old;
+            d.tables = std::move(fresh);
+        }
     });
 }
 

@@ -260,6 +260,10 @@ private slots:
         QCOMPARE(rb.RecordCount(), 1L);
         rb.MoveFirst();
         QCOMPARE(rb.Fields("GROUPE").Value().toString(), QStringLiteral("one"));
+        // A table made through one connection opens through the other.
+        makeTable(a, "Later", {{"A", dbLong}});
+        QCOMPARE(b.OpenRecordset("later").RecordCount(), 0L);
+        QCOMPARE_ERR(makeTable(b, "LATER", {{"A", dbLong}}), 3010);
         // Counters handed out on either connection never collide.
         ra.AddNew();
         rb.AddNew();
@@ -306,9 +310,19 @@ private slots:
                 addRow(rs, {"f"});
                 scope.Commit();
             }
+            // A table made in a transaction that is rolled back is gone.
+            ws.BeginTrans();
+            makeTable(db, "Temp", {{"A", dbLong}});
+            QCOMPARE(db.TableDefs().Count(), 2);
+            ws.Rollback();
+            QCOMPARE(db.TableDefs().Count(), 1);
+            QCOMPARE_ERR(db.OpenRecordset("Temp"), 3078);
+            QCOMPARE(rs.RecordCount(), 2L); // a recordset of a table that stays still works
+            makeTable(db, "Temp", {{"A", dbLong}});
             db.Close();
         }
         Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+        QCOMPARE(db.TableDefs().Count(), 2);
         Recordset rs = db.OpenRecordset("K");
         QCOMPARE(rs.RecordCount(), 2L);
         rs.setIndex("Groupe");
