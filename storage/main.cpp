@@ -1,11 +1,15 @@
+#include "Form.h"
+#include "StartUp.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    QMainWindow w;
-    w.setWindowTitle(QStringLiteral("Corvane"));
-    w.show();
-    return app.exec();
+
+    // ---- main window hooks: install them here, before Main() ----
+    // ---- end of the main window hooks ----
+
+    Main();
+    return vb::Forms::exec();
 }

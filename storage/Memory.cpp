@@ -1,0 +1,38 @@
+#include "Memory.h"
+
+#include "Alert.h"
+#include "Form.h"
+#include "Runtime.h"
+
+#include <QLineEdit>
+
+bool MemoryOk = false;
+
+bool MemoryIsShort(const vb::MemoryStatus &s)
+{
+    const double total = double(s.totalVirtual) + double(s.totalPhys);
+    if (total <= 0)
+        return false;
+    return (double(s.availVirtual) + double(s.availPhys)) / total < 0.1;
+}
+
+QString UsedPercentText(qint64 total, qint64 available)
+{
+    return vb::Str(vb::usedPercent(total, available)) + QStringLiteral(" %");
+}
+
+void ShowMemoryAlert(const vb::MemoryStatus &s)
+{
+    Alert &a = vb::Forms::get<Alert>();
+    a.Text1->setText(UsedPercentText(s.totalPhys, s.availPhys));
+    a.Text2->setText(UsedPercentText(s.totalVirtual, s.availVirtual));
+    a.show();
+}
+
+void CheckMemory()
+{
+    const vb::MemoryStatus s = vb::GetMemoryStatus();
+    MemoryOk = !MemoryIsShort(s);
+    if (!MemoryOk)
+        ShowMemoryAlert(s);
+}

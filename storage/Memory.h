@@ -1,0 +1,26 @@
+#pragma once
+// The low-memory guards' common part: the ready-made guard of the searches
+// and the filling of the window Alert.
+
+#include "MemoryStatus.h"
+
+#include <QString>
+
+// The outcome of the last CheckMemory: true when memory was sufficient.
+extern bool MemoryOk;
+
+// The available share of physical and virtual memory together is below a
+// tenth of their total (false for totals of 0).
+bool MemoryIsShort(const vb::MemoryStatus &status);
+
+// A used share as Alert shows it: Str of (total - available) / total x 100,
+// then " %" (" 97.5 %").
+QString UsedPercentText(qint64 total, qint64 available);
+
+// Loads Alert, writes the used physical and virtual shares into Text1 and
+// Text2, and shows it modeless.
+void ShowMemoryAlert(const vb::MemoryStatus &status);
+
+// Reads the memory status; when memory is short, MemoryOk becomes false and
+// Alert is shown with its figures. The caller goes on either way.
+void CheckMemory();
