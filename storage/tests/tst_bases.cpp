@@ -1,0 +1,537 @@
+// Opening, creating, reopening and moving bases: the welcome window's roads
+// with their passwords, what a failure leaves behind, Save As, and the
+// sample base openers.
+
+#include "DaoErrors.h"
+#include "Dialogs.h"
+#include "OuvreBase.h"
+#include "OuvreFichier.h"
+#include "StorageTestUtil.h"
+#include "Twips.h"
+#include "Util.h"
+#include "fAccueil.h"
+#include "fChoix1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace vb;
+
+namespace {
+
+const QString kAskPassword = QStringLiteral("Enter the Password for your base");
+const QString kNewPassword = QStringLiteral("Enter a Password for your base - or leave it blank");
+const QString kInvalid = QStringLiteral("Invalid Password - Please select an operation :");
+
+void makeBase(const QString &path, const QString &typed = {})
+{
+    CreateKnowledgeBase(path, ConnectFor(typed));
+}
+
+} // namespace
+
+class TestBases : public QObject {
+    Q_OBJECT
+    int m_ends = 0;
+    QString m_home;
+    QTemporaryDir m_dir;
+
+    QString file(const QString &name) const { return m_dir.filePath(name); }
+
+private slots:
+    void initTestCase()
+    {
+        m_home = QDir::currentPath();
+        Forms::setProgramEndHandler([this] { ++m_ends; });
+    }
+    void cleanup()
+    {
+        resetShared();
+        QDir::setCurrent(m_home);
+        QCoreApplication::processEvents();
+    }
+
+    void fileNameOfPath()
+    {
+        QCOMPARE(FileNameOfPath(QStringLiteral("C:\\Bases\\Work\\Mine.cvb")), QStringLiteral("Mine.cvb"));
+        QCOMPARE(FileNameOfPath(QStringLiteral("/home/u/bases/Mine.cvb")), QStringLiteral("Mine.cvb"));
+        QCOMPARE(FileNameOfPath(QStringLiteral("/home/u\\mixed/Mine.cvb")), QStringLiteral("Mine.cvb"));
+        QCOMPARE(FileNameOfPath(QStringLiteral("Mine.cvb")), QStringLiteral("Mine.cvb"));
+        QCOMPARE(FileNameOfPath(QStringLiteral("C:\\Bases\\")), QString());
+        QCOMPARE(FileNameOfPath(QStringLiteral("/home/u/")), QString());
+        QCOMPARE(FileNameOfPath(QString()), QString());
+    }
+
+    void openWithoutUserPasswordAsksNothing()
+    {
+        const QString path = file(QStringLiteral("plain.cvb"));
+        makeBase(path);
+        FakeMainWindow main;
+        DialogScript script;
+        script.fileOpen(path, QStringLiteral("Please select a base"));
+
+        ShowWelcome();
+        fAccueil *w = Forms::find<fAccueil>();
+        QVERIFY(w && w->isVisible());
+        QCOMPARE(w->Label1->text(), QStringLiteral("Do you want to open :"));
+        QVERIFY(w->Command1->isVisibleTo(w->client()) && !w->CommandAgain->isVisibleTo(w->client()));
+        QVERIFY(qAbs(w->scaleWidth() - 4710) <= 15);
+        QVERIFY(qAbs(w->scaleHeight() - 2145) <= 15);
+        w->Command2->click();
+        QVERIFY2(script.ok(), script.report());
+        QCOMPARE(script.shown().first().filter, kBaseFileFilter);
+
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(g_Connect, QStringLiteral(";pwd=Qv47Tz28"));
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
+        QVERIFY(!Forms::isLoaded<fAccueil>());
+    }
+
+    void userPasswordRefusedThenRetried()
+    {
+        const QString path = file(QStringLiteral("secret.cvb"));
+        makeBase(path, QStringLiteral("s3;cr=t"));
+        // An open base that must survive every refusal.
+        const QString before = file(QStringLiteral("before.cvb"));
+        makeBase(before);
+        OpenAndBindBase(before, BuiltInConnect());
+        const dao::Database open = g_Db;
+
+        FakeMainWindow main;
+        {
+            DialogScript script;
+            script.fileOpen(path).passwordBox(QStringLiteral("wrong"), kAskPassword);
+            ShowWelcome();
+            Forms::find<fAccueil>()->Command2->click();
+            QVERIFY2(script.ok(), script.report());
+        }
+        fAccueil *w = Forms::find<fAccueil>();
+        QVERIFY(w && w->isVisible() && w->invalidPasswordView());
+        QCOMPARE(w->Label1->text(), kInvalid);
+        for (QPushButton *b : {w->CommandAgain, w->CommandOther, w->CommandNew, w->CommandQuit})
+            QVERIFY(b->isVisibleTo(w->client()));
+        QVERIFY(!w->Command1->isVisibleTo(w->client()) && !w->Command2->isVisibleTo(w->client()));
+        QVERIFY(qAbs(w->width() - 6290) <= 15);
+        QVERIFY(qAbs(w->height() - 3915) <= 15);
+        // Nothing of the refused base was committed.
+        QCOMPARE(g_BasePath, before);
+        QCOMPARE(g_Connect, BuiltInConnect());
+        QVERIFY(g_Db == open);
+        QVERIFY(main.calls.isEmpty());
+
+        {
+            // An empty answer is refused the same way, as often as it comes.
+            DialogScript script;
+            script.passwordBox(QString(), kAskPassword);
+            w->CommandAgain->click();
+            QVERIFY2(script.ok(), script.report());
+            QVERIFY(w->isVisible() && w->invalidPasswordView());
+        }
+        {
+            DialogScript script;
+            script.passwordBox(QStringLiteral("s3;cr=t"), kAskPassword);
+            w->CommandAgain->click();
+            QVERIFY2(script.ok(), script.report());
+        }
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(g_Connect, QStringLiteral(";pwd=Qv47Tz28s3;cr=t"));
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
+        QVERIFY(!Forms::isLoaded<fAccueil>());
+    }
+
+    void createWithPasswordOpensTheNewBase()
+    {
+        const QString path = file(QStringLiteral("created.cvb"));
+        FakeMainWindow main;
+        DialogScript script;
+        script.fileOpen(path, QStringLiteral(" Enter a name for your new base "))
+            .passwordBox(QStringLiteral("pw"), kNewPassword);
+        ShowWelcome();
+        Forms::find<fAccueil>()->Command1->click();
+        QVERIFY2(script.ok(), script.report());
+
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(g_Connect, QStringLiteral(";pwd=Qv47Tz28pw"));
+        QCOMPARE(g_Db.TableDefs().Count(), 20);
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QCOMPARE(rsNote.RecordCount(), 0L);
+        QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
+        QCOMPARE(errorOf([&] { dao::DBEngine::OpenDatabase(path, false, false, BuiltInConnect()); }),
+                 int(dao::ErrInvalidPassword));
+    }
+
+    void createOverAnExistingFileKeepsEverything()
+    {
+        const QString before = file(QStringLiteral("kept.cvb"));
+        makeBase(before);
+        OpenAndBindBase(before, BuiltInConnect());
+        const dao::Database open = g_Db;
+        const QString other = file(QStringLiteral("notes.txt"));
+        {
+            QFile f(other);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("not a base");
+        }
+        FakeMainWindow main;
+        main.loaded = true;
+        DialogScript script;
+        script.fileOpen(other).passwordBox(QStringLiteral("pw")).msgBox(vbOK);
+        ShowWelcome();
+        fAccueil *w = Forms::find<fAccueil>();
+        w->Command1->click();
+        QVERIFY2(script.ok(), script.report());
+        QVERIFY(script.shown().last().prompt.contains(QStringLiteral("already exists")));
+
+        QVERIFY(w->isLoaded() && w->isVisible());
+        QCOMPARE(g_BasePath, before);
+        QCOMPARE(g_Connect, BuiltInConnect());
+        QVERIFY(g_Db == open);
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QVERIFY(main.calls.isEmpty());
+        QFile f(other);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("not a base"));
+    }
+
+    void damagedFileGivesAMessageAndTheWelcomeWindow()
+    {
+        const QString bad = file(QStringLiteral("damaged.cvb"));
+        {
+            QFile f(bad);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("short and not a base");
+        }
+        FakeMainWindow main;
+        DialogScript script;
+        script.fileOpen(bad).msgBox(vbOK);
+        ShowWelcome();
+        Forms::find<fAccueil>()->Command2->click();
+        QVERIFY2(script.ok(), script.report());
+        QCOMPARE(script.shown().last().buttons, int(vbExclamation));
+        fAccueil *w = Forms::find<fAccueil>();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(main.calls.isEmpty());
+        QVERIFY(g_Db.isNothing());
+        QVERIFY(g_BasePath.isEmpty());
+    }
+
+    void cancelledChoiceLeavesAWindow()
+    {
+        FakeMainWindow main;
+        {
+            DialogScript script;
+            script.fileOpen(QString());
+            ShowWelcome();
+            Forms::find<fAccueil>()->Command2->click();
+            QVERIFY2(script.ok(), script.report());
+            // No main window: the welcome window comes back.
+            QVERIFY(Forms::find<fAccueil>() && Forms::find<fAccueil>()->isVisible());
+        }
+        main.loaded = true;
+        {
+            DialogScript script;
+            script.fileOpen(QString());
+            Forms::find<fAccueil>()->Command2->click();
+            QVERIFY2(script.ok(), script.report());
+            QVERIFY(!Forms::isLoaded<fAccueil>());
+        }
+        QVERIFY(main.calls.isEmpty());
+    }
+
+    void newOverTheMainWindowClosesCardsFirst()
+    {
+        const QString before = file(QStringLiteral("first.cvb"));
+        const QString next = file(QStringLiteral("second.cvb"));
+        makeBase(before);
+        makeBase(next);
+        OpenAndBindBase(before, BuiltInConnect());
+        const dao::Database old = g_Db;
+        FakeMainWindow main;
+        main.loaded = true;
+
+        // A card that refuses to close keeps everything as it was.
+        main.cardsClose = false;
+        {
+            DialogScript script;
+            script.fileOpen(next);
+            ShowWelcome();
+            Forms::find<fAccueil>()->Command2->click();
+            QVERIFY2(script.ok(), script.report());
+        }
+        QCOMPARE(main.calls, QStringList{QStringLiteral("unloadCardWindows")});
+        QCOMPARE(g_BasePath, before);
+        QVERIFY(g_Db == old);
+        QVERIFY(Forms::find<fAccueil>()->isVisible());
+
+        main.calls.clear();
+        main.cardsClose = true;
+        {
+            DialogScript script;
+            script.fileOpen(next);
+            Forms::find<fAccueil>()->Command2->click();
+            QVERIFY2(script.ok(), script.report());
+        }
+        QCOMPARE(main.calls, (QStringList{QStringLiteral("unloadCardWindows"), QStringLiteral("unload"),
+                                          QStringLiteral("loadAndShow")}));
+        QCOMPARE(g_BasePath, next);
+        // The old base is closed once replaced.
+        QCOMPARE(errorOf([&] { old.TableDefs().Count(); }), int(dao::ErrObjectClosed));
+    }
+
+    void refusedCardsRemoveTheBaseJustCreated()
+    {
+        const QString path = file(QStringLiteral("never.cvb"));
+        FakeMainWindow main;
+        main.loaded = true;
+        main.cardsClose = false;
+        DialogScript script;
+        script.fileOpen(path).passwordBox(QString());
+        ShowWelcome();
+        Forms::find<fAccueil>()->Command1->click();
+        QVERIFY2(script.ok(), script.report());
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(g_BasePath.isEmpty());
+    }
+
+    void openAndBindFailureKeepsTheOpenBase()
+    {
+        const QString before = file(QStringLiteral("stay.cvb"));
+        makeBase(before);
+        OpenAndBindBase(before, BuiltInConnect());
+        const dao::Database open = g_Db;
+        const dao::Recordset notes = rsNote;
+        // A base of another shape: open, but without the tables.
+        const QString empty = file(QStringLiteral("empty.cvb"));
+        dao::DBEngine::CreateDatabase(empty, QString::fromLatin1(dao::dbLangGeneral) + BuiltInConnect(),
+                                      dao::dbEncrypt)
+            .Close();
+        QVERIFY(errorOf([&] { OpenAndBindBase(empty, BuiltInConnect()); }) != 0);
+        QCOMPARE(errorOf([&] { OpenAndBindBase(before, ConnectFor(QStringLiteral("x"))); }),
+                 int(dao::ErrInvalidPassword));
+        QCOMPARE(errorOf([&] { OpenAndBindBase(file(QStringLiteral("missing.cvb")), BuiltInConnect()); }),
+                 int(dao::ErrFileNotFound));
+        QVERIFY(g_Db == open);
+        QVERIFY(rsNote == notes);
+        QCOMPARE(g_BasePath, before);
+        QCOMPARE(g_Connect, BuiltInConnect());
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+    }
+
+    void reopenAsksAgainUntilRightOrCancelled()
+    {
+        const QString path = file(QStringLiteral("reopen.cvb"));
+        makeBase(path, QStringLiteral("key"));
+        OpenAndBindBase(path, ConnectFor(QStringLiteral("key")));
+        g_Db.Close();
+        {
+            DialogScript script;
+            script.passwordBox(QStringLiteral("bad"), kNewPassword)
+                .passwordBox(QString(), kNewPassword)
+                .passwordBox(QStringLiteral("key"), kNewPassword);
+            QVERIFY(ReopenBaseAskPassword());
+            QVERIFY2(script.ok(), script.report());
+            QCOMPARE(script.shown().first().kind, DialogKind::PasswordBox);
+            QCOMPARE(script.shown().first().title, QStringLiteral("Password"));
+        }
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QCOMPARE(g_Connect, ConnectFor(QStringLiteral("key")));
+        QVERIFY(!Forms::isLoaded<fAccueil>());
+
+        g_Db.Close();
+        {
+            // A cancelled box: the welcome window, and nothing else changes.
+            DialogScript script;
+            script.passwordBox(QStringLiteral("bad")).expect(DialogKind::PasswordBox, DialogAnswer::cancel());
+            QVERIFY(!ReopenBaseAskPassword());
+            QVERIFY2(script.ok(), script.report());
+        }
+        QVERIFY(Forms::find<fAccueil>() && Forms::find<fAccueil>()->isVisible());
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(g_Connect, ConnectFor(QStringLiteral("key")));
+    }
+
+    void saveAsRefusesCancelAndExistingTargets()
+    {
+        const QString path = file(QStringLiteral("saveme.cvb"));
+        makeBase(path);
+        OpenAndBindBase(path, BuiltInConnect());
+        {
+            DialogScript script;
+            script.fileSave(QString());
+            QCOMPARE(PickNewBaseFileName(), QString());
+            QVERIFY2(script.ok(), script.report());
+            QVERIFY(!script.shown().first().overwritePrompt);
+        }
+        const QString taken = file(QStringLiteral("taken.cvb"));
+        makeBase(taken);
+        for (const QString &target : {taken, path}) {
+            DialogScript script;
+            script.fileSave(target).msgBox(vbOK);
+            QCOMPARE(PickNewBaseFileName(), QString());
+            QVERIFY2(script.ok(), script.report());
+        }
+        {
+            DialogScript script;
+            script.fileSave(file(QStringLiteral("fresh.cvb")));
+            QCOMPARE(PickNewBaseFileName(), file(QStringLiteral("fresh.cvb")));
+        }
+        // The base stays open on its own name all along.
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+    }
+
+    void saveAsMovesAcrossFoldersWithTheUserPassword()
+    {
+        const QString path = file(QStringLiteral("moving.cvb"));
+        makeBase(path, QStringLiteral("pw"));
+        OpenAndBindBase(path, ConnectFor(QStringLiteral("pw")));
+        QTemporaryDir elsewhere;
+        const QString target = elsewhere.filePath(QStringLiteral("moved.cvb"));
+        FakeMainWindow main;
+        DialogScript script;
+        g_Db.Close();
+        QVERIFY(MoveBaseFile(target));
+        QVERIFY2(script.ok(), script.report());
+        QVERIFY(!QFile::exists(path));
+        QVERIFY(QFile::exists(target));
+        QCOMPARE(g_BasePath, target);
+        QCOMPARE(g_Connect, ConnectFor(QStringLiteral("pw")));
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
+    }
+
+    void saveAsAcrossFileSystems()
+    {
+        if (!QFileInfo(QStringLiteral("/dev/shm")).isWritable())
+            QSKIP("no second file system to move to");
+        const QString path = file(QStringLiteral("far.cvb"));
+        makeBase(path);
+        OpenAndBindBase(path, BuiltInConnect());
+        QTemporaryDir shm(QStringLiteral("/dev/shm/corvane-XXXXXX"));
+        QVERIFY(shm.isValid());
+        const QString target = shm.filePath(QStringLiteral("far.cvb"));
+        FakeMainWindow main;
+        g_Db.Close();
+        QVERIFY(MoveBaseFile(target));
+        QVERIFY(!QFile::exists(path));
+        QCOMPARE(g_BasePath, target);
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        g_Db.Close();
+    }
+
+    void saveAsOntoAFileThatAppearedReopensTheOriginal()
+    {
+        const QString path = file(QStringLiteral("orig.cvb"));
+        makeBase(path);
+        OpenAndBindBase(path, BuiltInConnect());
+        const QString target = file(QStringLiteral("appeared.cvb"));
+        {
+            QFile f(target);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("someone else's");
+        }
+        FakeMainWindow main;
+        DialogScript script;
+        script.msgBox(vbOK);
+        g_Db.Close();
+        QVERIFY(!MoveBaseFile(target));
+        QVERIFY2(script.ok(), script.report());
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
+        QFile f(target);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), QByteArray("someone else's"));
+    }
+
+    void openBaseThroughTheFileChoice()
+    {
+        const QString path = file(QStringLiteral("picked.cvb"));
+        makeBase(path);
+        {
+            DialogScript script;
+            script.fileOpen(QString());
+            OpenBase();
+            QVERIFY(g_Db.isNothing());
+        }
+        {
+            DialogScript script;
+            script.fileOpen(path);
+            OpenBase();
+        }
+        QCOMPARE(g_BasePath, path);
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        // OuvreFichier as the import uses it: the choice lands in g_BasePath.
+        {
+            DialogScript script;
+            script.fileOpen(file(QStringLiteral("other.cvb")), QStringLiteral("Please select a base"));
+            Forms::get<OuvreFichier>().unload();
+            QVERIFY2(script.ok(), script.report());
+        }
+        QCOMPARE(g_BasePath, file(QStringLiteral("other.cvb")));
+    }
+
+    void lockedSampleBaseRefusesWrites()
+    {
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        makeBase(QStringLiteral("Corvane.mdb"));
+        FakeMainWindow main;
+        DialogScript script;
+        fChoix1 &chooser = Forms::get<fChoix1>();
+        chooser.Command2->click();
+        QVERIFY2(script.ok(), script.report());
+        QCOMPARE(OpenMode, QStringLiteral("Locked"));
+        QVERIFY(ReadOnlyMode);
+        QCOMPARE(g_BasePath, file(QStringLiteral("Corvane.mdb")));
+        QCOMPARE(g_Connect, BuiltInConnect());
+        QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
+        QCOMPARE(errorOf([] { rsTypes.AddNew(); }), int(dao::ErrReadOnly));
+        rsTypes.MoveFirst();
+        QCOMPARE(errorOf([] { rsTypes.Edit(); }), int(dao::ErrReadOnly));
+        QCOMPARE(errorOf([] { rsTypes.Delete(); }), int(dao::ErrReadOnly));
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+
+        g_Db.Close();
+        QVERIFY(OpenSampleBaseEdit());
+        QVERIFY(!ReadOnlyMode);
+        QCOMPARE(errorOf([] { rsTypes.AddNew(); fldTypesType.setValue(QStringLiteral("Map")); rsTypes.Update(); }), 0);
+    }
+
+    void sampleBaseFailuresShowAMessageNotTheMainWindow()
+    {
+        QVERIFY(QDir::setCurrent(m_dir.path()));
+        QFile::remove(QStringLiteral("Corvane.mdb"));
+        FakeMainWindow main;
+        {
+            DialogScript script;
+            script.msgBox(vbOK);
+            Forms::get<fChoix1>().Command1->click();
+            QVERIFY2(script.ok(), script.report());
+        }
+        makeBase(QStringLiteral("Corvane.mdb"), QStringLiteral("not built-in"));
+        {
+            DialogScript script;
+            script.msgBox(vbOK, QStringLiteral("Invalid Password !"));
+            Forms::find<fChoix1>()->Command1->click();
+            QVERIFY2(script.ok(), script.report());
+            QCOMPARE(script.shown().first().buttons, int(vbExclamation));
+        }
+        {
+            DialogScript script;
+            script.msgBox(vbOK);
+            QVERIFY(!OpenSampleBaseLocked());
+        }
+        QVERIFY(main.calls.isEmpty());
+        QVERIFY(g_BasePath.isEmpty());
+        QVERIFY(Forms::isLoaded<fChoix1>());
+    }
+};
+
+QTEST_MAIN(TestBases)
+#include "tst_bases.moc"
