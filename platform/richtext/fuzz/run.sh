@@ -2,13 +2,15 @@
 # Builds the RTF reader's fuzz target with clang (libFuzzer, ASan, UBSan) and
 # runs it for a bounded time. Not part of the normal build.
 #   bash platform/richtext/fuzz/run.sh [seconds] [workers]
-# Corpus and crash files go under $FUZZ_OUT (default build-rtf/fuzz).
+# Corpus and crash files go under $FUZZ_OUT (default build-rtf/fuzz); FUZZ_MAX_LEN
+# bounds the size of new inputs (default 65536).
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 src="$(cd "$here/.." && pwd)"
 root="$(cd "$src/../.." && pwd)"
 seconds="${1:-600}"
 workers="${2:-2}"
+max_len="${FUZZ_MAX_LEN:-65536}"
 out="${FUZZ_OUT:-$root/build-rtf/fuzz}"
 mkdir -p "$out/corpus" "$out/crashes"
 
@@ -26,6 +28,6 @@ shared="$root/../shared/testdata/rtf"
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
 cd "$out"
-exec "$bin" -fork="$workers" -max_total_time="$seconds" -max_len=65536 -timeout=10 \
+exec "$bin" -fork="$workers" -max_total_time="$seconds" -max_len="$max_len" -timeout=10 \
     -rss_limit_mb=2048 -dict="$here/rtf.dict" -artifact_prefix="$out/crashes/" \
     "$out/corpus" "${seeds[@]}"
