@@ -179,7 +179,14 @@ void fDebut::StartWithNewBase()
         fail(e.description());
         return;
     }
-    if (const MainWindowLink &link = mainWindowLink(); link.loadAndShow)
-        link.loadAndShow();
+    // A main window that cannot come up must not leave the program
+    // running behind a hidden splash.
+    try {
+        if (const MainWindowLink &link = mainWindowLink(); link.loadAndShow)
+            link.loadAndShow();
+    } catch (const vb::Error &e) {
+        fail(e.description());
+        return;
+    }
     unload();
 }

@@ -299,6 +299,20 @@ private slots:
         QVERIFY(g_BasePath.isEmpty());
     }
 
+    void quitEndsAtOnce()
+    {
+        FakeMainWindow main;
+        DialogScript script;
+        ShowWelcome();
+        fAccueil *w = Forms::find<fAccueil>();
+        w->ShowInvalidPasswordChoices();
+        const int ends = m_ends;
+        w->CommandQuit->click();
+        QCOMPARE(m_ends, ends + 1);
+        QCOMPARE(Forms::count(), 0);
+        QVERIFY(main.calls.isEmpty());
+    }
+
     void openAndBindFailureKeepsTheOpenBase()
     {
         const QString before = file(QStringLiteral("stay.cvb"));
