@@ -1,4 +1,5 @@
 #include "Form.h"
+#include "InstallMainWindowLink.h"
 #include "StartUp.h"
 
 #include <QApplication>
@@ -8,6 +9,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
 
     // ---- main window hooks: install them here, before Main() ----
+    InstallMainWindowLink();
     // ---- end of the main window hooks ----
 
     Main();

@@ -1,0 +1,9 @@
+#include "ImportBase.h"
+
+#include "Dialogs.h"
+
+void ImportBase()
+{
+    // Nothing is copied yet: say so, and leave the open base as it is.
+    vb::MsgBox(QStringLiteral("Importing a base is not available yet"), vb::vbInformation);
+}

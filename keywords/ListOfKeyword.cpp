@@ -1,0 +1,34 @@
+#include "ListOfKeyword.h"
+
+#include "GridShared.h"
+#include "fGrid.h"
+
+namespace {
+
+void showListing(const QString &kind, const QString &caption)
+{
+    ClearGridRows();
+    CardKind = kind;
+    GridCaption = caption;
+    vb::Forms::unload<fGrid>();
+    fGrid &grid = vb::Forms::get<fGrid>();
+    grid.setTag(kind);
+    grid.show();
+}
+
+} // namespace
+
+void ListNotesOfKeyword(QString &keyword)
+{
+    showListing(QStringLiteral("Note"), QStringLiteral("Notes - Keyword : ") + keyword);
+}
+
+void ListCitsOfKeyword(QString &keyword)
+{
+    showListing(QStringLiteral("Cit"), QStringLiteral("Quote + Keyword : ") + keyword);
+}
+
+void ListRefsOfKeyword(QString &keyword)
+{
+    showListing(QStringLiteral("Bib"), QStringLiteral("References + Keyword : ") + keyword);
+}

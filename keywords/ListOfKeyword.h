@@ -1,0 +1,10 @@
+#pragma once
+// The cards filed under one keyword, listed in the result window fGrid.
+// For now the window opens with the caption and kind of the listing and no
+// rows; reading the link tables comes with the keyword windows.
+
+#include <QString>
+
+void ListNotesOfKeyword(QString &keyword);
+void ListCitsOfKeyword(QString &keyword);
+void ListRefsOfKeyword(QString &keyword);
