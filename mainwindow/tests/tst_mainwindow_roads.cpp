@@ -1,0 +1,223 @@
+// The Database menu on real bases, with the program's own services: the
+// base lies outside the working directory, Save As moves it or refuses,
+// Import reopens it with its key, and a changed card is asked before the
+// base closes.
+
+#include "BaseCommands.h"
+#include "Dialogs.h"
+#include "Form.h"
+#include "InstallMainWindowLink.h"
+#include "OuvreBase.h"
+#include "Start.h"
+#include "fAccueil.h"
+#include "fCorvane.h"
+
+#include <QAction>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+const QString kChanged = QStringLiteral("The data have changed - do you want save?");
+const QString kNoImport = QStringLiteral("Importing a base is not available yet");
+
+QStringList g_log;
+
+// A changed card: asks on closing and stores into the open base on Yes.
+class ChangedCard : public vb::Form {
+public:
+    ChangedCard()
+    {
+        setObjectName(QStringLiteral("fNoteMulti"));
+        setMdiChild(true);
+    }
+
+protected:
+    void formQueryUnload(int &, int) override
+    {
+        if (vb::MsgBox(kChanged, vb::vbYesNo) != vb::vbYes)
+            return;
+        rsCGroup1.AddNew();
+        fldCGroup1Groupe.setValue(QStringLiteral("stored by the card"));
+        rsCGroup1.Update();
+        g_log << QStringLiteral("stored");
+    }
+};
+
+} // namespace
+
+class TestRoads : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void saveAsMovesABaseOfAnotherFolder();
+    void saveAsRefusesAnExistingFile();
+    void saveAsCancelledKeepsTheWindow();
+    void importReopensWithTheBaseKey();
+    void importThatCannotReopenGoesToTheWelcome();
+    void loadAsksTheChangedCardFirst();
+    void baseFromTheWelcomeReloadsTheWindow();
+
+private:
+    QString basePath(const QString &name) const
+    {
+        return QDir(m_dir.path()).filePath(QStringLiteral("bases/") + name);
+    }
+    fCorvane &openOnBase(const QString &name, const QString &connect = BuiltInConnect());
+
+    QTemporaryDir m_dir;
+    std::unique_ptr<vb::DialogScript> m_script;
+};
+
+void TestRoads::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    QDir root(m_dir.path());
+    root.mkdir(QStringLiteral("bases"));
+    root.mkdir(QStringLiteral("elsewhere"));
+    // The working directory is not the base's folder.
+    QDir::setCurrent(root.filePath(QStringLiteral("elsewhere")));
+    vb::Forms::setProgramEndHandler([] {});
+    InstallMainWindowLink();
+}
+
+void TestRoads::init()
+{
+    g_log.clear();
+    m_script = std::make_unique<vb::DialogScript>();
+}
+
+void TestRoads::cleanup()
+{
+    for (vb::Form *f : vb::Forms::all())
+        f->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY2(m_script->ok(), m_script->report());
+    m_script.reset();
+}
+
+fCorvane &TestRoads::openOnBase(const QString &name, const QString &connect)
+{
+    CreateKnowledgeBase(basePath(name), connect);
+    OpenAndBindBase(basePath(name), connect);
+    fCorvane &f = vb::Forms::get<fCorvane>();
+    f.show();
+    return f;
+}
+
+void TestRoads::saveAsMovesABaseOfAnotherFolder()
+{
+    fCorvane *f = &openOnBase(QStringLiteral("Move.cvb"));
+    m_script->fileSave(basePath(QStringLiteral("Moved.cvb")));
+    f->menuItem(QStringLiteral("mSaveAs"))->trigger();
+    QVERIFY(!QFile::exists(basePath(QStringLiteral("Move.cvb"))));
+    QVERIFY(QFile::exists(basePath(QStringLiteral("Moved.cvb"))));
+    QCOMPARE(g_BasePath, basePath(QStringLiteral("Moved.cvb")));
+    f = vb::Forms::find<fCorvane>();
+    QVERIFY(f);
+    QCOMPARE(f->caption(), QStringLiteral("Corvane Studio - Moved.cvb"));
+    QCOMPARE(f->StatusBar1->panelText(1), QStringLiteral("Moved.cvb"));
+    QCOMPARE(rsCGroup1.RecordCount(), 1L); // its "No Keyword", read from the moved file
+}
+
+void TestRoads::saveAsRefusesAnExistingFile()
+{
+    CreateKnowledgeBase(basePath(QStringLiteral("Taken.cvb")), BuiltInConnect());
+    fCorvane &f = openOnBase(QStringLiteral("Keep.cvb"));
+    m_script->fileSave(basePath(QStringLiteral("Taken.cvb")));
+    m_script->msgBox(vb::vbOK);
+    f.menuItem(QStringLiteral("mSaveAs"))->trigger();
+    // Nothing closed: the same window on the same base.
+    QCOMPARE(vb::Forms::find<fCorvane>(), &f);
+    QCOMPARE(g_BasePath, basePath(QStringLiteral("Keep.cvb")));
+    QCOMPARE(rsCGroup1.RecordCount(), 1L);
+    QVERIFY(QFile::exists(basePath(QStringLiteral("Keep.cvb"))));
+}
+
+void TestRoads::saveAsCancelledKeepsTheWindow()
+{
+    fCorvane &f = openOnBase(QStringLiteral("Cancel.cvb"));
+    m_script->fileSave(QString());
+    f.menuItem(QStringLiteral("mSaveAs"))->trigger();
+    QCOMPARE(vb::Forms::find<fCorvane>(), &f);
+    QCOMPARE(rsCGroup1.RecordCount(), 1L);
+}
+
+void TestRoads::importReopensWithTheBaseKey()
+{
+    // A base with a password of its own: the reopen asks for nothing.
+    const QString key = ConnectFor(QStringLiteral("secret"));
+    fCorvane *f = &openOnBase(QStringLiteral("Import.cvb"), key);
+    m_script->msgBox(vb::vbOK, kNoImport);
+    f->menuItem(QStringLiteral("mImport"))->trigger();
+    f = vb::Forms::find<fCorvane>();
+    QVERIFY(f);
+    QVERIFY(f->isVisible());
+    QCOMPARE(f->caption(), QStringLiteral("Corvane Studio - Import.cvb"));
+    QCOMPARE(g_BasePath, basePath(QStringLiteral("Import.cvb")));
+    QCOMPARE(g_Connect, key);
+    QCOMPARE(rsCGroup1.RecordCount(), 1L);
+}
+
+void TestRoads::importThatCannotReopenGoesToTheWelcome()
+{
+    fCorvane &f = openOnBase(QStringLiteral("Gone.cvb"));
+    // The file goes away while the import runs.
+    QVERIFY(QFile::rename(basePath(QStringLiteral("Gone.cvb")), basePath(QStringLiteral("Away.cvb"))));
+    m_script->msgBox(vb::vbOK, kNoImport);
+    m_script->msgBox(vb::vbOK);
+    f.menuItem(QStringLiteral("mImport"))->trigger();
+    QVERIFY(m_script->shown().last().prompt.startsWith(QStringLiteral("The base could not be opened again : ")));
+    QVERIFY(!vb::Forms::isLoaded<fCorvane>());
+    QVERIFY(vb::Forms::isLoaded<fAccueil>());
+    QVERIFY(vb::Forms::find<fAccueil>()->isVisible());
+}
+
+void TestRoads::loadAsksTheChangedCardFirst()
+{
+    fCorvane &f = openOnBase(QStringLiteral("Card.cvb"));
+    auto *card = new ChangedCard;
+    card->show();
+    m_script->msgBox(vb::vbYes, kChanged);
+    f.menuItem(QStringLiteral("mLoad2"))->trigger();
+    QCOMPARE(g_log, QStringList{"stored"});
+    QVERIFY(!vb::Forms::isLoaded<fCorvane>());
+    QVERIFY(vb::Forms::isLoaded<fAccueil>());
+    // The card's row is in the file.
+    OpenAndBindBase(basePath(QStringLiteral("Card.cvb")), BuiltInConnect());
+    rsCGroup1.setIndex(QStringLiteral("Groupe"));
+    rsCGroup1.Seek(QStringLiteral("="), QStringLiteral("stored by the card"));
+    QVERIFY(!rsCGroup1.NoMatch());
+}
+
+void TestRoads::baseFromTheWelcomeReloadsTheWindow()
+{
+    // "&New" leaves the window up; the welcome window then opens another
+    // base: the old base's cards go first, into the old base.
+    fCorvane *f = &openOnBase(QStringLiteral("Old.cvb"));
+    auto *card = new ChangedCard;
+    card->show();
+    CreateKnowledgeBase(basePath(QStringLiteral("New.cvb")), BuiltInConnect());
+    dao::Database db = dao::DBEngine::OpenDatabase(basePath(QStringLiteral("New.cvb")), false, false,
+                                                   BuiltInConnect());
+    m_script->msgBox(vb::vbYes, kChanged);
+    QVERIFY(TakeOverOpenedBase(db, basePath(QStringLiteral("New.cvb")), BuiltInConnect()));
+    QCOMPARE(g_log, QStringList{"stored"});
+    f = vb::Forms::find<fCorvane>();
+    QVERIFY(f);
+    QCOMPARE(f->caption(), QStringLiteral("Corvane Studio - New.cvb"));
+    QCOMPARE(f->children().size(), 0);
+    rsCGroup1.Seek(QStringLiteral("="), QStringLiteral("stored by the card"));
+    QVERIFY(rsCGroup1.NoMatch()); // not written into the new base
+
+    OpenAndBindBase(basePath(QStringLiteral("Old.cvb")), BuiltInConnect());
+    rsCGroup1.setIndex(QStringLiteral("Groupe"));
+    rsCGroup1.Seek(QStringLiteral("="), QStringLiteral("stored by the card"));
+    QVERIFY(!rsCGroup1.NoMatch());
+}
+
+QTEST_MAIN(TestRoads)
+#include "tst_mainwindow_roads.moc"
