@@ -1,5 +1,6 @@
 #include "Form.h"
 #include "InstallMainWindowLink.h"
+#include "KeywordBrowser.h"
 #include "StartUp.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char **argv)
 
     // ---- main window hooks: install them here, before Main() ----
     InstallMainWindowLink();
+    browser::InstallKeywordBrowser();
     // ---- end of the main window hooks ----
 
     Main();
