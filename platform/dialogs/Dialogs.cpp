@@ -25,7 +25,7 @@ namespace vb {
 
 namespace {
 
-QString g_appTitle = QStringLiteral("Corvane");
+QString g_appTitle = QStringLiteral("Corvane Studio");
 DialogHandler *g_handler = nullptr;
 
 QWidget *dialogParent()

@@ -49,7 +49,8 @@ enum : int { vbOK = 1, vbCancel = 2, vbAbort = 3, vbRetry = 4, vbIgnore = 5, vbY
 // Raised by the common dialogs on cancel when cancelError is set.
 enum : int { cdlCancel = 32755 };
 
-// Title of message and input boxes that give none; "Corvane" unless set.
+// Title of message and input boxes that give none: the application title,
+// "Corvane Studio", unless set.
 CORVANE_DIALOGS_EXPORT QString appTitle();
 CORVANE_DIALOGS_EXPORT void setAppTitle(const QString &title);
 

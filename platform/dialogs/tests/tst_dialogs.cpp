@@ -37,7 +37,7 @@ private slots:
                  QStringLiteral("word"));
         QVERIFY2(script.ok(), script.report());
         QCOMPARE(script.shown().size(), 3);
-        QCOMPARE(script.shown().at(0).title, QStringLiteral("Corvane"));
+        QCOMPARE(script.shown().at(0).title, QStringLiteral("Corvane Studio"));
         QCOMPARE(script.shown().at(0).buttons, int(vbExclamation));
         QCOMPARE(script.shown().at(2).title, QStringLiteral("New Keyword"));
     }
@@ -175,7 +175,7 @@ private slots:
         script.msgBox(vbOK).msgBox(vbOK);
         setAppTitle(QStringLiteral("Other"));
         MsgBox(QStringLiteral("x"));
-        setAppTitle(QStringLiteral("Corvane"));
+        setAppTitle(QStringLiteral("Corvane Studio"));
         MsgBox(QStringLiteral("y"), vbOKOnly, QStringLiteral("Own"));
         QCOMPARE(script.shown().at(0).title, QStringLiteral("Other"));
         QCOMPARE(script.shown().at(1).title, QStringLiteral("Own"));

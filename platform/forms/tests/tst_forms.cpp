@@ -249,7 +249,7 @@ private slots:
         QCOMPARE(ran, 2);
         QCOMPARE(script.failures().size(), 1);
         QCOMPARE(script.shown().at(0).buttons, int(vbCritical));
-        QCOMPARE(script.shown().at(0).title, QStringLiteral("Corvane"));
+        QCOMPARE(script.shown().at(0).title, QStringLiteral("Corvane Studio"));
     }
 
     void programEndsWhenNoFormIsLoaded()
@@ -520,7 +520,7 @@ private slots:
     {
         QCOMPARE(QStringLiteral("%1.%2.%3").arg(App::major()).arg(App::minor()).arg(App::revision()),
                  QStringLiteral("1.8.66"));
-        QCOMPARE(App::title(), QStringLiteral("Corvane"));
+        QCOMPARE(App::title(), QStringLiteral("Corvane Studio"));
     }
 
     void colours()
