@@ -378,9 +378,9 @@ void fCorvane::buildToggles()
         double left, width;
     };
     const Design designs[] = {
-        {Toggle::KW, "SwitchKW", FrameSwitch, "KeyWords", Palvex_Ctl::Switch, Palvex_Ctl::up, 60, 780},
-        {Toggle::Search, "SwitchSearch", FrameSwitch, "Search", Palvex_Ctl::Switch, Palvex_Ctl::Down, 870, 780},
-        {Toggle::Other, "SwitchOther", FrameSwitch, "Other", Palvex_Ctl::Switch, Palvex_Ctl::up, 1680, 780},
+        {Toggle::KW, "SwitchKW", FrameSwitch, "KeyWords", Palvex_Ctl::Switch, Palvex_Ctl::up, 60, 900},
+        {Toggle::Search, "SwitchSearch", FrameSwitch, "Search", Palvex_Ctl::Switch, Palvex_Ctl::Down, 990, 720},
+        {Toggle::Other, "SwitchOther", FrameSwitch, "Other", Palvex_Ctl::Switch, Palvex_Ctl::up, 1740, 720},
         {Toggle::SimpleBrowser, "SwitchSimpleBrowser", FrameKW, "Simple Browser", Palvex_Ctl::Normal,
          Palvex_Ctl::Down, 60, 1560},
         {Toggle::DoubleBrowser, "SwitchDoubleBrowser", FrameKW, "Double Browser", Palvex_Ctl::Normal,
