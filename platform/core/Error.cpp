@@ -30,6 +30,18 @@ bool trapNumber(int number, const std::function<void()> &body,
     }
 }
 
+int errorOf(const std::function<void()> &statement, QString *description)
+{
+    try {
+        statement();
+    } catch (const Error &e) {
+        if (description)
+            *description = e.description();
+        return e.number();
+    }
+    return 0;
+}
+
 bool ResumeNext::operator()(const std::function<void()> &statement)
 {
     try {

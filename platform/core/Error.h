@@ -46,6 +46,10 @@ enum : int {
 bool trapNumber(int number, const std::function<void()> &body,
                 const std::function<void(const Error &)> &onError = {});
 
+// The number of the error a statement raises (its description too, when
+// asked), 0 when the statement runs through.
+int errorOf(const std::function<void()> &statement, QString *description = nullptr);
+
 // Trap style "skip and test": each statement run through it is skipped when it
 // fails and the last error number is kept for the caller to test.
 class ResumeNext {

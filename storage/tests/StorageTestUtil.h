@@ -42,15 +42,7 @@ struct FakeMainWindow {
     FakeMainWindow &operator=(const FakeMainWindow &) = delete;
 };
 
-inline int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const vb::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
+using vb::errorOf;
 
 // Closes the open base, forgets its path and key, unloads every window.
 inline void resetShared()

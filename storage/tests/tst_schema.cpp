@@ -17,17 +17,7 @@ namespace {
 const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
 const QString kLocale = QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0") + kConnect;
 
-int errorOf(const std::function<void()> &f, QString *description = nullptr)
-{
-    try {
-        f();
-    } catch (const vb::Error &e) {
-        if (description)
-            *description = e.description();
-        return e.number();
-    }
-    return 0;
-}
+using vb::errorOf;
 
 #define QCOMPARE_ERR(stmt, number) QCOMPARE(errorOf([&] { stmt; }), number)
 

@@ -16,15 +16,6 @@
 using namespace vb;
 
 namespace {
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 void touch(const QString &path)
 {

@@ -8,15 +8,6 @@
 using namespace vb;
 
 namespace {
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
 
 QPoint cellCentre(FlexGrid &g, int row, int col)
 {

@@ -13,16 +13,7 @@
 inline const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
 inline const QString kLocale = QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Qv47Tz28");
 
-// The error number a statement raises, 0 when it runs through.
-inline int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const vb::Error &e) {
-        return e.number();
-    }
-    return 0;
-}
+using vb::errorOf;
 
 struct ColDef {
     QString name;

@@ -25,15 +25,6 @@ const char *kSelfStatus =
     "VmSize:\t  262144 kB\n"
     "VmRSS:\t   80000 kB\n";
 
-int errorOf(const std::function<void()> &f)
-{
-    try {
-        f();
-    } catch (const Error &e) {
-        return e.number();
-    }
-    return 0;
-}
 } // namespace
 
 class TestSystem : public QObject {
