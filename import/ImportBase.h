@@ -1,5 +1,6 @@
 #pragma once
-// Copies every table of another base into the open one. It leaves g_BasePath
-// naming the open base when it returns.
+// Base import: copies every table of another base into the open one. It
+// leaves g_BasePath naming the open base when it returns.
 
-void ImportBase();
+// Puts the import behind the program's window links (ImportBase).
+void InstallImport();

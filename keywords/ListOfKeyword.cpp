@@ -1,6 +1,6 @@
 #include "ListOfKeyword.h"
 
-#include "GridShared.h"
+#include "ProgramState.h"
 #include "fGrid.h"
 
 namespace {
@@ -18,6 +18,8 @@ void showListing(const QString &kind, const QString &caption)
 
 } // namespace
 
+namespace keywords {
+
 void ListNotesOfKeyword(QString &keyword)
 {
     showListing(QStringLiteral("Note"), QStringLiteral("Notes - Keyword : ") + keyword);
@@ -32,3 +34,5 @@ void ListRefsOfKeyword(QString &keyword)
 {
     showListing(QStringLiteral("Bib"), QStringLiteral("References + Keyword : ") + keyword);
 }
+
+} // namespace keywords

@@ -5,6 +5,8 @@
 
 #include <QString>
 
+namespace keywords {
 void ListNotesOfKeyword(QString &keyword);
 void ListCitsOfKeyword(QString &keyword);
 void ListRefsOfKeyword(QString &keyword);
+} // namespace keywords

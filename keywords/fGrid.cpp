@@ -1,6 +1,6 @@
 #include "fGrid.h"
 
-#include "GridShared.h"
+#include "ProgramState.h"
 #include "Twips.h"
 
 #include <QVBoxLayout>

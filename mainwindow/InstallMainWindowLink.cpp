@@ -5,11 +5,15 @@
 #include "MainWindowLink.h"
 #include "OuvreBase.h"
 #include "Start.h"
-#include "ImportBase.h"
+#include "WindowLinks.h"
 #include "Twips.h"
 #include "fCorvane.h"
 
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
+#include <QRadioButton>
+#include <QSignalBlocker>
 
 namespace mainwindow {
 
@@ -48,7 +52,7 @@ public:
     void showWelcome() override { ShowWelcome(); }
     QString pickNewBaseFileName() override { return PickNewBaseFileName(); }
     bool moveBaseFile(const QString &newPath) override { return MoveBaseFile(newPath); }
-    void importBase() override { ImportBase(); }
+    void importBase() override { ::ImportBase(); }
     void reopenBase() override
     {
         // The key the base was opened with; a base of the start-up road
@@ -86,5 +90,31 @@ void InstallMainWindowLink()
     link.widget = []() -> QWidget * {
         fCorvane *f = vb::Forms::find<fCorvane>();
         return f ? f->window() : nullptr;
+    };
+
+    // What the other folders' windows ask of the main window.
+    WindowLinks &w = windowLinks();
+    w.setCardKindOption = [](CardType type) {
+        fCorvane *f = vb::Forms::find<fCorvane>();
+        if (!f)
+            return;
+        QRadioButton *option = type == CardType::Note  ? f->OptionNote
+                               : type == CardType::Quote ? f->OptionCit
+                                                         : f->OptionRef;
+        // Only the button: its handler would list the cards again.
+        const QSignalBlocker block(option);
+        option->setChecked(true);
+    };
+    w.refillKeywordList = [] {
+        if (fCorvane *f = vb::Forms::find<fCorvane>())
+            f->FillKeywordList();
+    };
+    w.searchBoxText = []() -> QString {
+        fCorvane *f = vb::Forms::find<fCorvane>();
+        return f ? f->TextSearch->text() : QString();
+    };
+    w.selectedKeyword = []() -> QString {
+        fCorvane *f = vb::Forms::find<fCorvane>();
+        return f ? f->KWSel->text() : QString();
     };
 }

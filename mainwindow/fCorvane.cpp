@@ -5,15 +5,13 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "Events.h"
-#include "GridShared.h"
+#include "ProgramState.h"
 #include "MainWindowRules.h"
 #include "OuvreBase.h"
 #include "Screen.h"
 #include "Start.h"
 #include "Twips.h"
-#include "fGrid.h"
-#include "fKWList.h"
-#include "fLinksKey.h"
+#include "WindowLinks.h"
 #include "frmAbout.h"
 
 #include <QAction>
@@ -740,8 +738,8 @@ void fCorvane::writePositions()
 void fCorvane::applyEffect(const mainwindow::ToggleEffect &effect)
 {
     switch (effect.resultWindow) {
-    case mainwindow::ResultWindow::Show: vb::Forms::get<fGrid>().setVisible(true); break;
-    case mainwindow::ResultWindow::Hide: vb::Forms::get<fGrid>().setVisible(false); break;
+    case mainwindow::ResultWindow::Show: SetResultGridVisible(true); break;
+    case mainwindow::ResultWindow::Hide: SetResultGridVisible(false); break;
     case mainwindow::ResultWindow::Unchanged: break;
     }
     const QSet<QString> visible = m_modes.visibleControls();
@@ -798,8 +796,8 @@ void fCorvane::mImport_Click() { mainwindow::ImportIntoBase(mainwindow::baseServ
 void fCorvane::mSaveAs_Click() { mainwindow::SaveBaseAs(mainwindow::baseServices()); }
 void fCorvane::mQuit_Click() { mainwindow::QuitProgram(mainwindow::baseServices()); }
 
-void fCorvane::mKWList_Click() { vb::Forms::get<fKWList>().show(); }
-void fCorvane::mKWStruct_Click() { vb::Forms::get<fLinksKey>().show(); }
+void fCorvane::mKWList_Click() { ShowKeywordList(); }
+void fCorvane::mKWStruct_Click() { ShowKeywordStructure(); }
 void fCorvane::mCopyright_Click() { vb::Forms::get<frmAbout>().show(); }
 
 // ---------------------------------------------------------------------------

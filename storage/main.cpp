@@ -1,4 +1,6 @@
 #include "Form.h"
+#include "ImportBase.h"
+#include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
 #include "KeywordBrowser.h"
 #include "StartUp.h"
@@ -18,6 +20,8 @@ int main(int argc, char **argv)
     // ---- main window hooks: install them here, before Main() ----
     InstallMainWindowLink();
     browser::InstallKeywordBrowser();
+    InstallKeywordWindows();
+    InstallImport();
     // ---- end of the main window hooks ----
 
     Main();

@@ -6,11 +6,10 @@
 #include "Events.h"
 #include "FlexGrid.h"
 #include "Form.h"
-#include "ListOfKeyword.h"
 #include "Start.h"
 #include "Twips.h"
 #include "fCorvane.h"
-#include "fGrid.h"
+#include "WindowLinks.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -290,7 +289,7 @@ void KeywordBrowser::DownGrid_MouseDown(int index, int button)
     Q_UNUSED(index)
     if (button != vb::vbRightButton)
         return;
-    vb::Forms::unload<fGrid>();
+    UnloadResultGrid();
     const int level = m_down.currentLevel();
     if (m_window.DownGrid.exists(level))
         setSelectedKeyword(m_window.DownGrid[level]->text());

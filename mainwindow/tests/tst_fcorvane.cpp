@@ -5,7 +5,8 @@
 #include "DaoErrors.h"
 #include "Dialogs.h"
 #include "Form.h"
-#include "GridShared.h"
+#include "InstallKeywords.h"
+#include "ProgramState.h"
 #include "MainWindowModes.h"
 #include "MainWindowRules.h"
 #include "OuvreBase.h"
@@ -117,6 +118,7 @@ void TestMainWindow::initTestCase()
     QDir(m_dir.path()).mkdir(QStringLiteral("other"));
     QDir::setCurrent(m_dir.path());
     vb::Forms::setProgramEndHandler([] {});
+    InstallKeywordWindows();
     mainwindow::setKeywordBrowserFactory([](fCorvane &f) {
         auto b = std::make_unique<RecordingBrowser>();
         b->form = &f;

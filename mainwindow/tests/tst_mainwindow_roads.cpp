@@ -6,6 +6,7 @@
 #include "BaseCommands.h"
 #include "Dialogs.h"
 #include "Form.h"
+#include "ImportBase.h"
 #include "InstallMainWindowLink.h"
 #include "OuvreBase.h"
 #include "Start.h"
@@ -82,6 +83,7 @@ void TestRoads::initTestCase()
     QDir::setCurrent(root.filePath(QStringLiteral("elsewhere")));
     vb::Forms::setProgramEndHandler([] {});
     InstallMainWindowLink();
+    InstallImport();
 }
 
 void TestRoads::init()

@@ -12,6 +12,7 @@
 #include "TestBase.h"
 #include "Twips.h"
 #include "fCorvane.h"
+#include "InstallKeywords.h"
 #include "fGrid.h"
 
 #include <QLabel>
@@ -98,6 +99,7 @@ private slots:
     {
         vb::Forms::setProgramEndHandler([] {});
         InstallKeywordBrowser();
+        InstallKeywordWindows();
     }
 
     void init()
