@@ -1,31 +1,178 @@
 #include "fGrid.h"
 
+#include "CardSets.h"
+#include "Colors.h"
+#include "Dialogs.h"
+#include "Events.h"
+#include "MainWindowLink.h"
 #include "ProgramState.h"
+#include "ResultOpen.h"
 #include "Twips.h"
 
-#include <QVBoxLayout>
+#include <QApplication>
+#include <QFont>
+
+#include <algorithm>
+
+namespace {
+
+const char *const kHeaders[4] = {" KeyWord ", " Reference ", " Author ", " Title "};
+
+// The hourglass for as long as it lives.
+struct BusyCursor {
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+};
+
+} // namespace
 
 fGrid::fGrid()
 {
     setObjectName(QStringLiteral("fGrid"));
     setMdiChild(true);
-    Grid1 = new vb::FlexGrid(1, 4, 0, 0, client());
-    auto *layout = new QVBoxLayout(client());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(Grid1);
-    setWidth(7000);
-    setHeight(4000);
+    Grid1 = new vb::FlexGrid(2, 5, 1, 1, client());
+    addControl(QStringLiteral("Grid1"), Grid1);
+    vb::connectEvent(Grid1, &vb::FlexGrid::click, this, [this] { Grid1_Click(); });
+    vb::connectEvent(Grid1, &vb::FlexGrid::dblClick, this, [this] { Grid1_DblClick(); });
+    // Client area 9195 x 4725 as designed.
+    setWidth(9195 + 120);
+    setHeight(4725 + 420);
 }
 
 void fGrid::formLoad()
 {
+    setTag(CardKind);
+    QFont font = Grid1->font();
+    font.setBold(false);
+    font.setPointSize(9);
+    Grid1->setFont(font);
     setCaption(GridCaption);
-    // Rows from 1, as the listings fill them; an empty list shows nothing.
-    const int count = int(GridRows.size()) - 1;
-    Grid1->setRows(count > 0 ? count : 0);
-    for (int r = 0; r < count; ++r) {
-        const QStringList &cells = GridRows.at(r + 1);
-        for (int c = 0; c < 4 && c < cells.size(); ++c)
-            Grid1->setTextMatrix(r, c, cells.at(c));
+
+    setLeft(0);
+    setTop(0);
+    const MainWindowLink &link = mainWindowLink();
+    if (link.width && link.leftPanelWidth && link.width() > 0)
+        setWidth(std::max(1200, link.width() - link.leftPanelWidth() - 200));
+    vb::setGeometryTwips(Grid1, 120, 120, std::max(0.0, width() - 240), std::max(0.0, height() - 640));
+
+    Grid1->setCols(5);
+    const double widths[5] = {400, 1800, 1500, 1800, 6000};
+    for (int c = 0; c < 5; ++c)
+        Grid1->setColWidth(c, widths[c]);
+
+    m_table = keywords::ResultTable::fromShared(GridRows, GridKeys);
+    m_highlightRow = 0;
+    SortRows();
+    m_fillSortColumn = 1;
+    FillGrid();
+    Grid1->refresh();
+}
+
+void fGrid::formResize()
+{
+    if (!Grid1)
+        return;
+    vb::setWidth(Grid1, std::max(0.0, width() - 420));
+    vb::setHeight(Grid1, std::max(0.0, height() - 675));
+}
+
+void fGrid::SortRows()
+{
+    BusyCursor busy;
+    m_fillSortColumn = std::clamp(GridSortColumn, 1, 4);
+    const int found = m_table.sort(m_fillSortColumn, GridCurrentKey);
+    if (found > 0)
+        GridCurrentRow = found;
+}
+
+void fGrid::FillGrid()
+{
+    BusyCursor busy;
+    const int n = m_table.count();
+    Grid1->clear();
+    Grid1->setRows(n + 1);
+    for (int c = 1; c <= 4; ++c)
+        Grid1->setTextMatrix(0, c, QString::fromLatin1(kHeaders[c - 1]));
+    for (int i = 1; i <= n; ++i) {
+        Grid1->setTextMatrix(i, 0, QString::number(i));
+        for (int c = 1; c <= 4; ++c)
+            Grid1->setTextMatrix(i, c, m_table.shownText(i, c, m_fillSortColumn));
     }
+    // A row number left by a longer listing would point past the end.
+    GridCurrentRow = keywords::clampRow(GridCurrentRow, n);
+    if (GridCurrentRow > 0) {
+        Grid1->setTopRow(GridCurrentRow);
+        Grid1->setRow(GridCurrentRow);
+        Grid1->setCol(1);
+        Grid1->setRowSel(GridCurrentRow);
+        Grid1->setColSel(4);
+    }
+}
+
+void fGrid::Highlight()
+{
+    if (Grid1->rows() == 0 || Grid1->row() < 0)
+        return;
+    const int previous = m_highlightRow;
+    const int current = Grid1->row();
+    m_highlightRow = current;
+    m_highlightCol = Grid1->col();
+    const QColor window = vb::oleColor(vb::vbWindowBackground);
+    const QColor highlight = vb::oleColor(vb::vbHighlight);
+    const QColor buttonText = vb::oleColor(vb::vbButtonText);
+    for (int c = 1; c < Grid1->cols(); ++c) {
+        Grid1->setCol(c);
+        Grid1->setCellBackColor(highlight);
+        Grid1->setCellForeColor(window);
+    }
+    if (previous >= 0 && previous < Grid1->rows()) {
+        Grid1->setRow(previous);
+        for (int c = 1; c < Grid1->cols(); ++c) {
+            Grid1->setCol(c);
+            Grid1->setCellBackColor(window);
+            Grid1->setCellForeColor(buttonText);
+        }
+    }
+    // The clicked row stays current so a double-click opens it.
+    Grid1->setRow(current);
+    Grid1->setCol(std::max(1, m_highlightCol));
+}
+
+void fGrid::Grid1_Click()
+{
+    if (Grid1->rows() <= 1 || Grid1->row() < 1 || Grid1->col() < 1)
+        return;
+    GridSortColumn = Grid1->col();
+    GridCurrentKey = Grid1->text();
+    if (Grid1->row() == 1) {
+        const int col = Grid1->col();
+        SortRows();
+        FillGrid();
+        Grid1->setRow(1);
+        Grid1->setCol(col);
+    }
+    Highlight();
+}
+
+void fGrid::Grid1_DblClick()
+{
+    if (Grid1->rows() <= 1 || Grid1->row() < 1)
+        return;
+    Highlight();
+    const QString key = m_table.keyOf(Grid1->row());
+    // A row without a card ("No Match") opens nothing.
+    if (key.isEmpty())
+        return;
+    const std::optional<CardType> type = cardTypeOfKind(tag());
+    if (!type)
+        return;
+    keywords::OpenResultCard(*type, key);
+}
+
+void fGrid::DropCard(const QString &key)
+{
+    if (m_table.dropKey(key) == 0)
+        return;
+    m_highlightRow = 0;
+    FillGrid();
 }

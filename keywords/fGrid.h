@@ -1,10 +1,12 @@
 #pragma once
 // The result window: a list of cards handed over through GridRows, GridKeys
-// and GridCaption, the card kind in its Tag. This version shows the rows
-// only; opening a card from a row comes with the card windows.
+// and GridCaption, the card kind in its Tag. It copies the rows at load and
+// works on its copy: a header click (or a click in row 1) sorts by that
+// column, a click highlights the row, a double-click opens the row's card.
 
 #include "FlexGrid.h"
 #include "Form.h"
+#include "ResultTable.h"
 
 class fGrid : public vb::Form {
     Q_OBJECT
@@ -12,6 +14,26 @@ public:
     fGrid();
     vb::FlexGrid *Grid1 = nullptr;
 
+    const keywords::ResultTable &table() const { return m_table; }
+    int highlightRow() const { return m_highlightRow; }
+
+    // The event procedures.
+    void Grid1_Click();
+    void Grid1_DblClick();
+    // Drops the rows of a deleted card.
+    void DropCard(const QString &key);
+
 protected:
     void formLoad() override;
+    void formResize() override;
+
+private:
+    void SortRows();
+    void FillGrid();
+    void Highlight();
+
+    keywords::ResultTable m_table;
+    int m_fillSortColumn = 1;
+    int m_highlightRow = 0;
+    int m_highlightCol = 0;
 };

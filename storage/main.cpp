@@ -3,7 +3,9 @@
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
 #include "KeywordBrowser.h"
+#include "NewCards.h"
 #include "StartUp.h"
+#include "frmType.h"
 
 #include <QApplication>
 #include <QFont>
@@ -22,6 +24,8 @@ int main(int argc, char **argv)
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallImport();
+    InstallNewCards();
+    InstallTypePicker();
     // ---- end of the main window hooks ----
 
     Main();

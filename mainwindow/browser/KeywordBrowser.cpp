@@ -6,6 +6,7 @@
 #include "Events.h"
 #include "FlexGrid.h"
 #include "Form.h"
+#include "OpenKeywordCards.h"
 #include "Start.h"
 #include "Twips.h"
 #include "fCorvane.h"
@@ -133,6 +134,8 @@ KeywordBrowser::KeywordBrowser(fCorvane &window)
     vb::connectEvent(w.cmdSearchUp, &QPushButton::clicked, this, [this] { cmdSearchUp_Click(); });
 
     vb::connectEvent(w.KWList, &vb::FlexGrid::click, this, [this] { KWList_Click(); });
+    vb::connectEvent(w.KWList, &vb::FlexGrid::dblClick, this, [this] { KWList_DblClick(); });
+    connect(this, &KeywordBrowser::downGridDblClick, this, [this](int index) { DownGrid_DblClick(index); });
     vb::connectEvent(w.Text1, &QLineEdit::textChanged, this, [this] { Text1_Change(); });
     vb::connectEvent(w.KWAdd, &QPushButton::clicked, this, [this] { KWAdd_Click(); });
     vb::connectEvent(w.KWSupp, &QPushButton::clicked, this, [this] { KWSupp_Click(); });
@@ -351,6 +354,38 @@ void KeywordBrowser::KWList_Click()
         listCardsOfSelection();
     m_window.setFocus();
     list->setFocus();
+}
+
+namespace {
+
+mainwindow::CardKindOptions cardKindOptions(const fCorvane &w)
+{
+    return {w.OptionRef->isChecked(), w.OptionNote->isChecked(), w.OptionCit->isChecked()};
+}
+
+} // namespace
+
+void KeywordBrowser::DownGrid_DblClick(int index)
+{
+    Q_UNUSED(index)
+    // The level clicked last, which the click before this double-click set.
+    const int level = m_down.currentLevel();
+    if (!m_window.DownGrid.exists(level))
+        return;
+    mainwindow::OpenKeywordCardsByOptions(cardKindOptions(m_window), m_window.DownGrid[level]->text());
+}
+
+void KeywordBrowser::KWList_DblClick()
+{
+    vb::FlexGrid *list = m_window.KWList;
+    if (list->rows() == 0)
+        return;
+    const QString keyword = list->text();
+    const mainwindow::MainWindowModes &modes = m_window.modes();
+    if (modes.position(mainwindow::Toggle::KW) == mainwindow::PositionDown)
+        ShowKeywordLinks(keyword);
+    if (modes.position(mainwindow::Toggle::Search) == mainwindow::PositionDown)
+        mainwindow::OpenKeywordCardsByOptions(cardKindOptions(m_window), keyword);
 }
 
 void KeywordBrowser::Text1_Change()

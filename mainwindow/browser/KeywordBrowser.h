@@ -65,6 +65,9 @@ public:
     void DownVScroll_Change();
     void UpVScroll_Change();
     void KWList_Click();
+    // A double-click on a keyword opens all its cards of the chosen kind.
+    void DownGrid_DblClick(int index);
+    void KWList_DblClick();
     void cmdSearchUp_Click();
     void Text1_Change();
     void KWAdd_Click();

@@ -48,6 +48,8 @@ bool CreateReferenceForAuthors(const QStringList &authors)
     return ask(windowLinks().createReferenceForAuthors, authors);
 }
 void ShowTypePicker(const QString &referenceKey) { call(windowLinks().showTypePicker, referenceKey); }
+void ShowDateList(const QList<QStringList> &rows) { call(windowLinks().showDateList, rows); }
+void DropFromDateList(CardType type, const QString &key) { quietly(windowLinks().dropFromDateList, type, key); }
 
 void ListNotesOfKeyword(QString &keyword) { call(windowLinks().listNotesOfKeyword, keyword); }
 void ListCitsOfKeyword(QString &keyword) { call(windowLinks().listCitsOfKeyword, keyword); }

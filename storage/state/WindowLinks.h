@@ -8,6 +8,7 @@
 #include "CardSets.h"
 #include "Dao.h"
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -56,6 +57,11 @@ struct WindowLinks {
     std::function<bool(const QStringList &authors)> createNoteForAuthors, createReferenceForAuthors;
     // The type picker for the reference just created (references/).
     std::function<void(const QString &referenceKey)> showTypePicker;
+    // FListSel shows these rows, each (date text, card key), in place of
+    // whatever it showed, and comes to the front (cards/).
+    std::function<void(const QList<QStringList> &rows)> showDateList;
+    // FListSel, where open, drops the row of a deleted card (cards/).
+    std::function<void(CardType type, const QString &key)> dropFromDateList;
 
     // --- listings and the chooser (keywords/)
     std::function<void(QString &keyword)> listNotesOfKeyword, listCitsOfKeyword, listRefsOfKeyword;
@@ -103,6 +109,8 @@ void ShowNoteAuthorSelection();
 bool CreateNoteForAuthors(const QStringList &authors);
 bool CreateReferenceForAuthors(const QStringList &authors);
 void ShowTypePicker(const QString &referenceKey);
+void ShowDateList(const QList<QStringList> &rows);
+void DropFromDateList(CardType type, const QString &key);
 
 void ListNotesOfKeyword(QString &keyword);
 void ListCitsOfKeyword(QString &keyword);

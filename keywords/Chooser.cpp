@@ -1,0 +1,127 @@
+#include "Chooser.h"
+
+#include "CardWindows.h"
+#include "Dao.h"
+#include "DaoErrors.h"
+#include "Dialogs.h"
+#include "Error.h"
+#include "ProgramState.h"
+#include "Start.h"
+
+namespace keywords {
+
+void Selection::add(const QString &entry)
+{
+    if (isEmpty())
+        m_rows[0] = entry;
+    else
+        m_rows.append(entry);
+}
+
+void Selection::remove(int row)
+{
+    if (row < 0 || row >= m_rows.size())
+        return;
+    if (m_rows.size() == 1)
+        m_rows[0].clear();
+    else
+        m_rows.removeAt(row);
+}
+
+namespace {
+
+bool containsKey(const QStringList &list, const QString &k)
+{
+    for (const QString &s : list)
+        if (dao::compareText(s, k) == 0)
+            return true;
+    return false;
+}
+
+struct LinkTable {
+    dao::Recordset rs;
+    QString byCard;
+    dao::Recordset card;
+    QString cardIndex;
+};
+
+LinkTable linkTableOf(CardType type)
+{
+    switch (type) {
+    case CardType::Note: return {rsGrNote, "GrNoteNDX", rsNote, "NoteNDX"};
+    case CardType::Quote: return {rsGrCit, "GrCitNDX", rsCit, "CitNDX"};
+    case CardType::Reference: break;
+    }
+    return {rsGrBib, "GrBibNDX", rsBiblio, "BibNDX"};
+}
+
+} // namespace
+
+QStringList KeywordsToLink(const QStringList &selection, const QStringList &existing)
+{
+    QStringList out;
+    for (const QString &k : selection) {
+        if (k.isEmpty() || containsKey(out, k) || containsKey(existing, k))
+            continue;
+        out << k;
+    }
+    return out;
+}
+
+QStringList LinkedKeywords(CardType type, const QString &cardKey)
+{
+    LinkTable t = linkTableOf(type);
+    QStringList out;
+    t.rs.setIndex(t.byCard);
+    t.rs.Seek(QStringLiteral("="), cardKey);
+    if (t.rs.NoMatch())
+        return out;
+    for (; !t.rs.Eof() && dao::compareText(t.rs.Fields(QStringLiteral("NDX")).Value().toString(), cardKey) == 0;
+         t.rs.MoveNext())
+        out << t.rs.Fields(QStringLiteral("GROUPE")).Value().toString();
+    return out;
+}
+
+bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &selection)
+{
+    LinkTable t = linkTableOf(type);
+    try {
+        // The card may have been deleted while the chooser stood open.
+        t.card.setIndex(t.cardIndex);
+        t.card.Seek(QStringLiteral("="), cardKey);
+        if (t.card.NoMatch()) {
+            vb::MsgBox(QStringLiteral("This record does not exists"), vb::vbExclamation);
+            return false;
+        }
+        const QStringList wanted = KeywordsToLink(selection, LinkedKeywords(type, cardKey));
+        if (!wanted.isEmpty()) {
+            // All links or none: a retry after a failure doubles nothing.
+            dao::TransactionScope transaction;
+            for (const QString &k : wanted) {
+                t.rs.AddNew();
+                try {
+                    t.rs.Fields(QStringLiteral("GROUPE")).setValue(k);
+                    t.rs.Fields(QStringLiteral("NDX")).setValue(cardKey);
+                    t.rs.Update();
+                } catch (...) {
+                    t.rs.CancelUpdate();
+                    throw;
+                }
+            }
+            transaction.Commit();
+        }
+    } catch (const vb::Error &e) {
+        if (e.number() == dao::ErrReadOnly)
+            vb::MsgBox(QStringLiteral("Fichier en lecture seule !"), vb::vbExclamation);
+        else
+            vb::MsgBox(e.description(), vb::vbExclamation);
+        return false;
+    }
+    KeywordsChanged = true;
+    if (type == CardType::Note)
+        SelectMode = 1;
+    RefreshCardKeywords(type, cardKey);
+    return true;
+}
+
+} // namespace keywords

@@ -1,0 +1,228 @@
+// The cards of a keyword, the references and quotes of an author, and the
+// cards by date: keys of both shapes with gaps and case variants, deleted
+// cards, references without quotes, empty tables after full ones.
+
+#include "KeywordsTestBase.h"
+#include "ListByDate.h"
+#include "Listings.h"
+#include "ProgramState.h"
+#include "WindowLinks.h"
+#include "fGrid.h"
+
+#include <QApplication>
+
+using kwtest::Base;
+using vb::DialogScript;
+
+namespace {
+
+QStringList rowsText(const QList<keywords::ResultRow> &rows)
+{
+    QStringList out;
+    for (const auto &r : rows)
+        out << QStringList{r.cells[0], r.cells[1], r.cells[2], r.cells[3], r.key}.join('|');
+    return out;
+}
+
+} // namespace
+
+class TestListings : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetProgramState();
+        windowLinks() = WindowLinks{};
+    }
+    void cleanup() { vb::Forms::unload<fGrid>(); }
+
+    void cardsOfKeywordWithAllTheirKeywords()
+    {
+        Base base;
+        Base::note("MART0001.TXT", "Martin", "First");
+        Base::note("MART0003.TXT", "", "Third");
+        Base::note("LI__0001.TXT", "Li");
+        Base::link(rsGrNote, "K", "MART0001.TXT");
+        Base::link(rsGrNote, "A", "MART0001.TXT");
+        Base::link(rsGrNote, "Z", "MART0001.TXT");
+        Base::link(rsGrNote, "K", "GONE0001.TXT"); // its card was deleted
+        Base::link(rsGrNote, "k", "MART0003.TXT"); // another spelling of K
+        Base::link(rsGrNote, "L", "LI__0001.TXT");
+        const QStringList rows = rowsText(keywords::CardsOfKeyword(CardType::Note, "K"));
+        QCOMPARE(rows, QStringList({"K|MART0001.TXT|Martin|First|MART0001.TXT",
+                                    "A|MART0001.TXT|Martin|First|MART0001.TXT",
+                                    "Z|MART0001.TXT|Martin|First|MART0001.TXT",
+                                    "k|MART0003.TXT||Third|MART0003.TXT"}));
+        // The same from the other spelling, and nothing of the next keyword.
+        QCOMPARE(keywords::CardsOfKeyword(CardType::Note, "k").size(), 4);
+        QCOMPARE(rsGrNote.Index(), QString("GrNote"));
+    }
+
+    void listingShowsTheGridSortedOnTheKeyword()
+    {
+        Base base;
+        Base::quote("REF__001.TXT", "Ref____001", "Q1");
+        Base::quote("REF__002.TXT", "Ref____001", "Q2");
+        Base::link(rsGrCit, "K", "REF__002.TXT");
+        Base::link(rsGrCit, "B", "REF__002.TXT");
+        Base::link(rsGrCit, "K", "REF__001.TXT");
+        Base::link(rsGrCit, "A", "REF__001.TXT");
+        QString k = "K";
+        keywords::ListCitsOfKeyword(k);
+        fGrid *g = vb::Forms::find<fGrid>();
+        QVERIFY(g);
+        QCOMPARE(g->tag(), QString("Cit"));
+        QCOMPARE(g->caption(), QString("Quote + Keyword : K"));
+        QCOMPARE(CardKind, QString("Cit"));
+        QStringList col1;
+        for (int r = 1; r < g->Grid1->rows(); ++r)
+            col1 << g->Grid1->textMatrix(r, 1);
+        QCOMPARE(col1, QStringList({"A", "B", "K", ""}));
+        QCOMPARE(g->Grid1->row(), 3);
+        QCOMPARE(g->Grid1->textMatrix(3, 2), QString("REF__001.TXT"));
+    }
+
+    void noMatchSetsTheOptionWithoutAnotherListing()
+    {
+        Base base;
+        Base::link(rsGrNote, "Other", "MART0001.TXT");
+        int optionSet = 0;
+        int relisted = 0;
+        windowLinks().setCardKindOption = [&](CardType t) { optionSet += t == CardType::Note; };
+        windowLinks().listNotesOfKeyword = [&](QString &) { ++relisted; };
+        CardKind = "Bib";
+        QString k = "Nothing";
+        keywords::ListNotesOfKeyword(k);
+        QCOMPARE(optionSet, 1);
+        QCOMPARE(relisted, 0);
+        QCOMPARE(CardKind, QString("Note"));
+        QCOMPARE(GridRows.size(), 2);
+        QCOMPARE(GridRows.at(1).at(0), QString("No Match"));
+        QVERIFY(GridKeys.isEmpty());
+        fGrid *g = vb::Forms::find<fGrid>();
+        QVERIFY(g);
+        QCOMPARE(g->caption(), QString("Notes - Keyword : Nothing"));
+        QCOMPARE(g->table().keyOf(1), QString());
+    }
+
+    void referencesOfAnAuthor()
+    {
+        Base base;
+        Base::reference("Li_____001", "Li ", "Linked");
+        Base::reference("Li_____002", "Li ", "Unlinked");
+        Base::author("Li", "Li_____001");
+        Base::author("li", "Li_____002"); // stored in another case
+        Base::author("Li", "Gone___001"); // its reference is gone
+        Base::link(rsGrBib, "K1", "Li_____001");
+        Base::link(rsGrBib, "K2", "Li_____001");
+        const keywords::AuthorRows found = keywords::ReferencesOfAuthor("Li");
+        QVERIFY(found.authorFound);
+        QCOMPARE(rowsText(found.rows), QStringList({"K1|Li_____001|Li|Linked|Li_____001",
+                                                    "K2|Li_____001|Li|Linked|Li_____001",
+                                                    " |Li_____002|li|Unlinked|Li_____002"}));
+        GridCurrentRow = 30;
+        QVERIFY(keywords::ListReferencesOfAuthor("Li"));
+        QCOMPARE(CardKind, QString("Bib"));
+        QCOMPARE(vb::Forms::find<fGrid>()->caption(), QString("Reference Author : Li"));
+        QVERIFY(GridCurrentRow <= 3);
+    }
+
+    void unknownAuthorSaysNoMatchAndKeepsTheTable()
+    {
+        Base base;
+        Base::author("Zola", "Zola___001");
+        GridRows = {QStringList{}, QStringList{"K", "X", "", ""}};
+        GridKeys = {"", "X"};
+        DialogScript script;
+        script.msgBox(vb::vbOK, QString("No Match"));
+        QVERIFY(!keywords::ListQuotesOfAuthor("Hugo"));
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(GridKeys, QStringList({"", "X"}));
+        QVERIFY(!vb::Forms::find<fGrid>());
+    }
+
+    void quotesOfAnAuthorSkipReferencesWithoutQuotes()
+    {
+        Base base;
+        Base::reference("Hugo___001");
+        Base::reference("Hugo___002");
+        Base::author("Hugo", "Hugo___001"); // no quote
+        Base::author("Hugo", "Hugo___002");
+        Base::quote("HUGO_001.TXT", "Hugo___002", "Quoted");
+        Base::link(rsGrCit, "Sea", "HUGO_001.TXT");
+        QVERIFY(keywords::ListQuotesOfAuthor("Hugo"));
+        QCOMPARE(GridRows.size(), 2);
+        QCOMPARE(GridRows.at(1), QStringList({"Sea", "HUGO_001.TXT", "Hugo", "Quoted"}));
+        QCOMPARE(GridKeys.at(1), QString("HUGO_001.TXT"));
+        QCOMPARE(CardKind, QString("Cit"));
+        QCOMPARE(rsCit.Index(), QString("CitNDX"));
+
+        // Only references without quotes: one "No Match" row with no key.
+        Base::reference("Vian___001");
+        Base::author("Vian", "Vian___001");
+        QVERIFY(keywords::ListQuotesOfAuthor("Vian"));
+        QCOMPARE(GridRows.at(1).at(0), QString("No Match"));
+        QVERIFY(GridKeys.isEmpty());
+        fGrid *g = vb::Forms::find<fGrid>();
+        QCOMPARE(g->tag(), QString("Cit"));
+        QCOMPARE(g->caption(), QString("Reference Author : Vian"));
+    }
+
+    void notesByDateNewestFirst()
+    {
+        Base base;
+        const QDate d1(2001, 1, 1), d2(2002, 2, 2), d3(2003, 3, 3);
+        Base::note("B", {}, {}, d2);
+        Base::note("A", {}, {}, d3);
+        Base::note("C", {}, {}, d1);
+        Base::note("N"); // no date
+        rsNote.setIndex("Jour");
+        const QList<QStringList> rows = keywords::CardsByDate(CardType::Note);
+        QCOMPARE(rows.size(), 4);
+        QCOMPARE(rows.at(0), QStringList({keywords::DateText(QDateTime(d3, QTime())), "A"}));
+        QCOMPARE(rows.at(2).at(1), QString("C"));
+        QCOMPARE(rows.at(3), QStringList({QString(), "N"}));
+        QCOMPARE(rsNote.Index(), QString("NoteNDX"));
+    }
+
+    void referencesByStampShowTheirDate()
+    {
+        Base base;
+        Base::reference("Old____001", {}, {}, QDate(2020, 5, 1), QDateTime({2001, 1, 1}, {10, 0}));
+        Base::reference("New____001", {}, {}, {}, QDateTime({2009, 1, 1}, {10, 0}));
+        const QList<QStringList> rows = keywords::CardsByDate(CardType::Reference);
+        QCOMPARE(rows.at(0), QStringList({QString(), "New____001"}));
+        QCOMPARE(rows.at(1).at(1), QString("Old____001"));
+        QVERIFY(rows.at(1).at(0).contains("2020") || rows.at(1).at(0).contains("20"));
+    }
+
+    void emptyTableAfterAFullOneHandsNoRows()
+    {
+        Base base;
+        Base::quote("Q1", "R");
+        QList<QList<QStringList>> shown;
+        windowLinks().showDateList = [&](const QList<QStringList> &rows) { shown << rows; };
+        keywords::ListCitsByDate();
+        keywords::ListRefsByDate();
+        QCOMPARE(shown.size(), 2);
+        QCOMPARE(shown.at(0).size(), 1);
+        QVERIFY(shown.at(1).isEmpty());
+    }
+
+    void dateText()
+    {
+        QVERIFY(keywords::DateText(QVariant()).isEmpty());
+        const QString day = keywords::DateText(QDateTime({2024, 2, 29}, {}));
+        QVERIFY(!day.isEmpty());
+        QVERIFY(keywords::DateText(QDateTime({2024, 2, 29}, {13, 5})).startsWith(day + ' '));
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestListings t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_listings.moc"

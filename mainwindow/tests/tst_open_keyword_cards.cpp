@@ -1,0 +1,194 @@
+// Opening every card of a keyword: the memory guard at and around its
+// thresholds, links to deleted cards, a keyword without cards that leaves
+// the open set alone, and rows stored under another letter case.
+
+#include "Alert.h"
+#include "Dao.h"
+#include "Dialogs.h"
+#include "Error.h"
+#include "Form.h"
+#include "MemoryStatus.h"
+#include "OpenKeywordCards.h"
+#include "ProgramState.h"
+#include "Start.h"
+#include "Tabdef.h"
+#include "WindowLinks.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using vb::DialogScript;
+
+#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
+
+namespace {
+
+class Base {
+public:
+    Base()
+    {
+        g_Db = dao::DBEngine::CreateDatabase(m_dir.filePath("t.cvb"),
+                                             ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Qv47Tz28", dao::dbEncrypt);
+        CreateBaseTables();
+        OpenBaseTables();
+    }
+    ~Base()
+    {
+        g_Db.Close();
+        g_Db.reset();
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void note(const QString &key)
+{
+    rsNote.AddNew();
+    fldNoteCit.setValue(key);
+    rsNote.Update();
+}
+
+void link(dao::Recordset rs, const QString &keyword, const QString &key)
+{
+    rs.AddNew();
+    rs.Fields("GROUPE").setValue(keyword);
+    rs.Fields("NDX").setValue(key);
+    rs.Update();
+}
+
+vb::MemoryStatus memory(qint64 availPhys, qint64 availVirtual)
+{
+    vb::MemoryStatus s;
+    s.totalPhys = 1000;
+    s.availPhys = availPhys;
+    s.totalVirtual = 4000;
+    s.availVirtual = availVirtual;
+    return s;
+}
+
+} // namespace
+
+class TestOpenKeywordCards : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetProgramState();
+        windowLinks() = WindowLinks{};
+        BeginCardSet(CardType::Note);
+        vb::setMemoryStatusSource([] { return memory(1 << 20, 1 << 22); });
+    }
+    void cleanup()
+    {
+        vb::setMemoryStatusSource({});
+        vb::Forms::unload<Alert>();
+    }
+
+    void guardThresholds()
+    {
+        QVERIFY(mainwindow::MemoryTooShortForCards(memory(49, 1999)));
+        QVERIFY(!mainwindow::MemoryTooShortForCards(memory(49, 2000)));
+        QVERIFY(!mainwindow::MemoryTooShortForCards(memory(50, 1999)));
+    }
+
+    void shortMemoryOpensNothing()
+    {
+        Base base;
+        note("N1");
+        link(rsGrNote, "K", "N1");
+        int opened = 0;
+        windowLinks().showNoteCard = [&] { ++opened; };
+        NoteCards.count = 4;
+        CardKind = "Bib";
+        vb::setMemoryStatusSource([] { return memory(49, 1999); });
+        QCOMPARE(mainwindow::OpenKeywordNotes("K"), 0);
+        QCOMPARE(opened, 0);
+        QCOMPARE(NoteCards.count, 4);
+        QCOMPARE(CardKind, QString("Bib"));
+        Alert *a = vb::Forms::find<Alert>();
+        QVERIFY(a);
+        QCOMPARE(a->Text1->text(), QString(" 95.1 %"));
+        QCOMPARE(a->Text2->text(), QString(" 50.025 %"));
+
+        vb::Forms::unload<Alert>();
+        vb::setMemoryStatusSource([] { return memory(49, 2000); });
+        QCOMPARE(mainwindow::OpenKeywordNotes("K"), 1);
+        QVERIFY(!vb::Forms::isLoaded<Alert>());
+    }
+
+    void deletedCardsAreSkippedAndSlotsCountFromOne()
+    {
+        Base base;
+        note("MART0001.TXT");
+        note("MART0003.TXT");
+        link(rsGrNote, "K", "MART0001.TXT");
+        link(rsGrNote, "K", "GONE0001.TXT");
+        link(rsGrNote, "k", "MART0003.TXT");
+        link(rsGrNote, "L", "MART0001.TXT");
+        NoteCards.count = 7;
+        SearchTextPos = 12;
+        QList<QPair<int, QString>> opened;
+        windowLinks().showNoteCard = [&] {
+            opened.append({NextCardSlot(CardType::Note), fldNoteCit.Value().toString()});
+            QCOMPARE(SearchTextPos, 0);
+        };
+        QCOMPARE(mainwindow::OpenKeywordNotes("K"), 2);
+        QCOMPARE(opened, (QList<QPair<int, QString>>{{1, "MART0001.TXT"}, {2, "MART0003.TXT"}}));
+        QCOMPARE(CardKind, QString("Note"));
+    }
+
+    void noMatchLeavesTheOpenSetAlone()
+    {
+        Base base;
+        link(rsGrCit, "Other", "Q1");
+        QuoteCards.count = 3;
+        int opened = 0;
+        windowLinks().showQuoteCard = [&] { ++opened; };
+        DialogScript script;
+        script.msgBox(vb::vbOK, QString("No Match"));
+        QCOMPARE(mainwindow::OpenKeywordQuotes("K"), 0);
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(QuoteCards.count, 3);
+        QCOMPARE(opened, 0);
+    }
+
+    void referencesAndTheOptionsInOrder()
+    {
+        Base base;
+        rsBiblio.AddNew();
+        fldBiblioNdx.setValue("Li_____001");
+        rsBiblio.Update();
+        link(rsGrBib, "K", "Li_____001");
+        note("N1");
+        link(rsGrNote, "K", "N1");
+        QStringList order;
+        windowLinks().showReferenceCard = [&] { order << "ref:" + OpenReferenceKey; };
+        windowLinks().showNoteCard = [&] { order << "note"; };
+        mainwindow::OpenKeywordCardsByOptions({true, true, false}, "K");
+        QCOMPARE(order, QStringList({"ref:Li_____001", "note"}));
+    }
+
+    void outOfMemorySaysSo()
+    {
+        Base base;
+        note("N1");
+        link(rsGrNote, "K", "N1");
+        windowLinks().showNoteCard = [] { throw vb::Error(7, "Out of memory"); };
+        DialogScript script;
+        script.msgBox(vb::vbOK, QString("Not enough memory ! Please close some windows !"));
+        QCOMPARE(mainwindow::OpenKeywordNotes("K"), 0);
+        QVERIFY_SCRIPT(script);
+    }
+};
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestOpenKeywordCards t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_open_keyword_cards.moc"
