@@ -8,6 +8,9 @@
 #include "WindowLinks.h"
 #include "fGrid.h"
 
+#include <QHash>
+#include <QSet>
+
 namespace keywords {
 namespace {
 
@@ -85,7 +88,75 @@ void appendCardRows(KindTables &t, const QString &cardKey, const QString &author
 
 } // namespace
 
-QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
+namespace {
+
+// Two keys are the same to the index when they fold to the same text.
+QString foldKey(const QString &key)
+{
+    QString out = key;
+    for (QChar &c : out)
+        if (!c.isSurrogate())
+            c = c.toCaseFolded();
+    return out;
+}
+
+struct CardInfo {
+    QString key, author, title;
+};
+
+// Every card and every by-card link row read in one pass each, for
+// listings too long for a seek per card. Matches what the seeks find: the
+// first card of a key in index order, and every link of that key.
+QList<ResultRow> rowsByPasses(KindTables &t, const QStringList &cardKeys)
+{
+    QHash<QString, CardInfo> cards;
+    QSet<QString> wanted;
+    for (const QString &k : cardKeys)
+        wanted.insert(foldKey(k));
+    t.card.setIndex(t.cardIndex);
+    if (t.card.RecordCount() > 0) {
+        const dao::Field key = t.card.Fields(t.keyField), author = t.card.Fields(t.authorField),
+                         title = t.card.Fields(t.titleField);
+        for (t.card.MoveFirst(); !t.card.Eof(); t.card.MoveNext()) {
+            const QString k = key.Value().toString();
+            const QString folded = foldKey(k);
+            if (wanted.contains(folded) && !cards.contains(folded))
+                cards.insert(folded, {k, author.Value().toString(), title.Value().toString()});
+        }
+    }
+    QHash<QString, QList<QPair<QString, QString>>> links;
+    t.link.setIndex(t.byCard);
+    if (t.link.RecordCount() > 0) {
+        const dao::Field groupe = t.link.Fields(QStringLiteral("GROUPE")), ndx = t.link.Fields(QStringLiteral("NDX"));
+        for (t.link.MoveFirst(); !t.link.Eof(); t.link.MoveNext()) {
+            const QString n = ndx.Value().toString();
+            const QString folded = foldKey(n);
+            if (cards.contains(folded))
+                links[folded].append({groupe.Value().toString(), n});
+        }
+    }
+    QList<ResultRow> out;
+    for (const QString &k : cardKeys) {
+        const QString folded = foldKey(k);
+        const auto card = cards.constFind(folded);
+        if (card == cards.constEnd())
+            continue;
+        for (const auto &l : links.value(folded)) {
+            ResultRow r;
+            r.cells[0] = l.first;
+            r.cells[1] = l.second;
+            r.cells[2] = card->author;
+            r.cells[3] = card->title;
+            r.key = card->key;
+            out.append(r);
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword, int passesFrom)
 {
     KindTables t = tablesOf(type);
     QList<ResultRow> out;
@@ -95,13 +166,17 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     t.link.setIndex(t.byKeyword);
     walkRun(t.link, QStringLiteral("GROUPE"), keyword,
             [&] { cardKeys << textOf(t.link, QStringLiteral("NDX")); });
-    t.card.setIndex(t.cardIndex);
-    for (const QString &k : cardKeys) {
-        t.card.Seek(QStringLiteral("="), k);
-        if (t.card.NoMatch())
-            continue;
-        appendCardRows(t, textOf(t.card, t.keyField), textOf(t.card, t.authorField),
-                       textOf(t.card, t.titleField), false, out);
+    if (cardKeys.size() >= passesFrom) {
+        out = rowsByPasses(t, cardKeys);
+    } else {
+        t.card.setIndex(t.cardIndex);
+        for (const QString &k : cardKeys) {
+            t.card.Seek(QStringLiteral("="), k);
+            if (t.card.NoMatch())
+                continue;
+            appendCardRows(t, textOf(t.card, t.keyField), textOf(t.card, t.authorField),
+                           textOf(t.card, t.titleField), false, out);
+        }
     }
     t.link.setIndex(t.byKeyword);
     return out;

@@ -3,6 +3,7 @@
 #include "Dao.h"
 
 #include <algorithm>
+#include <vector>
 
 int GridSortColumn = 1;
 QString GridCurrentKey;
@@ -34,22 +35,29 @@ int ResultTable::sort(int column, const QString &currentKey)
 {
     column = std::clamp(column, 1, 4);
     const int c = column - 1;
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [c](const ResultRow &a, const ResultRow &b) { return a.cells[c] < b.cells[c]; });
-    // Runs of the run column, ordered by the tie column.
-    const int run = column == 1 ? 0 : 1;
-    const int tie = column == 1 ? 1 : 0;
-    auto first = m_rows.begin();
-    while (first != m_rows.end()) {
-        auto last = first + 1;
-        while (last != m_rows.end() && last->cells[run] == first->cells[run])
-            ++last;
-        if (last - first > 1)
-            std::stable_sort(first, last, [tie](const ResultRow &a, const ResultRow &b) {
-                return a.cells[tie] < b.cells[tie];
-            });
-        first = last;
-    }
+    // Ties on the sort column keep each card's rows together (by card key)
+    // and order them by keyword; ties on the keyword go by card key. The
+    // sort moves row numbers, and the rows once at the end.
+    std::vector<int> order(size_t(m_rows.size()));
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = int(i);
+    const ResultRow *rows = m_rows.constData();
+    std::stable_sort(order.begin(), order.end(), [rows, c](int ia, int ib) {
+        const ResultRow &a = rows[ia], &b = rows[ib];
+        if (const int d = a.cells[c].compare(b.cells[c]))
+            return d < 0;
+        if (c == 0)
+            return a.cells[1] < b.cells[1];
+        if (c != 1)
+            if (const int d = a.cells[1].compare(b.cells[1]))
+                return d < 0;
+        return a.cells[0] < b.cells[0];
+    });
+    QList<ResultRow> sorted;
+    sorted.reserve(m_rows.size());
+    for (int i : order)
+        sorted.append(std::move(m_rows[i]));
+    m_rows = std::move(sorted);
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows.at(i).cells[c] == currentKey)
             return i + 1;

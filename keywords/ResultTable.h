@@ -37,10 +37,9 @@ public:
     QString keyOf(int i) const { return i >= 1 && i <= count() ? m_rows.at(i - 1).key : QString(); }
 
     // Ascending by the column, by character codes (letter case counts);
-    // inside each run of equal run-column values the rows are ordered by
-    // the tie column: sorting by keyword orders ties by card key, sorting
-    // by any other column keeps each card's rows together ordered by
-    // keyword. Returns the first row whose sort column equals currentKey,
+    // sorting by keyword orders ties by card key, sorting by any other
+    // column keeps each card's rows together (by key) ordered by keyword.
+    // Returns the first row whose sort column equals currentKey,
     // or 0 when none does.
     int sort(int column, const QString &currentKey);
 

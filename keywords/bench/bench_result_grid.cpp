@@ -64,6 +64,14 @@ void BM_ListIntoGrid(benchmark::State &state)
 }
 BENCHMARK(BM_ListIntoGrid)->Unit(benchmark::kMillisecond);
 
+// The walk alone, without the window.
+void BM_CardsOfKeyword(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(keywords::CardsOfKeyword(CardType::Note, "Big").size());
+}
+BENCHMARK(BM_CardsOfKeyword)->Unit(benchmark::kMillisecond);
+
 void BM_TableSort(benchmark::State &state)
 {
     const int column = int(state.range(0));

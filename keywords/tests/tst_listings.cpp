@@ -53,6 +53,8 @@ private slots:
                                     "A|MART0001.TXT|Martin|First|MART0001.TXT",
                                     "Z|MART0001.TXT|Martin|First|MART0001.TXT",
                                     "k|MART0003.TXT||Third|MART0003.TXT"}));
+        // Long listings read the tables in one pass each, with the same rows.
+        QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "K", 1)), rows);
         // The same from the other spelling, and nothing of the next keyword.
         QCOMPARE(keywords::CardsOfKeyword(CardType::Note, "k").size(), 4);
         QCOMPARE(rsGrNote.Index(), QString("GrNote"));

@@ -88,16 +88,25 @@ private slots:
     void sortByAuthorKeepsEachCardTogetherOrderedByKeyword()
     {
         ResultTable t;
-        t.rows() = {row("Z", "MART0001.TXT", "Martin", "T1"), row("C", "LI__0001.TXT", "Li", "T2"),
-                    row("A", "MART0001.TXT", "Martin", "T1"), row("B", "LI__0001.TXT", "Li", "T2")};
+        // Listed by keyword: Li's two cards interleave with each other.
+        t.rows() = {row("A", "LI__0002.TXT", "Li", "T3"), row("C", "LI__0001.TXT", "Li", "T2"),
+                    row("Z", "MART0001.TXT", "Martin", "T1"), row("B", "LI__0001.TXT", "Li", "T2"),
+                    row("A", "MART0001.TXT", "Martin", "T1"), row("K", "LI__0002.TXT", "Li", "T3")};
         t.sort(3, QString());
-        QCOMPARE(column(t, 3), QStringList({"Li", "Li", "Martin", "Martin"}));
-        QCOMPARE(column(t, 1), QStringList({"B", "C", "A", "Z"}));
+        QCOMPARE(column(t, 3), QStringList({"Li", "Li", "Li", "Li", "Martin", "Martin"}));
+        QCOMPARE(column(t, 2), QStringList({"LI__0001.TXT", "LI__0001.TXT", "LI__0002.TXT", "LI__0002.TXT",
+                                            "MART0001.TXT", "MART0001.TXT"}));
+        QCOMPARE(column(t, 1), QStringList({"B", "C", "A", "K", "A", "Z"}));
         // Key, author and title once per card, keywords on every row.
-        QCOMPARE(shown(t, 2, 3), QStringList({"LI__0001.TXT", "", "MART0001.TXT", ""}));
-        QCOMPARE(shown(t, 3, 3), QStringList({"Li", "", "Martin", ""}));
-        QCOMPARE(shown(t, 4, 3), QStringList({"T2", "", "T1", ""}));
-        QCOMPARE(shown(t, 1, 3), QStringList({"B", "C", "A", "Z"}));
+        QCOMPARE(shown(t, 2, 3), QStringList({"LI__0001.TXT", "", "LI__0002.TXT", "", "MART0001.TXT", ""}));
+        QCOMPARE(shown(t, 3, 3), QStringList({"Li", "", "Li", "", "Martin", ""}));
+        QCOMPARE(shown(t, 4, 3), QStringList({"T2", "", "T3", "", "T1", ""}));
+        QCOMPARE(shown(t, 1, 3), QStringList({"B", "C", "A", "K", "A", "Z"}));
+        // By title too, and by key.
+        t.sort(4, QString());
+        QCOMPARE(column(t, 1), QStringList({"A", "Z", "B", "C", "A", "K"}));
+        t.sort(2, QString());
+        QCOMPARE(column(t, 1), QStringList({"B", "C", "A", "K", "A", "Z"}));
     }
 
     void sortComparesByCharacterCodes()
