@@ -299,9 +299,11 @@ void fBibMulti::buildArticleFrame()
 void fBibMulti::buildOtherFrame()
 {
     FrameOther = newFrame(client(), QStringLiteral("Other"), 9000, 1080, 4695, 4095);
-    Label15 = newLabel(FrameOther, QStringLiteral("Reference"), 120, 60, 1500, 240);
+    // The label sits below the frame's own caption, the box below the label
+    // and ends where the design has it end.
+    Label15 = newLabel(FrameOther, QStringLiteral("Reference"), 120, 270, 1500, 240);
     TextOther = new vb::RichTextBox(FrameOther);
-    setGeometryTwips(TextOther, 120, 300, 4455, 3675);
+    setGeometryTwips(TextOther, 120, 540, 4455, 3435);
     // Its text is stored nowhere.
     TextOther->setEnabled(false);
     FrameOther->setVisible(false);
@@ -808,18 +810,40 @@ void fBibMulti::showDetailFrame(QGroupBox *frame)
     frame->setVisible(true);
 }
 
+void fBibMulti::fitHeight(int designHeight)
+{
+    // The design heights leave the window's own frame and status bar less
+    // room than they take here; the card grows by what would be cut off, so
+    // that the shown frame and the commands stay whole.
+    int needed = 0;
+    for (QWidget *w : std::initializer_list<QWidget *>{FrameCommands, FrameQuotes, FrameBook, FrameArticle,
+                                                      FrameOther})
+        if (w->isVisibleTo(client()))
+            needed = qMax(needed, int(vb::topOf(w) + vb::heightOf(w)));
+    const double overhead = isVisible() ? height() - visibleClientHeight() : 0;
+    setHeight(qMax(double(designHeight), needed + 60 + overhead));
+}
+
+double fBibMulti::visibleClientHeight() const
+{
+    int px = window()->height();
+    if (StatusBar1->isVisible())
+        px -= StatusBar1->height();
+    return vb::twipsY(qMax(0, px));
+}
+
 void fBibMulti::backToQuotesView(bool restoreHeight)
 {
     FrameBook->setVisible(false);
     FrameArticle->setVisible(false);
     FrameOther->setVisible(false);
     FrameQuotes->setVisible(true);
-    if (restoreHeight)
-        setHeight(kCardHeight);
+    if (restoreHeight) {
+        vb::setTop(FrameCommands, kCommandsTop);
+        fitHeight(kCardHeight);
+    }
     setSwitch(Palvex_Ctl::up, QStringLiteral("Complete Refs"));
     m_completeView = false;
-    if (restoreHeight)
-        vb::setTop(FrameCommands, kCommandsTop);
 }
 
 void fBibMulti::SwitchCompleteRefs_MouseUp()
@@ -838,8 +862,8 @@ void fBibMulti::SwitchCompleteRefs_MouseUp()
         setWidth(kCardWidth);
     showDetailFrame(frame);
     const ViewGeometry g = CompleteViewGeometry(which, int(vb::heightOf(frame)), kDetailTop);
-    setHeight(g.cardHeight);
     vb::setTop(FrameCommands, g.commandsTop);
+    fitHeight(g.cardHeight);
     // The fill puts the stored values into the boxes; it neither marks the
     // card changed nor forgets earlier edits.
     const bool wasFilling = m_filling;

@@ -139,6 +139,16 @@ private:
     void fillArticleFrame();
     void showDetailFrame(QGroupBox *frame);
     void backToQuotesView(bool restoreHeight);
+    // The card's height: the design's, or more when that would cut off a
+    // shown frame.
+    void fitHeight(int designHeight);
+    double visibleClientHeight() const;
+
+public:
+    // Bottom of the room the controls have (twips), the status bar excluded.
+    double clientRoom() const { return visibleClientHeight(); }
+
+private:
     void setSwitch(int position, const QString &caption);
 
     references::MainFields mainBoxes() const;
