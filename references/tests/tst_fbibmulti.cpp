@@ -232,6 +232,18 @@ void TestBibMulti::foreignTypeShownAndKept()
     QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("TITRE1")).toString(), QStringLiteral("T!"));
     // Storing does not clear the mark: closing still asks.
     QVERIFY(f->DataChanged());
+
+    // A base without types gives an empty combo, and the card still loads.
+    rsTypes.setIndex(QStringLiteral("TYPE"));
+    while (rsTypes.RecordCount() > 0) {
+        rsTypes.MoveFirst();
+        rsTypes.Delete();
+    }
+    reference(QStringLiteral("B_001"), QStringLiteral("T"));
+    fBibMulti *g = openCard(QStringLiteral("B_001"));
+    QCOMPARE(g->ComboType->count(), 0);
+    QCOMPARE(g->ComboType->currentText(), QString());
+    QVERIFY(!g->DataChanged());
 }
 
 void TestBibMulti::deleteTheMiddleCardOfASet()
