@@ -2,6 +2,7 @@
 #include "ImportBase.h"
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
+#include "InstallReferences.h"
 #include "KeywordBrowser.h"
 #include "StartUp.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char **argv)
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallImport();
+    InstallReferenceWindows();
     // ---- end of the main window hooks ----
 
     Main();
