@@ -2,6 +2,7 @@
 #include "ImportBase.h"
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
+#include "InstallReferences.h"
 #include "KeywordBrowser.h"
 #include "NewCards.h"
 #include "StartUp.h"
@@ -24,6 +25,7 @@ int main(int argc, char **argv)
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallImport();
+    InstallReferenceWindows();
     InstallNewCards();
     InstallTypePicker();
     // ---- end of the main window hooks ----

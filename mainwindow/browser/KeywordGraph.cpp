@@ -3,6 +3,8 @@
 #include "BrowserTexts.h"
 #include "Start.h"
 
+#include <set>
+
 namespace browser {
 
 namespace {
@@ -57,7 +59,7 @@ KeywordList KeywordGraph::rootKeywords() const
 }
 
 KeywordList KeywordGraph::walk(const QString &index, const dao::Field &key, const dao::Field &other,
-                               const QString &keyword) const
+                               const QString &keyword, int limit) const
 {
     KeywordList result;
     m_links.setIndex(index);
@@ -65,7 +67,7 @@ KeywordList KeywordGraph::walk(const QString &index, const dao::Field &key, cons
     if (m_links.NoMatch())
         return result;
     while (!m_links.Eof() && sameKeyword(key.Value().toString(), keyword)) {
-        if (result.keywords.size() == kMaxListEntries) {
+        if (limit >= 0 && result.keywords.size() == limit) {
             result.truncated = true;
             break;
         }
@@ -83,6 +85,25 @@ KeywordList KeywordGraph::subsets(const QString &keyword) const
 KeywordList KeywordGraph::supersets(const QString &keyword) const
 {
     return walk(kGrDownUp, m_lower, m_upper, keyword);
+}
+
+bool KeywordGraph::reachesDown(const QString &upper, const QString &lower) const
+{
+    struct IndexLess {
+        bool operator()(const QString &a, const QString &b) const { return dao::compareText(a, b) < 0; }
+    };
+    // Each keyword is walked once, so loops already in the base end too.
+    std::set<QString, IndexLess> seen{upper};
+    QStringList pending{upper};
+    while (!pending.isEmpty()) {
+        const QString keyword = pending.takeLast();
+        if (sameKeyword(keyword, lower))
+            return true;
+        for (const QString &below : walk(kGrUpDown, m_upper, m_lower, keyword, -1).keywords)
+            if (seen.insert(below).second)
+                pending.append(below);
+    }
+    return false;
 }
 
 bool KeywordGraph::hasLink(const QString &upper, const QString &lower) const

@@ -42,6 +42,11 @@ public:
     KeywordList subsets(const QString &keyword) const;
     KeywordList supersets(const QString &keyword) const;
 
+    // True when `lower` is `upper` itself or lies below it through any
+    // number of links; no list bound applies. A link lower > upper would
+    // then close a loop.
+    bool reachesDown(const QString &upper, const QString &lower) const;
+
     bool hasLink(const QString &upper, const QString &lower) const;
     // Stores one link; engine errors are raised with the recordset left as
     // it was (the new row given up).
@@ -51,7 +56,7 @@ public:
 
 private:
     KeywordList walk(const QString &index, const dao::Field &key, const dao::Field &other,
-                     const QString &keyword) const;
+                     const QString &keyword, int limit = kMaxListEntries) const;
 
     // Handles: seeking moves the shared cursor, not the graph.
     mutable dao::Recordset m_links;

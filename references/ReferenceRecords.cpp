@@ -1,0 +1,436 @@
+#include "ReferenceRecords.h"
+
+#include "Dao.h"
+#include "Error.h"
+#include "ReferenceRules.h"
+#include "Start.h"
+
+#include <QDate>
+#include <QSet>
+
+namespace references {
+
+namespace {
+
+bool holds(const QVariant &v) { return v.isValid() && !v.isNull() && !v.toString().isEmpty(); }
+
+void fillFrom(QString &box, const dao::Field &field)
+{
+    const QVariant v = field.Value();
+    if (holds(v))
+        box = v.toString();
+}
+
+// Positions rs on the first row of key under index; false when none. The
+// walk that follows stops at the first row of another key as the index
+// compares them, so a run of rows is never cut short by letter case.
+bool seekFirst(dao::Recordset &rs, const char *index, const QString &key)
+{
+    rs.setIndex(QString::fromLatin1(index));
+    rs.Seek(QStringLiteral("="), key);
+    return !rs.NoMatch();
+}
+
+bool sameKey(const dao::Field &field, const QString &key)
+{
+    return dao::compareText(field.Value().toString(), key) == 0;
+}
+
+int deleteRowsOf(dao::Recordset &rs, const char *index, const dao::Field &keyField, const QString &key)
+{
+    int n = 0;
+    if (!seekFirst(rs, index, key))
+        return 0;
+    while (!rs.Eof() && sameKey(keyField, key)) {
+        rs.Delete();
+        ++n;
+        rs.MoveNext();
+    }
+    return n;
+}
+
+// An Edit or AddNew whose writes fail leaves no edit pending behind it.
+template <class F> void writeRow(dao::Recordset &rs, bool add, F &&write)
+{
+    if (add)
+        rs.AddNew();
+    else
+        rs.Edit();
+    try {
+        write();
+        rs.Update();
+    } catch (const vb::Error &) {
+        try {
+            if (rs.EditMode() != dao::dbEditNone)
+                rs.CancelUpdate();
+        } catch (const vb::Error &) {
+        }
+        throw;
+    }
+}
+
+QVariant numberOrNull(const QString &label, const QString &text, qint64 min, qint64 max)
+{
+    const NumberBox box = ParseNumberBox(label, text, min, max);
+    if (!box.error.isEmpty())
+        vb::raise(vb::ErrOverflow, box.error);
+    return box.value;
+}
+
+constexpr qint64 kIntMin = -32768, kIntMax = 32767;
+constexpr qint64 kLongMin = -2147483647LL - 1, kLongMax = 2147483647LL;
+
+std::optional<QString> firstOf(std::initializer_list<std::optional<QString>> checks)
+{
+    for (const auto &c : checks)
+        if (c)
+            return c;
+    return std::nullopt;
+}
+
+std::optional<QString> numberCheck(const QString &label, const QString &text, qint64 min, qint64 max)
+{
+    const NumberBox box = ParseNumberBox(label, text, min, max);
+    if (box.error.isEmpty())
+        return std::nullopt;
+    return box.error;
+}
+
+} // namespace
+
+bool SeekReference(const QString &key)
+{
+    return seekFirst(rsBiblio, "BibNDX", key);
+}
+
+QStringList ReadReferenceAuthors(const QString &key)
+{
+    QStringList out;
+    if (!seekFirst(rsAutNdx, "AutNDX", key))
+        return out;
+    for (; !rsAutNdx.Eof() && sameKey(fldAutNdxNdx, key); rsAutNdx.MoveNext())
+        out << fldAutNdxAuteur.Value().toString();
+    return out;
+}
+
+QStringList ReadReferenceKeywords(const QString &key)
+{
+    QStringList out;
+    if (!seekFirst(rsGrBib, "GrBibNDX", key))
+        return out;
+    for (; !rsGrBib.Eof() && sameKey(fldGrBibNdx, key); rsGrBib.MoveNext())
+        out << fldGrBibGroupe.Value().toString();
+    return out;
+}
+
+QList<QuoteRow> ReadReferenceQuotes(const QString &key)
+{
+    QList<QuoteRow> rows;
+    if (!seekFirst(rsCit, "BibNDX", key))
+        return rows;
+    rsGrCit.setIndex(QStringLiteral("GrCitNDX"));
+    for (; !rsCit.Eof() && sameKey(fldCitNdx, key); rsCit.MoveNext()) {
+        const QString quote = fldCitCit.Value().toString();
+        rsGrCit.Seek(QStringLiteral("="), quote);
+        if (rsGrCit.NoMatch()) {
+            rows.append({QString(), quote});
+            continue;
+        }
+        for (; !rsGrCit.Eof() && sameKey(fldGrCitNdx, quote); rsGrCit.MoveNext())
+            rows.append({fldGrCitGroupe.Value().toString(), quote});
+    }
+    return rows;
+}
+
+int RemoveKeywordLinks(const QString &key, const QString &keyword)
+{
+    int n = 0;
+    if (!seekFirst(rsGrBib, "GrBibNDX", key))
+        return 0;
+    while (!rsGrBib.Eof() && sameKey(fldGrBibNdx, key)) {
+        if (fldGrBibGroupe.Value().toString() == keyword) {
+            rsGrBib.Delete();
+            ++n;
+        }
+        rsGrBib.MoveNext();
+    }
+    return n;
+}
+
+QStringList ReferenceKeysOfKeyword(const QString &keyword)
+{
+    QStringList out;
+    if (!seekFirst(rsGrBib, "GrBib", keyword))
+        return out;
+    for (; !rsGrBib.Eof() && sameKey(fldGrBibGroupe, keyword); rsGrBib.MoveNext())
+        out << fldGrBibNdx.Value().toString();
+    return out;
+}
+
+Outcome DeleteReference(const QString &key)
+{
+    if (!SeekReference(key))
+        return Outcome::Missing;
+    if (seekFirst(rsCit, "BibNDX", key))
+        return Outcome::HasQuotes;
+    dao::TransactionScope tx;
+    deleteRowsOf(rsGrBib, "GrBibNDX", fldGrBibNdx, key);
+    deleteRowsOf(rsAutNdx, "AutNDX", fldAutNdxNdx, key);
+    deleteRowsOf(rsRevueArticle, "NDX", fldRevueArticleNdx, key);
+    if (!SeekReference(key))
+        return Outcome::Missing; // rolled back by the scope
+    rsBiblio.Delete();
+    tx.Commit();
+    return Outcome::Done;
+}
+
+QString NextQuoteKey(const QString &referenceKey)
+{
+    rsCit.setIndex(QStringLiteral("CitNDX"));
+    for (int i = 1;; ++i) {
+        const QString key = QuoteKeyFor(referenceKey, i);
+        rsCit.Seek(QStringLiteral("="), key);
+        if (rsCit.NoMatch())
+            return key;
+    }
+}
+
+Outcome AddQuoteForReference(const QString &referenceKey, QString *newKey)
+{
+    if (!SeekReference(referenceKey))
+        return Outcome::Missing;
+    const QString author = fldBiblioAuteur.Value().toString().left(kQuoteTextSize);
+    const QString title = fldBiblioTitre1.Value().toString().left(kQuoteTextSize);
+    const QString key = NextQuoteKey(referenceKey);
+    writeRow(rsCit, true, [&] {
+        fldCitNdx.setValue(referenceKey);
+        fldCitCit.setValue(key);
+        fldCitAuteur.setValue(author);
+        fldCitJour.setValue(QDate::currentDate());
+        fldCitTitre1.setValue(title);
+        fldCitTexte.setValue(QString(QLatin1String("")));
+    });
+    rsCit.setIndex(QStringLiteral("CitNDX"));
+    rsCit.Seek(QStringLiteral("="), key);
+    if (newKey)
+        *newKey = key;
+    return Outcome::Done;
+}
+
+std::optional<MainFields> ReadMainFields(const QString &key)
+{
+    if (!SeekReference(key))
+        return std::nullopt;
+    MainFields f;
+    f.title1 = fldBiblioTitre1.Value().toString();
+    f.title2 = fldBiblioTitre2.Value().toString();
+    f.type = fldBiblioType.Value().toString();
+    return f;
+}
+
+Outcome StoreMainFields(const QString &key, const MainFields &fields)
+{
+    if (!SeekReference(key))
+        return Outcome::Missing;
+    writeRow(rsBiblio, false, [&] {
+        fldBiblioTitre1.setValue(fields.title1);
+        fldBiblioTitre2.setValue(fields.title2);
+        fldBiblioType.setValue(fields.type);
+    });
+    return Outcome::Done;
+}
+
+QStringList ReadTypes()
+{
+    QStringList out;
+    rsTypes.setIndex(QStringLiteral("TYPE"));
+    if (rsTypes.RecordCount() == 0)
+        return out;
+    for (rsTypes.MoveFirst(); !rsTypes.Eof(); rsTypes.MoveNext())
+        out << fldTypesType.Value().toString();
+    return out;
+}
+
+QStringList ReadPublisherNames()
+{
+    QStringList out;
+    QSet<QString> seen;
+    rsEditeur.setIndex(QStringLiteral("NOM"));
+    if (rsEditeur.RecordCount() == 0)
+        return out;
+    for (rsEditeur.MoveFirst(); !rsEditeur.Eof(); rsEditeur.MoveNext()) {
+        const QString name = fldEditeurNom.Value().toString();
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            out << name;
+        }
+    }
+    return out;
+}
+
+QStringList ReadReviewNames()
+{
+    QStringList out;
+    QSet<QString> seen;
+    if (rsRevue.RecordCount() == 0)
+        return out;
+    for (rsRevue.MoveFirst(); !rsRevue.Eof(); rsRevue.MoveNext()) {
+        const QString name = fldRevueNom.Value().toString();
+        if (!seen.contains(name)) {
+            seen.insert(name);
+            out << name;
+        }
+    }
+    return out;
+}
+
+std::optional<QString> PublisherTown(const QString &name)
+{
+    if (!seekFirst(rsEditeur, "NOM", name))
+        return std::nullopt;
+    const QVariant v = fldEditeurVille.Value();
+    if (!holds(v))
+        return std::nullopt;
+    return v.toString();
+}
+
+Outcome AddPublisher(const QString &name, const QString &town)
+{
+    if (seekFirst(rsEditeur, "NOM", name))
+        return Outcome::Exists;
+    writeRow(rsEditeur, true, [&] {
+        fldEditeurNom.setValue(name);
+        if (!town.isEmpty())
+            fldEditeurVille.setValue(town);
+    });
+    return Outcome::Done;
+}
+
+void ReadBookDetails(const QString &key, BookDetails &boxes)
+{
+    if (!SeekReference(key))
+        return;
+    const QVariant publisher = fldBiblioEditeur.Value();
+    const QVariant lieu = fldBiblioLieu.Value();
+    fillFrom(boxes.date, fldBiblioAnnee);
+    fillFrom(boxes.isbn, fldBiblioIsbn);
+    fillFrom(boxes.congress, fldBiblioCongress);
+    if (holds(publisher)) {
+        boxes.publisher = publisher.toString();
+        if (const auto town = PublisherTown(boxes.publisher))
+            boxes.town = *town;
+    }
+    if (holds(lieu))
+        boxes.town = lieu.toString();
+}
+
+void ReadArticleDetails(const QString &key, ArticleDetails &boxes)
+{
+    if (!seekFirst(rsRevueArticle, "NDX", key))
+        return;
+    fillFrom(boxes.review, fldRevueArticleRevueTitre);
+    fillFrom(boxes.year, fldRevueArticleAnnee);
+    fillFrom(boxes.month, fldRevueArticleMois);
+    fillFrom(boxes.number, fldRevueArticleRevueNumero);
+    fillFrom(boxes.pages, fldRevueArticlePages);
+}
+
+void ReadFirstEdition(const QString &key, FirstEdition &boxes)
+{
+    if (!SeekReference(key))
+        return;
+    const QVariant publisher = fldBiblioEditeurOr.Value();
+    const QVariant town = fldBiblioLieuOrig.Value();
+    fillFrom(boxes.title, fldBiblioTitreOri);
+    fillFrom(boxes.date, fldBiblioDateOrig);
+    if (holds(publisher)) {
+        boxes.publisher = publisher.toString();
+        if (const auto t = PublisherTown(boxes.publisher))
+            boxes.town = *t;
+    }
+    if (holds(town))
+        boxes.town = town.toString();
+}
+
+std::optional<QString> CheckMainFields(const MainFields &f)
+{
+    return firstOf({TooLongMessage(QStringLiteral("Title"), f.title1, kTitle1Size),
+                    TooLongMessage(QStringLiteral("Sub Title"), f.title2, kTitle2Size),
+                    TooLongMessage(QStringLiteral("Document Type"), f.type, kTypeSize)});
+}
+
+std::optional<QString> CheckBookDetails(const BookDetails &b)
+{
+    return firstOf({TooLongMessage(QStringLiteral("Publisher"), b.publisher, kPublisherSize),
+                    TooLongMessage(QStringLiteral("Town"), b.town, kTownSize),
+                    numberCheck(QStringLiteral("Date"), b.date, kIntMin, kIntMax),
+                    TooLongMessage(QStringLiteral("ISBN"), b.isbn, kIsbnSize),
+                    TooLongMessage(QStringLiteral("LOC Ref"), b.congress, kCongressSize)});
+}
+
+std::optional<QString> CheckArticleDetails(const ArticleDetails &a)
+{
+    return firstOf({TooLongMessage(QStringLiteral("Review"), a.review, kArticleTextSize),
+                    numberCheck(QStringLiteral("Year"), a.year, kLongMin, kLongMax),
+                    numberCheck(QStringLiteral("Month"), a.month, kLongMin, kLongMax),
+                    TooLongMessage(QStringLiteral("Number"), a.number, kArticleTextSize),
+                    TooLongMessage(QStringLiteral("pages"), a.pages, kArticleTextSize)});
+}
+
+std::optional<QString> CheckFirstEdition(const FirstEdition &f)
+{
+    return firstOf({TooLongMessage(QStringLiteral("Title"), f.title, kOriginalTitleSize),
+                    TooLongMessage(QStringLiteral("Publisher"), f.publisher, kPublisherSize),
+                    TooLongMessage(QStringLiteral("Town"), f.town, kOriginalTownSize),
+                    numberCheck(QStringLiteral("Date"), f.date, kIntMin, kIntMax)});
+}
+
+Outcome StoreBookDetails(const QString &key, const BookDetails &b)
+{
+    const QVariant year = numberOrNull(QStringLiteral("Date"), b.date, kIntMin, kIntMax);
+    if (!SeekReference(key))
+        return Outcome::Missing;
+    writeRow(rsBiblio, false, [&] {
+        fldBiblioEditeur.setValue(b.publisher);
+        fldBiblioLieu.setValue(b.town);
+        fldBiblioAnnee.setValue(year);
+        fldBiblioIsbn.setValue(b.isbn);
+        fldBiblioCongress.setValue(b.congress);
+    });
+    return Outcome::Done;
+}
+
+Outcome StoreArticleDetails(const QString &key, const ArticleDetails &a)
+{
+    const QVariant year = numberOrNull(QStringLiteral("Year"), a.year, kLongMin, kLongMax);
+    const QVariant month = numberOrNull(QStringLiteral("Month"), a.month, kLongMin, kLongMax);
+    if (!SeekReference(key))
+        return Outcome::Missing;
+    const bool add = !seekFirst(rsRevueArticle, "NDX", key);
+    writeRow(rsRevueArticle, add, [&] {
+        if (add)
+            fldRevueArticleNdx.setValue(key);
+        fldRevueArticleRevueTitre.setValue(a.review);
+        fldRevueArticleAnnee.setValue(year);
+        fldRevueArticleMois.setValue(month);
+        fldRevueArticleRevueNumero.setValue(a.number);
+        fldRevueArticlePages.setValue(a.pages);
+    });
+    return Outcome::Done;
+}
+
+Outcome StoreFirstEdition(const QString &key, const FirstEdition &f)
+{
+    const QVariant year = numberOrNull(QStringLiteral("Date"), f.date, kIntMin, kIntMax);
+    if (!SeekReference(key))
+        return Outcome::Missing;
+    writeRow(rsBiblio, false, [&] {
+        fldBiblioTitreOri.setValue(f.title);
+        fldBiblioEditeurOr.setValue(f.publisher);
+        fldBiblioLieuOrig.setValue(f.town);
+        fldBiblioDateOrig.setValue(year);
+    });
+    return Outcome::Done;
+}
+
+} // namespace references

@@ -1,0 +1,115 @@
+#include "ReferenceRules.h"
+
+#include "Runtime.h"
+
+#include <QRegularExpression>
+
+namespace references {
+
+void SortCardKeywords(QStringList &keywords)
+{
+    const int last = int(keywords.size()) - 1;
+    int i = 0;
+    // The walk goes on from wherever the previous run of equal entries left
+    // i; each pass moves at least the smallest entry into place.
+    while (i < last) {
+        QString m = keywords.at(i).toLower();
+        for (int j = i + 1; j <= last; ++j) {
+            const QString lower = keywords.at(j).toLower();
+            if (lower < m)
+                m = lower;
+        }
+        for (int j = i; j <= last; ++j) {
+            if (keywords.at(j).toLower() == m) {
+                keywords.swapItemsAt(j, i);
+                if (i < last)
+                    ++i;
+            }
+        }
+    }
+}
+
+QString CardCaption(const QString &firstAuthor, const QString &keyword, int number)
+{
+    return firstAuthor + QStringLiteral(" : ") + keyword + QStringLiteral(" (") + QString::number(number) +
+           QLatin1Char(')');
+}
+
+QString DeleteKeywordPrompt(const QString &keyword)
+{
+    const int h = (32 - int(keyword.size())) / 2; // truncates toward zero
+    const int pad = h >= 0 ? h + 1 : 0;
+    return QStringLiteral("  Do you really want to delete  ") + QLatin1Char('\r') + QStringLiteral("\r\n") +
+           QString(pad, QLatin1Char(' ')) + keyword + QStringLiteral("  ");
+}
+
+QString QuoteKeyFor(const QString &referenceKey, int i)
+{
+    return referenceKey.left(5).toUpper() + vb::Format(i, QStringLiteral("000")) + QStringLiteral(".TXT");
+}
+
+QString TypeToShow(const QString &storedType)
+{
+    return storedType.isEmpty() ? QStringLiteral("No Type") : storedType;
+}
+
+DetailFrame FrameForType(const QString &typeText)
+{
+    if (typeText == QLatin1String("Book"))
+        return DetailFrame::Book;
+    if (typeText == QLatin1String("Article"))
+        return DetailFrame::Article;
+    return DetailFrame::Other;
+}
+
+ViewGeometry CompleteViewGeometry(DetailFrame frame, int frameHeight, int frameTop)
+{
+    ViewGeometry g;
+    if (frame == DetailFrame::Book) {
+        g.cardHeight = frameHeight + frameTop + 1000;
+        g.commandsTop = g.cardHeight - 1500;
+    } else {
+        g.cardHeight = frameHeight + frameTop + 500;
+        g.commandsTop = g.cardHeight - 1000;
+    }
+    return g;
+}
+
+NumberBox ParseNumberBox(const QString &label, const QString &text, qint64 min, qint64 max)
+{
+    NumberBox box;
+    const QString t = text.trimmed();
+    if (t.isEmpty())
+        return box; // Null
+    static const QRegularExpression whole(QStringLiteral("^[+-]?[0-9]{1,18}$"));
+    bool ok = whole.match(t).hasMatch();
+    qint64 v = 0;
+    if (ok)
+        v = t.toLongLong(&ok);
+    if (!ok || v < min || v > max) {
+        box.error = QStringLiteral("The box \"%1\" must hold a whole number from %2 to %3, or nothing.")
+                        .arg(label)
+                        .arg(min)
+                        .arg(max);
+        return box;
+    }
+    box.value = int(v); // both ranges in use fit a 32-bit int
+    return box;
+}
+
+std::optional<QString> TooLongMessage(const QString &label, const QString &text, int size)
+{
+    if (text.size() <= size)
+        return std::nullopt;
+    return QStringLiteral("The box \"%1\" holds %2 characters; it can hold no more than %3.")
+        .arg(label)
+        .arg(text.size())
+        .arg(size);
+}
+
+bool SetOpenerMemoryShort(const vb::MemoryStatus &status)
+{
+    return status.availPhys < 50 && status.availVirtual < 2000;
+}
+
+} // namespace references

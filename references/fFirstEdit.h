@@ -1,0 +1,45 @@
+#pragma once
+// fFirstEdit: the first edition of a referenced book. One window serves
+// every card; it is bound to the reference of the card that asked for it,
+// and stores there whichever card is active meanwhile.
+
+#include "Form.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+
+class fFirstEdit : public vb::Form {
+    Q_OBJECT
+public:
+    fFirstEdit();
+
+    // Shows the dialog for a reference, over the given place (twips in the
+    // main window's area). Asked again for the same reference it comes
+    // forward as it is; for another one it is filled again for that one.
+    static void showFor(const QString &referenceKey, double left, double top);
+
+    QString referenceKey() const { return m_key; }
+
+    QLabel *Label1 = nullptr;
+    QPlainTextEdit *tTitreOrig = nullptr;
+    QComboBox *Combo1 = nullptr;
+    QLineEdit *tLieuOrig = nullptr;
+    QLineEdit *tDateOrig = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+
+    void Combo1_Click();
+    // Store; true when written.
+    bool Command1_Click();
+    void Command2_Click();
+
+protected:
+    void formLoad() override;
+
+private:
+    void fillFor(const QString &referenceKey);
+    QString m_key;
+};
