@@ -283,7 +283,7 @@ ImportReport BaseImporter::run()
         // The transaction is undone: nothing of this import stays.
         report = ImportReport();
         report.failed = true;
-        report.failure = e.description();
+        report.failure = e.number() == dao::ErrReadOnly ? QStringLiteral("Fichier en lecture seule !") : e.description();
     } catch (const std::bad_alloc &) {
         report = ImportReport();
         report.failed = true;

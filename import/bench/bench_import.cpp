@@ -82,8 +82,8 @@ struct Fixture {
         for (int i = 0; i < n.keywords; ++i)
             add(rsCGroup1, {{&fldCGroup1Groupe, text("keyword ", i, 4)}});
         for (int i = 0; i < n.links; ++i)
-            add(rsGroup2, {{&fldGroup2Groupe2, text("keyword ", i % 400, 4)},
-                           {&fldGroup2Groupe, text("keyword ", 400 + i % 600, 4)}});
+            add(rsGroup2, {{&fldGroup2Groupe2, text("keyword ", i / 3, 4)},
+                           {&fldGroup2Groupe, text("keyword ", 500 + (i % 3) * 100 + i % 100, 4)}});
         for (int i = 0; i < n.references; ++i)
             add(rsBiblio, {{&fldBiblioNdx, text("Author_", i, 4)},
                            {&fldBiblioAuteur, text("Author ", i % n.authors, 4)},

@@ -378,6 +378,15 @@ void TestImportEngine::aDamagedSourceUndoesEverything()
     QCOMPARE(wholeBase(), before);
     QVERIFY(importer::summaryText(r, QStringLiteral("long.cvb"))
                 .startsWith(QStringLiteral("The import of long.cvb stopped and nothing was added to the base : ")));
+    // A base opened read-only says so in the program's words.
+    const QString small = sampleSource(QStringLiteral("small.cvb"));
+    g_Db = dao::DBEngine::OpenDatabase(path(QStringLiteral("open.cvb")), false, true, kConnect);
+    OpenBaseTables();
+    const ImportReport ro = importFrom(small);
+    QVERIFY(ro.failed);
+    QCOMPARE(ro.failure, QStringLiteral("Fichier en lecture seule !"));
+    openAndBind(path(QStringLiteral("open.cvb")));
+    QCOMPARE(wholeBase(), before);
     // The base takes rows again afterwards.
     add(rsCGroup1, {{&fldCGroup1Groupe, QStringLiteral("After")}});
     QCOMPARE(rsCGroup1.RecordCount(), 2L);
