@@ -1,8 +1,5 @@
 #include "Form.h"
-#include "ImportBase.h"
-#include "InstallKeywords.h"
-#include "InstallMainWindowLink.h"
-#include "KeywordBrowser.h"
+#include "ProgramHooks.h"
 #include "StartUp.h"
 
 #include <QApplication>
@@ -17,12 +14,8 @@ int main(int argc, char **argv)
     font.setPointSizeF(8);
     QApplication::setFont(font);
 
-    // ---- main window hooks: install them here, before Main() ----
-    InstallMainWindowLink();
-    browser::InstallKeywordBrowser();
-    InstallKeywordWindows();
-    InstallImport();
-    // ---- end of the main window hooks ----
+    // Every window's hooks, before Main() (storage/ProgramHooks.cpp).
+    InstallProgramHooks();
 
     Main();
     return vb::Forms::exec();
