@@ -42,13 +42,18 @@ void ImportIntoBase(BaseServices &s)
     if (!s.unloadCardWindows())
         return;
     s.hideMainWindow();
+    bool changed = false;
     try {
-        s.importBase();
+        changed = s.importBase();
     } catch (...) {
         // The import failed on its own road: the base is still the one open,
         // so bring the window back before the error is reported.
         s.showMainWindow();
         throw;
+    }
+    if (!changed) {
+        s.showMainWindow();
+        return;
     }
     s.unloadMainWindow();
     try {

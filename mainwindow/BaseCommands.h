@@ -30,7 +30,9 @@ public:
     // With the base closed; false (after saying why, with the original open
     // again and shown) on failure.
     virtual bool moveBaseFile(const QString &newPath) = 0;
-    virtual void importBase() = 0;
+    // True when the open base changed; false when nothing was added (a
+    // cancelled choice, a refused source, an import undone).
+    virtual bool importBase() = 0;
     // Opens the base at its absolute path again with the key it was opened
     // with and binds its tables; raises vb::Error and keeps nothing on failure.
     virtual void reopenBase() = 0;
@@ -49,7 +51,8 @@ void LoadAnotherBase(BaseServices &s);
 void ShowNewBaseWelcome(BaseServices &s);
 // "&Import": card windows; hide the main window; import; unload it; close
 // the base; reopen it with its key; show the main window afresh. A failed
-// reopen gives a message and the welcome window.
+// reopen gives a message and the welcome window. An import that changed
+// nothing shows the same main window again.
 void ImportIntoBase(BaseServices &s);
 // "&Save As...": the new name first; then card windows, base, main window,
 // and the move, which reopens and shows the main window.

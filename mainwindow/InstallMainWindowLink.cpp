@@ -52,7 +52,7 @@ public:
     void showWelcome() override { ShowWelcome(); }
     QString pickNewBaseFileName() override { return PickNewBaseFileName(); }
     bool moveBaseFile(const QString &newPath) override { return MoveBaseFile(newPath); }
-    void importBase() override { ::ImportBase(); }
+    bool importBase() override { return ::ImportBase(); }
     void reopenBase() override
     {
         // The key the base was opened with; a base of the start-up road

@@ -22,14 +22,6 @@ std::optional<int> keywordListTopRow(int row, int rows)
     return std::nullopt;
 }
 
-QList<int> closeAllIndexes(int loadedCount)
-{
-    QList<int> out;
-    for (int i = loadedCount - 1; i >= 2; --i)
-        out << i;
-    return out;
-}
-
 SimpleBrowserPlaces simpleBrowserPlaces(const SimpleBrowserInput &in)
 {
     SimpleBrowserPlaces p;

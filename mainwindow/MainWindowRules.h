@@ -1,7 +1,7 @@
 #pragma once
 // The main window's arithmetic, without widgets: caption, centring, the
-// scroll rule of the keyword list, the places of the two browser layouts and
-// the windows that "Close All" unloads. Everything is in twips.
+// scroll rule of the keyword list and the places of the two browser
+// layouts. Everything is in twips.
 
 #include <QList>
 #include <QString>
@@ -21,10 +21,6 @@ int centredOffset(double screen, double window);
 // The top row that brings the selected keyword in row `row` of a list of
 // `rows` rows into view, or nullopt to leave the scroll position alone.
 std::optional<int> keywordListTopRow(int row, int rows);
-
-// The loaded windows "Close All" unloads, by their index in load order,
-// highest first. It stops at index 2: the first two windows stay.
-QList<int> closeAllIndexes(int loadedCount);
 
 struct RectTwips {
     double left = 0, top = 0, width = 0, height = 0;

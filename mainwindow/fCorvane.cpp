@@ -35,8 +35,6 @@ bool g_KWFrameHidden = false;
 
 namespace {
 
-const QString kNotYet = QStringLiteral("This command is not available yet");
-
 // Design geometry, in twips.
 constexpr double kTopBarHeight = 600;
 constexpr double kDesignHeight = 8190;
@@ -151,6 +149,7 @@ fCorvane::fCorvane()
     buildLeftPanel();
     buildToggles();
     buildMenus();
+    connectSearchControls();
     setLeftPanelWidth(mainwindow::kTabLayoutPanelWidth);
     setWidth(mainwindow::kMainWindowWidth);
     setHeight(kDesignHeight);
@@ -437,12 +436,7 @@ void fCorvane::buildMenus()
         QAction *a = parent->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         m_items.insert(a->objectName(), a);
-        if (command)
-            vb::connectEvent(a, &QAction::triggered, this, [this, command] { (this->*command)(); });
-        else
-            // Commands of windows that are not there yet.
-            vb::connectEvent(a, &QAction::triggered, this,
-                             [] { vb::MsgBox(kNotYet, vb::vbInformation); });
+        vb::connectEvent(a, &QAction::triggered, this, [this, command] { (this->*command)(); });
         return a;
     };
 
@@ -461,26 +455,26 @@ void fCorvane::buildMenus()
     QMenu *type = top("mDataType", QStringLiteral("&DataType"));
     QMenu *ref = sub(type, "mRef", QStringLiteral("&Reference"));
     QMenu *bibOpen = sub(ref, "mBibOpen", QStringLiteral("&Open"));
-    item(bibOpen, "mBibOpenAuthor", QStringLiteral("by &Author"), nullptr);
-    item(bibOpen, "mBibOpenKW", QStringLiteral("by &Keyword"), nullptr);
-    item(ref, "mBibNew2", QStringLiteral("&New"), nullptr);
+    item(bibOpen, "mBibOpenAuthor", QStringLiteral("by &Author"), &fCorvane::mBibOpenAuthor_Click);
+    item(bibOpen, "mBibOpenKW", QStringLiteral("by &Keyword"), &fCorvane::mBibOpenKW_Click);
+    item(ref, "mBibNew2", QStringLiteral("&New"), &fCorvane::mBibNew2_Click);
     QMenu *quote = sub(type, "mQuote", QStringLiteral("&Quote"));
     QMenu *citOpen = sub(quote, "mCitOpen", QStringLiteral("&Open"));
-    item(citOpen, "mCitOpenAuthor", QStringLiteral("by &Author"), nullptr);
-    item(citOpen, "mCitOpenKW", QStringLiteral("by &Keyword"), nullptr);
-    item(citOpen, "mCitOpenDate", QStringLiteral("by &Date"), nullptr);
-    item(quote, "mCitNew2", QStringLiteral("&New"), nullptr);
+    item(citOpen, "mCitOpenAuthor", QStringLiteral("by &Author"), &fCorvane::mCitOpenAuthor_Click);
+    item(citOpen, "mCitOpenKW", QStringLiteral("by &Keyword"), &fCorvane::mCitOpenKW_Click);
+    item(citOpen, "mCitOpenDate", QStringLiteral("by &Date"), &fCorvane::mCitOpenDate_Click);
+    item(quote, "mCitNew2", QStringLiteral("&New"), &fCorvane::mCitNew2_Click);
     QMenu *note = sub(type, "mn", QStringLiteral("&Note"));
     QMenu *noteOpen = sub(note, "mNote", QStringLiteral("&Open"));
-    item(noteOpen, "mNotebyKeyword", QStringLiteral("by &Keyword"), nullptr);
-    item(noteOpen, "mNotebyDate", QStringLiteral("by &Date"), nullptr);
-    item(note, "mNoteNew", QStringLiteral("&New"), nullptr);
+    item(noteOpen, "mNotebyKeyword", QStringLiteral("by &Keyword"), &fCorvane::mNotebyKeyword_Click);
+    item(noteOpen, "mNotebyDate", QStringLiteral("by &Date"), &fCorvane::mNotebyDate_Click);
+    item(note, "mNoteNew", QStringLiteral("&New"), &fCorvane::mNoteNew_Click);
     sep(type, "Nul4");
 
     QMenu *newMenu = top("mNew", QStringLiteral("&New"));
-    item(newMenu, "mBibNew", QStringLiteral("&Reference"), nullptr);
-    item(newMenu, "mCitNew", QStringLiteral("&Quote"), nullptr);
-    item(newMenu, "mNNew", QStringLiteral("&Note"), nullptr);
+    item(newMenu, "mBibNew", QStringLiteral("&Reference"), &fCorvane::mBibNew_Click);
+    item(newMenu, "mCitNew", QStringLiteral("&Quote"), &fCorvane::mCitNew_Click);
+    item(newMenu, "mNNew", QStringLiteral("&Note"), &fCorvane::mNNew_Click);
 
     // No items: shown greyed.
     top("mEdit", QStringLiteral("&Edit"))->menuAction()->setEnabled(false);
@@ -489,19 +483,19 @@ void fCorvane::buildMenus()
     item(kw, "mKWList", QStringLiteral("&List"), &fCorvane::mKWList_Click);
     item(kw, "mKWStruct", QStringLiteral("&Structure"), &fCorvane::mKWStruct_Click);
     QMenu *indexAll = sub(kw, "mIndexAll", QStringLiteral("&Index All"));
-    item(indexAll, "mIndexAllQuotes", QStringLiteral("&Quotes"), nullptr);
-    item(indexAll, "mIndexAllNotes", QStringLiteral("&Notes"), nullptr);
+    item(indexAll, "mIndexAllQuotes", QStringLiteral("&Quotes"), &fCorvane::mIndexAllQuotes_Click);
+    item(indexAll, "mIndexAllNotes", QStringLiteral("&Notes"), &fCorvane::mIndexAllNotes_Click);
     QMenu *allKw = sub(kw, "mnuAllKeywords", QStringLiteral("&All Keywords"));
-    item(allKw, "mnuAllKeywordsQuotes", QStringLiteral("&Quotes"), nullptr);
-    item(allKw, "mnuAllKeywordsNotes", QStringLiteral("&Notes"), nullptr);
+    item(allKw, "mnuAllKeywordsQuotes", QStringLiteral("&Quotes"), &fCorvane::mnuAllKeywordsQuotes_Click);
+    item(allKw, "mnuAllKeywordsNotes", QStringLiteral("&Notes"), &fCorvane::mnuAllKeywordsNotes_Click);
 
     QMenu *find = top("FindNoteText", QStringLiteral("Search Word in Text"));
     QMenu *inQuotes = sub(find, "mCitFindTextAll", QStringLiteral("in Quotes"));
-    item(inQuotes, "GridKWText2", QStringLiteral("display Grid"), nullptr);
-    item(inQuotes, "mCitFindText", QStringLiteral("display Cards"), nullptr);
+    item(inQuotes, "GridKWText2", QStringLiteral("display Grid"), &fCorvane::GridKWText2_Click);
+    item(inQuotes, "mCitFindText", QStringLiteral("display Cards"), &fCorvane::mCitFindText_Click);
     QMenu *inNotes = sub(find, "mNFindTextAll", QStringLiteral("in Notes"));
-    item(inNotes, "GridKWText", QStringLiteral("display Grid"), nullptr);
-    item(inNotes, "mNFindText", QStringLiteral("display Cards"), nullptr);
+    item(inNotes, "GridKWText", QStringLiteral("display Grid"), &fCorvane::GridKWText_Click);
+    item(inNotes, "mNFindText", QStringLiteral("display Cards"), &fCorvane::mNFindText_Click);
 
     QMenu *windows = top("mWindows", QStringLiteral("Windows"));
     item(windows, "mWCascade", QStringLiteral("Cascade"), &fCorvane::mWCascade_Click);
@@ -780,15 +774,7 @@ void fCorvane::toggleMouseUp(Toggle t)
 void fCorvane::mWCascade_Click() { arrange(vb::vbCascade); }
 void fCorvane::mWIcons_Click() { arrange(vb::vbArrangeIcons); }
 
-void fCorvane::mCloseAll_Click()
-{
-    for (int i : mainwindow::closeAllIndexes(vb::Forms::count())) {
-        vb::Form *f = i < vb::Forms::count() ? vb::Forms::at(i) : nullptr;
-        // The main window itself is not one of the windows to close.
-        if (f && f != this)
-            f->unload();
-    }
-}
+void fCorvane::mCloseAll_Click() { mainwindow::CloseAllWindowsBut(this); }
 
 void fCorvane::mLoad2_Click() { mainwindow::LoadAnotherBase(mainwindow::baseServices()); }
 void fCorvane::mNewBase_Click() { mainwindow::ShowNewBaseWelcome(mainwindow::baseServices()); }

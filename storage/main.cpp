@@ -1,12 +1,6 @@
 #include "Form.h"
-#include "ImportBase.h"
-#include "InstallKeywords.h"
-#include "InstallMainWindowLink.h"
-#include "InstallReferences.h"
-#include "KeywordBrowser.h"
-#include "NewCards.h"
+#include "ProgramHooks.h"
 #include "StartUp.h"
-#include "frmType.h"
 
 #include <QApplication>
 #include <QFont>
@@ -20,15 +14,8 @@ int main(int argc, char **argv)
     font.setPointSizeF(8);
     QApplication::setFont(font);
 
-    // ---- main window hooks: install them here, before Main() ----
-    InstallMainWindowLink();
-    browser::InstallKeywordBrowser();
-    InstallKeywordWindows();
-    InstallImport();
-    InstallReferenceWindows();
-    InstallNewCards();
-    InstallTypePicker();
-    // ---- end of the main window hooks ----
+    // Every window's hooks, before Main() (storage/ProgramHooks.cpp).
+    InstallProgramHooks();
 
     Main();
     return vb::Forms::exec();

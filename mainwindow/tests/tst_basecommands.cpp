@@ -22,6 +22,7 @@ struct FakeServices : BaseServices {
     QString pickedName = QStringLiteral("/tmp/elsewhere/New.cvb");
     bool moveSucceeds = true;
     bool importFails = false;
+    bool importChanges = true;
     bool reopenFails = false;
 
     bool unloadCardWindows() override
@@ -53,11 +54,12 @@ struct FakeServices : BaseServices {
         g_log << QStringLiteral("move ") + p;
         return moveSucceeds;
     }
-    void importBase() override
+    bool importBase() override
     {
         g_log << QStringLiteral("import");
         if (importFails)
             vb::raise(3051, QStringLiteral("cannot open the source"));
+        return importChanges;
     }
     void reopenBase() override
     {
@@ -128,6 +130,7 @@ private slots:
     void importReopensWithItsKey();
     void importReopenFailureGoesToTheWelcome();
     void importFailureBringsTheWindowBack();
+    void importThatChangedNothingKeepsTheWindow();
     void quitAsksTheCardsFirst();
     void changedCardIsStoredBeforeTheBaseCloses();
     void cancelledCardKeepsEverything();
@@ -224,6 +227,17 @@ void TestBaseCommands::importFailureBringsTheWindowBack()
     }
     QVERIFY(raised);
     QCOMPARE(g_log, (QStringList{"cards", "hide main", "import", "show main"}));
+}
+
+void TestBaseCommands::importThatChangedNothingKeepsTheWindow()
+{
+    // A cancelled choice or an import undone: the base is not closed and the
+    // hidden window comes back as it was.
+    FakeServices s;
+    s.importChanges = false;
+    ImportIntoBase(s);
+    QCOMPARE(g_log, (QStringList{"cards", "hide main", "import", "show main"}));
+    QVERIFY(s.mainLoaded);
 }
 
 void TestBaseCommands::quitAsksTheCardsFirst()

@@ -1,6 +1,7 @@
 // The main window on a real base: what its load shows, the five toggles
 // clicked through the control library, the tab strip, the keyword list's
-// scroll rule, "Close All", the menu tree and a fresh state on every load.
+// scroll rule, "Close All", the menu tree, the search controls and a fresh
+// state on every load.
 
 #include "DaoErrors.h"
 #include "Dialogs.h"
@@ -15,6 +16,7 @@
 #include "Twips.h"
 #include "fCorvane.h"
 #include "fGrid.h"
+#include "WindowLinks.h"
 
 #include <QAction>
 #include <QDir>
@@ -47,11 +49,22 @@ struct RecordingBrowser : mainwindow::KeywordBrowserHooks {
 
 class CardForm : public vb::Form {
 public:
-    explicit CardForm(const QString &name)
+    explicit CardForm(const QString &name, bool changed = false) : m_changed(changed)
     {
         setObjectName(name);
         setMdiChild(true);
     }
+
+protected:
+    void formQueryUnload(int &cancel, int) override
+    {
+        if (m_changed &&
+            vb::MsgBox(QStringLiteral("The data have changed - do you want save?"), vb::vbOKCancel) == vb::vbCancel)
+            cancel = 1;
+    }
+
+private:
+    bool m_changed;
 };
 
 void addKeyword(const QString &k)
@@ -97,7 +110,9 @@ private slots:
     void keywordBroughtIntoView();
     void unmatchedKeywordKeepsTheCurrentRow();
     void everyLoadStartsAfresh();
-    void closeAllKeepsTheFirstTwo();
+    void closeAllClosesEveryWindowButTheMain();
+    void searchControlsRunTheirCommands();
+    void referencesByKeywordShowsTheAllKeywordsTab();
     void menuTree();
     void centredOnTheScreen();
 
@@ -390,27 +405,31 @@ void TestMainWindow::everyLoadStartsAfresh()
     checkVisibleSet(*f);
 }
 
-void TestMainWindow::closeAllKeepsTheFirstTwo()
+void TestMainWindow::closeAllClosesEveryWindowButTheMain()
 {
     openBase(QStringLiteral("Close.cvb"));
     fCorvane &f = loadMain();
-    QCOMPARE(vb::Forms::count(), 1);
     auto *card1 = new CardForm(QStringLiteral("card1"));
     card1->show();
     f.menuItem(QStringLiteral("mCloseAll"))->trigger();
-    QVERIFY(card1->isLoaded()); // main window and one card: nothing goes
+    QVERIFY(!card1->isLoaded()); // the first window after the main window too
+    QCOMPARE(vb::Forms::count(), 1);
 
+    // A changed card asks; refusing keeps it and the windows opened before it.
     auto *card2 = new CardForm(QStringLiteral("card2"));
+    auto *changed = new CardForm(QStringLiteral("changed"), true);
     auto *card3 = new CardForm(QStringLiteral("card3"));
-    card2->show();
-    card3->show();
-    QCOMPARE(vb::Forms::count(), 4);
+    for (CardForm *c : {card2, changed, card3})
+        c->show();
+    m_script->msgBox(vb::vbCancel, QStringLiteral("The data have changed - do you want save?"));
     f.menuItem(QStringLiteral("mCloseAll"))->trigger();
-    QCOMPARE(vb::Forms::count(), 2);
-    QVERIFY(f.isLoaded());
-    QVERIFY(card1->isLoaded());
-    QVERIFY(!card2->isLoaded());
     QVERIFY(!card3->isLoaded());
+    QVERIFY(changed->isLoaded());
+    QVERIFY(card2->isLoaded());
+    m_script->msgBox(vb::vbOK, QStringLiteral("The data have changed - do you want save?"));
+    f.menuItem(QStringLiteral("mCloseAll"))->trigger();
+    QCOMPARE(vb::Forms::count(), 1);
+    QVERIFY(f.isLoaded());
 }
 
 void TestMainWindow::menuTree()
@@ -441,14 +460,68 @@ void TestMainWindow::menuTree()
         windows << a->text();
     QCOMPARE(windows.mid(0, 3), (QStringList{"Cascade", "Arrange Icons", "Close All"}));
 
-    // A command of a window that is not there yet says so.
-    m_script->msgBox(vb::vbOK, QStringLiteral("This command is not available yet"));
-    f.menuItem(QStringLiteral("mNoteNew"))->trigger();
+    // A quote is made from its reference only.
+    m_script->msgBox(vb::vbOK, QStringLiteral("Please select or create a Reference, then run the Add Quote button "
+                                              "from it"));
+    f.menuItem(QStringLiteral("mCitNew"))->trigger();
 
     // The keyword windows open as windows of the main window.
     f.menuItem(QStringLiteral("mKWList"))->trigger();
     f.menuItem(QStringLiteral("mKWStruct"))->trigger();
     QCOMPARE(f.children().size(), 2);
+}
+
+void TestMainWindow::searchControlsRunTheirCommands()
+{
+    openBase(QStringLiteral("Search.cvb"));
+    rsCit.AddNew();
+    fldCitCit.setValue(QStringLiteral("QUOT001.TXT"));
+    fldCitNdx.setValue(QStringLiteral("Ref_001"));
+    rsCit.Update();
+    fCorvane &f = loadMain();
+    const WindowLinks saved = windowLinks();
+    QStringList calls;
+    windowLinks().searchQuotesByWord = [&] { calls << QStringLiteral("quotes ") + f.TextSearch->text(); };
+    windowLinks().listCitsByDate = [&] { calls << QStringLiteral("quotes by date"); };
+    windowLinks().listRefsByDate = [&] { calls << QStringLiteral("references by date"); };
+
+    // Enter and "Go" in the text box, with the quotes option of the load.
+    QTest::keyClicks(f.TextSearch, QStringLiteral("ab"));
+    m_script->msgBox(vb::vbOK, QStringLiteral("You cannot search less than 3 characters"));
+    QTest::keyClick(f.TextSearch, Qt::Key_Return);
+    QTest::keyClicks(f.TextSearch, QStringLiteral("c"));
+    QTest::keyClick(f.TextSearch, Qt::Key_Return);
+    QTest::mouseClick(f.CommandSearchText, Qt::LeftButton);
+
+    // "Date" lists at once, whatever the toggles; the references option
+    // then lists the references by date, as the other search is down.
+    f.toggleMouseDown(Toggle::Other);
+    f.toggleMouseUp(Toggle::Other);
+    QTest::mouseClick(f.OptionByDate, Qt::LeftButton, {}, QPoint(4, f.OptionByDate->height() / 2));
+    QTest::mouseClick(f.OptionRef, Qt::LeftButton, {}, QPoint(4, f.OptionRef->height() / 2));
+    QCOMPARE(CardKind, QStringLiteral("Bib"));
+    QTest::mouseClick(f.CommandSearchOther, Qt::LeftButton);
+    windowLinks() = saved;
+    QCOMPARE(calls, (QStringList{"quotes abc", "quotes abc", "quotes by date", "references by date",
+                                 "references by date"}));
+}
+
+void TestMainWindow::referencesByKeywordShowsTheAllKeywordsTab()
+{
+    openBase(QStringLiteral("Tab.cvb"));
+    fCorvane &f = loadMain();
+    QCOMPARE(f.TabStrip1->selectedIndex(), 1);
+    f.menuItem(QStringLiteral("mBibOpenKW"))->trigger();
+    QCOMPARE(f.TabStrip1->selectedIndex(), 3);
+    QVERIFY(!f.AllKWPanel->isHidden());
+    QVERIFY(f.DownPanel->isHidden());
+    // In a browser layout the keyword list is there already: nothing moves.
+    f.toggleMouseDown(Toggle::KW);
+    f.toggleMouseUp(Toggle::KW);
+    const QSet<QString> before = f.modes().visibleControls();
+    f.menuItem(QStringLiteral("mBibOpenKW"))->trigger();
+    QCOMPARE(f.modes().visibleControls(), before);
+    checkVisibleSet(f);
 }
 
 void TestMainWindow::centredOnTheScreen()

@@ -1,6 +1,7 @@
 // The Database menu on real bases, with the program's own services: the
 // base lies outside the working directory, Save As moves it or refuses,
-// Import reopens it with its key, and a changed card is asked before the
+// Import copies a base and reopens it with its key, a cancelled import
+// changes nothing, and a changed card is asked before the
 // base closes.
 
 #include "BaseCommands.h"
@@ -21,7 +22,7 @@
 namespace {
 
 const QString kChanged = QStringLiteral("The data have changed - do you want save?");
-const QString kNoImport = QStringLiteral("Importing a base is not available yet");
+const QString kSelect = QStringLiteral("Select a base to import");
 
 QStringList g_log;
 
@@ -58,7 +59,8 @@ private slots:
     void saveAsRefusesAnExistingFile();
     void saveAsCancelledKeepsTheWindow();
     void importReopensWithTheBaseKey();
-    void importThatCannotReopenGoesToTheWelcome();
+    void importCancelledKeepsTheWindow();
+    void importIntoAMovedBaseIsUndone();
     void loadAsksTheChangedCardFirst();
     void baseFromTheWelcomeReloadsTheWindow();
 
@@ -68,6 +70,7 @@ private:
         return QDir(m_dir.path()).filePath(QStringLiteral("bases/") + name);
     }
     fCorvane &openOnBase(const QString &name, const QString &connect = BuiltInConnect());
+    QString sourceWithKeyword(const QString &keyword);
 
     QTemporaryDir m_dir;
     std::unique_ptr<vb::DialogScript> m_script;
@@ -148,12 +151,28 @@ void TestRoads::saveAsCancelledKeepsTheWindow()
     QCOMPARE(rsCGroup1.RecordCount(), 1L);
 }
 
+QString TestRoads::sourceWithKeyword(const QString &keyword)
+{
+    // Made and closed while nothing else is open.
+    const QString path = QDir(m_dir.path()).filePath(QStringLiteral("elsewhere/Source.cvb"));
+    QFile::remove(path);
+    CreateKnowledgeBase(path, BuiltInConnect());
+    dao::Database db = dao::DBEngine::OpenDatabase(path, false, false, BuiltInConnect());
+    dao::Recordset rs = db.OpenRecordset(QStringLiteral("CGROUP1"));
+    rs.AddNew();
+    rs.Fields(QStringLiteral("GROUPE")).setValue(keyword);
+    rs.Update();
+    db.Close();
+    return path;
+}
+
 void TestRoads::importReopensWithTheBaseKey()
 {
     // A base with a password of its own: the reopen asks for nothing.
+    const QString source = sourceWithKeyword(QStringLiteral("Imported"));
     const QString key = ConnectFor(QStringLiteral("secret"));
     fCorvane *f = &openOnBase(QStringLiteral("Import.cvb"), key);
-    m_script->msgBox(vb::vbOK, kNoImport);
+    m_script->msgBox(vb::vbOK, kSelect).fileOpen(source).msgBox(vb::vbOK);
     f->menuItem(QStringLiteral("mImport"))->trigger();
     f = vb::Forms::find<fCorvane>();
     QVERIFY(f);
@@ -161,21 +180,43 @@ void TestRoads::importReopensWithTheBaseKey()
     QCOMPARE(f->caption(), QStringLiteral("Corvane Studio - Import.cvb"));
     QCOMPARE(g_BasePath, basePath(QStringLiteral("Import.cvb")));
     QCOMPARE(g_Connect, key);
-    QCOMPARE(rsCGroup1.RecordCount(), 1L);
+    // The window loaded afresh lists the imported keyword.
+    QStringList listed;
+    for (int i = 0; i < f->KWList->rows(); ++i)
+        listed << f->KWList->textMatrix(i, 0);
+    QCOMPARE(listed, (QStringList{"Imported", "No Keyword"}));
 }
 
-void TestRoads::importThatCannotReopenGoesToTheWelcome()
+void TestRoads::importCancelledKeepsTheWindow()
 {
-    fCorvane &f = openOnBase(QStringLiteral("Gone.cvb"));
-    // The file goes away while the import runs.
-    QVERIFY(QFile::rename(basePath(QStringLiteral("Gone.cvb")), basePath(QStringLiteral("Away.cvb"))));
-    m_script->msgBox(vb::vbOK, kNoImport);
-    m_script->msgBox(vb::vbOK);
+    fCorvane &f = openOnBase(QStringLiteral("Cancelled.cvb"));
+    auto *card = new ChangedCard;
+    card->show();
+    m_script->msgBox(vb::vbYes, kChanged).msgBox(vb::vbOK, kSelect).fileOpen(QString());
     f.menuItem(QStringLiteral("mImport"))->trigger();
-    QVERIFY(m_script->shown().last().prompt.startsWith(QStringLiteral("The base could not be opened again : ")));
-    QVERIFY(!vb::Forms::isLoaded<fCorvane>());
-    QVERIFY(vb::Forms::isLoaded<fAccueil>());
-    QVERIFY(vb::Forms::find<fAccueil>()->isVisible());
+    // The same window, shown again; the base was never closed.
+    QCOMPARE(vb::Forms::find<fCorvane>(), &f);
+    QVERIFY(f.isVisible());
+    QCOMPARE(g_log, QStringList{"stored"});
+    QCOMPARE(rsCGroup1.RecordCount(), 2L);
+}
+
+void TestRoads::importIntoAMovedBaseIsUndone()
+{
+    const QString source = sourceWithKeyword(QStringLiteral("Imported"));
+    fCorvane &f = openOnBase(QStringLiteral("Gone.cvb"));
+    // The open base's file is moved away before the import: the engine
+    // refuses to write to it, the import is undone and said so, and the
+    // window comes back on the base as it was.
+    QVERIFY(QFile::rename(basePath(QStringLiteral("Gone.cvb")), basePath(QStringLiteral("Away.cvb"))));
+    m_script->msgBox(vb::vbOK, kSelect).fileOpen(source).msgBox(vb::vbOK);
+    f.menuItem(QStringLiteral("mImport"))->trigger();
+    const vb::DialogRequest last = m_script->shown().last();
+    QVERIFY(last.prompt.startsWith(QStringLiteral("The import of Source.cvb stopped and nothing was added to the base : ")));
+    QCOMPARE(last.buttons, int(vb::vbExclamation));
+    QCOMPARE(vb::Forms::find<fCorvane>(), &f);
+    QVERIFY(f.isVisible());
+    QCOMPARE(rsCGroup1.RecordCount(), 1L);
 }
 
 void TestRoads::loadAsksTheChangedCardFirst()

@@ -15,7 +15,6 @@ private slots:
     void centringTruncates();
     void keywordScroll_data();
     void keywordScroll();
-    void closeAllStopsAtTwo();
     void simpleBrowserPlaces_();
     void doubleBrowserPlaces_();
 };
@@ -68,14 +67,6 @@ void TestRules::keywordScroll()
     QFETCH(int, top);
     const std::optional<int> t = keywordListTopRow(row, rows);
     QCOMPARE(t.value_or(-1), top);
-}
-
-void TestRules::closeAllStopsAtTwo()
-{
-    QCOMPARE(closeAllIndexes(2), QList<int>{});
-    QCOMPARE(closeAllIndexes(3), (QList<int>{2}));
-    QCOMPARE(closeAllIndexes(5), (QList<int>{4, 3, 2}));
-    QCOMPARE(closeAllIndexes(0), QList<int>{});
 }
 
 void TestRules::simpleBrowserPlaces_()

@@ -319,6 +319,12 @@ public:
     // fails with 3027. Never creates a file.
     Database OpenDatabase(const QString &name, const QVariant &options = false,
                           bool readOnly = false, const QString &connect = {}) const;
+    // A base from elsewhere, to be read only: opened read-only with the
+    // engine's defensive settings (no triggers, extensions or tokenizers,
+    // page checks, reads only). Raises 3343 when its tables are not what its
+    // catalog says (a catalogued table that is not a plain table or lacks a
+    // column, or any view or trigger), besides the errors of OpenDatabase.
+    Database OpenForeignDatabase(const QString &name, const QString &connect) const;
     // locale: a locale string and optionally ";pwd=..."; 3204 when anything
     // exists at that path (the path is then left untouched).
     Database CreateDatabase(const QString &name, const QString &locale, int options = 0) const;

@@ -9,6 +9,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -233,9 +234,109 @@ void prepareConnection(sqlite3 *db, const QByteArray &key)
     registerTextCollation(db);
 }
 
-std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws, const QString &name,
-                                       bool readOnly, const QString &connect)
+// A file from elsewhere is read with nothing of its own run: no triggers,
+// tokenizers or extensions, page checks on, no memory mapping, and writes
+// refused by the engine itself.
+int hardenConnection(sqlite3 *db)
 {
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    for (const char *sql : {"PRAGMA cell_size_check=ON", "PRAGMA mmap_size=0", "PRAGMA query_only=1"}) {
+        const int rc = stepOnce(db, sql);
+        if (rc != SQLITE_OK)
+            return rc;
+    }
+    return SQLITE_OK;
+}
+
+// Once the schema is checked, the connection may only read.
+int readOnlyAuthorizer(void *, int action, const char *, const char *, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_SELECT:
+    case SQLITE_READ:
+    case SQLITE_FUNCTION:
+    case SQLITE_SAVEPOINT:
+    case SQLITE_TRANSACTION:
+        return SQLITE_OK;
+    default:
+        return SQLITE_DENY;
+    }
+}
+
+// The file's tables are what its catalog says: each catalog table a plain
+// table with every catalogued column, each index there, and no view or
+// trigger anywhere (the engine never makes one). SQLITE_OK, or
+// SQLITE_NOTADB when the file is not what it claims, or the read error.
+int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>> &tables)
+{
+    auto count = [&](const QByteArray &sql, const QByteArray &arg, int &out) {
+        sqlite3_stmt *s = nullptr;
+        int rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr);
+        out = 0;
+        if (rc == SQLITE_OK) {
+            if (!arg.isNull())
+                sqlite3_bind_text(s, 1, arg.constData(), int(arg.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_step(s);
+            if (rc == SQLITE_ROW) {
+                out = sqlite3_column_int(s, 0);
+                rc = SQLITE_OK;
+            } else {
+                rc = sqlite3_extended_errcode(db);
+            }
+        }
+        sqlite3_finalize(s);
+        return rc;
+    };
+    int n = 0;
+    int rc = count("SELECT count(*) FROM sqlite_master WHERE type NOT IN ('table', 'index')", {}, n);
+    if (rc != SQLITE_OK)
+        return rc;
+    if (n != 0)
+        return SQLITE_NOTADB;
+    for (const auto &t : tables) {
+        rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?", t->name.toUtf8(), n);
+        if (rc != SQLITE_OK)
+            return rc;
+        if (n != 1)
+            return SQLITE_NOTADB;
+        for (const IndexMeta &ix : t->indexes) {
+            if (ix.rowidOrder)
+                continue;
+            rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = ?",
+                       (t->name + u'.' + ix.name).toUtf8(), n);
+            if (rc != SQLITE_OK)
+                return rc;
+            if (n != 1)
+                return SQLITE_NOTADB;
+        }
+        QSet<QString> present;
+        sqlite3_stmt *s = nullptr;
+        const QByteArray sql = "PRAGMA table_info(" + t->sql + ")";
+        rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr);
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+                present.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1)))
+                                   .toCaseFolded());
+            rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+        }
+        sqlite3_finalize(s);
+        if (rc != SQLITE_OK)
+            return rc;
+        for (const ColumnMeta &c : t->cols)
+            if (!present.contains(c.name.toCaseFolded()))
+                return SQLITE_NOTADB;
+    }
+    return SQLITE_OK;
+}
+
+std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws, const QString &name,
+                                       bool readOnly, const QString &connect, bool foreign = false)
+{
+    if (foreign)
+        readOnly = true;
     if (name.isEmpty())
         fail(ErrFileNotFound, name);
     const QFileInfo fi(name);
@@ -261,6 +362,8 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         bail((rc & 0xff) == SQLITE_CANTOPEN ? ErrCannotOpen : errorFromSqlite(rc));
     const QByteArray key = keyOf(connect);
     prepareConnection(db, key);
+    if (foreign && hardenConnection(db) != SQLITE_OK)
+        bail(ErrCannotOpen);
 
     // Probe right after keying: a wrong key shows here, as a file that does
     // not decrypt.
@@ -279,6 +382,12 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         bail((rc & 0xff) == SQLITE_NOTADB && plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt);
     if (!isBase)
         bail(ErrNotABase);
+    if (foreign) {
+        rc = checkForeignSchema(db, tables);
+        if (rc != SQLITE_OK)
+            bail((rc & 0xff) == SQLITE_NOTADB ? ErrNotABase : ErrCorrupt);
+        sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
+    }
 
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
@@ -675,6 +784,11 @@ Database Workspace::OpenDatabase(const QString &name, const QVariant &, bool rea
                                  const QString &connect) const
 {
     return Access::make<Database>(openImpl(need(m_impl), name, readOnly, connect));
+}
+
+Database Workspace::OpenForeignDatabase(const QString &name, const QString &connect) const
+{
+    return Access::make<Database>(openImpl(need(m_impl), name, true, connect, true));
 }
 
 Database Workspace::CreateDatabase(const QString &name, const QString &locale, int) const

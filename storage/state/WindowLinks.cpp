@@ -76,7 +76,7 @@ void IndexAllQuotes() { call(windowLinks().indexAllQuotes); }
 void AllKeywordsNotes() { call(windowLinks().allKeywordsNotes); }
 void AllKeywordsQuotes() { call(windowLinks().allKeywordsQuotes); }
 
-void ImportBase() { call(windowLinks().importBase); }
+bool ImportBase() { return ask(windowLinks().importBase); }
 
 void SetCardKindOption(CardType type) { quietly(windowLinks().setCardKindOption, type); }
 void RefillKeywordList() { quietly(windowLinks().refillKeywordList); }

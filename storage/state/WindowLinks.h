@@ -87,7 +87,9 @@ struct WindowLinks {
     std::function<void()> allKeywordsNotes, allKeywordsQuotes;
 
     // --- base import (import/)
-    std::function<void()> importBase;
+    // True when rows were added to the open base (the main window is then
+    // loaded afresh); false when nothing changed.
+    std::function<bool()> importBase;
 
     // --- the main window (mainwindow/)
     // Sets the card-kind option button without running its handler.
@@ -137,7 +139,7 @@ void IndexAllQuotes();
 void AllKeywordsNotes();
 void AllKeywordsQuotes();
 
-void ImportBase();
+bool ImportBase();
 
 void SetCardKindOption(CardType type);
 void RefillKeywordList();

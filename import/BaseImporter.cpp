@@ -1,0 +1,327 @@
+#include "BaseImporter.h"
+
+#include "DaoErrors.h"
+#include "Error.h"
+#include "ImportPlan.h"
+#include "Start.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <vector>
+
+namespace importer {
+
+ImportProgress::~ImportProgress() = default;
+
+int ImportReport::added() const
+{
+    int n = 0;
+    for (const TableCount &t : tables)
+        n += t.added;
+    return n;
+}
+
+int ImportReport::skipped() const
+{
+    int n = 0;
+    for (const TableCount &t : tables)
+        n += t.skipped;
+    return n;
+}
+
+bool ImportReport::somethingUnread() const
+{
+    for (const TableCount &t : tables)
+        if (t.missing || !t.missingColumns.isEmpty())
+            return true;
+    return false;
+}
+
+const TableCount *ImportReport::count(const QString &table) const
+{
+    for (const TableCount &t : tables)
+        if (t.table.compare(table, Qt::CaseInsensitive) == 0)
+            return &t;
+    return nullptr;
+}
+
+QString foldedKey(const QVariant &value)
+{
+    if (!value.isValid() || value.isNull())
+        return QStringLiteral("N");
+    const QString text = value.toString();
+    QString out;
+    out.reserve(text.size() + 1);
+    out.append(u'V');
+    for (QChar c : text)
+        out.append(c.isSurrogate() ? c : c.toCaseFolded());
+    return out;
+}
+
+namespace {
+
+// Refusals of one row by the open base; any other error stops the import.
+bool isRowRefusal(int number)
+{
+    switch (number) {
+    case dao::ErrDuplicate:
+    case dao::ErrNullInIndex:
+    case dao::ErrRequiredNull:
+    case dao::ErrZeroLength:
+    case dao::ErrFieldTooSmall:
+    case dao::ErrConversion:
+    case dao::ErrOverflow:
+    case dao::ErrCounterNotUpdatable:
+        return true;
+    default:
+        return false;
+    }
+}
+
+QString joinedKey(const std::vector<QVariant> &values, const QList<int> &positions)
+{
+    if (positions.size() == 1)
+        return foldedKey(values[size_t(positions[0])]);
+    QString k;
+    for (int p : positions) {
+        k += foldedKey(values[size_t(p)]);
+        k += QChar(0x1f);
+    }
+    return k;
+}
+
+// The values of the open base's table that the plan holds once at most.
+QSet<QString> keysOfOpenBase(const TablePlan &plan)
+{
+    QSet<QString> keys;
+    if (plan.uniqueColumns.isEmpty())
+        return keys;
+    dao::Recordset rs = g_Db.OpenRecordset(plan.table, dao::dbOpenTable, dao::dbReadOnly);
+    std::vector<dao::Field> fields;
+    for (int p : plan.uniqueColumns)
+        fields.push_back(rs.Fields(plan.columns[p].name));
+    keys.reserve(int(rs.RecordCount()));
+    std::vector<QVariant> values(size_t(plan.columns.size()));
+    while (!rs.Eof()) {
+        for (size_t i = 0; i < fields.size(); ++i)
+            values[size_t(plan.uniqueColumns[int(i)])] = fields[i].Value();
+        keys.insert(joinedKey(values, plan.uniqueColumns));
+        rs.MoveNext();
+    }
+    rs.Close();
+    return keys;
+}
+
+bool sourceHasTable(const dao::Database &source, const QString &table)
+{
+    const dao::TableDefsCollection defs = source.TableDefs();
+    for (int i = 0; i < defs.Count(); ++i)
+        if (defs.Item(i).Name().compare(table, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+class Run {
+public:
+    Run(dao::Database source, ImportProgress *progress) : m_source(std::move(source)), m_progress(progress) {}
+
+    void copyAll(ImportReport &report)
+    {
+        const QList<TablePlan> &plan = importPlan();
+        for (const TablePlan &t : plan)
+            m_keys.insert(t.table, keysOfOpenBase(t));
+        // Taken before anything is added: the references the base had.
+        m_referencesBefore = m_keys.value(QStringLiteral("BIBLIO"));
+        for (const TablePlan &t : plan)
+            report.tables.append(copyTable(t, report));
+    }
+
+private:
+    TableCount copyTable(const TablePlan &plan, ImportReport &report)
+    {
+        TableCount count;
+        count.table = plan.table;
+        if (!plan.label.isEmpty() && m_progress)
+            m_progress->step(plan.label);
+        if (!sourceHasTable(m_source, plan.table)) {
+            count.missing = true;
+            return count;
+        }
+        dao::Recordset src = m_source.OpenRecordset(plan.table, dao::dbOpenTable, dao::dbReadOnly);
+        if (!plan.index.isEmpty()) {
+            // A source without the index is walked in its stored order.
+            try {
+                src.setIndex(plan.index);
+            } catch (const vb::Error &e) {
+                if (e.number() != dao::ErrNotAnIndex && e.number() != dao::ErrItemNotFound)
+                    throw;
+            }
+        }
+        // Looked up once, before the walk.
+        std::vector<dao::Field> from(size_t(plan.columns.size()));
+        for (int i = 0; i < plan.columns.size(); ++i) {
+            try {
+                from[size_t(i)] = src.Fields(plan.columns[i].name);
+            } catch (const vb::Error &e) {
+                if (e.number() != dao::ErrItemNotFound)
+                    throw;
+                count.missingColumns << plan.columns[i].name;
+            }
+        }
+
+        QSet<QString> &keys = m_keys[plan.table];
+        QSet<QString> *owners = plan.owner == CardKind::None ? nullptr : &m_added[int(plan.owner)];
+        QSet<QString> *cardsAdded = plan.card == CardKind::None ? nullptr : &m_added[int(plan.card)];
+        dao::Recordset &target = *plan.target;
+        const long total = src.RecordCount();
+        long read = 0;
+        int shown = -1;
+        std::vector<QVariant> values(size_t(plan.columns.size()));
+
+        if (total > 0)
+            src.MoveFirst();
+        while (total > 0 && !src.Eof()) {
+            ++read;
+            for (size_t i = 0; i < from.size(); ++i)
+                values[i] = from[i] ? from[i].Value() : QVariant();
+
+            bool offer = true;
+            QString key;
+            if (owners && !owners->contains(foldedKey(values[size_t(plan.ownerColumn)])))
+                offer = false;
+            if (offer && !plan.uniqueColumns.isEmpty()) {
+                key = joinedKey(values, plan.uniqueColumns);
+                if (keys.contains(key)) {
+                    offer = false;
+                    if (plan.card == CardKind::Note)
+                        ++report.notesThere;
+                    else if (plan.card == CardKind::Quote)
+                        ++report.quotesThere;
+                    else if (plan.card == CardKind::Reference)
+                        ++report.referencesThere;
+                }
+            }
+            if (offer && plan.referenceColumn >= 0 &&
+                m_referencesBefore.contains(foldedKey(values[size_t(plan.referenceColumn)])))
+                offer = false;
+
+            if (offer && addRow(plan, target, from, values, count)) {
+                ++count.added;
+                if (!key.isNull())
+                    keys.insert(key);
+                if (cardsAdded)
+                    cardsAdded->insert(key);
+            } else {
+                ++count.skipped;
+            }
+
+            if (plan.progress && m_progress) {
+                const int percent = int(read * 100 / total);
+                if (percent != shown) {
+                    shown = percent;
+                    m_progress->percent(percent);
+                }
+            }
+            src.MoveNext();
+        }
+        src.Close();
+        return count;
+    }
+
+    // One row into the open base; false when it refused the row.
+    static bool addRow(const TablePlan &plan, dao::Recordset &target, const std::vector<dao::Field> &from,
+                       const std::vector<QVariant> &values, TableCount &count)
+    {
+        target.AddNew();
+        for (size_t i = 0; i < from.size(); ++i) {
+            if (!from[i])
+                continue;
+            try {
+                plan.columns[int(i)].target->setValue(values[i]);
+            } catch (const vb::Error &e) {
+                if (!isRowRefusal(e.number())) {
+                    target.CancelUpdate();
+                    throw;
+                }
+                ++count.valuesLeftEmpty;
+            }
+        }
+        try {
+            target.Update();
+        } catch (const vb::Error &e) {
+            if (!isRowRefusal(e.number()))
+                throw;
+            return false;
+        }
+        return true;
+    }
+
+    dao::Database m_source;
+    ImportProgress *m_progress;
+    QHash<QString, QSet<QString>> m_keys;
+    QSet<QString> m_referencesBefore;
+    // Card keys added by this import, by CardKind.
+    QSet<QString> m_added[4];
+};
+
+} // namespace
+
+BaseImporter::BaseImporter(dao::Database source, ImportProgress *progress)
+    : m_source(std::move(source)), m_progress(progress)
+{
+}
+
+ImportReport BaseImporter::run()
+{
+    ImportReport report;
+    try {
+        dao::TransactionScope transaction;
+        Run(m_source, m_progress).copyAll(report);
+        transaction.Commit();
+    } catch (const vb::Error &e) {
+        // The transaction is undone: nothing of this import stays.
+        report = ImportReport();
+        report.failed = true;
+        report.failure = e.number() == dao::ErrReadOnly ? QStringLiteral("Fichier en lecture seule !") : e.description();
+    } catch (const std::bad_alloc &) {
+        report = ImportReport();
+        report.failed = true;
+        report.failure = QStringLiteral("Out of memory");
+    }
+    return report;
+}
+
+QString summaryText(const ImportReport &report, const QString &sourceName)
+{
+    if (report.failed)
+        return QStringLiteral("The import of %1 stopped and nothing was added to the base : %2")
+            .arg(sourceName, report.failure);
+    QString s = QStringLiteral("Import of %1 : %2 rows added, %3 skipped.")
+                    .arg(sourceName)
+                    .arg(report.added())
+                    .arg(report.skipped());
+    s += QStringLiteral("\n");
+    for (const TableCount &t : report.tables) {
+        s += QStringLiteral("\n") + t.table + QStringLiteral(" : ");
+        if (t.missing) {
+            s += QStringLiteral("not in the source, nothing read");
+            continue;
+        }
+        s += QStringLiteral("%1 added, %2 skipped").arg(t.added).arg(t.skipped);
+        if (!t.missingColumns.isEmpty())
+            s += QStringLiteral(" (no column %1 in the source)").arg(t.missingColumns.join(QStringLiteral(", ")));
+        if (t.valuesLeftEmpty > 0)
+            s += QStringLiteral(" (%1 values refused and left empty)").arg(t.valuesLeftEmpty);
+    }
+    const int there = report.notesThere + report.quotesThere + report.referencesThere;
+    if (there > 0)
+        s += QStringLiteral("\n\nCards skipped because their key is already in the base : %1 notes, %2 quotes, "
+                            "%3 references (with their keywords, authors and other rows).")
+                 .arg(report.notesThere)
+                 .arg(report.quotesThere)
+                 .arg(report.referencesThere);
+    return s;
+}
+
+} // namespace importer

@@ -1,0 +1,20 @@
+#include "ProgramHooks.h"
+
+#include "ImportBase.h"
+#include "InstallKeywords.h"
+#include "InstallMainWindowLink.h"
+#include "InstallReferences.h"
+#include "KeywordBrowser.h"
+#include "NewCards.h"
+#include "frmType.h"
+
+void InstallProgramHooks()
+{
+    InstallMainWindowLink();
+    browser::InstallKeywordBrowser();
+    InstallKeywordWindows();
+    InstallImport();
+    InstallReferenceWindows();
+    InstallNewCards();
+    InstallTypePicker();
+}
