@@ -36,3 +36,13 @@ void CheckMemory()
     if (!MemoryOk)
         ShowMemoryAlert(s);
 }
+
+bool LowMemoryGuard()
+{
+    const vb::MemoryStatus s = vb::GetMemoryStatus();
+    if (s.availPhys < 50 && s.availVirtual < 2000) {
+        ShowMemoryAlert(s);
+        return true;
+    }
+    return false;
+}
