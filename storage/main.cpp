@@ -1,5 +1,6 @@
 #include "Form.h"
 #include "ImportBase.h"
+#include "InstallCards.h"
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
 #include "KeywordBrowser.h"
@@ -22,6 +23,7 @@ int main(int argc, char **argv)
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallImport();
+    InstallCardWindows();
     // ---- end of the main window hooks ----
 
     Main();

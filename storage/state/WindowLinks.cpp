@@ -62,6 +62,7 @@ void UnloadResultGrid() { quietly(windowLinks().unloadResultGrid); }
 void DropDeletedCard(CardType type, const QString &key) { quietly(windowLinks().dropDeletedCard, type, key); }
 void ShowKeywordList() { call(windowLinks().showKeywordList); }
 void ShowKeywordStructure() { call(windowLinks().showKeywordStructure); }
+void ShowCardsByDate(const QList<QStringList> &rows) { call(windowLinks().showCardsByDate, rows); }
 
 void ParseTextWords(const QString &text) { call(windowLinks().parseTextWords, text); }
 void UnloadWordWindows() { quietly(windowLinks().unloadWordWindows); }

@@ -69,6 +69,10 @@ struct WindowLinks {
     // fGrid and FListSel, where open, drop the rows of a deleted card.
     std::function<void(CardType type, const QString &key)> dropDeletedCard;
     std::function<void()> showKeywordList, showKeywordStructure;
+    // The list window by date, FListSel (cards/): loaded when needed, its
+    // rows from row 1 replaced by these (date text, card key), then shown;
+    // a click opens the card of the row by g_ListKind.
+    std::function<void(const QList<QStringList> &rows)> showCardsByDate;
 
     // --- word analysis and searches (words/)
     // Analyses a card's plain text; the caller sets CardKind,
@@ -117,6 +121,7 @@ void UnloadResultGrid();
 void DropDeletedCard(CardType type, const QString &key);
 void ShowKeywordList();
 void ShowKeywordStructure();
+void ShowCardsByDate(const QList<QStringList> &rows);
 
 void ParseTextWords(const QString &text);
 void UnloadWordWindows();
