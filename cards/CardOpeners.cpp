@@ -98,9 +98,9 @@ void ShowQuoteCard()
 
 void ShowReferenceCard()
 {
+    const CardRecord r = readCurrentCard(CardType::Reference);
     const int n = NextCardSlot(CardType::Reference);
     CardSlot &s = ReferenceCards.slot;
-    const CardRecord r = readCurrentCard(CardType::Reference);
     s.title = r.title;
     s.key = r.key;
     CollectReferenceAuthors();

@@ -41,13 +41,13 @@ fCitMulti::fCitMulti()
     Frame1 = new QGroupBox(QStringLiteral("Keywords"), c);
     setGeometryTwips(Frame1, 4500, 420, 3780, 1800);
     cgMCCit = new vb::FlexGrid(1, 1, 0, 0, Frame1);
-    setGeometryTwips(cgMCCit, 120, 300, 2280, 1380);
+    setGeometryTwips(cgMCCit, 120, 300, 2100, 1380);
     cmdAdd = new QPushButton(QStringLiteral("Add"), Frame1);
     CmdSupp = new QPushButton(QStringLiteral("Supp"), Frame1);
     CmdTextComp = new QPushButton(QStringLiteral("Text Compare"), Frame1);
-    setGeometryTwips(cmdAdd, 2520, 300, 1140, 360);
-    setGeometryTwips(CmdSupp, 2520, 720, 1140, 360);
-    setGeometryTwips(CmdTextComp, 2520, 1140, 1140, 360);
+    setGeometryTwips(cmdAdd, 2310, 300, 1350, 360);
+    setGeometryTwips(CmdSupp, 2310, 720, 1350, 360);
+    setGeometryTwips(CmdTextComp, 2310, 1140, 1350, 360);
     cmdAdd->setToolTip(QStringLiteral("  Adds a Keyword to the Card  "));
     CmdSupp->setToolTip(QStringLiteral("  Discard a Keyword from the Card"));
     CmdTextComp->setToolTip(QStringLiteral("  Compare the Card Keywords to the Words in the Text  "));
