@@ -1,6 +1,7 @@
 #include "InstallMainWindowLink.h"
 
 #include "BaseCommands.h"
+#include "CardWindows.h"
 #include "Form.h"
 #include "MainWindowLink.h"
 #include "OuvreBase.h"
@@ -19,11 +20,19 @@ namespace mainwindow {
 
 bool UnloadCardWindows()
 {
-    QList<QPointer<vb::Form>> children;
+    // The cards first (a changed one asks and may refuse), then the other
+    // child windows, then every other window that holds a record, a key or
+    // a recordset of the open base.
+    QList<QPointer<vb::Form>> windows;
+    for (CardWindowLink *card : cardwindows::all())
+        windows.append(card->cardForm());
     for (vb::Form *f : vb::Forms::all())
         if (f->isMdiChild())
-            children.append(f);
-    for (const QPointer<vb::Form> &f : children)
+            windows.append(f);
+    for (vb::Form *f : vb::Forms::all())
+        if (!f->isMdiChild() && HoldsOpenBase(f))
+            windows.append(f);
+    for (const QPointer<vb::Form> &f : windows)
         if (f && f->isLoaded() && !f->unload())
             return false;
     return true;

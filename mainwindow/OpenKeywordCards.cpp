@@ -43,16 +43,6 @@ const QString kOutOfMemory = QStringLiteral("Not enough memory ! Please close so
 
 } // namespace
 
-bool MemoryTooShortForCards(const vb::MemoryStatus &s) { return s.availPhys < 50 && s.availVirtual < 2000; }
-
-bool LowMemoryGuard()
-{
-    const vb::MemoryStatus s = vb::GetMemoryStatus();
-    if (!MemoryTooShortForCards(s))
-        return true;
-    ShowMemoryAlert(s);
-    return false;
-}
 
 QStringList KeywordCardKeys(CardType type, const QString &keyword)
 {
@@ -71,7 +61,8 @@ QStringList KeywordCardKeys(CardType type, const QString &keyword)
 
 int OpenKeywordCards(CardType type, const QString &keyword)
 {
-    if (!LowMemoryGuard())
+    // The guard shows Alert itself when memory is short.
+    if (::LowMemoryGuard())
         return 0;
     int opened = 0;
     try {

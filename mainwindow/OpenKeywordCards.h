@@ -12,13 +12,6 @@
 
 namespace mainwindow {
 
-// Memory is too short to open a set of cards: less than 50 KB of physical
-// and less than 2000 KB of virtual memory available at the same time.
-bool MemoryTooShortForCards(const vb::MemoryStatus &status);
-// Reads the memory; when it is short shows Alert with the used shares and
-// returns false.
-bool LowMemoryGuard();
-
 // The keys of the cards linked to keyword, in the order of the keyword
 // index (rows of another letter case included, as the index holds them).
 QStringList KeywordCardKeys(CardType type, const QString &keyword);

@@ -107,9 +107,4 @@ std::optional<QString> TooLongMessage(const QString &label, const QString &text,
         .arg(size);
 }
 
-bool SetOpenerMemoryShort(const vb::MemoryStatus &status)
-{
-    return status.availPhys < 50 && status.availVirtual < 2000;
-}
-
 } // namespace references

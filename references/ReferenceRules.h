@@ -70,8 +70,5 @@ NumberBox ParseNumberBox(const QString &label, const QString &text, qint64 min, 
 // or nothing.
 std::optional<QString> TooLongMessage(const QString &label, const QString &text, int size);
 
-// The set opener stops only when available physical memory is below 50 KB
-// and available virtual memory below 2000 KB, both at once.
-bool SetOpenerMemoryShort(const vb::MemoryStatus &status);
 
 } // namespace references

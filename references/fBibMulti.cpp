@@ -623,11 +623,9 @@ void fBibMulti::cgBibCit_DblClick()
 
 void fBibMulti::cgMCBib_DblClick()
 {
-    const vb::MemoryStatus status = vb::GetMemoryStatus();
-    if (SetOpenerMemoryShort(status)) {
-        ShowMemoryAlert(status);
+    // The guard shows Alert itself when memory is short.
+    if (LowMemoryGuard())
         return;
-    }
     const QString keyword = cgMCBib->text();
     try {
         const QStringList keys = ReferenceKeysOfKeyword(keyword);

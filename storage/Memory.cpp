@@ -36,3 +36,15 @@ void CheckMemory()
     if (!MemoryOk)
         ShowMemoryAlert(s);
 }
+
+bool MemoryTooShortForCards(const vb::MemoryStatus &s) { return s.availPhys < 50 && s.availVirtual < 2000; }
+
+bool LowMemoryGuard()
+{
+    const vb::MemoryStatus s = vb::GetMemoryStatus();
+    if (MemoryTooShortForCards(s)) {
+        ShowMemoryAlert(s);
+        return true;
+    }
+    return false;
+}

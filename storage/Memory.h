@@ -24,3 +24,12 @@ void ShowMemoryAlert(const vb::MemoryStatus &status);
 // Reads the memory status; when memory is short, MemoryOk becomes false and
 // Alert is shown with its figures. The caller goes on either way.
 void CheckMemory();
+
+// The guard of the windows that open a whole set of cards: memory is short
+// when available physical memory is below 50 KB and available virtual
+// memory below 2000 KB, both at once. Then Alert shows both used shares and
+// the guard returns true: the caller opens nothing.
+// Memory is too short to open a set of cards: less than 50 KB of physical
+// and less than 2000 KB of virtual memory available at the same time.
+bool MemoryTooShortForCards(const vb::MemoryStatus &status);
+bool LowMemoryGuard();

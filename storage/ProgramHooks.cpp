@@ -1,6 +1,7 @@
 #include "ProgramHooks.h"
 
 #include "ImportBase.h"
+#include "InstallCards.h"
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
 #include "InstallReferences.h"
@@ -14,6 +15,7 @@ void InstallProgramHooks()
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallImport();
+    InstallCardWindows();
     InstallReferenceWindows();
     InstallNewCards();
     InstallTypePicker();

@@ -2,6 +2,7 @@
 // thresholds, links to deleted cards, a keyword without cards that leaves
 // the open set alone, and rows stored under another letter case.
 
+#include "Memory.h"
 #include "Alert.h"
 #include "Dao.h"
 #include "Dialogs.h"
@@ -89,9 +90,11 @@ private slots:
 
     void guardThresholds()
     {
-        QVERIFY(mainwindow::MemoryTooShortForCards(memory(49, 1999)));
-        QVERIFY(!mainwindow::MemoryTooShortForCards(memory(49, 2000)));
-        QVERIFY(!mainwindow::MemoryTooShortForCards(memory(50, 1999)));
+        QVERIFY(::MemoryTooShortForCards(memory(49, 1999)));
+        QVERIFY(!::MemoryTooShortForCards(memory(49, 2000)));
+        QVERIFY(!::MemoryTooShortForCards(memory(50, 1999)));
+        // Figures past 32 bits are no shortage.
+        QVERIFY(!::MemoryTooShortForCards(memory(qint64(8) << 32, qint64(8) << 32)));
     }
 
     void shortMemoryOpensNothing()

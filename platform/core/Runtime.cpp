@@ -266,4 +266,77 @@ QString Format(qint64 value, const QString &pattern)
     return Format(double(value), pattern);
 }
 
+QString UCase(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        c = c.toUpper();
+    return out;
+}
+
+QString LCase(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        c = c.toLower();
+    return out;
+}
+
+int InStr(int start, const QString &text, const QString &sought, int compare)
+{
+    if (start < 1)
+        raise(ErrInvalidCall, QStringLiteral("Invalid procedure call or argument"));
+    if (text.isEmpty())
+        return 0;
+    if (sought.isEmpty())
+        return start <= text.size() + 1 ? start : 0;
+    if (start > text.size())
+        return 0;
+    const qsizetype at = compare == vbTextCompare
+                             ? LCase(text).indexOf(LCase(sought), start - 1)
+                             : text.indexOf(sought, start - 1);
+    return at < 0 ? 0 : int(at) + 1;
+}
+
+namespace {
+
+// Short date patterns with a two-digit year lose the century; widen them.
+QString fullYearPattern(QString pattern)
+{
+    if (!pattern.contains(QLatin1String("yyyy")))
+        pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+    return pattern;
+}
+
+// The long time pattern without its time zone.
+QString timePattern(const QLocale &locale)
+{
+    QString pattern = locale.timeFormat(QLocale::LongFormat);
+    pattern.remove(QLatin1Char('t'));
+    return pattern.trimmed();
+}
+
+} // namespace
+
+QString DateText(const QDateTime &value, const QLocale &locale)
+{
+    if (!value.isValid())
+        return {};
+    QString out = locale.toString(value.date(), fullYearPattern(locale.dateFormat(QLocale::ShortFormat)));
+    if (value.time().isValid() && value.time() != QTime(0, 0))
+        out += QLatin1Char(' ') + locale.toString(value.time(), timePattern(locale));
+    return out;
+}
+
+QString DateText(const QVariant &value, const QLocale &locale)
+{
+    if (!value.isValid() || value.isNull())
+        return {};
+    if (value.typeId() == QMetaType::QDate)
+        return DateText(QDateTime(value.toDate(), QTime(0, 0)), locale);
+    if (value.typeId() == QMetaType::QDateTime)
+        return DateText(value.toDateTime(), locale);
+    return {};
+}
+
 } // namespace vb

@@ -2,7 +2,10 @@
 // Runtime functions whose exact results the program relies on: the integer
 // division operator \, rounding conversions, Str, Val and numeric Format.
 
+#include <QDateTime>
+#include <QLocale>
 #include <QString>
+#include <QVariant>
 #include <QtGlobal>
 
 namespace vb {
@@ -37,5 +40,29 @@ double Val(const QString &text);
 QString Format(double value, const QString &pattern);
 QString Format(qint64 value, const QString &pattern);
 inline QString Format(int value, const QString &pattern) { return Format(qint64(value), pattern); }
+
+// UCase and LCase map each character to one character, so that a text keeps
+// its length ("ß" stays "ß"; keys built from names keep their width).
+QString UCase(const QString &text);
+QString LCase(const QString &text);
+
+// InStr compare modes.
+enum : int { vbBinaryCompare = 0, vbTextCompare = 1 };
+
+// InStr(start, s1, s2): 1-based position of s2 in s1 from position start, 0
+// when absent. A start below 1 raises 5; an empty s1 gives 0; an empty s2
+// gives start while start lies within s1 or just past it, else 0. Text
+// compare ignores letter case, character by character.
+int InStr(int start, const QString &text, const QString &sought, int compare = vbBinaryCompare);
+inline int InStr(const QString &text, const QString &sought, int compare = vbBinaryCompare)
+{
+    return InStr(1, text, sought, compare);
+}
+
+// A date as the cards show it: the locale's short date with the full year,
+// followed by the time when it is not midnight. Null (an invalid value) and
+// values that are no date give "".
+QString DateText(const QDateTime &value, const QLocale &locale = QLocale());
+QString DateText(const QVariant &value, const QLocale &locale = QLocale());
 
 } // namespace vb

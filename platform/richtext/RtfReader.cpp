@@ -458,6 +458,9 @@ void Parser::symbol(char16_t c)
     case '~':
         putUnit(0x00A0);
         break;
+    case '-': // optional (soft) hyphen
+        putUnit(0x00AD);
+        break;
     case '_':
         putUnit(0x2011);
         break;
@@ -472,7 +475,7 @@ void Parser::symbol(char16_t c)
     case '\t':
         putUnit('\t');
         break;
-    default: // \- (optional hyphen), \: and \| carry no text
+    default: // \: and \| carry no text
         break;
     }
 }

@@ -136,6 +136,14 @@ void Writer::text(QStringView s)
             word("line");
             continue;
         }
+        // No-break space, soft hyphen and no-break hyphen as the symbols
+        // word processors write and read.
+        if (c == 0x00A0 || c == 0x00AD || c == 0x2011) {
+            m_out.append('\\');
+            m_out.append(c == 0x00A0 ? '~' : c == 0x00AD ? '-' : '_');
+            m_delimit = false;
+            continue;
+        }
         if (c < 0x20 || c == QChar::ParagraphSeparator || c == QChar::ObjectReplacementCharacter)
             continue; // no character of the text: objects are not written
         const int b = unicodeToCp1252(c);

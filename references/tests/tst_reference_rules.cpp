@@ -20,7 +20,6 @@ private slots:
     void viewByTypeAndItsGeometry();
     void numberBoxes();
     void columnLimits();
-    void memoryGuardNeedsBothShortages();
     void caption();
 };
 
@@ -133,23 +132,6 @@ void TestReferenceRules::columnLimits()
     QVERIFY(m);
     QVERIFY(m->contains(QStringLiteral("\"Town\"")));
     QVERIFY(m->contains(QStringLiteral("40")));
-}
-
-void TestReferenceRules::memoryGuardNeedsBothShortages()
-{
-    vb::MemoryStatus s;
-    s.availPhys = 49;
-    s.availVirtual = 1999;
-    QVERIFY(SetOpenerMemoryShort(s));
-    s.availPhys = 50;
-    QVERIFY(!SetOpenerMemoryShort(s));
-    s.availPhys = 10;
-    s.availVirtual = 2000;
-    QVERIFY(!SetOpenerMemoryShort(s));
-    // Figures past 32 bits are no shortage.
-    s.availPhys = qint64(8) << 32;
-    s.availVirtual = qint64(8) << 32;
-    QVERIFY(!SetOpenerMemoryShort(s));
 }
 
 void TestReferenceRules::caption()

@@ -1,6 +1,7 @@
 #include "CardWindows.h"
 
 #include "Dao.h"
+#include "Form.h"
 
 #include <QPointer>
 
@@ -48,3 +49,15 @@ void CloseCardsOfKey(CardType type, const QString &key)
         if (cardwindows::all().contains(c))
             c->closeWithoutAsking();
 }
+
+namespace {
+constexpr const char *kHoldsOpenBase = "corvaneHoldsOpenBase";
+}
+
+void MarkHoldsOpenBase(vb::Form *form)
+{
+    if (form)
+        form->setProperty(kHoldsOpenBase, true);
+}
+
+bool HoldsOpenBase(const vb::Form *form) { return form && form->property(kHoldsOpenBase).toBool(); }

@@ -44,3 +44,9 @@ QList<CardWindowLink *> all();
 void RefreshCardKeywords(CardType type, const QString &key);
 // Every open card of that key closes, asking nothing.
 void CloseCardsOfKey(CardType type, const QString &key);
+
+// A window that holds a record, a key or a recordset of the open base
+// without being a card (a list, a chooser, a dialog) marks itself when it is
+// made, so that it is unloaded before the base is closed or replaced.
+void MarkHoldsOpenBase(vb::Form *form);
+bool HoldsOpenBase(const vb::Form *form);

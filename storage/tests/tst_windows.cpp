@@ -92,6 +92,32 @@ private slots:
         QCOMPARE(a->caption(), QStringLiteral("Alert !!"));
     }
 
+    void cardSetGuardNeedsBothFiguresShort()
+    {
+        // Physical short alone, or virtual short alone, lets the cards open.
+        setMemoryStatusSource([] { return status(1000, 40, 100000, 3000); });
+        QVERIFY(!LowMemoryGuard());
+        setMemoryStatusSource([] { return status(1000, 50, 100000, 1500); });
+        QVERIFY(!LowMemoryGuard());
+        setMemoryStatusSource([] { return status(1000, 49, 100000, 2000); });
+        QVERIFY(!LowMemoryGuard());
+        QVERIFY(!Forms::isLoaded<Alert>());
+
+        // Both below their thresholds: Alert with the used shares, fractions kept.
+        setMemoryStatusSource([] { return status(2000, 49, 80000, 1999); });
+        QVERIFY(LowMemoryGuard());
+        Alert *a = Forms::find<Alert>();
+        QVERIFY(a && a->isVisible());
+        QCOMPARE(a->Text1->text(), QStringLiteral(" 97.55 %"));
+        QCOMPARE(a->Text2->text(), QStringLiteral(" 97.50125 %"));
+        Forms::unload<Alert>();
+
+        // No totals at all: no division by zero.
+        setMemoryStatusSource([] { return status(0, 0, 0, 0); });
+        QVERIFY(LowMemoryGuard());
+        QCOMPARE(Forms::find<Alert>()->Text1->text(), QStringLiteral(" 0 %"));
+    }
+
     void memoryFiguresOfA64BitProcess()
     {
         // 2^47 bytes of address space is 2^37 KB, far past 32 bits.

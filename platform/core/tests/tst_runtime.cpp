@@ -91,6 +91,43 @@ private slots:
         QCOMPARE(Format(12, QStringLiteral("(000)")), QStringLiteral("(012)"));
     }
 
+    void caseMappingKeepsTheLength()
+    {
+        const QString name = QString::fromUtf8("straße");
+        QCOMPARE(UCase(name), QString::fromUtf8("STRAßE"));
+        QCOMPARE(UCase(name).size(), name.size());
+        QCOMPARE(LCase(QString::fromUtf8("ÉLAN Ÿ")), QString::fromUtf8("élan ÿ"));
+        QCOMPARE(UCase(QString()), QString());
+    }
+
+    void inStrFollowsTheRuntimeRules()
+    {
+        QCOMPARE(InStr(QStringLiteral("abcabc"), QStringLiteral("bc")), 2);
+        QCOMPARE(InStr(3, QStringLiteral("abcabc"), QStringLiteral("bc")), 5);
+        QCOMPARE(InStr(QStringLiteral("abc"), QStringLiteral("B")), 0);
+        QCOMPARE(InStr(1, QStringLiteral("abc"), QStringLiteral("B"), vbTextCompare), 2);
+        QCOMPARE(InStr(1, QString::fromUtf8("Éte"), QString::fromUtf8("é"), vbTextCompare), 1);
+        QCOMPARE(InStr(QString(), QStringLiteral("a")), 0);
+        QCOMPARE(InStr(QString(), QString()), 0);
+        QCOMPARE(InStr(2, QStringLiteral("abc"), QString()), 2);
+        QCOMPARE(InStr(4, QStringLiteral("abc"), QString()), 4);
+        QCOMPARE(InStr(5, QStringLiteral("abc"), QString()), 0);
+        QCOMPARE(InStr(4, QStringLiteral("abc"), QStringLiteral("c")), 0);
+        QCOMPARE(errorOf([] { InStr(0, QStringLiteral("abc"), QStringLiteral("a")); }), int(ErrInvalidCall));
+    }
+
+    void datesReadAsTheCardsShowThem()
+    {
+        const QLocale us(QLocale::English, QLocale::UnitedStates);
+        QCOMPARE(DateText(QDateTime(QDate(2024, 3, 5), QTime(0, 0)), us), QStringLiteral("3/5/2024"));
+        QCOMPARE(DateText(QDateTime(QDate(2024, 3, 5), QTime(14, 5, 7)), us),
+                 QStringLiteral("3/5/2024 2:05:07 PM"));
+        const QLocale fr(QLocale::French, QLocale::France);
+        QCOMPARE(DateText(QVariant(QDate(1999, 12, 31)), fr), QStringLiteral("31/12/1999"));
+        QCOMPARE(DateText(QVariant(), us), QString());
+        QCOMPARE(DateText(QVariant(QStringLiteral("not a date")), us), QString());
+    }
+
     void dirFindsExactOrdinaryFiles()
     {
         QTemporaryDir tmp;

@@ -67,7 +67,7 @@ void TestRtfReader::text_data()
                                            "\\bullet\\endash\\emdash}")
                              << QString::fromUtf8("‘’“”•–—");
     QTest::newRow("nbsp, soft hyphen, hard hyphen")
-        << QByteArray("{\\rtf1 a\\~b\\-c\\_d}") << QString::fromUtf8("a\u00a0bc\u2011d");
+        << QByteArray("{\\rtf1 a\\~b\\-c\\_d}") << QString::fromUtf8("a\u00a0b\u00adc\u2011d");
     QTest::newRow("unknown words ignored")
         << QByteArray("{\\rtf1\\foo12\\barbaz x\\qwerty-5 y}") << "xy";
     QTest::newRow("minus not followed by digit is text") << QByteArray("{\\rtf1\\b- x}")

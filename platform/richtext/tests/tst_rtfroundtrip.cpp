@@ -88,6 +88,7 @@ private slots:
     void charactersSurvive_data();
     void charactersSurvive();
     void writerOutput();
+    void breakSymbolsWrittenAsSymbols();
     void sizesRoundToHalfPoints();
     void emptyDocument();
 };
@@ -188,6 +189,22 @@ void TestRtfRoundTrip::writerOutput()
     QVERIFY(rtf.contains("\\cf1"));
     QVERIFY(rtf.contains("\\'e9\\'80\\u937?\\u-10179?\\u-8704?"));
     QVERIFY(rtf.trimmed().endsWith('}'));
+}
+
+void TestRtfRoundTrip::breakSymbolsWrittenAsSymbols()
+{
+    // Word processors write these three as control symbols and read them
+    // back only so; a code-page byte or \u would turn into other characters.
+    QTextDocument doc;
+    doc.setPlainText(QString::fromUtf8("a\u00a0b\u00adc\u2011d\u00a0"));
+    const QByteArray rtf = rtf::write(doc);
+    QVERIFY2(rtf.contains("a\\~b\\-c\\_d\\~"), rtf.constData());
+    QVERIFY(!rtf.contains("\\'a0"));
+    QVERIFY(!rtf.contains("\\'ad"));
+    QVERIFY(!rtf.contains("\\u8209"));
+    QTextDocument back;
+    reread(rtf, back);
+    QCOMPARE(back.begin().text(), QString::fromUtf8("a\u00a0b\u00adc\u2011d\u00a0"));
 }
 
 void TestRtfRoundTrip::sizesRoundToHalfPoints()

@@ -1,0 +1,158 @@
+#include "CardOpeners.h"
+
+#include "CardRecords.h"
+#include "CardWindows.h"
+#include "Dialogs.h"
+#include "Error.h"
+#include "Memory.h"
+#include "ProgramState.h"
+#include "RichTextBox.h"
+#include "Start.h"
+#include "WindowLinks.h"
+#include "fBibReadOnly.h"
+#include "fCitMulti.h"
+#include "fNoteMulti.h"
+
+#include <new>
+
+namespace cards {
+
+namespace {
+
+// Slot n of the kind, filled from the current record.
+int fillNoteSlot(int hit)
+{
+    const CardRecord r = readCurrentCard(CardType::Note);
+    const int n = NextCardSlot(CardType::Note);
+    CardSlot &s = NoteCards.slot;
+    s.key = r.key;
+    s.hitPosition = hit;
+    s.noteAuthor = r.author;
+    s.title = r.title;
+    s.text = r.text;
+    s.keywords = readCardKeywords(CardType::Note, r.key);
+    CardKeywordCount = int(s.keywords.size());
+    return n;
+}
+
+int fillQuoteSlot(int hit, bool withOwnAuthor)
+{
+    const CardRecord r = readCurrentCard(CardType::Quote);
+    const int n = NextCardSlot(CardType::Quote);
+    CardSlot &s = QuoteCards.slot;
+    s.hitPosition = hit;
+    if (withOwnAuthor)
+        s.noteAuthor = r.author;
+    s.title = r.title;
+    s.key = r.key;
+    s.text = r.text;
+    CollectQuoteAuthors();
+    s.keywords = readCardKeywords(CardType::Quote, r.key);
+    CardKeywordCount = int(s.keywords.size());
+    return n;
+}
+
+template <class Window> Window *openWindow(CardType type, int n)
+{
+    auto *w = new Window();
+    cardSet(type).window = w;
+    w->load();
+    w->setCardNumber(n);
+    w->show();
+    w->refresh();
+    return w;
+}
+
+} // namespace
+
+void CollectQuoteAuthors()
+{
+    QuoteCards.slot.authors = readReferenceAuthors(fldCitNdx.Value().toString());
+    CardAuthorCount = int(QuoteCards.slot.authors.size());
+}
+
+void CollectReferenceAuthors()
+{
+    ReferenceCards.slot.authors = readReferenceAuthors(fldBiblioNdx.Value().toString());
+    CardAuthorCount = int(ReferenceCards.slot.authors.size());
+}
+
+void ShowNoteCard()
+{
+    const int n = fillNoteSlot(SearchTextPos);
+    CurrentNoteNumber = n;
+    fNoteMulti *w = openWindow<fNoteMulti>(CardType::Note, n);
+    w->NoteRTF->setFocus();
+    w->selectHit(SearchTextPos, SearchText);
+}
+
+void ShowQuoteCard()
+{
+    const int n = fillQuoteSlot(SearchTextPos, true);
+    CurrentQuoteNumber = n;
+    fCitMulti *w = openWindow<fCitMulti>(CardType::Quote, n);
+    w->setFormCount(vb::Forms::count());
+    w->CitRTF->setFocus();
+    w->selectHit(SearchTextPos, SearchText);
+}
+
+void ShowReferenceCard()
+{
+    const CardRecord r = readCurrentCard(CardType::Reference);
+    const int n = NextCardSlot(CardType::Reference);
+    CardSlot &s = ReferenceCards.slot;
+    s.title = r.title;
+    s.key = r.key;
+    CollectReferenceAuthors();
+    s.keywords = readCardKeywords(CardType::Reference, r.key);
+    CardKeywordCount = int(s.keywords.size());
+
+    CardWindowLink *card = nullptr;
+    if (windowLinks().createReferenceWindow) {
+        card = windowLinks().createReferenceWindow();
+    } else {
+        auto *w = new fBibReadOnly();
+        w->load();
+        card = w;
+    }
+    if (!card)
+        return;
+    vb::Form *form = card->cardForm();
+    ReferenceCards.window = form;
+    form->show();
+    form->refresh();
+    form->setTag(r.key);
+    card->setCardNumber(n);
+    CurrentReferenceNumber = n;
+}
+
+void OpenCardsOfKeyword(CardType type, const QString &keyword)
+{
+    if (LowMemoryGuard())
+        return;
+    try {
+        CardKind = cardKindName(type);
+        BeginCardSet(type);
+        if (type == CardType::Note)
+            GridRowCount = 0;
+        const QStringList keys = keywordCardKeys(type, keyword);
+        for (const QString &key : keys) {
+            if (!seekCard(type, key))
+                continue;
+            // A set opener selects no hit.
+            if (type == CardType::Note)
+                openWindow<fNoteMulti>(type, fillNoteSlot(0));
+            else
+                openWindow<fCitMulti>(type, fillQuoteSlot(0, false));
+        }
+    } catch (const std::bad_alloc &) {
+        vb::MsgBox(QString::fromLatin1(kNotEnoughMemory), vb::vbExclamation);
+    } catch (const vb::Error &e) {
+        // Out of memory says so; anything else ends the opening quietly and
+        // the cards opened so far stay.
+        if (e.number() == vb::ErrOutOfMemory)
+            vb::MsgBox(QString::fromLatin1(kNotEnoughMemory), vb::vbExclamation);
+    }
+}
+
+} // namespace cards

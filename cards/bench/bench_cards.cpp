@@ -1,0 +1,161 @@
+// Opening cards: a set of 50 notes of about 2 KB of rich text each and one
+// note of about 1 MB, per card; and the rich text box against a bare
+// QTextEdit given the same document, in the same run.
+#include "CardOpeners.h"
+#include "CardWindows.h"
+#include "MemoryStatus.h"
+#include "ProgramState.h"
+#include "RichTextBox.h"
+#include "RtfReader.h"
+#include "Start.h"
+#include "TestBase.h"
+
+#include <QApplication>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextDocumentFragment>
+#include <QTextEdit>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+QByteArray paragraphRtf()
+{
+    return "\\pard\\li200 Le caf\\'e9 o\\'f9 l'on ne fume pas est un lieu que l'on cite souvent, "
+           "{\\b gras} et {\\i\\cf1 italique rouge} pour \\u8364? cent, et la phrase continue "
+           "encore un peu avant de finir le paragraphe.\\par\r\n";
+}
+
+QString cardRtf(qsizetype size)
+{
+    QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}"
+                     "{\\colortbl ;\\red255\\green0\\blue0;}\\viewkind4\\uc1\\pard\\f0\\fs20 ";
+    while (rtf.size() < size)
+        rtf += paragraphRtf();
+    return QString::fromLatin1(rtf + "}");
+}
+
+testbase::Base *g_base = nullptr;
+QString g_small, g_big;
+
+void closeCards()
+{
+    for (CardWindowLink *c : cardwindows::all())
+        c->closeWithoutAsking();
+    QCoreApplication::processEvents();
+}
+
+void addNote(const QString &key, const QString &rtf)
+{
+    rsNote.AddNew();
+    fldNoteCit.setValue(key);
+    fldNoteTexte.setValue(QStringLiteral("plain"));
+    fldNoteTextRtf.setValue(rtf);
+    rsNote.Update();
+}
+
+void setUpBase()
+{
+    g_base = new testbase::Base();
+    g_small = cardRtf(2048);
+    g_big = cardRtf(1 << 20);
+    for (int i = 0; i < 50; ++i) {
+        const QString key = QStringLiteral("SET_%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+        addNote(key, g_small);
+        rsGrNote.AddNew();
+        fldGrNoteGroupe.setValue(QStringLiteral("set"));
+        fldGrNoteNdx.setValue(key);
+        rsGrNote.Update();
+    }
+    addNote(QStringLiteral("BIG.TXT"), g_big);
+    vb::setMemoryStatusSource([] {
+        vb::MemoryStatus s;
+        s.totalPhys = s.availPhys = s.totalVirtual = s.availVirtual = 1 << 30;
+        return s;
+    });
+}
+
+void BM_OpenSetOf50Notes(benchmark::State &state)
+{
+    for (auto _ : state) {
+        cards::OpenCardsOfKeyword(CardType::Note, QStringLiteral("set"));
+        state.PauseTiming();
+        if (cardwindows::all().size() != 50)
+            state.SkipWithError("the set did not open");
+        closeCards();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(50 * state.iterations());
+}
+
+void BM_OpenOneNoteOf1MB(benchmark::State &state)
+{
+    for (auto _ : state) {
+        rsNote.setIndex(QStringLiteral("NoteNDX"));
+        rsNote.Seek(QStringLiteral("="), QStringLiteral("BIG.TXT"));
+        SearchTextPos = 0;
+        cards::ShowNoteCard();
+        state.PauseTiming();
+        closeCards();
+        state.ResumeTiming();
+    }
+}
+
+// The rich text box filled with the card's markup ...
+void BM_RichTextBox(benchmark::State &state, const QString *rtf)
+{
+    vb::RichTextBox box;
+    for (auto _ : state)
+        box.setTextRTF(*rtf);
+}
+
+// ... and a bare editor given the same document in Qt's own markup.
+void BM_BareQTextEdit(benchmark::State &state, const QString *rtf)
+{
+    QTextDocument doc;
+    rtf::read(QStringView(*rtf), doc);
+    const QString html = doc.toHtml();
+    QTextEdit edit;
+    for (auto _ : state)
+        edit.setHtml(html);
+}
+
+// ... and a bare editor given the parsed document itself, the least a
+// widget can do to show it.
+void BM_BareQTextEditFragment(benchmark::State &state, const QString *rtf)
+{
+    QTextDocument doc;
+    rtf::read(QStringView(*rtf), doc);
+    const QTextDocumentFragment fragment(&doc);
+    QTextEdit edit;
+    for (auto _ : state) {
+        edit.clear();
+        QTextCursor(edit.document()).insertFragment(fragment);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    setUpBase();
+    benchmark::RegisterBenchmark("OpenSetOf50Notes_2KB", BM_OpenSetOf50Notes)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("OpenOneNote_1MB", BM_OpenOneNoteOf1MB)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("RichTextBox_2KB", BM_RichTextBox, &g_small)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BareQTextEdit_2KB", BM_BareQTextEdit, &g_small)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BareQTextEditFragment_2KB", BM_BareQTextEditFragment, &g_small)
+        ->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("RichTextBox_1MB", BM_RichTextBox, &g_big)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BareQTextEdit_1MB", BM_BareQTextEdit, &g_big)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("BareQTextEditFragment_1MB", BM_BareQTextEditFragment, &g_big)
+        ->Unit(benchmark::kMillisecond);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    closeCards();
+    delete g_base;
+    return 0;
+}

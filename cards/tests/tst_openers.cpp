@@ -1,0 +1,237 @@
+// The openers and the set opener: what each hands to its window, the
+// numbering of the sets, the memory guard and the reference stand-in.
+
+#include "Alert.h"
+#include "CardOpeners.h"
+#include "CardTestBase.h"
+#include "FlexGrid.h"
+#include "InstallCards.h"
+#include "MemoryStatus.h"
+#include "RichTextBox.h"
+#include "Runtime.h"
+#include "WindowLinks.h"
+#include "fBibReadOnly.h"
+#include "fCitMulti.h"
+#include "fNoteMulti.h"
+
+#include <QLineEdit>
+
+using namespace cardtest;
+
+namespace {
+
+vb::MemoryStatus memory(qint64 availPhys, qint64 availVirtual)
+{
+    vb::MemoryStatus s;
+    s.totalPhys = 4000;
+    s.availPhys = availPhys;
+    s.totalVirtual = 80000;
+    s.availVirtual = availVirtual;
+    return s;
+}
+
+fNoteMulti *noteWindow(const QString &key, int index = 0)
+{
+    const QList<CardWindowLink *> cards = cardwindows::find(CardType::Note, key);
+    return index < cards.size() ? static_cast<fNoteMulti *>(cards.at(index)->cardForm()) : nullptr;
+}
+
+} // namespace
+
+class TestOpeners : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase()
+    {
+        programFont();
+        InstallCardWindows();
+    }
+    void cleanup()
+    {
+        unloadAll();
+        vb::setMemoryStatusSource({});
+        windowLinks().createReferenceWindow = nullptr;
+    }
+
+    void noteOpenerNumbersAndHandsOver()
+    {
+        Base base;
+        addNote(QStringLiteral("MART0001.TXT"), QStringLiteral("Martin"), QStringLiteral("Memory"),
+                QStringLiteral("plain only text"));
+        addNote(QStringLiteral("MART0002.TXT"), {}, {}, {});
+        link(CardType::Note, QStringLiteral("delta"), QStringLiteral("MART0001.TXT"));
+        link(CardType::Note, QStringLiteral("Alpha"), QStringLiteral("MART0001.TXT"));
+        link(CardType::Note, QStringLiteral("other"), QStringLiteral("MART0002.TXT"));
+
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("MART0001.TXT")));
+        ShowNoteCard();
+        fNoteMulti *one = noteWindow(QStringLiteral("MART0001.TXT"));
+        QVERIFY(one && one->isVisible());
+        QCOMPARE(NoteCards.count, 1);
+        QCOMPARE(CurrentNoteNumber, 1);
+        QCOMPARE(CardKeywordCount, 2);
+        QCOMPARE(one->caption(), QStringLiteral("Memory : '' (1)"));
+        QCOMPARE(one->FenNum->text(), QStringLiteral("1"));
+        QCOMPARE(one->tag(), QStringLiteral("MART0001.TXT"));
+        QCOMPARE(one->cNoteAuthor->text(), QStringLiteral("Martin"));
+        QCOMPARE(one->NoteRTF->Text(), QStringLiteral("plain only text"));
+        QCOMPARE(one->cNoteDate->text(), vb::DateText(QVariant(QDate(2024, 3, 5))));
+        QCOMPARE(one->cgMCNote->textMatrix(0, 0), QStringLiteral("Alpha"));
+        QCOMPARE(one->cgMCNote->textMatrix(1, 0), QStringLiteral("delta"));
+        QVERIFY(!one->isChanged());
+
+        // A second single opener: slot 2; the first window keeps its data.
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("MART0002.TXT")));
+        SearchText = QStringLiteral("stale");
+        SearchTextPos = 0;
+        ShowNoteCard();
+        fNoteMulti *two = noteWindow(QStringLiteral("MART0002.TXT"));
+        QCOMPARE(NoteCards.count, 2);
+        QCOMPARE(two->caption(), QStringLiteral(" : '' (2)"));
+        QCOMPARE(SearchText, QString());
+        QCOMPARE(two->cgMCNote->rows(), 1);
+        QCOMPARE(one->keywords(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("delta")}));
+        QCOMPARE(one->FenNum->text(), QStringLiteral("1"));
+    }
+
+    void searchHitIsSelectedAndClamped()
+    {
+        Base base;
+        addNote(QStringLiteral("A.TXT"), {}, QStringLiteral("T"), QStringLiteral("abcdwordefgh"));
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("A.TXT")));
+        SearchText = QStringLiteral("word");
+        SearchTextPos = 5;
+        ShowNoteCard();
+        fNoteMulti *w = noteWindow(QStringLiteral("A.TXT"));
+        QCOMPARE(w->caption(), QStringLiteral("T : 'word' (1)"));
+        QCOMPARE(w->NoteRTF->SelStart(), 4);
+        QCOMPARE(w->NoteRTF->SelLength(), 4);
+
+        // A hit past the text selects nothing past it.
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("A.TXT")));
+        SearchTextPos = 11;
+        ShowNoteCard();
+        fNoteMulti *w2 = noteWindow(QStringLiteral("A.TXT"), 1);
+        QCOMPARE(w2->NoteRTF->SelStart(), 10);
+        QCOMPARE(w2->NoteRTF->SelLength(), 2);
+    }
+
+    void quoteOpenerTakesTheReferenceAuthors()
+    {
+        Base base;
+        addReference(QStringLiteral("Duran__001"), QStringLiteral("Book"),
+                     {QStringLiteral("Duran"), QStringLiteral("Li"), QStringLiteral("Ng")});
+        addQuote(QStringLiteral("DURAN001.TXT"), QStringLiteral("Duran__001"), QStringLiteral("qt"),
+                 QStringLiteral("quoted text"));
+        addQuote(QStringLiteral("NOREF001.TXT"), QStringLiteral("Nobody_001"), QString(), QStringLiteral("x"));
+        QVERIFY(seekKey(CardType::Quote, QStringLiteral("DURAN001.TXT")));
+        ShowQuoteCard();
+        auto *q = static_cast<fCitMulti *>(cardwindows::find(CardType::Quote, QStringLiteral("DURAN001.TXT"))
+                                              .first()->cardForm());
+        QCOMPARE(q->caption(), QStringLiteral("Duran : '' (1)"));
+        QCOMPARE(q->cgAutCit->rows(), 3);
+        QCOMPARE(q->cgAutCit->textMatrix(2, 0), QStringLiteral("Ng"));
+        QCOMPARE(q->cCitNDX->text(), QStringLiteral("DURAN001.TXT"));
+        QCOMPARE(q->FormCount->text(), QString::number(vb::Forms::count()));
+        QCOMPARE(q->CitRTF->Text(), QStringLiteral("quoted text"));
+        // The whole text is indented 200 twips and nothing stays selected.
+        q->CitRTF->setSelStart(3);
+        QCOMPARE(q->CitRTF->SelIndent(), std::optional<int>(200));
+        QCOMPARE(CardAuthorCount, 3);
+        QVERIFY(!q->isChanged());
+
+        QVERIFY(seekKey(CardType::Quote, QStringLiteral("NOREF001.TXT")));
+        ShowQuoteCard();
+        auto *none = static_cast<fCitMulti *>(
+            cardwindows::find(CardType::Quote, QStringLiteral("NOREF001.TXT")).first()->cardForm());
+        QCOMPARE(none->caption(), QStringLiteral(" : '' (2)"));
+        QCOMPARE(none->cgAutCit->rows(), 1);
+        QCOMPARE(none->cgAutCit->textMatrix(0, 0), QString());
+        QCOMPARE(CardAuthorCount, 0);
+    }
+
+    void setFromAKeywordBehindTheMemoryGuard()
+    {
+        Base base;
+        for (const char *k : {"N1.TXT", "N2.TXT", "N3.TXT"})
+            addNote(QString::fromLatin1(k), {}, QString::fromLatin1(k), {});
+        link(CardType::Note, QStringLiteral("Shared"), QStringLiteral("N1.TXT"));
+        link(CardType::Note, QStringLiteral("Shared"), QStringLiteral("GONE.TXT"));
+        link(CardType::Note, QStringLiteral("Shared"), QStringLiteral("N3.TXT"));
+        link(CardType::Note, QStringLiteral("Shared"), QStringLiteral("N2.TXT"));
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("N1.TXT")));
+        ShowNoteCard();
+        fNoteMulti *from = noteWindow(QStringLiteral("N1.TXT"));
+        QCOMPARE(from->cgMCNote->text(), QStringLiteral("Shared"));
+
+        // Short on both figures: Alert only, the set stays as it was.
+        vb::setMemoryStatusSource([] { return memory(40, 1500); });
+        from->KeywordGridDblClick();
+        QVERIFY(vb::Forms::isLoaded<Alert>());
+        QCOMPARE(vb::Forms::find<Alert>()->Text1->text(), QStringLiteral(" 99 %"));
+        QCOMPARE(NoteCards.count, 1);
+        QCOMPARE(cardwindows::all().size(), 1);
+        vb::Forms::unload<Alert>();
+
+        // Physical short, virtual not: the cards open, numbered without a gap
+        // for the missing one, each with its number in FenNum.
+        vb::setMemoryStatusSource([] { return memory(40, 3000); });
+        SearchTextPos = 3;
+        SearchText = QStringLiteral("stale");
+        from->KeywordGridDblClick();
+        QVERIFY(!vb::Forms::isLoaded<Alert>());
+        QCOMPARE(NoteCards.count, 3);
+        QCOMPARE(CardKind, QStringLiteral("Note"));
+        QCOMPARE(cardwindows::all().size(), 4);
+        QCOMPARE(noteWindow(QStringLiteral("N1.TXT"), 1)->FenNum->text(), QStringLiteral("1"));
+        QCOMPARE(noteWindow(QStringLiteral("N3.TXT"))->FenNum->text(), QStringLiteral("2"));
+        fNoteMulti *n2 = noteWindow(QStringLiteral("N2.TXT"));
+        QCOMPARE(n2->FenNum->text(), QStringLiteral("3"));
+        // A set opens with no hit selected.
+        QCOMPARE(n2->caption(), QStringLiteral("N2.TXT : '' (3)"));
+        QCOMPARE(n2->NoteRTF->SelLength(), 0);
+        QCOMPARE(CurrentNoteNumber, 1);
+
+        // A keyword without links: nothing opens, nothing is said.
+        vb::DialogScript script;
+        from->cgMCNote->setRows(1);
+        from->cgMCNote->setTextMatrix(0, 0, QStringLiteral("nothing here"));
+        from->KeywordGridDblClick();
+        QCOMPARE(cardwindows::all().size(), 4);
+        QVERIFY(script.ok());
+    }
+
+    void referenceCardUntilItsWindowIsInstalled()
+    {
+        Base base;
+        addReference(QStringLiteral("Duran__001"), QStringLiteral("A Book"), {QStringLiteral("Duran")});
+        link(CardType::Reference, QStringLiteral("kw"), QStringLiteral("Duran__001"));
+        QVERIFY(seekKey(CardType::Reference, QStringLiteral("Duran__001")));
+        ShowReferenceCard();
+        auto *r = qobject_cast<fBibReadOnly *>(
+            cardwindows::find(CardType::Reference, QStringLiteral("Duran__001")).first()->cardForm());
+        QVERIFY(r && r->isVisible());
+        QCOMPARE(r->cBibNDX->text(), QStringLiteral("Duran__001"));
+        QCOMPARE(r->cBibTitle->text(), QStringLiteral("A Book"));
+        QVERIFY(r->cBibTitle->isReadOnly());
+        QCOMPARE(r->tag(), QStringLiteral("Duran__001"));
+        QCOMPARE(CurrentReferenceNumber, 1);
+        QCOMPARE(ReferenceCards.slot.authors, QStringList{QStringLiteral("Duran")});
+        QCOMPARE(ReferenceCards.slot.keywords, QStringList{QStringLiteral("kw")});
+
+        // Once the reference window is installed, the opener hands over to it.
+        fBibReadOnly *made = nullptr;
+        windowLinks().createReferenceWindow = [&]() -> CardWindowLink * {
+            made = new fBibReadOnly();
+            made->load();
+            return made;
+        };
+        QVERIFY(seekKey(CardType::Reference, QStringLiteral("Duran__001")));
+        ShowReferenceCard();
+        QVERIFY(made && made->isVisible());
+        QCOMPARE(made->FenNum->text(), QStringLiteral("2"));
+    }
+};
+
+QTEST_MAIN(TestOpeners)
+#include "tst_openers.moc"
