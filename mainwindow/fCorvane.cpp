@@ -553,7 +553,9 @@ void fCorvane::formLoad()
                 fldCGroup1Groupe.setValue(QStringLiteral("No Keyword"));
                 rsCGroup1.Update();
             } catch (...) {
-                rsCGroup1.CancelUpdate();
+                // A failed Update has given the row up already; its error
+                // is the one to report.
+                dao::CancelPending(rsCGroup1);
                 throw;
             }
         });
