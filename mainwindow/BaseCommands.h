@@ -31,8 +31,9 @@ public:
     // again and shown) on failure.
     virtual bool moveBaseFile(const QString &newPath) = 0;
     virtual void importBase() = 0;
-    // Opens the base at its absolute path again with the key it was opened
-    // with and binds its tables; raises vb::Error and keeps nothing on failure.
+    // Opens the base at its absolute path again with the key and the mode it
+    // was opened with and binds its tables; raises vb::Error and keeps nothing
+    // on failure.
     virtual void reopenBase() = 0;
     // Ends the program at once.
     virtual void endProgram() = 0;

@@ -4,7 +4,9 @@
 // base closes.
 
 #include "BaseCommands.h"
+#include "DaoErrors.h"
 #include "Dialogs.h"
+#include "Error.h"
 #include "Form.h"
 #include "InstallMainWindowLink.h"
 #include "OuvreBase.h"
@@ -59,6 +61,7 @@ private slots:
     void importReopensWithTheBaseKey();
     void importThatCannotReopenGoesToTheWelcome();
     void loadAsksTheChangedCardFirst();
+    void lockedBaseStaysLockedThroughImportAndSaveAs();
     void baseFromTheWelcomeReloadsTheWindow();
 
 private:
@@ -174,6 +177,28 @@ void TestRoads::importThatCannotReopenGoesToTheWelcome()
     QVERIFY(!vb::Forms::isLoaded<fCorvane>());
     QVERIFY(vb::Forms::isLoaded<fAccueil>());
     QVERIFY(vb::Forms::find<fAccueil>()->isVisible());
+}
+
+void TestRoads::lockedBaseStaysLockedThroughImportAndSaveAs()
+{
+    CreateKnowledgeBase(basePath(QStringLiteral("Locked.cvb")), BuiltInConnect());
+    OpenAndBindBaseReadOnly(basePath(QStringLiteral("Locked.cvb")), BuiltInConnect());
+    QVERIFY(!g_Db.Updatable());
+    fCorvane *f = &vb::Forms::get<fCorvane>();
+    f->show();
+
+    m_script->msgBox(vb::vbOK, kNoImport);
+    f->menuItem(QStringLiteral("mImport"))->trigger();
+    f = vb::Forms::find<fCorvane>();
+    QVERIFY(f && f->isVisible());
+    QVERIFY(!g_Db.Updatable());
+
+    m_script->fileSave(basePath(QStringLiteral("StillLocked.cvb")));
+    f->menuItem(QStringLiteral("mSaveAs"))->trigger();
+    QCOMPARE(g_BasePath, basePath(QStringLiteral("StillLocked.cvb")));
+    QVERIFY(vb::Forms::find<fCorvane>());
+    QVERIFY(!g_Db.Updatable());
+    QCOMPARE(vb::errorOf([] { rsCGroup1.AddNew(); }), int(dao::ErrReadOnly));
 }
 
 void TestRoads::loadAsksTheChangedCardFirst()
