@@ -33,8 +33,9 @@ public:
     // True when the open base changed; false when nothing was added (a
     // cancelled choice, a refused source, an import undone).
     virtual bool importBase() = 0;
-    // Opens the base at its absolute path again with the key it was opened
-    // with and binds its tables; raises vb::Error and keeps nothing on failure.
+    // Opens the base at its absolute path again with the key and the mode it
+    // was opened with and binds its tables; raises vb::Error and keeps nothing
+    // on failure.
     virtual void reopenBase() = 0;
     // Ends the program at once.
     virtual void endProgram() = 0;

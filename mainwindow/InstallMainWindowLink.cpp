@@ -64,9 +64,9 @@ public:
     bool importBase() override { return ::ImportBase(); }
     void reopenBase() override
     {
-        // The key the base was opened with; a base of the start-up road
-        // has the built-in password alone.
-        OpenAndBindBase(g_BasePath, g_Connect.isEmpty() ? BuiltInConnect() : g_Connect);
+        // The key and the mode the base was opened with; a base of the
+        // start-up road has the built-in password alone.
+        ReopenAndBindBase(g_BasePath, g_Connect.isEmpty() ? BuiltInConnect() : g_Connect);
     }
     void endProgram() override { vb::End(); }
 };

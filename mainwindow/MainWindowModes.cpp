@@ -42,10 +42,11 @@ QSet<QString> modeSet(Mode mode, int tab)
         v += setOf(kLinkEditor);
         break;
     case Mode::KeywordDouble:
+        // cmdReverseSearch keeps the state the simple layout left it in:
+        // hidden (it has no action).
         v << kFrameKW << QStringLiteral("AllKWPanel") << QStringLiteral("DownPanel")
-          << QStringLiteral("UpPanel") << QStringLiteral("cmdSearchUp")
-          << QStringLiteral("cmdReverseSearch") << QStringLiteral("Label1") << QStringLiteral("KWSel")
-          << QStringLiteral("KWSel2");
+          << QStringLiteral("UpPanel") << QStringLiteral("cmdSearchUp") << QStringLiteral("Label1")
+          << QStringLiteral("KWSel") << QStringLiteral("KWSel2");
         break;
     }
     return v;

@@ -35,10 +35,11 @@ bool g_KWFrameHidden = false;
 
 namespace {
 
-// Design geometry, in twips.
+// Design geometry, in twips. The window is tall enough for a level pane
+// grown by two levels below the tab strip's two rows of tabs.
 constexpr double kTopBarHeight = 600;
-constexpr double kDesignHeight = 8190;
-constexpr double kTabStripHeight = 6600;
+constexpr double kDesignHeight = 8700;
+constexpr double kTabStripHeight = 6960;
 constexpr double kPaneWidth = 2200;
 constexpr double kLevelPaneHeight = 2055;
 constexpr double kLevelGridHeight = 1815;
@@ -179,16 +180,16 @@ fCorvane::~fCorvane()
 void fCorvane::buildTopBar()
 {
     QWidget *bar = Picture2;
-    FrameSwitch = newFrame(bar, 60, -120, 2500, 720);
+    FrameSwitch = newFrame(bar, 60, -120, 2520, 720);
     FrameSwitch->setObjectName(QStringLiteral("FrameSwitch"));
 
     FrameFile = newFrame(bar, 2620, -120, 3240, 720);
     OptionNote = new QRadioButton(QStringLiteral("Notes"), FrameFile);
-    setGeometryTwips(OptionNote, 60, 200, 900, 375);
+    setGeometryTwips(OptionNote, 45, 200, 870, 375);
     OptionCit = new QRadioButton(QStringLiteral("Quotes"), FrameFile);
-    setGeometryTwips(OptionCit, 1000, 200, 950, 375);
+    setGeometryTwips(OptionCit, 930, 200, 990, 375);
     OptionRef = new QRadioButton(QStringLiteral("References"), FrameFile);
-    setGeometryTwips(OptionRef, 1990, 200, 1250, 375);
+    setGeometryTwips(OptionRef, 1935, 200, 1305, 375);
 
     FrameSearch = newFrame(bar, 5880, -120, 3600, 720);
     LabelText = newLabel(FrameSearch, QStringLiteral("Text :"), 60, 240, 540, 300);
@@ -201,9 +202,9 @@ void fCorvane::buildTopBar()
     OptionByAuthor = new QRadioButton(QStringLiteral("Author"), FrameOther);
     setGeometryTwips(OptionByAuthor, 1000, 200, 950, 375);
     OptionByKeyword = new QRadioButton(QStringLiteral("Keyword"), FrameOther);
-    setGeometryTwips(OptionByKeyword, 1990, 200, 1050, 375);
+    setGeometryTwips(OptionByKeyword, 1990, 200, 1095, 375);
     OptionByDate = new QRadioButton(QStringLiteral("Date"), FrameOther);
-    setGeometryTwips(OptionByDate, 3080, 200, 800, 375);
+    setGeometryTwips(OptionByDate, 3100, 200, 810, 375);
     CommandSearchOther = newButton(FrameOther, QStringLiteral("Go"), 4000, 180, 540, 375);
 
     FrameKW = newFrame(bar, 2620, -120, 3300, 720);
@@ -242,6 +243,9 @@ void fCorvane::buildLevelPane(QWidget *pane, vb::ControlArray<vb::FlexGrid> &gri
     scroll = new QScrollBar(Qt::Vertical, pane);
     scroll->setObjectName(prefix + QStringLiteral("VScroll"));
     scroll->setRange(0, 0);
+    // One level a step (LargeChange 1): the thumb stands for one of the
+    // Max + 1 places, so at Max it shows at the bottom.
+    scroll->setPageStep(1);
     setGeometryTwips(scroll, kPaneWidth - kScrollWidth, 120, kScrollWidth, kLevelGridHeight);
     levels->scroll = scroll;
 
@@ -269,6 +273,9 @@ void fCorvane::buildLeftPanel()
 
     TabStrip1 = new vb::TabStrip(p);
     TabStrip1->setObjectName(QStringLiteral("TabStrip1"));
+    // The three captions do not fit the panel's width side by side: they
+    // take two rows rather than scroll arrows.
+    TabStrip1->setMultiRow(true);
     setGeometryTwips(TabStrip1, 60, 480, 2230, kTabStripHeight);
     TabStrip1->addTab(QStringLiteral("Down Links,"), QStringLiteral("displays the subsets of the selected Keyword"));
     TabStrip1->addTab(QStringLiteral("Up Links."), QStringLiteral("displays the supersets or the selected Keyword"));
@@ -303,9 +310,14 @@ void fCorvane::buildLeftPanel()
     setGeometryTwips(KWList, 0, 780, kPaneWidth, 5200);
     KWList->setColWidth(0, 5000);
 
+    // The link editor stands so that cmdFindIfLinks, beside the central Set
+    // SelUpDown, comes above cmdAddFromListUp, which the simple layout puts
+    // 100 twips below the keyword list's top: level with GridUp. Never above
+    // 420, where the button would meet KWSel.
     DownUpPanel = new QWidget(p);
     DownUpPanel->setObjectName(QStringLiteral("DownUpPanel"));
-    setGeometryTwips(DownUpPanel, 3000, 900, kDownUpWidth, 5400);
+    const double downUpTop = qMax(420.0, TabStrip1->clientTop() + 100 - 690);
+    setGeometryTwips(DownUpPanel, 3000, downUpTop, kDownUpWidth, 5400);
     SelUpDown = newLabel(DownUpPanel, QString(), 0, 0, kDownUpWidth, 300);
     SelUpDown->setObjectName(QStringLiteral("SelUpDown"));
     Label2 = newLabel(DownUpPanel, QStringLiteral("Sets including"), 0, 390, 1500, 255);
@@ -343,7 +355,8 @@ void fCorvane::buildLeftPanel()
     setGeometryTwips(cmdSearchUp, 0, 1200, kLinkButton, kLinkButton);
     setGeometryTwips(cmdReverseSearch, 0, 1680, kLinkButton, kLinkButton);
 
-    Label1 = newLabel(p, QStringLiteral("Double Browser System"), 120, 60, 2200, 300);
+    // Where the tab strip's tabs are in the tab layout, under KWSel2.
+    Label1 = newLabel(p, QStringLiteral("Double Browser System"), 120, 480, 2200, 300);
     Label1->setObjectName(QStringLiteral("Label1"));
     KWSel = newLabel(p, QString(), 2440, 60, 3000, 300);
     KWSel->setObjectName(QStringLiteral("KWSel"));
@@ -375,9 +388,11 @@ void fCorvane::buildToggles()
         double left, width;
     };
     const Design designs[] = {
-        {Toggle::KW, "SwitchKW", FrameSwitch, "KeyWords", Palvex_Ctl::Switch, Palvex_Ctl::up, 60, 900},
-        {Toggle::Search, "SwitchSearch", FrameSwitch, "Search", Palvex_Ctl::Switch, Palvex_Ctl::Down, 990, 720},
-        {Toggle::Other, "SwitchOther", FrameSwitch, "Other", Palvex_Ctl::Switch, Palvex_Ctl::up, 1740, 720},
+        // Wide enough for the caption and its one-pixel shift when pushed,
+        // clear of the two-pixel bevel.
+        {Toggle::KW, "SwitchKW", FrameSwitch, "KeyWords", Palvex_Ctl::Switch, Palvex_Ctl::up, 60, 1050},
+        {Toggle::Search, "SwitchSearch", FrameSwitch, "Search", Palvex_Ctl::Switch, Palvex_Ctl::Down, 1140, 720},
+        {Toggle::Other, "SwitchOther", FrameSwitch, "Other", Palvex_Ctl::Switch, Palvex_Ctl::up, 1890, 630},
         {Toggle::SimpleBrowser, "SwitchSimpleBrowser", FrameKW, "Simple Browser", Palvex_Ctl::Normal,
          Palvex_Ctl::Down, 60, 1560},
         {Toggle::DoubleBrowser, "SwitchDoubleBrowser", FrameKW, "Double Browser", Palvex_Ctl::Normal,
@@ -545,7 +560,9 @@ void fCorvane::formLoad()
                 fldCGroup1Groupe.setValue(QStringLiteral("No Keyword"));
                 rsCGroup1.Update();
             } catch (...) {
-                rsCGroup1.CancelUpdate();
+                // A failed Update has given the row up already; its error
+                // is the one to report.
+                dao::CancelPending(rsCGroup1);
                 throw;
             }
         });
@@ -592,6 +609,7 @@ void fCorvane::formLoad()
 
 void fCorvane::FillKeywordList()
 {
+    KWList->clear(); // plain rows: no colour of an earlier click
     KWList->setColWidth(0, 5000);
     if (rsCGroup1.RecordCount() == 0) {
         KWList->setRows(0);
@@ -711,7 +729,6 @@ void fCorvane::LayoutDoubleBrowser()
         mainwindow::doubleBrowserPlaces(all, vb::widthOf(DownPanel), vb::widthOf(UpPanel));
     vb::setLeft(DownPanel, p.downPanelLeft);
     vb::setLeft(cmdSearchUp, p.searchUpLeft);
-    vb::setLeft(cmdReverseSearch, p.searchUpLeft);
     vb::setLeft(UpPanel, p.upPanelLeft);
     setLeftPanelWidth(p.leftPanelWidth);
 }

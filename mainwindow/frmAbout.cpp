@@ -51,11 +51,12 @@ frmAbout::frmAbout()
     Line1[1]->setFrameShape(QFrame::HLine);
     setGeometryTwips(Line1[1], 120, 2085, 5310, 30);
     lblRights = label(QStringLiteral("© The Corvane Studio developers. All rights reserved."), 255, 2250,
-                      3870, 450);
+                      3510, 450);
     lblRights->setWordWrap(true);
-    lblContact = label(QStringLiteral("Contact: through the web site."), 255, 2760, 3870, 255);
-    cmdOK = button(QStringLiteral("OK"), 4245, 2250, 1260, 345);
-    cmdSysInfo = button(QStringLiteral("&Infos système..."), 4245, 2700, 1260, 345);
+    lblContact = label(QStringLiteral("Contact: through the web site."), 255, 2760, 3510, 255);
+    // Wide enough for "Infos système..." with the button's margins.
+    cmdOK = button(QStringLiteral("OK"), 3885, 2250, 1620, 345);
+    cmdSysInfo = button(QStringLiteral("&Infos système..."), 3885, 2700, 1620, 345);
     setDefaultButton(cmdOK);
     setWidth(5730);
     setHeight(3705);

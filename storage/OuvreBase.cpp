@@ -15,6 +15,10 @@
 
 namespace {
 
+// The open base was opened read-only on purpose (the locked mode of the
+// sample base chooser): its reopens after a move or an import keep that.
+bool g_openedReadOnly = false;
+
 void closeQuietly(dao::Database db)
 {
     if (db.isNothing())
@@ -34,7 +38,8 @@ QString absolutePath(const QString &path)
 // Binds db in place of g_Db. The shared state changes only when the whole
 // base is bound; otherwise db is closed and the error raised. Returns the
 // base that was open before, still open.
-dao::Database bindAndCommit(dao::Database db, const QString &path, const QString &connect)
+dao::Database bindAndCommit(dao::Database db, const QString &path, const QString &connect,
+                            bool readOnly)
 {
     dao::Database old = g_Db;
     g_Db = db;
@@ -47,6 +52,7 @@ dao::Database bindAndCommit(dao::Database db, const QString &path, const QString
     }
     g_BasePath = path;
     g_Connect = connect;
+    g_openedReadOnly = readOnly;
     return old;
 }
 
@@ -60,7 +66,7 @@ void openAndBind(const QString &path, const QString &connect, bool readOnly)
 {
     const QString abs = absolutePath(path);
     dao::Database db = dao::DBEngine::OpenDatabase(abs, false, readOnly, connect);
-    const dao::Database old = bindAndCommit(db, abs, connect);
+    const dao::Database old = bindAndCommit(db, abs, connect, readOnly);
     closeReplaced(old, db);
 }
 
@@ -95,6 +101,13 @@ void OpenAndBindBaseReadOnly(const QString &path, const QString &connect)
     openAndBind(path, connect, true);
 }
 
+void ReopenAndBindBase(const QString &path, const QString &connect)
+{
+    openAndBind(path, connect, g_openedReadOnly);
+}
+
+bool BaseOpenedReadOnly() { return g_openedReadOnly; }
+
 void OpenBase()
 {
     const QString path = AskBaseFile();
@@ -114,7 +127,7 @@ bool ReopenBaseAskPassword()
             return false;
         }
         try {
-            OpenAndBindBase(g_BasePath, ConnectFor(*typed));
+            ReopenAndBindBase(g_BasePath, ConnectFor(*typed));
             return true;
         } catch (const vb::Error &e) {
             if (e.number() == dao::ErrInvalidPassword)
@@ -156,7 +169,7 @@ bool MoveBaseFile(const QString &newPath)
     try {
         vb::Name(oldPath, target);
         moved = true;
-        OpenAndBindBase(target, g_Connect);
+        ReopenAndBindBase(target, g_Connect);
         showMainWindow();
         return true;
     } catch (const vb::Error &e) {
@@ -172,7 +185,7 @@ bool MoveBaseFile(const QString &newPath)
         }
     }
     try {
-        OpenAndBindBase(original, g_Connect);
+        ReopenAndBindBase(original, g_Connect);
     } catch (const vb::Error &e) {
         vb::MsgBox(why + QStringLiteral("\n") + e.description(), vb::vbExclamation);
         ShowWelcome();
@@ -221,7 +234,7 @@ bool TakeOverOpenedBase(dao::Database db, const QString &path, const QString &co
         closeQuietly(db);
         return false;
     }
-    const dao::Database old = bindAndCommit(db, absolutePath(path), connect);
+    const dao::Database old = bindAndCommit(db, absolutePath(path), connect, false);
     if (mainLoaded && link.unload)
         link.unload();
     closeReplaced(old, db);

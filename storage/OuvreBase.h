@@ -30,13 +30,19 @@ QString FileNameOfPath(const QString &path);
 void OpenAndBindBase(const QString &path, const QString &connect);
 // The same, read-only: every write then fails with 3027.
 void OpenAndBindBaseReadOnly(const QString &path, const QString &connect);
+// Opens path again as OpenAndBindBase does, read-only when the base open last
+// was opened so (the locked mode): for the reopens after a move, an import
+// or a password asked again.
+void ReopenAndBindBase(const QString &path, const QString &connect);
+// Whether the base open last was opened read-only on purpose.
+bool BaseOpenedReadOnly();
 
 // Pick through OuvreFichier, open with the built-in password; raises on
 // failure. A cancelled choice changes nothing.
 void OpenBase();
 
 // Asks the password (masked) and reopens g_BasePath with ";pwd=Qv47Tz28" +
-// typed text; a wrong or empty one asks again; cancel shows the welcome
+// typed text, in the mode it was opened in; a wrong or empty one asks again; cancel shows the welcome
 // window and returns false. Another failure (file gone, damaged) is shown,
 // then the welcome window, and gives false.
 bool ReopenBaseAskPassword();
@@ -51,10 +57,10 @@ QString PickNewBaseFileName();
 
 // Save As, second half, called with g_Db closed: renames the base file
 // g_BasePath to newPath without ever replacing a file (also across file
-// systems), reopens with the current g_Connect, binds, shows the main
-// window. On any failure reopens the original, says why, shows the main
-// window (the welcome window when even the original does not open) and
-// returns false.
+// systems), reopens with the current g_Connect in the mode it was opened in,
+// binds, shows the main window. On any failure reopens the original, says
+// why, shows the main window (the welcome window when even the original does
+// not open) and returns false.
 bool MoveBaseFile(const QString &newPath);
 
 // Creates an encrypted base at path (locale general, key from connect) with

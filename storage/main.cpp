@@ -2,17 +2,14 @@
 #include "ProgramHooks.h"
 #include "StartUp.h"
 
+#include "Twips.h"
+
 #include <QApplication>
-#include <QFont>
 
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    // The windows are laid out in twips for an 8-point interface font; a
-    // larger desktop default would clip captions.
-    QFont font = QApplication::font();
-    font.setPointSizeF(8);
-    QApplication::setFont(font);
+    vb::setInterfaceFont();
 
     // Every window's hooks, before Main() (storage/ProgramHooks.cpp).
     InstallProgramHooks();

@@ -73,8 +73,11 @@ void AllKeywordsPane::typeAhead(const QString &text)
 {
     if (text.isEmpty() || m_list.rows() == 0)
         return;
+    // Both in normal form C, as the keys compare: an accent typed as a
+    // combining character finds the keyword stored with the composed one.
+    const QString typed = dao::composedText(text);
     for (int i = 0; i < m_list.rows(); ++i) {
-        if (m_list.text(i).left(text.size()) == text) {
+        if (dao::composedText(m_list.text(i)).startsWith(typed)) {
             m_list.setCurrentRow(i);
             m_list.setTopRow(i);
             return;
@@ -127,8 +130,7 @@ bool AllKeywordsPane::add(const QString &text)
             m_keyword.setValue(text);
             m_keywords.Update();
         } catch (...) {
-            if (m_keywords.EditMode() != dao::dbEditNone)
-                m_keywords.CancelUpdate();
+            dao::CancelPending(m_keywords);
             throw;
         }
     } catch (const vb::Error &e) {

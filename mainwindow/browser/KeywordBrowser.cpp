@@ -52,6 +52,9 @@ void FlexGridRows::removeRow(int row)
 
 void FlexGridRows::setKeywords(const QStringList &keywords)
 {
+    // A refill starts from plain rows: the colour of an earlier click must
+    // not stay on its row number, now another keyword's.
+    m_grid->clear();
     m_grid->setRows(int(keywords.size()));
     for (int i = 0; i < keywords.size(); ++i)
         m_grid->setTextMatrix(i, 0, keywords.at(i));
@@ -69,6 +72,7 @@ struct KeywordBrowser::PaneWidgets {
     QWidget *panel;
     QScrollBar *scroll;
     QVector<int> serials = QVector<int>(kMaxLevel + 1, -1);
+    QVector<int> rowsSerials = QVector<int>(kMaxLevel + 1, -1);
 };
 
 namespace {
@@ -93,9 +97,11 @@ void fillListGrid(vb::FlexGrid *grid, const QStringList &rows)
     }
 }
 
-void fillLevelGrid(vb::FlexGrid *grid, const Level &level)
+// The colours of a clicked level and its current row; the rows in view stay
+// in view (making each row current to paint it would scroll the grid).
+void paintLevelGrid(vb::FlexGrid *grid, const Level &level)
 {
-    fillListGrid(grid, level.rows);
+    const int top = grid->topRow();
     if (level.painted) {
         const QColor window = vb::oleColor(vb::vbWindowBackground);
         const QColor text = vb::oleColor(vb::vbButtonText);
@@ -109,6 +115,14 @@ void fillLevelGrid(vb::FlexGrid *grid, const Level &level)
     }
     if (level.current >= 0 && level.current < level.rows.size())
         grid->setRow(level.current);
+    if (top >= 0 && top < grid->rows())
+        grid->setTopRow(top);
+}
+
+void fillLevelGrid(vb::FlexGrid *grid, const Level &level)
+{
+    fillListGrid(grid, level.rows);
+    paintLevelGrid(grid, level);
 }
 
 } // namespace
@@ -197,6 +211,7 @@ void KeywordBrowser::FillRootGrid(vb::FlexGrid *grid)
     if (grid == m_window.DownGrid[0]) {
         m_down.setRootRows(m_roots.keywords);
         m_downWidgets->serials[0] = m_down.level(0).serial;
+        m_downWidgets->rowsSerials[0] = m_down.level(0).rowsSerial;
     }
 }
 
@@ -219,23 +234,29 @@ void KeywordBrowser::renderPane(LevelPane &pane, PaneWidgets &w)
         if (i > 0 && w.boxes->exists(i))
             w.boxes->unload(i);
         w.serials[i] = -1;
+        w.rowsSerials[i] = -1;
     }
     for (int i = 0; i < pane.levelCount(); ++i) {
         if (!w.grids->exists(i)) {
             w.grids->load(i);
             connectLevel(pane.direction(), i);
             w.serials[i] = -1;
+            w.rowsSerials[i] = -1;
         }
         if (!w.boxes->exists(i))
             w.boxes->load(i);
         vb::FlexGrid *grid = (*w.grids)[i];
         QLineEdit *box = (*w.boxes)[i];
         const Level &level = pane.level(i);
-        if (w.serials[i] != level.serial) {
+        if (w.rowsSerials[i] != level.rowsSerial) {
             grid->setColWidth(0, kLevelColumnWidth);
             fillLevelGrid(grid, level);
-            w.serials[i] = level.serial;
+        } else if (w.serials[i] != level.serial) {
+            // The same rows, clicked: only the colours change.
+            paintLevelGrid(grid, level);
         }
+        w.serials[i] = level.serial;
+        w.rowsSerials[i] = level.rowsSerial;
         box->setText(level.selected);
         box->setVisible(false);
         vb::setTop(grid, pane.gridTop(i));

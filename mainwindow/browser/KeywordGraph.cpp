@@ -121,8 +121,7 @@ void KeywordGraph::addLink(const QString &upper, const QString &lower) const
         m_lower.setValue(lower);
         m_links.Update();
     } catch (...) {
-        if (m_links.EditMode() != dao::dbEditNone)
-            m_links.CancelUpdate();
+        dao::CancelPending(m_links);
         throw;
     }
 }

@@ -33,6 +33,7 @@ void LevelPane::setRootRows(const QStringList &rows)
     root.rows = rows;
     root.current = rows.isEmpty() ? -1 : 0;
     root.serial = ++m_serial;
+    root.rowsSerial = root.serial;
 }
 
 double LevelPane::gridTop(int i) const
@@ -66,6 +67,7 @@ void LevelPane::openLevel(int index, const QString &keyword)
     next.rows = levelRows(m_lister ? m_lister(keyword) : KeywordList{});
     next.current = 0;
     next.serial = ++m_serial;
+    next.rowsSerial = next.serial;
     while (m_levels.size() > index)
         m_levels.removeLast();
     m_levels.append(next);
@@ -136,6 +138,7 @@ void LevelPane::rebuildFrom(const LevelPane &down)
     if (bottom.current < 0 && !bottom.rows.isEmpty())
         bottom.current = 0;
     bottom.serial = ++m_serial;
+    bottom.rowsSerial = bottom.serial;
     m_levels[0] = bottom;
 
     m_extraHeight = kSlotHeight;

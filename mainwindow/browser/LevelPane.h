@@ -37,6 +37,9 @@ struct Level {
     // Changes whenever the rows or colours change, so the window refills
     // only the grids that need it.
     int serial = 0;
+    // Changes only with the rows: a click that paints its level leaves it,
+    // and the level's grid keeps its rows and scroll position.
+    int rowsSerial = 0;
 };
 
 struct PaneClick {

@@ -4,6 +4,7 @@
 // state on every load.
 
 #include "DaoErrors.h"
+#include "DaoImpl.h"
 #include "Dialogs.h"
 #include "Form.h"
 #include "InstallKeywords.h"
@@ -28,6 +29,8 @@
 #include <QMenuBar>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sqlite3.h>
 
 using mainwindow::Toggle;
 
@@ -103,6 +106,8 @@ private slots:
     void emptyBaseGetsNoKeyword();
     void keywordsInIndexOrder();
     void readOnlyEmptyBaseLoadsWithAnEmptyList();
+    void updateRefusedAfterAddNewTakesTheReadOnlyRoad();
+    void updateFailingAfterAddNewReportsItsOwnError();
     void loadCallsTheBrowserInOrder();
     void togglesThroughTheControlLibrary();
     void rightButtonSwitchesToo();
@@ -238,6 +243,45 @@ void TestMainWindow::readOnlyEmptyBaseLoadsWithAnEmptyList()
     clickToggle(f.SwitchKW);
     clickToggle(f.SwitchDoubleBrowser);
     QCOMPARE(f.modes().mode(), mainwindow::Mode::KeywordDouble);
+}
+
+namespace {
+// Runs SQL on the open base's own connection, below the recordsets, so that
+// AddNew passes and the Update that follows is refused by the file.
+void onOpenConnection(const char *sql)
+{
+    sqlite3 *db = dao::Access::impl(g_Db)->db;
+    QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
+}
+} // namespace
+
+void TestMainWindow::updateRefusedAfterAddNewTakesTheReadOnlyRoad()
+{
+    openBase(QStringLiteral("RefusesWrites.cvb"));
+    onOpenConnection("PRAGMA query_only = 1");
+    fCorvane &f = loadMain(); // no message: the script expects none
+    QVERIFY(f.isLoaded());
+    QCOMPARE(f.KWList->rows(), 0);
+    QCOMPARE(rsCGroup1.RecordCount(), 0L);
+    QCOMPARE(rsCGroup1.EditMode(), int(dao::dbEditNone));
+    onOpenConnection("PRAGMA query_only = 0");
+}
+
+void TestMainWindow::updateFailingAfterAddNewReportsItsOwnError()
+{
+    openBase(QStringLiteral("RefusesRows.cvb"));
+    onOpenConnection("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.\"CGROUP1\" "
+                     "BEGIN SELECT RAISE(ABORT, 'refused'); END");
+    m_script->msgBox(vb::vbOK);
+    loadMain();
+    // The engine's own error, not "Update without AddNew" from giving up a
+    // row that the failed Update had given up already.
+    QCOMPARE(m_script->shown().size(), 1);
+    QVERIFY2(m_script->shown().first().prompt.startsWith(QStringLiteral("Run-time error '3022'")),
+             qPrintable(m_script->shown().first().prompt));
+    QCOMPARE(rsCGroup1.RecordCount(), 0L);
+    QCOMPARE(rsCGroup1.EditMode(), int(dao::dbEditNone));
+    onOpenConnection("DROP TRIGGER temp.refuse");
 }
 
 void TestMainWindow::loadCallsTheBrowserInOrder()

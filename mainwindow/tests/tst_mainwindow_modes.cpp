@@ -39,8 +39,9 @@ const QSet<QString> kSearchTab1 = names(
 const QSet<QString> kSimple =
     names({"FrameKW", "AllKWPanel", "KWSel", "DownUpPanel", "cmdAddFromListUp", "cmdAddFromListDown",
            "cmdFindIfLinks", "cmdSelFromUp", "cmdSelFromDown", "cmdSuppFromListUp", "cmdSuppFromListDown"});
+// cmdReverseSearch, without an action, stays as the simple layout left it.
 const QSet<QString> kDouble = names({"FrameKW", "AllKWPanel", "DownPanel", "UpPanel", "cmdSearchUp",
-                                     "cmdReverseSearch", "Label1", "KWSel", "KWSel2"});
+                                     "Label1", "KWSel", "KWSel2"});
 
 } // namespace
 

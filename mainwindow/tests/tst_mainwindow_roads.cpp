@@ -5,7 +5,9 @@
 // base closes.
 
 #include "BaseCommands.h"
+#include "DaoErrors.h"
 #include "Dialogs.h"
+#include "Error.h"
 #include "Form.h"
 #include "ImportBase.h"
 #include "InstallMainWindowLink.h"
@@ -62,6 +64,7 @@ private slots:
     void importCancelledKeepsTheWindow();
     void importIntoAMovedBaseIsUndone();
     void loadAsksTheChangedCardFirst();
+    void lockedBaseStaysLockedThroughImportAndSaveAs();
     void baseFromTheWelcomeReloadsTheWindow();
 
 private:
@@ -217,6 +220,31 @@ void TestRoads::importIntoAMovedBaseIsUndone()
     QCOMPARE(vb::Forms::find<fCorvane>(), &f);
     QVERIFY(f.isVisible());
     QCOMPARE(rsCGroup1.RecordCount(), 1L);
+}
+
+void TestRoads::lockedBaseStaysLockedThroughImportAndSaveAs()
+{
+    CreateKnowledgeBase(basePath(QStringLiteral("Locked.cvb")), BuiltInConnect());
+    OpenAndBindBaseReadOnly(basePath(QStringLiteral("Locked.cvb")), BuiltInConnect());
+    QVERIFY(!g_Db.Updatable());
+    fCorvane *f = &vb::Forms::get<fCorvane>();
+    f->show();
+
+    // Nothing can be written to a locked base: the import is undone, said
+    // so, and the base stays as it was opened.
+    const QString source = sourceWithKeyword(QStringLiteral("Imported"));
+    m_script->msgBox(vb::vbOK, kSelect).fileOpen(source).msgBox(vb::vbOK);
+    f->menuItem(QStringLiteral("mImport"))->trigger();
+    f = vb::Forms::find<fCorvane>();
+    QVERIFY(f && f->isVisible());
+    QVERIFY(!g_Db.Updatable());
+
+    m_script->fileSave(basePath(QStringLiteral("StillLocked.cvb")));
+    f->menuItem(QStringLiteral("mSaveAs"))->trigger();
+    QCOMPARE(g_BasePath, basePath(QStringLiteral("StillLocked.cvb")));
+    QVERIFY(vb::Forms::find<fCorvane>());
+    QVERIFY(!g_Db.Updatable());
+    QCOMPARE(vb::errorOf([] { rsCGroup1.AddNew(); }), int(dao::ErrReadOnly));
 }
 
 void TestRoads::loadAsksTheChangedCardFirst()

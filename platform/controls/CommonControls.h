@@ -4,8 +4,10 @@
 // raises 35600 "Index out of bounds".
 
 #include <QProgressBar>
+#include <QRect>
 #include <QStatusBar>
 #include <QToolBar>
+#include <QVector>
 #include <QWidget>
 
 class QTabBar;
@@ -31,6 +33,16 @@ public:
     int selectedIndex() const;
     void setSelectedIndex(int index);
 
+    // MultiRow: the tabs that do not fit the strip's width go on further
+    // rows instead of behind scroll arrows; each caption shows whole, the
+    // rows are stretched to the strip's width, and the row of the selected
+    // tab lies next to the page. Off, the tabs keep one row.
+    bool multiRow() const { return m_multiRow; }
+    void setMultiRow(bool on);
+    // Rows of tabs shown, and where tab `index` (1-based) lies in the strip.
+    int rowCount() const;
+    QRect tabRect(int index) const;
+
     // The page area below the tabs, in twips, in the coordinates of the
     // strip's container (where the panes placed on it live).
     double clientLeft() const;
@@ -38,6 +50,7 @@ public:
     double clientWidth() const;
     double clientHeight() const;
 
+    // The tabs' captions, tooltips and selection (drawn by it in one row).
     QTabBar *tabBar() const { return m_bar; }
 
 signals:
@@ -45,11 +58,25 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void paintEvent(QPaintEvent *e) override;
+    void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    bool event(QEvent *e) override;
 
 private:
+    struct RowLayout {
+        QVector<QRect> rects; // by tab, 0-based
+        QVector<int> rowOf;   // the row each tab is on, 0 at the top
+        int rows = 0;
+        int height = 0;
+    };
     void check(int index) const;
     QRect clientRect() const;
+    int barHeight() const;
+    RowLayout rowLayout() const;
+    int tabAt(const QPoint &pos) const;
     QTabBar *m_bar;
+    bool m_multiRow = false;
 };
 
 class StatusBar : public QStatusBar {

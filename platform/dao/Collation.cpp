@@ -2,7 +2,8 @@
 // case (full Unicode case folding, not ASCII only), an accented letter sorts
 // beside its base letter, and two texts are equal only when they fold to the
 // same text ("resume" and "résumé" stay distinct, "Économie" equals
-// "économie").
+// "économie"). Texts compare in normal form C: "é" typed as one character
+// and "e" followed by a combining accent are the same key.
 
 #include "Collation.h"
 
@@ -27,13 +28,22 @@ struct Tables {
             const QChar ch(static_cast<char16_t>(c));
             char16_t f = ch.isSurrogate() ? char16_t(c) : ch.toCaseFolded().unicode();
             fold[size_t(c)] = f;
-            char16_t b = f;
-            if (!ch.isSurrogate() && c >= 128 && ch.decompositionTag() == QChar::Canonical) {
-                const QString d = ch.decomposition();
-                if (!d.isEmpty())
-                    b = d.at(0).toCaseFolded().unicode();
+            base[size_t(c)] = f;
+            if (ch.isSurrogate() || c < 128)
+                continue;
+            // The base letter of the full decomposition ("ǘ" sorts beside
+            // "u", not beside "ü"): a composed letter then takes the place
+            // of the ASCII letter it was composed from, as the quick byte
+            // comparison below assumes.
+            QChar b = ch;
+            while (b.decompositionTag() == QChar::Canonical) {
+                const QString d = b.decomposition();
+                if (d.isEmpty() || d.at(0) == b || d.at(0).isSurrogate())
+                    break;
+                b = d.at(0);
             }
-            base[size_t(c)] = b;
+            if (b != ch)
+                base[size_t(c)] = b.toCaseFolded().unicode();
         }
     }
 };
@@ -68,9 +78,17 @@ int collate(void *, int na, const void *pa, int nb, const void *pb)
     return na == nb ? 0 : (na < nb ? -1 : 1);
 }
 
-} // namespace
+// Every text whose characters all lie below the combining accents (U+0300)
+// is in normal form C already.
+bool mayNeedComposing(QStringView s)
+{
+    for (QChar c : s)
+        if (c.unicode() >= 0x300)
+            return true;
+    return false;
+}
 
-int compareText(QStringView a, QStringView b)
+int compareComposed(QStringView a, QStringView b)
 {
     const Tables &t = tables();
     const qsizetype n = a.size() < b.size() ? a.size() : b.size();
@@ -87,6 +105,21 @@ int compareText(QStringView a, QStringView b)
             return x < y ? -1 : 1;
     }
     return 0;
+}
+
+} // namespace
+
+QString composedText(QStringView text)
+{
+    return mayNeedComposing(text) ? text.toString().normalized(QString::NormalizationForm_C)
+                                   : text.toString();
+}
+
+int compareText(QStringView a, QStringView b)
+{
+    if (mayNeedComposing(a) || mayNeedComposing(b))
+        return compareComposed(composedText(a), composedText(b));
+    return compareComposed(a, b);
 }
 
 int registerTextCollation(sqlite3 *db)

@@ -373,7 +373,15 @@ private:
 };
 
 // The comparison every index and seek applies to text: Unicode case folding,
-// accents distinct; accented letters sort beside their base letter.
+// accents distinct; accented letters sort beside their base letter; texts
+// compare in normal form C (composedText).
 int compareText(QStringView a, QStringView b);
+// The text in normal form C: an accent typed as a combining character after
+// its letter becomes the one composed character.
+QString composedText(QStringView text);
+
+// Gives up an AddNew or Edit that is still pending; does nothing when there
+// is none (a failed Update has already given it up).
+void CancelPending(const Recordset &rs);
 
 } // namespace dao

@@ -23,6 +23,10 @@ namespace dao {
 namespace {
 
 const char *const kFormat = "corvane-dao 1";
+// The text order the indexes of a base were built in (Collation.cpp): "nfc"
+// since texts compare in normal form C. A base without the mark was written
+// before and has its text indexes ordered again when it is opened writable.
+const char *const kCollationMark = "nfc";
 
 const char *const kCatalogSql =
     "CREATE TABLE \"dao.meta\"(key TEXT PRIMARY KEY, value TEXT);"
@@ -86,6 +90,14 @@ bool plainSqliteHeader(const QString &path)
     if (!f.open(QIODevice::ReadOnly))
         return false;
     return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+// Whether this user may make files in the folder of path: the engine keeps
+// its journal there while it writes.
+bool folderWritable(const QString &path)
+{
+    const QByteArray dir = QFile::encodeName(QFileInfo(path).absolutePath());
+    return ::access(dir.constData(), W_OK | X_OK) == 0;
 }
 
 int stepOnce(sqlite3 *db, const char *sql)
@@ -211,6 +223,29 @@ int loadCatalog(sqlite3 *db, std::vector<std::shared_ptr<TableMeta>> &out, bool 
         t->finish();
     }
     return SQLITE_OK;
+}
+
+void markCollation(sqlite3 *db)
+{
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v2(db, "SELECT value FROM \"dao.meta\" WHERE key='collation'", -1, &s,
+                           nullptr) != SQLITE_OK) {
+        sqlite3_finalize(s);
+        return;
+    }
+    const bool current = sqlite3_step(s) == SQLITE_ROW
+                         && QByteArray(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)))
+                                == kCollationMark;
+    sqlite3_finalize(s);
+    if (current)
+        return;
+    const QByteArray sql = QByteArray("BEGIN; REINDEX ") + kTextCollation
+                           + "; INSERT OR REPLACE INTO \"dao.meta\" VALUES('collation','" + kCollationMark
+                           + "'); COMMIT;";
+    // Two keys of a unique index that are one key now (the same word in both
+    // normal forms) refuse the new order: the base is then used as it was.
+    if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 void joinWorkspace(const std::shared_ptr<DatabaseImpl> &d, const std::shared_ptr<WorkspaceImpl> &ws)
@@ -349,6 +384,12 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     if (fi.size() % 1024 != 0)
         fail(plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt, name);
 
+    // A base in a folder this user cannot write to could not keep its
+    // journal, so every write would fail: it opens read-only, and its writes
+    // are refused as those of a write-protected file are.
+    if (!readOnly && !folderWritable(name))
+        readOnly = true;
+
     sqlite3 *db = nullptr;
     // One connection is used by one thread (the program's user interface):
     // no locking of SQLite's own on every call.
@@ -396,8 +437,10 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     d->readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
     d->tables = std::move(tables);
     d->file = fileStateFor(name);
-    if (!d->readOnly)
+    if (!d->readOnly) {
         stepOnce(db, "PRAGMA journal_mode=DELETE");
+        markCollation(db);
+    }
     joinWorkspace(d, ws);
     return d;
 }
@@ -439,8 +482,8 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
             rc = sqlite3_exec(db, kCatalogSql, nullptr, nullptr, &err);
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(db,
-                              (QByteArray("INSERT INTO \"dao.meta\" VALUES('format','") + kFormat +
-                               "')")
+                              (QByteArray("INSERT INTO \"dao.meta\" VALUES('format','") + kFormat
+                               + "'), ('collation','" + kCollationMark + "')")
                                   .constData(),
                               nullptr, nullptr, &err);
         if (rc == SQLITE_OK)
@@ -622,7 +665,11 @@ void DatabaseImpl::exec(const QByteArray &sql)
 
 void DatabaseImpl::raise(int rc, const QString &arg) const
 {
-    const int number = errorFromSqlite(rc);
+    int number = errorFromSqlite(rc);
+    // The folder was made read-only after the base was opened: the journal
+    // cannot be made, and the base is read-only from now on.
+    if (number == ErrCannotOpen && !folderWritable(name))
+        number = ErrReadOnly;
     if (number == ErrEngine || (arg.isEmpty() && number == ErrCorrupt))
         fail(number, db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::number(rc));
     fail(number, arg.isEmpty() ? name : arg);

@@ -721,6 +721,15 @@ void Recordset::CancelUpdate()
 
 void Recordset::Delete() { need(m_impl)->remove(); }
 
+void CancelPending(const Recordset &rs)
+{
+    if (rs.isNothing())
+        return;
+    const auto &impl = Access::impl(rs);
+    if (!impl->closed && impl->editMode != dbEditNone)
+        impl->dropEdit();
+}
+
 int Recordset::EditMode() const
 {
     need(m_impl)->check();

@@ -1,5 +1,7 @@
 #include "Twips.h"
 
+#include <QApplication>
+#include <QFont>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -20,6 +22,13 @@ double primaryDpi(bool x)
     return 96.0;
 }
 } // namespace
+
+void setInterfaceFont()
+{
+    QFont font = QApplication::font();
+    font.setPointSizeF(kInterfacePointSize);
+    QApplication::setFont(font);
+}
 
 double twipsPerPixel(double dpi) { return dpi > 0 ? 1440.0 / dpi : 15.0; }
 double twipsPerPixelX() { return twipsPerPixel(primaryDpi(true)); }

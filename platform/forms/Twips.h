@@ -35,4 +35,10 @@ void setWidth(QWidget *w, double twips);
 void setHeight(QWidget *w, double twips);
 void setGeometryTwips(QWidget *w, double left, double top, double width, double height);
 
+// The windows' places and sizes are made for an 8-point interface font; a
+// larger desktop default would clip their captions. Sets it as the
+// application's font (the program at its start, the tests of its windows).
+inline constexpr double kInterfacePointSize = 8;
+void setInterfaceFont();
+
 } // namespace vb

@@ -11,6 +11,7 @@
 #include "Util.h"
 #include "fAccueil.h"
 #include "fChoix1.h"
+#include "../../platform/core/tests/Unprivileged.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,8 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 using namespace vb;
 
@@ -515,6 +518,75 @@ private slots:
         QVERIFY(OpenSampleBaseEdit());
         QVERIFY(!ReadOnlyMode);
         QCOMPARE(errorOf([] { rsTypes.AddNew(); fldTypesType.setValue(QStringLiteral("Map")); rsTypes.Update(); }), 0);
+    }
+
+    void lockedModeIsKeptThroughSaveAs()
+    {
+        // A folder of its own, so that the sample base is a fresh one.
+        QVERIFY(QDir(m_dir.path()).mkpath(QStringLiteral("locked")));
+        QVERIFY(QDir::setCurrent(file(QStringLiteral("locked"))));
+        makeBase(QStringLiteral("Corvane.mdb"));
+        FakeMainWindow main;
+        DialogScript script;
+        Forms::get<fChoix1>().Command2->click();
+        QVERIFY(!g_Db.Updatable());
+
+        const QString moved = file(QStringLiteral("locked/Moved.mdb"));
+        g_Db.Close();
+        QVERIFY(MoveBaseFile(moved));
+        QCOMPARE(g_BasePath, moved);
+        QVERIFY(!g_Db.Updatable());
+        QCOMPARE(errorOf([] { rsTypes.AddNew(); }), int(dao::ErrReadOnly));
+
+        // A move that fails reopens the original as locked as it was.
+        script.msgBox(vbOK);
+        g_Db.Close();
+        QVERIFY(!MoveBaseFile(file(QStringLiteral("no-such-folder/Moved.mdb"))));
+        QCOMPARE(g_BasePath, moved);
+        QVERIFY(!g_Db.Updatable());
+
+        // So does a reopen that asks the password again.
+        script.passwordBox(QString());
+        QVERIFY(ReopenBaseAskPassword());
+        QVERIFY(!g_Db.Updatable());
+        QVERIFY2(script.ok(), script.report());
+
+        // A base opened for editing stays writable through its move.
+        OpenAndBindBase(moved, BuiltInConnect());
+        g_Db.Close();
+        QVERIFY(MoveBaseFile(file(QStringLiteral("locked/Edited.mdb"))));
+        QVERIFY(g_Db.Updatable());
+        QCOMPARE(errorOf([] { rsTypes.AddNew(); fldTypesType.setValue(QStringLiteral("Map")); rsTypes.Update(); }), 0);
+    }
+
+    void baseInAFolderThatCannotBeWrittenIsReadOnly()
+    {
+        // The base file may be written, its folder may not: every write
+        // must be refused as read-only (3027), whichever window tries it.
+        const QString dir = file(QStringLiteral("read-only-folder"));
+        QVERIFY(QDir().mkpath(dir));
+        const QString path = dir + QStringLiteral("/base.cvb");
+        makeBase(path);
+        const QByteArray d = QFile::encodeName(dir);
+        const QByteArray f = QFile::encodeName(path);
+        QVERIFY(::chmod(QFile::encodeName(m_dir.path()).constData(), 0755) == 0);
+        QVERIFY(::chmod(f.constData(), 0666) == 0);
+        QVERIFY(::chmod(d.constData(), 0555) == 0);
+        const int failed = runUnprivileged([&] {
+            OpenAndBindBase(path, BuiltInConnect());
+            if (g_Db.Updatable())
+                return 1;
+            if (errorOf([] { rsCGroup1.AddNew(); }) != dao::ErrReadOnly)
+                return 2;
+            rsTypes.MoveFirst();
+            if (errorOf([] { rsTypes.Edit(); }) != dao::ErrReadOnly)
+                return 3;
+            if (errorOf([] { rsTypes.Delete(); }) != dao::ErrReadOnly)
+                return 4;
+            return rsTypes.RecordCount() == 13 ? 0 : 5;
+        });
+        QVERIFY(::chmod(d.constData(), 0755) == 0);
+        QCOMPARE(failed, 0);
     }
 
     void sampleBaseFailuresShowAMessageNotTheMainWindow()

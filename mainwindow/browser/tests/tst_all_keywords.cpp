@@ -157,6 +157,43 @@ private slots:
         QCOMPARE(Base::storedKeywords(), (QStringList{"Apple", "Mango"}));
     }
 
+    void keywordsInBothNormalForms()
+    {
+        // "Été" typed with composed letters, and as "E" and "e" followed by
+        // combining accents: one keyword to the list, the base and the add.
+        const QString composed = QString::fromUtf8("\u00c9t\u00e9");
+        const QString combining = QString::fromUtf8("E\u0301te\u0301");
+        Base base;
+        Base::keywords({"Apple", composed, "Zoo"});
+        MemoryRows rows;
+        AllKeywordsPane pane(rows, rsCGroup1, fldCGroup1Groupe);
+        pane.fill();
+        QCOMPARE(pane.findRow(combining), 1);
+
+        pane.typeAhead(QString::fromUtf8("E\u0301"));
+        QCOMPARE(rows.current, 1);
+        pane.typeAhead("E");
+        QCOMPARE(rows.current, 2); // "É" is not "E": no match, the last row
+
+        DialogScript script;
+        script.msgBox(vb::vbOK, texts::keywordExists);
+        QVERIFY(!pane.add(combining));
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(rows.current, 1);
+        QCOMPARE(Base::storedKeywords(), (QStringList{"Apple", composed, "Zoo"}));
+
+        // Stored in the other form by another window: the base refuses the
+        // add all the same, and the list shows the stored row.
+        Base::keyword(QString::fromUtf8("o\u0302te"));
+        DialogScript again;
+        again.msgBox(vb::vbOK, texts::keywordExists);
+        QVERIFY(!pane.add(QString::fromUtf8("\u00f4te")));
+        QVERIFY_SCRIPT(again);
+        QCOMPARE(Base::storedKeywords().size(), 4);
+        QCOMPARE(rows.items.size(), 4);
+        QCOMPARE(rows.text(rows.current), QString::fromUtf8("o\u0302te"));
+    }
+
     void addOnAReadOnlyBase()
     {
         Base base;

@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionSlider>
 
 using namespace browser;
 using testbase::Base;
@@ -162,6 +164,31 @@ private slots:
         QVERIFY(f.DownGrid[3]->isVisibleTo(f.DownPanel));
         QCOMPARE(f.DownVScroll->maximum(), 1);
         QCOMPARE(f.DownVScroll->value(), 1);
+        // At Max the thumb is drawn at the bottom, and it stands for one of
+        // the two places: the upper half of the bar is free.
+        {
+            QScrollBar *bar = f.DownVScroll;
+            QStyleOptionSlider opt;
+            opt.initFrom(bar);
+            opt.orientation = Qt::Vertical;
+            opt.minimum = bar->minimum();
+            opt.maximum = bar->maximum();
+            opt.sliderPosition = opt.sliderValue = bar->value();
+            opt.singleStep = bar->singleStep();
+            opt.pageStep = bar->pageStep();
+            opt.upsideDown = bar->invertedAppearance();
+            opt.subControls = QStyle::SC_All;
+            const QRect groove =
+                bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarGroove, bar);
+            const QRect thumb =
+                bar->style()->subControlRect(QStyle::CC_ScrollBar, &opt, QStyle::SC_ScrollBarSlider, bar);
+            QVERIFY(thumb.bottom() >= groove.bottom() - 1);
+            QVERIFY2(thumb.top() >= groove.center().y() - 1,
+                     qPrintable(QStringLiteral("thumb from %1, groove %2..%3")
+                                    .arg(thumb.top())
+                                    .arg(groove.top())
+                                    .arg(groove.bottom())));
+        }
 
         f.DownVScroll->setValue(0);
         QVERIFY(f.DownGrid[0]->isVisibleTo(f.DownPanel));
@@ -182,6 +209,58 @@ private slots:
         QVERIFY(!f.DownGrid.exists(3));
         QCOMPARE(rowsOf(f.DownGrid[1]), QStringList{"B"});
         QVERIFY(near(vb::heightOf(f.DownPanel), height0 + 2000));
+    }
+
+    void clickedLevelKeepsItsRowsInView()
+    {
+        QStringList roots;
+        for (int i = 0; i < 30; ++i) {
+            roots << QStringLiteral("R%1").arg(i, 2, 10, QLatin1Char('0'));
+            Base::link(roots.last(), QStringLiteral("Leaf"));
+        }
+        fCorvane &f = loadMain();
+        vb::FlexGrid *level0 = f.DownGrid[0];
+        QCOMPARE(rowsOf(level0), roots);
+        level0->setTopRow(10);
+        QCOMPARE(level0->topRow(), 10);
+        const int rowY = level0->visualRect(level0->model()->index(12, 0)).top();
+
+        clickRow(level0, 12);
+        QCOMPARE(f.KWSel->text(), QStringLiteral("R12"));
+        QCOMPARE(rowsOf(f.DownGrid[1]), QStringList{"Leaf"});
+        // Only the colours change: the list keeps its rows, its scroll
+        // position, and the clicked row its place.
+        QCOMPARE(rowsOf(level0), roots);
+        QCOMPARE(level0->topRow(), 10);
+        QCOMPARE(level0->visualRect(level0->model()->index(12, 0)).top(), rowY);
+        QCOMPARE(level0->row(), 12);
+        QCOMPARE(level0->cellBackColor(), vb::oleColor(vb::vbHighlight));
+        level0->setRow(11);
+        QCOMPARE(level0->cellBackColor(), vb::oleColor(vb::vbWindowBackground));
+        QCOMPARE(level0->topRow(), 10);
+
+        // The next level is new: it shows from its first row.
+        QCOMPARE(f.DownGrid[1]->topRow(), 0);
+    }
+
+    void refilledKeywordListStartsFromPlainRows()
+    {
+        Base::keywords({"A", "B", "C"});
+        fCorvane &f = loadMain();
+        allKeywordsTab(f);
+        clickRow(f.KWList, 1);
+        QCOMPARE(f.KWSel->text(), QStringLiteral("B"));
+        QCOMPARE(f.KWList->cellBackColor(), vb::oleColor(vb::vbButtonFace));
+
+        f.Text1->setText("AA");
+        m_script->msgBox(vb::vbYes, texts::confirmAdd("AA"));
+        f.KWAdd->click();
+        QCOMPARE(rowsOf(f.KWList), (QStringList{"A", "AA", "B", "C"}));
+        const QColor plain = f.KWList->palette().color(QPalette::Base);
+        for (int r = 0; r < f.KWList->rows(); ++r) {
+            f.KWList->setRow(r);
+            QVERIFY2(f.KWList->cellBackColor() == plain, qPrintable(f.KWList->text()));
+        }
     }
 
     void browserLayoutSelectsWithoutListing()

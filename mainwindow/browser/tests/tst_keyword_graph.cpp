@@ -173,6 +173,33 @@ private slots:
         QCOMPARE(Base::links(), (QStringList{"A>B", "A>D"}));
     }
 
+    void bothNormalFormsAreOneKeyword()
+    {
+        // "été" as composed letters, and as "e" with a combining acute.
+        const QString composed = QString::fromUtf8("\u00e9t\u00e9");
+        const QString combining = QString::fromUtf8("e\u0301te\u0301");
+        Base base;
+        KeywordGraph g = graph();
+        Base::link(composed, "Lower");
+        Base::link("Upper", combining);
+        Base::link(combining, "Other");
+        QVERIFY(sameKeyword(composed, combining));
+        QVERIFY(g.hasLink(combining, "Lower"));
+        QCOMPARE(g.subsets(combining).keywords, (QStringList{"Lower", "Other"}));
+        QCOMPARE(g.supersets(composed).keywords, QStringList{"Upper"});
+        // Neither form is a root: the keyword has an upper keyword.
+        QCOMPARE(g.rootKeywords().keywords, QStringList{"Upper"});
+        try {
+            g.addLink("Upper", composed);
+            QFAIL("the same link stored twice");
+        } catch (const vb::Error &e) {
+            QCOMPARE(e.number(), int(dao::ErrDuplicate));
+        }
+        QCOMPARE(rsGroup2.EditMode(), int(dao::dbEditNone));
+        QVERIFY(g.removeLink(composed, "Other"));
+        QCOMPARE(g.subsets(composed).keywords, QStringList{"Lower"});
+    }
+
     void readOnlyBaseRefusesLinks()
     {
         Base base;

@@ -12,6 +12,7 @@
 #include "FileLists.h"
 #include "Graphics.h"
 #include "Printer.h"
+#include "Twips.h"
 
 using namespace vb;
 
@@ -54,6 +55,54 @@ private slots:
         QVERIFY(tabs.clientTop() > 300);
         QVERIFY(tabs.clientWidth() <= 4500);
         QVERIFY(tabs.clientHeight() > 0);
+    }
+
+    void multiRowStripShowsEveryCaptionWhole()
+    {
+        QWidget form;
+        TabStrip tabs(&form);
+        const QStringList captions{QStringLiteral("Down Links,"), QStringLiteral("Up Links."),
+                                   QStringLiteral("  All Keywords   ")};
+        const QFontMetrics fm = tabs.fontMetrics();
+        int all = 0;
+        for (const QString &c : captions)
+            all += fm.horizontalAdvance(c);
+        // Narrower than the three captions side by side, wider than any one.
+        tabs.setGeometry(10, 20, all * 3 / 4, 300);
+        tabs.setMultiRow(true);
+        for (const QString &c : captions)
+            tabs.addTab(c, QStringLiteral("tip ") + c);
+        QSignalSpy clicks(&tabs, &TabStrip::click);
+        QVERIFY(tabs.rowCount() >= 2);
+        QVERIFY(tabs.tabBar()->isHidden()); // no scroll arrows
+        int rowHeight = 0;
+        for (int i = 1; i <= 3; ++i) {
+            const QRect r = tabs.tabRect(i);
+            QVERIFY2(r.left() >= 0 && r.right() < tabs.width(), qPrintable(captions[i - 1]));
+            QVERIFY2(r.width() >= fm.horizontalAdvance(captions[i - 1]) + 8, qPrintable(captions[i - 1]));
+            rowHeight = r.height();
+            for (int j = 1; j < i; ++j)
+                QVERIFY(!r.intersects(tabs.tabRect(j)));
+        }
+        // The page begins below every row.
+        QCOMPARE(qRound(tabs.clientTop()), qRound(vb::twipsY(20 + tabs.rowCount() * rowHeight + 2)));
+
+        // The row of the selected tab lies next to the page; a click on a
+        // tab selects it.
+        const int pageTop = tabs.rowCount() * rowHeight;
+        QCOMPARE(tabs.tabRect(1).bottom() + 1, pageTop);
+        QTest::mouseClick(&tabs, Qt::LeftButton, {}, tabs.tabRect(3).center());
+        QCOMPARE(tabs.selectedIndex(), 3);
+        QCOMPARE(clicks.count(), 1);
+        QCOMPARE(tabs.tabRect(3).bottom() + 1, pageTop);
+        QVERIFY(tabs.tabRect(1).bottom() + 1 < pageTop);
+        QTest::keyClick(&tabs, Qt::Key_Left);
+        QCOMPARE(tabs.selectedIndex(), 2);
+        QCOMPARE(clicks.count(), 2);
+
+        // Wide enough, one row.
+        tabs.resize(all * 3, 300);
+        QCOMPARE(tabs.rowCount(), 1);
     }
 
     void statusBarPanels()

@@ -2,12 +2,14 @@
 // bases, transactions, table definitions and the text order.
 
 #include "DaoTestUtil.h"
+#include "../../core/tests/Unprivileged.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 #include <QRandomGenerator>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace dao;
@@ -36,6 +38,22 @@ class TestEngine : public QObject {
         db.Close();
         return p;
     }
+
+    // A folder that the unprivileged user of runUnprivileged reaches: mode
+    // as given, owned by that user when owner is set and this is root.
+    QString folder(const QString &name, mode_t mode, bool owner = false)
+    {
+        const QString dir = m_dir.filePath(name);
+        QDir().mkpath(dir);
+        if (owner && ::geteuid() == 0 && ::chown(QFile::encodeName(dir).constData(), kUnprivilegedId,
+                                                 kUnprivilegedId) != 0)
+            return {};
+        if (::chmod(QFile::encodeName(dir).constData(), mode) != 0)
+            return {};
+        return dir;
+    }
+
+    static bool setMode(const QString &p, mode_t mode) { return ::chmod(QFile::encodeName(p).constData(), mode) == 0; }
 
     static QByteArray fileHash(const QString &p)
     {
@@ -70,7 +88,12 @@ class TestEngine : public QObject {
     }
 
 private slots:
-    void initTestCase() { QVERIFY(m_dir.isValid()); }
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        // Reached by the unprivileged user of the read-only cases.
+        QVERIFY(setMode(m_dir.path(), 0755));
+    }
 
     void createdBaseIsEncryptedAndReopens()
     {
@@ -237,16 +260,87 @@ private slots:
 
     void writeProtectedFileRefusesWrites()
     {
-        const QString p = smallBase();
-        QVERIFY(QFile::setPermissions(p, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther));
-        if (::access(p.toLocal8Bit().constData(), W_OK) == 0)
-            QSKIP("This user may write a write-protected file (root): the protection cannot be "
-                  "shown here; the read-only open flag is tested in readOnlyOpenRefusesEveryWrite");
-        Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
-        QVERIFY(!db.Updatable());
-        Recordset rs = db.OpenRecordset("K");
-        QCOMPARE_ERR(rs.Edit(), 3027);
-        QCOMPARE_ERR(rs.AddNew(), 3027);
+        // Only the file is protected; its folder takes new files.
+        const QString dir = folder(QStringLiteral("protected-file"), 0777);
+        QVERIFY(!dir.isEmpty());
+        const QString p = dir + QStringLiteral("/base.cvb");
+        QVERIFY(QFile::copy(smallBase(), p));
+        QVERIFY(setMode(p, 0444));
+        const QByteArray before = fileHash(p);
+        const int failed = runUnprivileged([&] {
+            Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+            if (db.Updatable())
+                return 1;
+            Recordset rs = db.OpenRecordset("K");
+            if (errorOf([&] { rs.Edit(); }) != 3027)
+                return 2;
+            if (errorOf([&] { rs.AddNew(); }) != 3027)
+                return 3;
+            if (errorOf([&] { rs.Delete(); }) != 3027)
+                return 4;
+            return rs.RecordCount() == 3 ? 0 : 5;
+        });
+        QCOMPARE(failed, 0);
+        QCOMPARE(fileHash(p), before);
+    }
+
+    void baseInAReadOnlyFolderOpensReadOnly()
+    {
+        // The file may be written, its folder may not: the engine could not
+        // keep its journal there.
+        const QString dir = folder(QStringLiteral("read-only-folder"), 0755);
+        QVERIFY(!dir.isEmpty());
+        const QString p = dir + QStringLiteral("/base.cvb");
+        QVERIFY(QFile::copy(smallBase(), p));
+        QVERIFY(setMode(p, 0666));
+        QVERIFY(setMode(dir, 0555));
+        const QByteArray before = fileHash(p);
+        const int failed = runUnprivileged([&] {
+            Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+            if (db.Updatable())
+                return 1;
+            Recordset rs = db.OpenRecordset("K");
+            if (rs.Updatable())
+                return 2;
+            if (errorOf([&] { rs.AddNew(); }) != 3027)
+                return 3;
+            if (errorOf([&] { rs.Edit(); }) != 3027)
+                return 4;
+            if (errorOf([&] { makeTable(db, "T2", {{"A", dbLong}}); }) != 3027)
+                return 5;
+            rs.setIndex("Groupe");
+            rs.Seek("=", QStringLiteral("KW1"));
+            return rs.NoMatch() ? 6 : 0;
+        });
+        QVERIFY(setMode(dir, 0755));
+        QCOMPARE(failed, 0);
+        QCOMPARE(fileHash(p), before);
+    }
+
+    void folderMadeReadOnlyAfterOpeningRefusesWrites()
+    {
+        const QString dir = folder(QStringLiteral("later-read-only"), 0755, true);
+        QVERIFY(!dir.isEmpty());
+        const QString p = dir + QStringLiteral("/base.cvb");
+        QVERIFY(QFile::copy(smallBase(), p));
+        QVERIFY(setMode(p, 0666));
+        const QByteArray dirName = QFile::encodeName(dir);
+        const int failed = runUnprivileged([&] {
+            Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+            if (!db.Updatable())
+                return 1;
+            Recordset rs = db.OpenRecordset("K");
+            if (::chmod(dirName.constData(), 0555) != 0)
+                return 2;
+            const int err = errorOf([&] { addRow(rs, {QStringLiteral("new")}); });
+            ::chmod(dirName.constData(), 0755);
+            if (err != 3027)
+                return 3;
+            if (rs.EditMode() != dbEditNone)
+                return 4;
+            return rs.RecordCount() == 3 ? 0 : 5;
+        });
+        QCOMPARE(failed, 0);
     }
 
     void writesAreDurableWhenUpdateReturns()
@@ -466,6 +560,83 @@ private slots:
         rs.Seek("=", QStringLiteral("ÉCONOMIE"));
         QVERIFY(!rs.NoMatch());
         QCOMPARE(rs.Fields(0).Value().toString(), QStringLiteral("économie"));
+    }
+
+    void keysCompareInNormalFormC()
+    {
+        // "été" with composed letters, and with "e" and a combining acute.
+        const QString composed = QString::fromUtf8("\u00e9t\u00e9");
+        const QString combining = QString::fromUtf8("e\u0301te\u0301");
+        QVERIFY(composed != combining);
+        QCOMPARE(compareText(composed, combining), 0);
+        QCOMPARE(compareText(QString::fromUtf8("\u00c9T\u00c9"), combining), 0);
+        QCOMPARE(composedText(combining), composed);
+        QVERIFY(compareText(combining, u"ete") > 0);
+        QVERIFY(compareText(combining, u"f") < 0);
+        // Two accents on one letter sort beside the bare letter in either
+        // form ("ǘ" and "u" + diaeresis + acute), as the quick ASCII path
+        // of the file's order has it.
+        QVERIFY(compareText(QString::fromUtf8("\u01d8"), u"v") < 0);
+        QVERIFY(compareText(QString::fromUtf8("u\u0308\u0301"), u"v") < 0);
+        QCOMPARE(compareText(QString::fromUtf8("\u01d8"), QString::fromUtf8("u\u0308\u0301")), 0);
+
+        Database db = DBEngine::CreateDatabase(path(), kLocale, dbEncrypt);
+        makeTable(db, "W", {{"Word", dbText, 40, true}}, {{"WNDX", {"Word"}, "U"}});
+        Recordset rs = db.OpenRecordset("W");
+        rs.setIndex("WNDX");
+        for (const QString &w : {composed, QStringLiteral("ete"), QStringLiteral("f"),
+                                 QString::fromUtf8("u\u0308\u0301ber"), QStringLiteral("va")})
+            addRow(rs, {w});
+        QCOMPARE_ERR(addRow(rs, {combining}), 3022);
+        QCOMPARE_ERR(addRow(rs, {QString::fromUtf8("\u01d8ber")}), 3022);
+        rs.Seek("=", combining);
+        QVERIFY(!rs.NoMatch());
+        QCOMPARE(rs.Fields(0).Value().toString(), composed);
+        QStringList order;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            order << rs.Fields(0).Value().toString();
+        QCOMPARE(order, QStringList({"ete", composed, "f", QString::fromUtf8("u\u0308\u0301ber"), "va"}));
+    }
+
+    void basesOfTheFormerOrderAreOrderedAgain()
+    {
+        const QString p = path();
+        {
+            Database db = DBEngine::CreateDatabase(p, kLocale, dbEncrypt);
+            makeTable(db, "W", {{"Word", dbText, 40, true}}, {{"WNDX", {"Word"}, "U"}});
+            Recordset rs = db.OpenRecordset("W");
+            for (const char *w : {"delta", "alpha", "charlie", "bravo"})
+                addRow(rs, {QString::fromLatin1(w)});
+            db.Close();
+        }
+        // An older writer: its index in another order, and no mark of the
+        // order in the base.
+        sqlite3 *raw = nullptr;
+        QCOMPARE(sqlite3_open_v2(QFile::encodeName(p).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_key(raw, "Qv47Tz28", 8), SQLITE_OK);
+        auto reversed = [](void *, int na, const void *a, int nb, const void *b) {
+            const int c = QByteArray(static_cast<const char *>(a), na).compare(
+                QByteArray(static_cast<const char *>(b), nb));
+            return -c;
+        };
+        QCOMPARE(sqlite3_create_collation_v2(raw, "DAOTEXT", SQLITE_UTF8, nullptr, reversed, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(raw, "REINDEX DAOTEXT; DELETE FROM \"dao.meta\" WHERE key='collation'", nullptr,
+                              nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close_v2(raw);
+
+        Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+        Recordset rs = db.OpenRecordset("W");
+        rs.setIndex("WNDX");
+        QStringList order;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            order << rs.Fields(0).Value().toString();
+        QCOMPARE(order, QStringList({"alpha", "bravo", "charlie", "delta"}));
+        for (const char *w : {"alpha", "BRAVO", "charlie", "Delta"}) {
+            rs.Seek("=", QString::fromLatin1(w));
+            QVERIFY2(!rs.NoMatch(), w);
+        }
     }
 };
 

@@ -235,6 +235,20 @@ private slots:
         rs.Fields("AUTEUR").setValue("x");
         rs.CancelUpdate();
         QCOMPARE(rs.Fields("AUTEUR").Value().toString(), QStringLiteral("Someone"));
+
+        // A failed Update has given the new row up already: CancelPending
+        // then does nothing, where CancelUpdate would hide the real error.
+        rs.AddNew();
+        rs.Fields("CIT").setValue("k1");
+        QCOMPARE_ERR(rs.Update(), 3022);
+        QCOMPARE(rs.EditMode(), int(dbEditNone));
+        QCOMPARE_ERR(CancelPending(rs), 0);
+        rs.AddNew();
+        rs.Fields("CIT").setValue("K3");
+        CancelPending(rs);
+        QCOMPARE(rs.EditMode(), int(dbEditNone));
+        QCOMPARE(rs.RecordCount(), 2L);
+        QCOMPARE_ERR(CancelPending(Recordset()), 0);
     }
 
     void countersAreNeverReused()
