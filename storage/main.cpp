@@ -2,6 +2,8 @@
 #include "ImportBase.h"
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
+#include "InstallWordIndex.h"
+#include "InstallWords.h"
 #include "KeywordBrowser.h"
 #include "StartUp.h"
 
@@ -22,6 +24,8 @@ int main(int argc, char **argv)
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallImport();
+    InstallWordWindows();
+    InstallWordIndex();
     // ---- end of the main window hooks ----
 
     Main();

@@ -1,0 +1,217 @@
+#include "WordIndexBuilder.h"
+
+#include "DaoErrors.h"
+#include "Start.h"
+#include "TextFind.h"
+
+#include <QStringList>
+
+#include <algorithm>
+#include <limits>
+
+namespace wordindex {
+
+namespace {
+
+struct Tables {
+    dao::Recordset *cards;
+    const char *keyIndex;
+    dao::Field *cardKey, *cardText;
+    dao::Recordset *index;
+    dao::Field *word, *key, *count;
+    dao::Recordset *totals;
+    dao::Field *totalWord, *total;
+};
+
+Tables tablesOf(CardType type)
+{
+    if (type == CardType::Quote)
+        return {&rsCit, "CitNDX", &fldCitCit, &fldCitTexte,
+                &rsWordsCitIndex, &fldWordsCitIndexMot, &fldWordsCitIndexIndex, &fldWordsCitIndexNbOccurIndex,
+                &rsWordsCitAll, &fldWordsCitAllMot, &fldWordsCitAllOccurences};
+    return {&rsNote, "NoteNDX", &fldNoteCit, &fldNoteTexte,
+            &rsWordsNoteIndex, &fldWordsNoteIndexMot, &fldWordsNoteIndexIndex, &fldWordsNoteIndexNbOccurIndex,
+            &rsWordsNoteAll, &fldWordsNoteAllMot, &fldWordsNoteAllOccurences};
+}
+
+QString textOf(const dao::Field &f)
+{
+    const QVariant v = f.Value();
+    return v.isValid() ? v.toString() : QString();
+}
+
+// MoveFirst on a table that may be empty.
+bool first(dao::Recordset &rs)
+{
+    try {
+        rs.MoveFirst();
+    } catch (const vb::Error &e) {
+        if (e.number() == dao::ErrNoCurrentRecord)
+            return false;
+        throw;
+    }
+    return !rs.Eof();
+}
+
+bool seekEqual(dao::Recordset &rs, const QString &key)
+{
+    if (key.isEmpty())
+        return false;
+    rs.Seek(QStringLiteral("="), key);
+    return !rs.NoMatch();
+}
+
+} // namespace
+
+WordIndexBuilder::WordIndexBuilder(CardType type) : m_type(type) {}
+
+void WordIndexBuilder::writeRow(const QString &word, const QString &key, int count)
+{
+    const Tables t = tablesOf(m_type);
+    t.index->AddNew();
+    t.word->setValue(word);
+    t.key->setValue(key);
+    t.count->setValue(count);
+    t.index->Update();
+}
+
+BuildResult WordIndexBuilder::build()
+{
+    BuildResult result;
+    const Tables t = tablesOf(m_type);
+    const textfind::ExcludedWords excluded = textfind::ExcludedWords::fromBase(g_Db);
+    t.cards->setIndex(QString::fromLatin1(t.keyIndex));
+    t.index->setIndex(QStringLiteral("Index"));
+
+    // The whole run is one transaction, each card a nested one inside it.
+    dao::TransactionScope run;
+    try {
+        // Rows of cards that no longer exist go: one look per distinct key.
+        if (first(*t.index)) {
+            while (!t.index->Eof()) {
+                const QString key = textOf(*t.key);
+                if (seekEqual(*t.cards, key)) {
+                    t.index->Seek(QStringLiteral(">"), key);
+                    if (t.index->NoMatch())
+                        break;
+                    continue;
+                }
+                while (!t.index->Eof() && dao::compareText(textOf(*t.key), key) == 0) {
+                    t.index->Delete();
+                    ++result.staleRowsDropped;
+                    t.index->MoveNext();
+                }
+            }
+        }
+
+        // The cards without rows, in key order.
+        QStringList pending;
+        if (first(*t.cards))
+            for (; !t.cards->Eof(); t.cards->MoveNext()) {
+                const QString key = textOf(*t.cardKey);
+                if (seekEqual(*t.index, key))
+                    ++result.cardsKept;
+                else
+                    pending << key;
+            }
+
+        textfind::WordList list;
+        for (const QString &key : std::as_const(pending)) {
+            if (!seekEqual(*t.cards, key))
+                continue;
+            const QString text = textOf(*t.cardText);
+            if (text.isEmpty())
+                continue;
+            textfind::extractIndexWords(text, excluded, list);
+            dao::TransactionScope card;
+            int rows = 0;
+            for (int i = 1; i <= list.size(); ++i) {
+                const QString &word = list.words.at(i);
+                if (word.isEmpty() || word.size() > kMaxIndexWord) {
+                    ++result.wordsSkipped;
+                    continue;
+                }
+                writeRow(word, key, list.counts.at(i));
+                ++rows;
+            }
+            card.Commit();
+            result.rowsWritten += rows;
+            if (rows > 0)
+                ++result.cardsIndexed;
+            if (onCard)
+                onCard(key, rows, result.wordsSkipped);
+        }
+    } catch (const vb::Error &e) {
+        // The failing card's own transaction is already undone; what was
+        // done before it stays.
+        result.failure = e;
+    }
+    try {
+        run.Commit();
+    } catch (const vb::Error &e) {
+        if (!result.failure)
+            result.failure = e;
+    }
+    return result;
+}
+
+TotalsResult WordIndexBuilder::aggregate()
+{
+    TotalsResult result;
+    const Tables t = tablesOf(m_type);
+    dao::TransactionScope tx;
+    try {
+        t.totals->setIndex(QStringLiteral("Mot"));
+        if (first(*t.totals))
+            while (!t.totals->Eof()) {
+                t.totals->Delete();
+                t.totals->MoveNext();
+            }
+
+        // In word order, the rows of one word (letter case aside) follow
+        // each other; the first spelling read names the total.
+        t.index->setIndex(QStringLiteral("Mot"));
+        const int all = int(t.index->RecordCount());
+        QString word;
+        qint64 sum = 0;
+        bool open = false;
+        auto flush = [&] {
+            if (!open)
+                return;
+            t.totals->AddNew();
+            t.totalWord->setValue(word);
+            t.total->setValue(int(std::min<qint64>(sum, std::numeric_limits<int>::max())));
+            t.totals->Update();
+            ++result.totals;
+            open = false;
+        };
+        if (first(*t.index))
+            for (; !t.index->Eof(); t.index->MoveNext()) {
+                ++result.rowsRead;
+                if (onTotalsRow)
+                    onTotalsRow(result.rowsRead, all);
+                const QString w = textOf(*t.word);
+                if (w.isEmpty() || w.size() > kMaxTotalsWord) {
+                    ++result.wordsSkipped;
+                    continue;
+                }
+                const int n = t.count->Value().toInt();
+                if (open && dao::compareText(word, w) == 0) {
+                    sum += n;
+                    continue;
+                }
+                flush();
+                word = w;
+                sum = n;
+                open = true;
+            }
+        flush();
+        tx.Commit();
+    } catch (const vb::Error &e) {
+        result.failure = e;
+        result.totals = 0;
+    }
+    return result;
+}
+
+} // namespace wordindex
