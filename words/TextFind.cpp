@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <numeric>
+#include <string_view>
 
 namespace textfind {
 
@@ -119,11 +120,24 @@ bool isSeparator(char16_t c)
     return QChar(c).isPunct();
 }
 
+namespace {
+
+// Code units at which normal form C may change the text; the Latin
+// letters, the code page's punctuation and its symbols never change.
+bool mayNeedComposing(char16_t c)
+{
+    return c >= 0x300 && !(c >= 0x2002 && c <= 0x206F) && c != 0x20AC && c != 0x2122;
+}
+
+} // namespace
+
 QString prepareText(const QString &text)
 {
-    QString out = text.normalized(QString::NormalizationForm_C);
-    out.replace(QChar(0xA0), QLatin1Char(' '));
-    return out;
+    // Most texts are already in normal form C: they are then shared, not copied.
+    for (QChar c : text)
+        if (mayNeedComposing(c.unicode()))
+            return text.normalized(QString::NormalizationForm_C);
+    return text;
 }
 
 QStringView trimWord(QStringView w)
@@ -141,12 +155,37 @@ QStringView trimWord(QStringView w)
 
 // ---- excluded words -----------------------------------------------------
 
+namespace {
+
+// Equal to the index (letter case aside, accents distinct) implies an equal
+// hash: ASCII letters count lower-cased, every other character as its case
+// folding when that is ASCII, else as one and the same mark.
+quint64 foldHash(QStringView w)
+{
+    quint64 h = 1469598103934665603ull;
+    for (QChar c : w) {
+        char16_t u = c.unicode();
+        if (u >= 128) {
+            const char16_t f = c.toCaseFolded().unicode();
+            u = f < 128 ? f : 0xFFFF;
+        }
+        if (u >= u'A' && u <= u'Z')
+            u = char16_t(u + 32);
+        h = (h ^ u) * 1099511628211ull;
+    }
+    return h;
+}
+
+} // namespace
+
 ExcludedWords::ExcludedWords(const QStringList &words)
 {
     m_sorted.reserve(size_t(words.size()));
     for (const QString &w : words)
-        if (!w.isEmpty())
+        if (!w.isEmpty()) {
             m_sorted.push_back(w);
+            m_byHash.emplace(foldHash(w), w);
+        }
     std::sort(m_sorted.begin(), m_sorted.end(),
               [](const QString &a, const QString &b) { return dao::compareText(a, b) < 0; });
 }
@@ -165,44 +204,88 @@ ExcludedWords ExcludedWords::fromBase(const dao::Database &db)
 
 bool ExcludedWords::contains(QStringView word) const
 {
-    auto it = std::lower_bound(m_sorted.begin(), m_sorted.end(), word,
-                               [](const QString &a, QStringView b) { return dao::compareText(a, b) < 0; });
-    return it != m_sorted.end() && dao::compareText(*it, word) == 0;
+    if (m_byHash.empty())
+        return false;
+    const auto [from, to] = m_byHash.equal_range(foldHash(word));
+    for (auto it = from; it != to; ++it)
+        if (dao::compareText(it->second, word) == 0)
+            return true;
+    return false;
 }
 
 // ---- the steps ------------------------------------------------------------
 
-bool countWords(const QString &text, ParseMode mode, WordList &list, ProgressSink *progress)
+namespace {
+
+// A word of the list while it is worked on: a view into the text (or into
+// the list it came from) and its count.
+struct Entry {
+    QStringView word;
+    int count;
+    // The first eight code units packed, exact or lower-cased: most
+    // comparisons of a sort end on them.
+    quint64 key = 0, key2 = 0;
+};
+
+bool lessExact(QStringView a, QStringView b)
 {
-    list.reset();
-    const QString prepared = prepareText(text);
+    const std::u16string_view x(a.utf16(), size_t(a.size())), y(b.utf16(), size_t(b.size()));
+    return x < y;
+}
+
+inline char16_t lowered(char16_t c)
+{
+    if (c < 128)
+        return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c;
+    return QChar(c).toLower().unicode();
+}
+
+// The lower-cased words compared, then the exact words.
+bool lessFolded(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t *x = a.utf16(), *y = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t lx = lowered(x[i]), ly = lowered(y[i]);
+        if (lx != ly)
+            return lx < ly;
+    }
+    if (a.size() != b.size())
+        return a.size() < b.size();
+    return lessExact(a, b);
+}
+
+// Cuts and counts; the entries are views into `buffer`.
+bool cutAndCount(const QString &text, ParseMode mode, QString &buffer, std::vector<Entry> &entries,
+                 ProgressSink *progress)
+{
+    entries.clear();
+    buffer = prepareText(text);
     qsizetype start = 0;
-    while (start < prepared.size() && prepared.at(start) == u' ')
+    // The no-break space counts as a space, here and as a separator.
+    while (start < buffer.size() && (buffer.at(start) == u' ' || buffer.at(start) == QChar(0xA0)))
         ++start;
-    if (prepared.size() - start < 3)
+    if (buffer.size() - start < 3)
         return false;
 
     const bool trim = mode == ParseMode::Filtered;
     const qsizetype length = text.size();
-    const char16_t *p = reinterpret_cast<const char16_t *>(prepared.constData());
-    const qsizetype end = prepared.size();
+    const char16_t *p = reinterpret_cast<const char16_t *>(buffer.constData());
+    const qsizetype end = buffer.size();
     const std::array<bool, 256> &table = latinTable();
+    auto separates = [&table](char16_t c) { return c < 256 ? table[c] : isSeparator(c); };
 
-    // Words are views into `prepared`, which outlives the map.
     QHash<QStringView, int> slotOf;
     slotOf.reserve(1024);
-    std::vector<QStringView> order;
-    std::vector<int> counts;
     int lastBar = -1;
-
     qsizetype i = start;
     while (i < end) {
-        while (i < end && (p[i] < 256 ? table[p[i]] : isSeparator(p[i])))
+        while (i < end && separates(p[i]))
             ++i;
         if (i >= end)
             break;
         const qsizetype from = i;
-        while (i < end && !(p[i] < 256 ? table[p[i]] : isSeparator(p[i])))
+        while (i < end && !separates(p[i]))
             ++i;
         QStringView word(p + from, i - from);
         if (trim) {
@@ -212,14 +295,13 @@ bool countWords(const QString &text, ParseMode mode, WordList &list, ProgressSin
         }
         auto it = slotOf.find(word);
         if (it != slotOf.end()) {
-            ++counts[size_t(*it)];
+            ++entries[size_t(*it)].count;
             continue;
         }
-        slotOf.insert(word, int(order.size()));
-        order.push_back(word);
-        counts.push_back(1);
+        slotOf.insert(word, int(entries.size()));
+        entries.push_back({word, 1});
         if (progress) {
-            progress->count(int(order.size()));
+            progress->count(int(entries.size()));
             // The space that closes the word, counted from 1 in the text as
             // it came (its leading spaces included).
             const int percent = percentOf(i + 1, length);
@@ -229,106 +311,152 @@ bool countWords(const QString &text, ParseMode mode, WordList &list, ProgressSin
             }
         }
     }
-
-    list.words.reserve(qsizetype(order.size()) + 1);
-    list.counts.reserve(qsizetype(order.size()) + 1);
-    for (size_t k = 0; k < order.size(); ++k)
-        list.append(order[k].toString(), counts[k]);
     return true;
 }
 
-void removeExcluded(WordList &list, const ExcludedWords &excluded, ProgressSink *progress)
+void dropExcluded(std::vector<Entry> &entries, const ExcludedWords &excluded, ProgressSink *progress)
 {
     if (progress) {
         progress->step(QStringLiteral("Cleaning Text..."));
         progress->caption(QStringLiteral("Number of remaining words :"));
     }
-    const int n = list.size();
-    WordList kept;
-    kept.words.reserve(n + 1);
-    kept.counts.reserve(n + 1);
-    for (int i = 1; i <= n; ++i) {
-        if (!excluded.contains(list.words.at(i)))
-            kept.append(list.words.at(i), list.counts.at(i));
-        if (progress && (i % 256 == 0 || i == n)) {
-            progress->count(kept.size() + (n - i));
-            progress->bar(percentOf(i, n));
+    const size_t n = entries.size();
+    size_t kept = 0;
+    for (size_t i = 0; i < n; ++i) {
+        if (excluded.isEmpty() || !excluded.contains(entries[i].word))
+            entries[kept++] = entries[i];
+        if (progress && ((i + 1) % 256 == 0 || i + 1 == n)) {
+            progress->count(int(kept + (n - i - 1)));
+            progress->bar(percentOf(qint64(i + 1), qint64(n)));
         }
     }
-    list = std::move(kept);
+    entries.resize(kept);
 }
 
-namespace {
-
-template <class Less> void sortSlots(WordList &list, Less less)
+template <class Map> void pack(Entry &e, Map map)
 {
-    const int n = list.size();
-    if (n < 2)
-        return;
-    std::vector<int> idx(static_cast<size_t>(n));
-    std::iota(idx.begin(), idx.end(), 1);
-    std::sort(idx.begin(), idx.end(), less);
-    WordList out;
-    out.words.reserve(n + 1);
-    out.counts.reserve(n + 1);
-    for (int k : idx)
-        out.append(list.words.at(k), list.counts.at(k));
-    list = std::move(out);
+    const QStringView w = e.word;
+    quint64 k = 0, k2 = 0;
+    for (qsizetype i = 0; i < 4; ++i)
+        k = (k << 16) | (i < w.size() ? map(w.utf16()[i]) : 0u);
+    for (qsizetype i = 4; i < 8; ++i)
+        k2 = (k2 << 16) | (i < w.size() ? map(w.utf16()[i]) : 0u);
+    e.key = k;
+    e.key2 = k2;
 }
 
-} // namespace
-
-void sortAscending(WordList &list)
+void sortEntriesAscending(std::vector<Entry> &entries)
 {
-    const QStringList &w = list.words;
-    sortSlots(list, [&w](int a, int b) { return w.at(a) < w.at(b); });
+    for (Entry &e : entries)
+        pack(e, [](char16_t c) { return quint64(c); });
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        if (a.key != b.key)
+            return a.key < b.key;
+        if (a.key2 != b.key2)
+            return a.key2 < b.key2;
+        return lessExact(a.word, b.word);
+    });
 }
 
-int mergePlurals(WordList &list, ProgressSink *progress)
+int mergeEntries(std::vector<Entry> &entries, ProgressSink *progress)
 {
     if (progress)
         progress->step(QStringLiteral("Plurals elimination..."));
-    const int n = list.size();
     int merges = 0;
-    for (int i = 2; i <= n; ++i) {
-        const QString &plural = list.words.at(i);
-        const QString &singular = list.words.at(i - 1);
-        if (plural.size() == singular.size() + 1 && plural.endsWith(QLatin1Char('s')) &&
-            QStringView(plural).startsWith(singular)) {
-            list.counts[i - 1] += list.counts.at(i);
-            list.counts[i] = 0;
+    // From the second word on: slot 0 (the empty word) never takes part.
+    for (size_t i = 1; i < entries.size(); ++i) {
+        const QStringView plural = entries[i].word, singular = entries[i - 1].word;
+        if (plural.size() == singular.size() + 1 && plural.back() == u's' && plural.startsWith(singular)) {
+            entries[i - 1].count += entries[i].count;
+            entries[i].count = 0;
             ++merges;
         }
     }
     if (progress) {
-        progress->count(n - merges);
+        progress->count(int(entries.size()) - merges);
         progress->bar(100);
     }
     return merges;
 }
 
-void sortByFrequency(WordList &list, ProgressSink *progress)
+void sortEntriesByFrequency(std::vector<Entry> &entries, ProgressSink *progress)
 {
     if (progress)
         progress->step(QStringLiteral(" First Sort.."));
-    const int n = list.size();
-    std::vector<QString> lower(size_t(n) + 1);
-    for (int i = 1; i <= n; ++i)
-        lower[size_t(i)] = list.words.at(i).toLower();
     if (progress)
         progress->step(QStringLiteral(" Double Sort.."));
-    const QStringList &w = list.words;
-    const QList<int> &c = list.counts;
-    sortSlots(list, [&](int a, int b) {
-        if (c.at(a) != c.at(b))
-            return c.at(a) > c.at(b);
-        const int l = QString::compare(lower[size_t(a)], lower[size_t(b)], Qt::CaseSensitive);
-        if (l != 0)
-            return l < 0;
-        return w.at(a) < w.at(b);
+    for (Entry &e : entries)
+        pack(e, [](char16_t c) { return quint64(lowered(c)); });
+    std::sort(entries.begin(), entries.end(), [](const Entry &a, const Entry &b) {
+        if (a.count != b.count)
+            return a.count > b.count;
+        if (a.key != b.key)
+            return a.key < b.key;
+        if (a.key2 != b.key2)
+            return a.key2 < b.key2;
+        return lessFolded(a.word, b.word);
     });
     if (progress)
         progress->step(QStringLiteral("Preparing Display..."));
+}
+
+std::vector<Entry> entriesOf(const WordList &list)
+{
+    std::vector<Entry> out;
+    out.reserve(size_t(list.size()));
+    for (int i = 1; i <= list.size(); ++i)
+        out.push_back({QStringView(list.words.at(i)), list.counts.at(i)});
+    return out;
+}
+
+void store(const std::vector<Entry> &entries, WordList &list)
+{
+    WordList out;
+    out.words.reserve(qsizetype(entries.size()) + 1);
+    out.counts.reserve(qsizetype(entries.size()) + 1);
+    for (const Entry &e : entries)
+        out.append(e.word.toString(), e.count);
+    list = std::move(out);
+}
+
+} // namespace
+
+bool countWords(const QString &text, ParseMode mode, WordList &list, ProgressSink *progress)
+{
+    QString buffer;
+    std::vector<Entry> entries;
+    const bool found = cutAndCount(text, mode, buffer, entries, progress);
+    store(entries, list);
+    return found;
+}
+
+void removeExcluded(WordList &list, const ExcludedWords &excluded, ProgressSink *progress)
+{
+    std::vector<Entry> e = entriesOf(list);
+    dropExcluded(e, excluded, progress);
+    store(e, list);
+}
+
+void sortAscending(WordList &list)
+{
+    std::vector<Entry> e = entriesOf(list);
+    sortEntriesAscending(e);
+    store(e, list);
+}
+
+int mergePlurals(WordList &list, ProgressSink *progress)
+{
+    std::vector<Entry> e = entriesOf(list);
+    const int merges = mergeEntries(e, progress);
+    store(e, list);
+    return merges;
+}
+
+void sortByFrequency(WordList &list, ProgressSink *progress)
+{
+    std::vector<Entry> e = entriesOf(list);
+    sortEntriesByFrequency(e, progress);
+    store(e, list);
 }
 
 bool analyseText(const QString &text, ParseMode mode, const ExcludedWords &excluded, WordList &out,
@@ -340,24 +468,33 @@ bool analyseText(const QString &text, ParseMode mode, const ExcludedWords &exclu
         progress->caption(QStringLiteral("Number of different words :"));
         progress->bar(0);
     }
-    if (!countWords(text, mode, out, progress))
+    QString buffer;
+    // Reused from call to call: a long list is not allocated afresh each time.
+    thread_local std::vector<Entry> entries;
+    if (!cutAndCount(text, mode, buffer, entries, progress)) {
+        out.reset();
         return false;
+    }
     if (mode == ParseMode::Filtered)
-        removeExcluded(out, excluded, progress);
-    sortAscending(out);
-    mergePlurals(out, progress);
-    sortByFrequency(out, progress);
+        dropExcluded(entries, excluded, progress);
+    sortEntriesAscending(entries);
+    mergeEntries(entries, progress);
+    sortEntriesByFrequency(entries, progress);
+    store(entries, out);
     return true;
 }
 
 void extractIndexWords(const QString &text, const ExcludedWords &excluded, WordList &out)
 {
-    if (!countWords(text, ParseMode::Filtered, out))
-        return;
-    if (!excluded.isEmpty())
-        removeExcluded(out, excluded);
-    sortAscending(out);
-    mergePlurals(out);
+    QString buffer;
+    thread_local std::vector<Entry> entries;
+    if (cutAndCount(text, ParseMode::Filtered, buffer, entries, nullptr)) {
+        if (!excluded.isEmpty())
+            dropExcluded(entries, excluded, nullptr);
+        sortEntriesAscending(entries);
+        mergeEntries(entries, nullptr);
+    }
+    store(entries, out);
 }
 
 } // namespace textfind

@@ -16,6 +16,7 @@
 #include <QStringList>
 #include <QList>
 
+#include <unordered_map>
 #include <vector>
 
 namespace textfind {
@@ -61,13 +62,15 @@ public:
 
 private:
     std::vector<QString> m_sorted;
+    // Words by a hash that words equal to the index always share.
+    std::unordered_multimap<quint64, QString> m_byHash;
 };
 
 // The code page byte of a character; 63 ("?") for one the page cannot hold.
 int ansiCode(char16_t c);
 // True when the character ends a word.
 bool isSeparator(char16_t c);
-// Normal form C, no-break spaces made spaces.
+// The text in normal form C (no-break spaces stay: they separate words).
 QString prepareText(const QString &text);
 
 // Trimming: "~", "'", "(" and « go from the front, , ; . ? ~ ) line ends,
