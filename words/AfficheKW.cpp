@@ -126,7 +126,8 @@ AfficheKW::AfficheKW()
     setCaption(QStringLiteral("All KW"));
     MSHFlexGrid1 = newIndexGrid(this, 3);
     MSHFlexGrid1->setColWidth(0, 2000);
-    MSHFlexGrid1->setColWidth(1, 1200);
+    // Wide enough for a whole card key (12 characters).
+    MSHFlexGrid1->setColWidth(1, 1500);
     MSHFlexGrid1->setColWidth(2, 500);
 }
 

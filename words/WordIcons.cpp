@@ -64,12 +64,12 @@ QIcon makeKeywordIcon()
     return drawn([](QPainter &p) {
         p.setPen(QColor(30, 30, 30));
         QFont f = p.font();
-        f.setPixelSize(11);
+        f.setPixelSize(10);
         f.setBold(true);
         p.setFont(f);
-        p.drawText(QRectF(1, 2, 14, 12), Qt::AlignCenter, QStringLiteral("ab"));
-        arrow(p, 3, 20, 16, QColor(0, 110, 0));
-        key(p, 13, 3);
+        p.drawText(QRectF(0, 14, 14, 12), Qt::AlignCenter, QStringLiteral("ab"));
+        arrow(p, 3, 29, 18, QColor(0, 110, 0));
+        key(p, 14, 12);
     });
 }
 

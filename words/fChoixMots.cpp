@@ -23,7 +23,8 @@ fChoixMots::fChoixMots()
     vb::setGeometryTwips(Label2, 120, 120, 3135, 375);
     Check1 = new QCheckBox(QStringLiteral("Include All Words (even <2)"), c);
     Check1->setToolTip(QStringLiteral("This will not exclude any word"));
-    vb::setGeometryTwips(Check1, 480, 600, 2055, 495);
+    // Wider than designed so that the whole caption shows at the 8-point font.
+    vb::setGeometryTwips(Check1, 480, 600, 2880, 495);
     Label1 = new QLabel(QStringLiteral("Excluded Words :"), c);
     vb::setGeometryTwips(Label1, 480, 1200, 2055, 255);
     List1 = new QListWidget(c);

@@ -32,7 +32,7 @@ QLabel *newLabel(QWidget *parent, double left)
     auto *l = new QLabel(parent);
     l->setWordWrap(true);
     l->setAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    vb::setGeometryTwips(l, left, 90, 2595, 1110);
+    vb::setGeometryTwips(l, left, 0, 2595, 1245);
     return l;
 }
 

@@ -41,6 +41,7 @@ void indexAll(CardType type)
         };
         result = builder.build();
     }
+    progress.Text1->setText(result.lastKey);
     progress.Text2->setText(QString::number(result.rowsWritten));
     progress.Text3->setText(QString::number(result.wordsSkipped));
     if (result.failure)

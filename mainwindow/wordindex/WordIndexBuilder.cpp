@@ -138,6 +138,7 @@ BuildResult WordIndexBuilder::build()
             result.rowsWritten += rows;
             if (rows > 0)
                 ++result.cardsIndexed;
+            result.lastKey = key;
             if (onCard)
                 onCard(key, rows, result.wordsSkipped);
         }

@@ -24,6 +24,7 @@ struct BuildResult {
     int rowsWritten = 0;
     int wordsSkipped = 0;   // empty or too long to store
     int staleRowsDropped = 0; // rows of cards that no longer exist
+    QString lastKey;          // the card indexed last
     std::optional<vb::Error> failure; // the write that stopped the build
 };
 
