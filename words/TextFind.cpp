@@ -155,10 +155,7 @@ QStringView trimWord(QStringView w)
 
 // ---- excluded words -----------------------------------------------------
 
-namespace {
-
-// Equal to the index (letter case aside, accents distinct) implies an equal
-// hash: ASCII letters count lower-cased, every other character as its case
+// ASCII letters count lower-cased, every other character as its case
 // folding when that is ASCII, else as one and the same mark.
 quint64 foldHash(QStringView w)
 {
@@ -175,8 +172,6 @@ quint64 foldHash(QStringView w)
     }
     return h;
 }
-
-} // namespace
 
 ExcludedWords::ExcludedWords(const QStringList &words)
 {

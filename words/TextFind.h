@@ -66,6 +66,10 @@ private:
     std::unordered_multimap<quint64, QString> m_byHash;
 };
 
+// Words equal to the index (letter case aside, accents distinct) always
+// have the same hash.
+quint64 foldHash(QStringView word);
+
 // The code page byte of a character; 63 ("?") for one the page cannot hold.
 int ansiCode(char16_t c);
 // True when the character ends a word.

@@ -43,41 +43,35 @@ QString textOf(const dao::Field &f)
 ScanResult scanCardTexts(CardType type, const QString &term)
 {
     ScanResult result;
-    if (term.isEmpty())
+    if (term.isEmpty() || g_Db.isNothing())
         return result;
-    const Table t = tableOf(type);
+    const bool quotes = type == CardType::Quote;
+    const QStringList columns = quotes ? QStringList{QStringLiteral("Cit"), QStringLiteral("Texte"),
+                                                     QStringLiteral("Auteur"), QStringLiteral("Titre1")}
+                                       : QStringList{QStringLiteral("CIT"), QStringLiteral("Texte"),
+                                                     QStringLiteral("AUTEUR"), QStringLiteral("TITRE1")};
+    auto text = [](const QVariant &v) { return v.isValid() ? v.toString() : QString(); };
     try {
-        t.rs->setIndex(QString::fromLatin1(t.index));
-        if (t.rs->RecordCount() == 0)
-            return result;
-        t.rs->MoveFirst();
+        // One pass over the table in stored order; the hits are put in key
+        // order afterwards, as a walk of the key index would give them.
+        dao::ScanTable(g_Db, quotes ? QStringLiteral("CIT") : QStringLiteral("NOTE"), columns,
+                       [&](const QVariantList &row) {
+                           try {
+                               const qsizetype at = text(row.at(1)).indexOf(term, 0, Qt::CaseSensitive);
+                               if (at >= 0)
+                                   result.hits.append({text(row.at(0)), int(at) + 1, text(row.at(2)), text(row.at(3))});
+                           } catch (const vb::Error &) {
+                               ++result.skipped;
+                           }
+                           return true;
+                       });
     } catch (const vb::Error &e) {
+        // The walk itself failed: what was found so far is kept.
         result.stoppedBy = e.description();
-        return result;
     }
-    while (!t.rs->Eof()) {
-        // A record that cannot be read is passed over; the walk always moves on.
-        try {
-            const QString text = textOf(*t.text);
-            const qsizetype at = text.indexOf(term, 0, Qt::CaseSensitive);
-            if (at >= 0) {
-                TextHit hit;
-                hit.key = textOf(*t.key);
-                hit.position = int(at) + 1;
-                hit.author = textOf(*t.author);
-                hit.title = textOf(*t.title);
-                result.hits.append(hit);
-            }
-        } catch (const vb::Error &) {
-            ++result.skipped;
-        }
-        try {
-            t.rs->MoveNext();
-        } catch (const vb::Error &e) {
-            result.stoppedBy = e.description();
-            break;
-        }
-    }
+    std::stable_sort(result.hits.begin(), result.hits.end(), [](const TextHit &a, const TextHit &b) {
+        return dao::compareText(a.key, b.key) < 0;
+    });
     return result;
 }
 

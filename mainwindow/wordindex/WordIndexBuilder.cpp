@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <limits>
+#include <unordered_map>
+#include <vector>
 
 namespace wordindex {
 
@@ -162,30 +164,23 @@ TotalsResult WordIndexBuilder::aggregate()
     const Tables t = tablesOf(m_type);
     dao::TransactionScope tx;
     try {
-        t.totals->setIndex(QStringLiteral("Mot"));
+        t.totals->setIndex(QString());
         if (first(*t.totals))
             while (!t.totals->Eof()) {
                 t.totals->Delete();
                 t.totals->MoveNext();
             }
 
-        // In word order, the rows of one word (letter case aside) follow
-        // each other; the first spelling read names the total.
-        t.index->setIndex(QStringLiteral("Mot"));
-        const int all = int(t.index->RecordCount());
-        QString word;
-        qint64 sum = 0;
-        bool open = false;
-        auto flush = [&] {
-            if (!open)
-                return;
-            t.totals->AddNew();
-            t.totalWord->setValue(word);
-            t.total->setValue(int(std::min<qint64>(sum, std::numeric_limits<int>::max())));
-            t.totals->Update();
-            ++result.totals;
-            open = false;
+        // One pass over the index in stored order; words equal to the index
+        // (letter case aside) add up under the first spelling read.
+        struct Total {
+            QString word;
+            qint64 sum;
         };
+        std::vector<Total> totals;
+        std::unordered_multimap<quint64, size_t> byHash;
+        t.index->setIndex(QString());
+        const int all = int(t.index->RecordCount());
         if (first(*t.index))
             for (; !t.index->Eof(); t.index->MoveNext()) {
                 ++result.rowsRead;
@@ -197,16 +192,26 @@ TotalsResult WordIndexBuilder::aggregate()
                     continue;
                 }
                 const int n = t.count->Value().toInt();
-                if (open && dao::compareText(word, w) == 0) {
-                    sum += n;
-                    continue;
+                const quint64 h = textfind::foldHash(w);
+                bool added = false;
+                const auto [from, to] = byHash.equal_range(h);
+                for (auto it = from; it != to && !added; ++it)
+                    if (dao::compareText(totals[it->second].word, w) == 0) {
+                        totals[it->second].sum += n;
+                        added = true;
+                    }
+                if (!added) {
+                    byHash.emplace(h, totals.size());
+                    totals.push_back({w, n});
                 }
-                flush();
-                word = w;
-                sum = n;
-                open = true;
             }
-        flush();
+        for (const Total &total : totals) {
+            t.totals->AddNew();
+            t.totalWord->setValue(total.word);
+            t.total->setValue(int(std::min<qint64>(total.sum, std::numeric_limits<int>::max())));
+            t.totals->Update();
+        }
+        result.totals = int(totals.size());
         tx.Commit();
     } catch (const vb::Error &e) {
         result.failure = e;
