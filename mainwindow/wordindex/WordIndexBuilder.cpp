@@ -77,6 +77,18 @@ void WordIndexBuilder::writeRow(const QString &word, const QString &key, int cou
     t.index->Update();
 }
 
+void WordIndexBuilder::dropRowsOf(const QString &key)
+{
+    const Tables t = tablesOf(m_type);
+    t.index->setIndex(QStringLiteral("Index"));
+    if (!seekEqual(*t.index, key))
+        return;
+    while (!t.index->Eof() && dao::compareText(textOf(*t.key), key) == 0) {
+        t.index->Delete();
+        t.index->MoveNext();
+    }
+}
+
 BuildResult WordIndexBuilder::build()
 {
     BuildResult result;
@@ -85,8 +97,9 @@ BuildResult WordIndexBuilder::build()
     t.cards->setIndex(QString::fromLatin1(t.keyIndex));
     t.index->setIndex(QStringLiteral("Index"));
 
-    // The whole run is one transaction, each card a nested one inside it.
+    // The whole run is one transaction.
     dao::TransactionScope run;
+    bool takenBack = true;
     try {
         // Rows of cards that no longer exist go: one look per distinct key.
         if (first(*t.index)) {
@@ -125,18 +138,29 @@ BuildResult WordIndexBuilder::build()
             if (text.isEmpty())
                 continue;
             textfind::extractIndexWords(text, excluded, list);
-            dao::TransactionScope card;
             int rows = 0;
-            for (int i = 1; i <= list.size(); ++i) {
-                const QString &word = list.words.at(i);
-                if (word.isEmpty() || word.size() > kMaxIndexWord) {
-                    ++result.wordsSkipped;
-                    continue;
+            try {
+                for (int i = 1; i <= list.size(); ++i) {
+                    const QString &word = list.words.at(i);
+                    if (word.isEmpty() || word.size() > kMaxIndexWord) {
+                        ++result.wordsSkipped;
+                        continue;
+                    }
+                    writeRow(word, key, list.counts.at(i));
+                    ++rows;
                 }
-                writeRow(word, key, list.counts.at(i));
-                ++rows;
+            } catch (const vb::Error &) {
+                // The card had no row before: take back what it got, so no
+                // card is left half indexed. (A savepoint per card would
+                // journal every index page a card touches.)
+                try {
+                    dropRowsOf(key);
+                } catch (const vb::Error &) {
+                    // Not even that: the whole run is undone below.
+                    takenBack = false;
+                }
+                throw;
             }
-            card.Commit();
             result.rowsWritten += rows;
             if (rows > 0)
                 ++result.cardsIndexed;
@@ -145,10 +169,12 @@ BuildResult WordIndexBuilder::build()
                 onCard(key, rows, result.wordsSkipped);
         }
     } catch (const vb::Error &e) {
-        // The failing card's own transaction is already undone; what was
-        // done before it stays.
+        // The failing card's rows are already taken back; what was done
+        // before it stays.
         result.failure = e;
     }
+    if (!takenBack)
+        return result;
     try {
         run.Commit();
     } catch (const vb::Error &e) {
@@ -179,32 +205,29 @@ TotalsResult WordIndexBuilder::aggregate()
         };
         std::vector<Total> totals;
         std::unordered_multimap<quint64, size_t> byHash;
-        t.index->setIndex(QString());
         const int all = int(t.index->RecordCount());
-        if (first(*t.index))
-            for (; !t.index->Eof(); t.index->MoveNext()) {
-                ++result.rowsRead;
-                if (onTotalsRow)
-                    onTotalsRow(result.rowsRead, all);
-                const QString w = textOf(*t.word);
-                if (w.isEmpty() || w.size() > kMaxTotalsWord) {
-                    ++result.wordsSkipped;
-                    continue;
-                }
-                const int n = t.count->Value().toInt();
-                const quint64 h = textfind::foldHash(w);
-                bool added = false;
-                const auto [from, to] = byHash.equal_range(h);
-                for (auto it = from; it != to && !added; ++it)
-                    if (dao::compareText(totals[it->second].word, w) == 0) {
-                        totals[it->second].sum += n;
-                        added = true;
-                    }
-                if (!added) {
-                    byHash.emplace(h, totals.size());
-                    totals.push_back({w, n});
-                }
+        const QString table = m_type == CardType::Quote ? QStringLiteral("WordsCitIndex") : QStringLiteral("WordsNoteIndex");
+        dao::ScanTable(g_Db, table, {QStringLiteral("Mot"), QStringLiteral("NboccurIndex")}, [&](const QVariantList &row) {
+            ++result.rowsRead;
+            if (onTotalsRow)
+                onTotalsRow(result.rowsRead, all);
+            const QString w = row.at(0).isValid() ? row.at(0).toString() : QString();
+            if (w.isEmpty() || w.size() > kMaxTotalsWord) {
+                ++result.wordsSkipped;
+                return true;
             }
+            const int n = row.at(1).toInt();
+            const quint64 h = textfind::foldHash(w);
+            const auto [from, to] = byHash.equal_range(h);
+            for (auto it = from; it != to; ++it)
+                if (dao::compareText(totals[it->second].word, w) == 0) {
+                    totals[it->second].sum += n;
+                    return true;
+                }
+            byHash.emplace(h, totals.size());
+            totals.push_back({w, n});
+            return true;
+        });
         for (const Total &total : totals) {
             t.totals->AddNew();
             t.totalWord->setValue(total.word);

@@ -58,6 +58,8 @@ protected:
     virtual void writeRow(const QString &word, const QString &key, int count);
 
 private:
+    void dropRowsOf(const QString &key);
+
     CardType m_type;
 };
 

@@ -252,10 +252,14 @@ struct IndexedBase {
     }
 };
 
+std::unique_ptr<IndexedBase> g_indexed;
+std::unique_ptr<BenchBase> g_search, g_million;
+
 IndexedBase &indexedBase()
 {
-    static IndexedBase b;
-    return b;
+    if (!g_indexed)
+        g_indexed = std::make_unique<IndexedBase>();
+    return *g_indexed;
 }
 
 void BM_IndexRerun(benchmark::State &state)
@@ -298,9 +302,9 @@ constexpr int kSearchNotes = 100000;
 
 BenchBase &searchBase()
 {
-    static std::unique_ptr<BenchBase> b;
+    std::unique_ptr<BenchBase> &b = g_search;
     if (!b) {
-        indexedBase().base.reset();
+        g_indexed.reset();
         b = std::make_unique<BenchBase>();
         b->addNotes(kSearchNotes, kNoteBytes, 1000);
     }
@@ -342,8 +346,9 @@ BENCHMARK(BM_DirectSearch)->Arg(0)->Arg(1)->Iterations(2)->Unit(benchmark::kMill
 
 void BM_AfficheKWMillion(benchmark::State &state)
 {
-    static std::unique_ptr<BenchBase> b;
+    std::unique_ptr<BenchBase> &b = g_million;
     if (!b) {
+        g_search.reset();
         b = std::make_unique<BenchBase>();
         b->exec("BEGIN");
         sqlite3_stmt *s = nullptr;
@@ -382,5 +387,12 @@ int main(int argc, char **argv)
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    // Windows and bases go before the application does.
+    for (vb::Form *f : vb::Forms::all())
+        f->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    g_indexed.reset();
+    g_search.reset();
+    g_million.reset();
     return 0;
 }
