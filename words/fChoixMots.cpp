@@ -7,6 +7,7 @@
 #include "Runtime.h"
 #include "Twips.h"
 #include "WindowLinks.h"
+#include "WordAnalysis.h"
 #include "WordBase.h"
 
 #include <QCheckBox>
@@ -166,6 +167,6 @@ void fChoixMots::Command1_Click()
     AnalysedCardKind = cardKindName(type);
     AnalysedCardKey = key;
     CardKind = AnalysedCardKind;
-    ParseTextWords(*text);
+    words::ParseTextWords(*text);
     unload();
 }
