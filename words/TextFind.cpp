@@ -250,6 +250,64 @@ bool lessFolded(QStringView a, QStringView b)
     return lessExact(a, b);
 }
 
+// The distinct words while a text is cut: open addressing over slots kept
+// from one call to the next, so that counting allocates next to nothing.
+class WordTable {
+public:
+    WordTable(std::vector<Entry> &entries, qsizetype textLength) : m_entries(entries)
+    {
+        thread_local std::vector<int> kept;
+        m_cells = &kept;
+        // Small texts after a long one do not clear a large table each time.
+        size_t wanted = 1024;
+        while (wanted < size_t(textLength) / 4 && wanted < (size_t(1) << 22))
+            wanted *= 2;
+        if (kept.size() < 1024 || kept.size() > wanted * 8)
+            kept.assign(wanted, -1);
+        else
+            std::fill(kept.begin(), kept.end(), -1);
+        m_mask = kept.size() - 1;
+    }
+    // Counts the word; true when it is new.
+    bool count(QStringView word)
+    {
+        const size_t h = qHash(word);
+        std::vector<int> &cells = *m_cells;
+        for (size_t at = h & m_mask;; at = (at + 1) & m_mask) {
+            const int idx = cells[at];
+            if (idx < 0) {
+                cells[at] = int(m_entries.size());
+                m_entries.push_back({word, 1});
+                if (m_entries.size() * 2 > cells.size())
+                    grow();
+                return true;
+            }
+            if (m_entries[size_t(idx)].word == word) {
+                ++m_entries[size_t(idx)].count;
+                return false;
+            }
+        }
+    }
+
+private:
+    void grow()
+    {
+        std::vector<int> &cells = *m_cells;
+        cells.assign(cells.size() * 2, -1);
+        m_mask = cells.size() - 1;
+        for (size_t k = 0; k < m_entries.size(); ++k) {
+            size_t at = qHash(m_entries[k].word) & m_mask;
+            while (cells[at] >= 0)
+                at = (at + 1) & m_mask;
+            cells[at] = int(k);
+        }
+    }
+
+    std::vector<Entry> &m_entries;
+    std::vector<int> *m_cells;
+    size_t m_mask;
+};
+
 // Cuts and counts; the entries are views into `buffer`.
 bool cutAndCount(const QString &text, ParseMode mode, QString &buffer, std::vector<Entry> &entries,
                  ProgressSink *progress)
@@ -270,8 +328,7 @@ bool cutAndCount(const QString &text, ParseMode mode, QString &buffer, std::vect
     const std::array<bool, 256> &table = latinTable();
     auto separates = [&table](char16_t c) { return c < 256 ? table[c] : isSeparator(c); };
 
-    QHash<QStringView, int> slotOf;
-    slotOf.reserve(1024);
+    WordTable slotOf(entries, end - start);
     int lastBar = -1;
     qsizetype i = start;
     while (i < end) {
@@ -288,13 +345,8 @@ bool cutAndCount(const QString &text, ParseMode mode, QString &buffer, std::vect
             if (word.size() < 3)
                 continue;
         }
-        auto it = slotOf.find(word);
-        if (it != slotOf.end()) {
-            ++entries[size_t(*it)].count;
+        if (!slotOf.count(word))
             continue;
-        }
-        slotOf.insert(word, int(entries.size()));
-        entries.push_back({word, 1});
         if (progress) {
             progress->count(int(entries.size()));
             // The space that closes the word, counted from 1 in the text as
