@@ -27,6 +27,10 @@ void InstallKeywordWindows()
             g->DropCard(key);
         DropFromDateList(type, key);
     };
+    l.showResultGrid = [](const QString &kindTag) {
+        if (const auto type = cardTypeOfKind(kindTag))
+            keywords::ReloadResultGrid(*type);
+    };
     l.showKeywordList = [] { vb::Forms::get<fKWList>().show(); };
     l.showKeywordStructure = [] { vb::Forms::get<fLinksKey>().show(); };
 }

@@ -5,6 +5,8 @@
 #include "InstallKeywords.h"
 #include "InstallMainWindowLink.h"
 #include "InstallReferences.h"
+#include "InstallWordIndex.h"
+#include "InstallWords.h"
 #include "KeywordBrowser.h"
 #include "NewCards.h"
 #include "frmType.h"
@@ -19,4 +21,6 @@ void InstallProgramHooks()
     InstallReferenceWindows();
     InstallNewCards();
     InstallTypePicker();
+    InstallWordWindows();
+    InstallWordIndex();
 }

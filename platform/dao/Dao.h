@@ -19,6 +19,9 @@
 #include <QVariant>
 #include <QVariantList>
 
+#include <QStringList>
+
+#include <functional>
 #include <memory>
 
 namespace dao {
@@ -371,6 +374,14 @@ private:
     Workspace m_ws;
     bool m_open = false;
 };
+
+// Reads the named columns of every row of a table, in stored order, without
+// moving any recordset: for scans that read each record once (memo columns
+// included, which a recordset reads one record at a time). `visit` gets the
+// values as fields read them and returns false to stop. Raises 3078 for an
+// unknown table and 3265 for an unknown column.
+void ScanTable(const Database &db, const QString &table, const QStringList &columns,
+               const std::function<bool(const QVariantList &row)> &visit);
 
 // The comparison every index and seek applies to text: Unicode case folding,
 // accents distinct; accented letters sort beside their base letter; texts

@@ -1,5 +1,6 @@
 #include "frmType.h"
 
+#include "CardWindows.h"
 #include "DaoErrors.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -60,6 +61,8 @@ bool StoreReferenceType(const QString &key, const QString &type)
 frmType::frmType()
 {
     setObjectName(QStringLiteral("frmType"));
+    // Holds card keys or rows of the open base: closed before the base changes.
+    MarkHoldsOpenBase(this);
     setCaption(QStringLiteral("Type selection"));
     QWidget *c = client();
     Label1 = new QLabel(QStringLiteral("Document Type :"), c);

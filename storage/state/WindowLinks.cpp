@@ -61,6 +61,7 @@ void ShowChooser(const ChooserRequest &request) { call(windowLinks().showChooser
 void UnloadChooser() { quietly(windowLinks().unloadChooser); }
 void SetResultGridVisible(bool visible) { quietly(windowLinks().setResultGridVisible, visible); }
 void UnloadResultGrid() { quietly(windowLinks().unloadResultGrid); }
+void ShowResultGrid(const QString &kindTag) { call(windowLinks().showResultGrid, kindTag); }
 void DropDeletedCard(CardType type, const QString &key) { quietly(windowLinks().dropDeletedCard, type, key); }
 void ShowKeywordList() { call(windowLinks().showKeywordList); }
 void ShowKeywordStructure() { call(windowLinks().showKeywordStructure); }

@@ -72,6 +72,10 @@ struct WindowLinks {
     // unloads it.
     std::function<void(bool visible)> setResultGridVisible;
     std::function<void()> unloadResultGrid;
+    // Unloads fGrid and loads it afresh from GridRows, GridKeys and
+    // GridCaption with the card kind ("Note", "Cit", "Bib") as its Tag, then
+    // shows it.
+    std::function<void(const QString &kindTag)> showResultGrid;
     // fGrid and FListSel, where open, drop the rows of a deleted card.
     std::function<void(CardType type, const QString &key)> dropDeletedCard;
     std::function<void()> showKeywordList, showKeywordStructure;
@@ -124,6 +128,7 @@ void ShowChooser(const ChooserRequest &request);
 void UnloadChooser();
 void SetResultGridVisible(bool visible);
 void UnloadResultGrid();
+void ShowResultGrid(const QString &kindTag);
 void DropDeletedCard(CardType type, const QString &key);
 void ShowKeywordList();
 void ShowKeywordStructure();

@@ -1,0 +1,398 @@
+// Speed of the word analysis, the index build, the searches and the index
+// window, each beside the plainest direct code doing the same work in the
+// same run (a bare hash count, prepared statements on the same connection).
+
+#include "AfficheKW.h"
+#include "ProgramState.h"
+#include "DaoImpl.h"
+#include "Start.h"
+#include "Tabdef.h"
+#include "TextFind.h"
+#include "WordIndexBuilder.h"
+#include "WordSearch.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace {
+
+// ---- texts ------------------------------------------------------------------
+
+const QStringList &vocabulary()
+{
+    static const QStringList words = [] {
+        QStringList out;
+        const QStringList stems = {u"libert\u00E9"_qs, u"\u00E9t\u00E9"_qs, "house", "Paris", "analysis", "word",
+                                   "keyword", "Physics", "class", u"na\u00EFve"_qs, "card", "note", "quote",
+                                   u"c\u0153ur"_qs, "index", "search", "text", "reference", "author", "date"};
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 50000; ++i) {
+            QString w = stems.at(i % stems.size());
+            const int extra = int(rng.bounded(6));
+            for (int k = 0; k < extra; ++k)
+                w += QChar(u'a' + int(rng.bounded(26)));
+            if (i % 3 == 0)
+                w += u's';
+            if (i % 11 == 0)
+                w[0] = w.at(0).toUpper();
+            out << w;
+        }
+        return out;
+    }();
+    return words;
+}
+
+// Prose with a Zipf-like spread of words, accents, capitals, no-break
+// spaces, guillemets, typographic apostrophes, digits and CRLF.
+QString prose(qsizetype bytes, quint32 seed)
+{
+    const QStringList &v = vocabulary();
+    QRandomGenerator rng(seed);
+    QString out;
+    out.reserve(bytes + 64);
+    int n = 0;
+    while (out.size() < bytes) {
+        const double u = rng.generateDouble();
+        const int rank = int(std::pow(double(v.size()), u)) - 1;
+        out += v.at(std::clamp(rank, 0, int(v.size()) - 1));
+        switch (++n % 17) {
+        case 3: out += QStringLiteral(", "); break;
+        case 5: out += u"\u00A0: "_qs; break;
+        case 7: out += u" \u00AB\u00A0"_qs; break;
+        case 9: out += u"\u2019"_qs; break;
+        case 11: out += QStringLiteral(" 1984 "); break;
+        case 13: out += QStringLiteral(".\r\n"); break;
+        default: out += u' '; break;
+        }
+    }
+    return out;
+}
+
+const QString &textOfSize(qsizetype bytes)
+{
+    static QHash<qsizetype, QString> cache;
+    auto it = cache.find(bytes);
+    if (it == cache.end())
+        it = cache.insert(bytes, prose(bytes, 1));
+    return *it;
+}
+
+textfind::ExcludedWords stopWords()
+{
+    QStringList w;
+    for (int i = 0; i < 300; ++i)
+        w << vocabulary().at(i * 97 % vocabulary().size());
+    return textfind::ExcludedWords(w);
+}
+
+void BM_Analyse(benchmark::State &state)
+{
+    const QString &text = textOfSize(state.range(0));
+    const textfind::ExcludedWords excluded = stopWords();
+    for (auto _ : state) {
+        textfind::WordList list;
+        textfind::analyseText(text, textfind::ParseMode::Filtered, excluded, list);
+        benchmark::DoNotOptimize(list.words.size());
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0) * 2);
+}
+BENCHMARK(BM_Analyse)->Arg(64 << 10)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
+
+// The plainest count: letters make words, a hash map counts them.
+void BM_BareHashCount(benchmark::State &state)
+{
+    const QString &text = textOfSize(state.range(0));
+    for (auto _ : state) {
+        QHash<QStringView, int> counts;
+        const QChar *p = text.constData();
+        const qsizetype n = text.size();
+        qsizetype i = 0;
+        while (i < n) {
+            while (i < n && !p[i].isLetter())
+                ++i;
+            const qsizetype from = i;
+            while (i < n && p[i].isLetter())
+                ++i;
+            if (i > from)
+                ++counts[QStringView(p + from, i - from)];
+        }
+        benchmark::DoNotOptimize(counts.size());
+    }
+    state.SetBytesProcessed(state.iterations() * state.range(0) * 2);
+}
+BENCHMARK(BM_BareHashCount)->Arg(64 << 10)->Arg(1 << 20)->Arg(8 << 20)->Unit(benchmark::kMillisecond);
+
+// ---- a base ---------------------------------------------------------------------
+
+struct BenchBase {
+    QTemporaryDir dir;
+    BenchBase()
+    {
+        g_Db = dao::DBEngine::CreateDatabase(dir.filePath(QStringLiteral("bench.cvb")),
+                                             QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Qv47Tz28"),
+                                             dao::dbEncrypt);
+        CreateBaseTables();
+        OpenBaseTables();
+    }
+    ~BenchBase()
+    {
+        g_Db.Close();
+        g_Db.reset();
+    }
+    sqlite3 *sql() const { return dao::Access::impl(g_Db)->db; }
+    void exec(const char *statement) const
+    {
+        char *err = nullptr;
+        if (sqlite3_exec(sql(), statement, nullptr, nullptr, &err) != SQLITE_OK) {
+            fprintf(stderr, "%s: %s\n", statement, err);
+            sqlite3_free(err);
+        }
+    }
+    // Notes of about `bytes` characters each; `marked` of them hold "xqzmarker".
+    void addNotes(int count, int bytes, int marked = 0) const
+    {
+        exec("BEGIN");
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(sql(), "INSERT INTO NOTE (CIT, Texte) VALUES (?, ?)", -1, &s, nullptr);
+        const int every = marked > 0 ? count / marked : 0;
+        for (int i = 0; i < count; ++i) {
+            QString text = prose(bytes, quint32(i + 11));
+            if (every > 0 && i % every == 0 && i / every < marked)
+                text.insert(text.size() / 2, QStringLiteral(" xqzmarker "));
+            const QByteArray key = QStringLiteral("NOTE%1.TXT").arg(i, 6, 10, QLatin1Char('0')).toUtf8();
+            const QByteArray t = text.toUtf8();
+            sqlite3_bind_text(s, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 2, t.constData(), int(t.size()), SQLITE_TRANSIENT);
+            sqlite3_step(s);
+            sqlite3_reset(s);
+        }
+        sqlite3_finalize(s);
+        exec("COMMIT");
+        OpenBaseTables(); // the cursors learn of the rows written behind them
+    }
+};
+
+// ---- index build --------------------------------------------------------------
+
+constexpr int kIndexNotes = 10000;
+constexpr int kNoteBytes = 2048;
+
+void BM_IndexBuild(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto base = std::make_unique<BenchBase>();
+        base->addNotes(kIndexNotes, kNoteBytes);
+        state.ResumeTiming();
+        const wordindex::BuildResult r = wordindex::WordIndexBuilder(CardType::Note).build();
+        state.counters["rows"] = r.rowsWritten;
+        state.PauseTiming();
+        base.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_IndexBuild)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// The same rows through one prepared INSERT in one transaction; the words
+// are extracted before the clock starts.
+void BM_DirectIndexInsert(benchmark::State &state)
+{
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto base = std::make_unique<BenchBase>();
+        base->addNotes(kIndexNotes, kNoteBytes);
+        struct R {
+            QByteArray word, key;
+            int count;
+        };
+        std::vector<R> rows;
+        const textfind::ExcludedWords none;
+        textfind::WordList list;
+        for (int i = 0; i < kIndexNotes; ++i) {
+            textfind::extractIndexWords(prose(kNoteBytes, quint32(i + 11)), none, list);
+            const QByteArray key = QStringLiteral("NOTE%1.TXT").arg(i, 6, 10, QLatin1Char('0')).toUtf8();
+            for (int k = 1; k <= list.size(); ++k)
+                rows.push_back({list.words.at(k).toUtf8(), key, list.counts.at(k)});
+        }
+        state.ResumeTiming();
+        base->exec("BEGIN");
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(base->sql(), "INSERT INTO WordsNoteIndex (Mot, \"Index\", NboccurIndex) VALUES (?, ?, ?)",
+                           -1, &s, nullptr);
+        for (const R &r : rows) {
+            sqlite3_bind_text(s, 1, r.word.constData(), int(r.word.size()), SQLITE_STATIC);
+            sqlite3_bind_text(s, 2, r.key.constData(), int(r.key.size()), SQLITE_STATIC);
+            sqlite3_bind_int(s, 3, r.count);
+            sqlite3_step(s);
+            sqlite3_reset(s);
+        }
+        sqlite3_finalize(s);
+        base->exec("COMMIT");
+        state.counters["rows"] = double(rows.size());
+        state.PauseTiming();
+        base.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_DirectIndexInsert)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+struct IndexedBase {
+    std::unique_ptr<BenchBase> base;
+    IndexedBase()
+    {
+        base = std::make_unique<BenchBase>();
+        base->addNotes(kIndexNotes, kNoteBytes);
+        wordindex::WordIndexBuilder(CardType::Note).build();
+    }
+};
+
+std::unique_ptr<IndexedBase> g_indexed;
+std::unique_ptr<BenchBase> g_search, g_million;
+
+IndexedBase &indexedBase()
+{
+    if (!g_indexed)
+        g_indexed = std::make_unique<IndexedBase>();
+    return *g_indexed;
+}
+
+void BM_IndexRerun(benchmark::State &state)
+{
+    indexedBase();
+    for (auto _ : state) {
+        const wordindex::BuildResult r = wordindex::WordIndexBuilder(CardType::Note).build();
+        benchmark::DoNotOptimize(r.rowsWritten);
+    }
+}
+BENCHMARK(BM_IndexRerun)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_Totals(benchmark::State &state)
+{
+    indexedBase();
+    for (auto _ : state) {
+        const wordindex::TotalsResult r = wordindex::WordIndexBuilder(CardType::Note).aggregate();
+        state.counters["totals"] = r.totals;
+    }
+}
+BENCHMARK(BM_Totals)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+void BM_DirectGroupBy(benchmark::State &state)
+{
+    BenchBase &b = *indexedBase().base;
+    for (auto _ : state) {
+        b.exec("BEGIN");
+        b.exec("DELETE FROM WordsNoteAll");
+        b.exec("INSERT INTO WordsNoteAll (Mot, Occurences) SELECT Mot, SUM(NboccurIndex) FROM WordsNoteIndex "
+               "WHERE Mot IS NOT NULL AND length(Mot) <= 40 GROUP BY Mot");
+        b.exec("COMMIT");
+    }
+    OpenBaseTables();
+}
+BENCHMARK(BM_DirectGroupBy)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// ---- search ---------------------------------------------------------------------
+
+constexpr int kSearchNotes = 100000;
+
+BenchBase &searchBase()
+{
+    std::unique_ptr<BenchBase> &b = g_search;
+    if (!b) {
+        g_indexed.reset();
+        b = std::make_unique<BenchBase>();
+        b->addNotes(kSearchNotes, kNoteBytes, 1000);
+    }
+    return *b;
+}
+
+void BM_Search(benchmark::State &state)
+{
+    searchBase();
+    const QString term = state.range(0) ? QStringLiteral("xqzmarker") : QStringLiteral("zzqqnothing");
+    for (auto _ : state) {
+        const words::ScanResult r = words::scanCardTexts(CardType::Note, term);
+        state.counters["hits"] = double(r.hits.size());
+    }
+}
+BENCHMARK(BM_Search)->Arg(0)->Arg(1)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+void BM_DirectSearch(benchmark::State &state)
+{
+    BenchBase &b = searchBase();
+    const QString term = state.range(0) ? QStringLiteral("xqzmarker") : QStringLiteral("zzqqnothing");
+    for (auto _ : state) {
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(b.sql(), "SELECT CIT, Texte FROM NOTE", -1, &s, nullptr);
+        int hits = 0;
+        while (sqlite3_step(s) == SQLITE_ROW) {
+            const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1)),
+                                                   sqlite3_column_bytes(s, 1));
+            if (text.indexOf(term) >= 0)
+                ++hits;
+        }
+        sqlite3_finalize(s);
+        state.counters["hits"] = hits;
+    }
+}
+BENCHMARK(BM_DirectSearch)->Arg(0)->Arg(1)->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// ---- the index window over a million rows ------------------------------------
+
+void BM_AfficheKWMillion(benchmark::State &state)
+{
+    std::unique_ptr<BenchBase> &b = g_million;
+    if (!b) {
+        g_search.reset();
+        b = std::make_unique<BenchBase>();
+        b->exec("BEGIN");
+        sqlite3_stmt *s = nullptr;
+        sqlite3_prepare_v2(b->sql(), "INSERT INTO WordsNoteIndex (Mot, \"Index\", NboccurIndex) VALUES (?, ?, ?)", -1,
+                           &s, nullptr);
+        QRandomGenerator rng(3);
+        for (int i = 0; i < 1000000; ++i) {
+            const QByteArray w = vocabulary().at(i % vocabulary().size()).toUtf8();
+            const QByteArray k = QStringLiteral("NOTE%1.TXT").arg(i / 100, 6, 10, QLatin1Char('0')).toUtf8();
+            sqlite3_bind_text(s, 1, w.constData(), int(w.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_text(s, 2, k.constData(), int(k.size()), SQLITE_TRANSIENT);
+            sqlite3_bind_int(s, 3, int(rng.bounded(1, 200)));
+            sqlite3_step(s);
+            sqlite3_reset(s);
+        }
+        sqlite3_finalize(s);
+        b->exec("COMMIT");
+        OpenBaseTables();
+    }
+    CardKind = QStringLiteral("Note");
+    for (auto _ : state) {
+        vb::Forms::unload<AfficheKW>();
+        words::ShowWordIndexWindow();
+        state.counters["shown"] = vb::Forms::find<AfficheKW>()->rowsShown();
+    }
+}
+BENCHMARK(BM_AfficheKWMillion)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
+                                                                    : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    // Windows and bases go before the application does.
+    for (vb::Form *f : vb::Forms::all())
+        f->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    g_indexed.reset();
+    g_search.reset();
+    g_million.reset();
+    return 0;
+}

@@ -1,0 +1,219 @@
+// The word searches (cards opened) and the text searches (result list).
+
+#include "InstallWords.h"
+#include "ProgramState.h"
+#include "WindowLinks.h"
+#include "WordSearch.h"
+#include "WordsTestUtil.h"
+
+#include <QApplication>
+#include <QtTest>
+
+using namespace wordstest;
+
+namespace {
+
+const QString kFormatted = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0 plain \\b art\\b0 work\\par}");
+
+struct Opened {
+    QString key;
+    int position;
+    QString rtf;
+};
+
+} // namespace
+
+class TestWordSearch : public QObject {
+    Q_OBJECT
+private slots:
+    void init()
+    {
+        ResetProgramState();
+        m_base = std::make_unique<testbase::Base>();
+        InstallWordWindows();
+        m_opened.clear();
+        m_grids.clear();
+        WindowLinks &l = windowLinks();
+        // The openers read the record the shared recordset stands on.
+        l.showNoteCard = [this] {
+            NextCardSlot(CardType::Note);
+            m_opened.append({fldNoteCit.Value().toString(), SearchTextPos, fldNoteTextRtf.Value().toString()});
+        };
+        l.showQuoteCard = [this] {
+            NextCardSlot(CardType::Quote);
+            m_opened.append({fldCitCit.Value().toString(), SearchTextPos, QString()});
+        };
+        l.searchBoxText = [this] { return m_term; };
+        l.showResultGrid = [this](const QString &kind) { m_grids << kind + u'|' + GridCaption; };
+    }
+    void cleanup()
+    {
+        windowLinks() = WindowLinks();
+        m_base.reset();
+    }
+
+    void hitsOpenInKeyOrder();
+    void formattedNoteOpensOnItsRecord();
+    void refusalsAndNoMatch();
+    void manyHitsAskFirst();
+    void textSearchListsOneRowPerKeyword();
+    void textSearchWithoutHitLeavesTheList();
+
+private:
+    std::unique_ptr<testbase::Base> m_base;
+    QList<Opened> m_opened;
+    QStringList m_grids;
+    QString m_term;
+};
+
+void TestWordSearch::hitsOpenInKeyOrder()
+{
+    addNote(QStringLiteral("BBBB0001.TXT"), QStringLiteral("the party"));
+    addNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("art lover"));
+    addNote(QStringLiteral("CCCC0001.TXT"), QStringLiteral("nothing"));
+    addNote(QStringLiteral("DDDD0001.TXT"), QVariant());
+    addNote(QStringLiteral("EEEE0001.TXT"), QStringLiteral("ART"));
+    QString far(40000, u'.');
+    addNote(QStringLiteral("FFFF0001.TXT"), far + QStringLiteral("art"));
+    NoteCards.count = 7;
+    m_term = QStringLiteral("art");
+    SearchNotesByWord();
+    QCOMPARE(m_opened.size(), 3);
+    QCOMPARE(m_opened.at(0).key, QStringLiteral("AAAA0001.TXT"));
+    QCOMPARE(m_opened.at(0).position, 1);
+    QCOMPARE(m_opened.at(1).key, QStringLiteral("BBBB0001.TXT"));
+    QCOMPARE(m_opened.at(1).position, 6);
+    QCOMPARE(m_opened.at(2).position, 40001);
+    QCOMPARE(NoteCards.count, 3); // a new set
+    QCOMPARE(SearchText, QStringLiteral("art"));
+    QCOMPARE(SearchTextPos, 0);
+
+    addQuote(QStringLiteral("REFER001.TXT"), QStringLiteral("a quoted article"));
+    SearchQuotesByWord();
+    QCOMPARE(m_opened.size(), 4);
+    QCOMPARE(m_opened.last().key, QStringLiteral("REFER001.TXT"));
+    QCOMPARE(m_opened.last().position, 10);
+}
+
+void TestWordSearch::formattedNoteOpensOnItsRecord()
+{
+    addNote(QStringLiteral("RICH0001.TXT"), QStringLiteral("plain artwork"), kFormatted);
+    m_term = QStringLiteral("artwork");
+    SearchNotesByWord();
+    QCOMPARE(m_opened.size(), 1);
+    QCOMPARE(m_opened.at(0).rtf, kFormatted);
+    QCOMPARE(m_opened.at(0).position, 7);
+    // The search wrote nothing: the formatting is still stored.
+    rsNote.setIndex(QStringLiteral("NoteNDX"));
+    rsNote.Seek(QStringLiteral("="), QStringLiteral("RICH0001.TXT"));
+    QCOMPARE(fldNoteTextRtf.Value().toString(), kFormatted);
+    QCOMPARE(fldNoteTexte.Value().toString(), QStringLiteral("plain artwork"));
+}
+
+void TestWordSearch::refusalsAndNoMatch()
+{
+    addNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("some text"));
+    addQuote(QStringLiteral("REFER001.TXT"), QStringLiteral("some text"));
+    vb::DialogScript s;
+    s.msgBox(vb::vbOK, QStringLiteral("You cannot search less than 3 characters"));
+    s.msgBox(vb::vbOK, QStringLiteral("No Match"));
+    s.msgBox(vb::vbOK, QStringLiteral("No Match !"));
+    m_term.clear();
+    SearchNotesByWord();
+    m_term = QStringLiteral("so");
+    SearchNotesByWord();
+    m_term = QStringLiteral("SOME");
+    SearchNotesByWord();
+    SearchQuotesByWord();
+    QVERIFY_SCRIPT(s);
+    QVERIFY(m_opened.isEmpty());
+}
+
+void TestWordSearch::manyHitsAskFirst()
+{
+    {
+        dao::TransactionScope tx;
+        for (int i = 1; i <= 26; ++i)
+            addNote(QStringLiteral("MANY%1.TXT").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("common"));
+        tx.Commit();
+    }
+    m_term = QStringLiteral("common");
+    vb::DialogScript s;
+    s.msgBox(vb::vbCancel, QStringLiteral("26 cards contain 'common' - open them all ?"));
+    s.msgBox(vb::vbOK, QStringLiteral("26 cards contain 'common' - open them all ?"));
+    SearchNotesByWord();
+    QCOMPARE(m_opened.size(), 0);
+    SearchNotesByWord();
+    QCOMPARE(m_opened.size(), 26);
+    QVERIFY_SCRIPT(s);
+}
+
+void TestWordSearch::textSearchListsOneRowPerKeyword()
+{
+    addNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("about Zeal"));
+    addNote(QStringLiteral("BBBB0001.TXT"), QStringLiteral("Zeal alone"));
+    addNote(QStringLiteral("CCCC0001.TXT"), QStringLiteral("zeal in lower case"));
+    linkNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("beta"));
+    linkNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("Alpha"));
+    linkNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("gamma"));
+    vb::DialogScript s;
+    s.inputBox(QStringLiteral("Zeal"), QStringLiteral("Fill in the Word (or part of Word) you are looking for"));
+    TextSearchNotes();
+    QVERIFY_SCRIPT(s);
+    QCOMPARE(m_grids, QStringList{"Note|  Notes containing 'Zeal'"});
+    QCOMPARE(CardKind, QStringLiteral("Note"));
+    QCOMPARE(GridRows.size(), 5);
+    QCOMPARE(GridRowCount, 5);
+    QCOMPARE(GridRows.at(0), QStringList{QString()});
+    // By keyword, character codes: the empty keyword, capitals, then small letters.
+    QStringList keywords, keys;
+    for (int r = 1; r < GridRows.size(); ++r) {
+        keywords << GridRows.at(r).at(1);
+        keys << GridKeys.at(r);
+    }
+    QCOMPARE(keywords, (QStringList{"", "Alpha", "beta", "gamma"}));
+    QCOMPARE(keys, (QStringList{"BBBB0001.TXT", "AAAA0001.TXT", "AAAA0001.TXT", "AAAA0001.TXT"}));
+    QCOMPARE(GridRows.at(2).at(2), QStringLiteral("AAAA0001.TXT"));
+
+    // A quote without keywords is listed as a note is.
+    addQuote(QStringLiteral("REFER001.TXT"), QStringLiteral("quoted Zeal"));
+    addQuote(QStringLiteral("REFER002.TXT"), QStringLiteral("more Zeal"));
+    linkQuote(QStringLiteral("REFER002.TXT"), QStringLiteral("delta"));
+    vb::DialogScript q;
+    q.inputBox(QStringLiteral("Zeal"));
+    TextSearchQuotes();
+    QVERIFY_SCRIPT(q);
+    QCOMPARE(m_grids.last(), QStringLiteral("Cit|  Quotes containing 'Zeal'"));
+    QCOMPARE(GridRows.size(), 3);
+    QCOMPARE(GridRows.at(1).at(1), QString());
+    QCOMPARE(GridKeys.at(1), QStringLiteral("REFER001.TXT"));
+    QCOMPARE(GridRows.at(2).at(1), QStringLiteral("delta"));
+}
+
+void TestWordSearch::textSearchWithoutHitLeavesTheList()
+{
+    addNote(QStringLiteral("AAAA0001.TXT"), QStringLiteral("text"));
+    GridRows = {QStringList{QString()}, QStringList{"", "kw", "KEY", "a", "t"}};
+    GridKeys = {QString(), QStringLiteral("KEY")};
+    GridCaption = QStringLiteral("before");
+    vb::DialogScript s;
+    s.inputBox(QStringLiteral("TEXT"));
+    s.msgBox(vb::vbOK, QStringLiteral("No Match"));
+    s.inputBoxCancel();
+    TextSearchNotes();
+    TextSearchNotes();
+    QVERIFY_SCRIPT(s);
+    QVERIFY(m_grids.isEmpty());
+    QCOMPARE(GridRows.size(), 2);
+    QCOMPARE(GridKeys.at(1), QStringLiteral("KEY"));
+    QCOMPARE(GridCaption, QStringLiteral("before"));
+}
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    TestWordSearch t;
+    return QTest::qExec(&t, argc, argv);
+}
+
+#include "tst_word_search.moc"
