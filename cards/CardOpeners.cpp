@@ -9,7 +9,6 @@
 #include "RichTextBox.h"
 #include "Start.h"
 #include "WindowLinks.h"
-#include "fBibReadOnly.h"
 #include "fCitMulti.h"
 #include "fNoteMulti.h"
 
@@ -98,6 +97,11 @@ void ShowQuoteCard()
 
 void ShowReferenceCard()
 {
+    // Without the reference window nothing opens and no slot is taken.
+    if (!windowLinks().createReferenceWindow) {
+        vb::MsgBox(QString::fromLatin1(kNotAvailableYet), vb::vbInformation);
+        return;
+    }
     const CardRecord r = readCurrentCard(CardType::Reference);
     const int n = NextCardSlot(CardType::Reference);
     CardSlot &s = ReferenceCards.slot;
@@ -107,14 +111,7 @@ void ShowReferenceCard()
     s.keywords = readCardKeywords(CardType::Reference, r.key);
     CardKeywordCount = int(s.keywords.size());
 
-    CardWindowLink *card = nullptr;
-    if (windowLinks().createReferenceWindow) {
-        card = windowLinks().createReferenceWindow();
-    } else {
-        auto *w = new fBibReadOnly();
-        w->load();
-        card = w;
-    }
+    CardWindowLink *card = windowLinks().createReferenceWindow();
     if (!card)
         return;
     vb::Form *form = card->cardForm();

@@ -2,9 +2,10 @@
 
 #include "CardOpeners.h"
 #include "CardTestBase.h"
-#include "FListSel.h"
 #include "FlexGrid.h"
+#include "FListSel.h"
 #include "InstallCards.h"
+#include "ReferenceCardDouble.h"
 #include "WindowLinks.h"
 
 using namespace cardtest;
@@ -16,6 +17,7 @@ private slots:
     {
         programFont();
         InstallCardWindows();
+        InstallReferenceCardDouble();
     }
     void cleanup() { unloadAll(); }
 

@@ -10,7 +10,7 @@
 #include "RichTextBox.h"
 #include "Runtime.h"
 #include "WindowLinks.h"
-#include "fBibReadOnly.h"
+#include "ReferenceCardDouble.h"
 #include "fCitMulti.h"
 #include "fNoteMulti.h"
 
@@ -207,8 +207,23 @@ private slots:
         addReference(QStringLiteral("Duran__001"), QStringLiteral("A Book"), {QStringLiteral("Duran")});
         link(CardType::Reference, QStringLiteral("kw"), QStringLiteral("Duran__001"));
         QVERIFY(seekKey(CardType::Reference, QStringLiteral("Duran__001")));
+        {
+            // No reference window: said so, and no slot taken.
+            const int before = ReferenceCards.count;
+            vb::DialogScript script;
+            script.msgBox(vb::vbOK, QString::fromLatin1(kNotAvailableYet));
+            ShowReferenceCard();
+            QVERIFY2(script.ok(), script.report());
+            QCOMPARE(ReferenceCards.count, before);
+            QVERIFY(cardwindows::find(CardType::Reference, QStringLiteral("Duran__001")).isEmpty());
+        }
+        windowLinks().createReferenceWindow = []() -> CardWindowLink * {
+            auto *w = new ReferenceCardDouble();
+            w->load();
+            return w;
+        };
         ShowReferenceCard();
-        auto *r = qobject_cast<fBibReadOnly *>(
+        auto *r = qobject_cast<ReferenceCardDouble *>(
             cardwindows::find(CardType::Reference, QStringLiteral("Duran__001")).first()->cardForm());
         QVERIFY(r && r->isVisible());
         QCOMPARE(r->cBibNDX->text(), QStringLiteral("Duran__001"));
@@ -219,10 +234,10 @@ private slots:
         QCOMPARE(ReferenceCards.slot.authors, QStringList{QStringLiteral("Duran")});
         QCOMPARE(ReferenceCards.slot.keywords, QStringList{QStringLiteral("kw")});
 
-        // Once the reference window is installed, the opener hands over to it.
-        fBibReadOnly *made = nullptr;
+        // Each opening makes a new window in the next slot.
+        ReferenceCardDouble *made = nullptr;
         windowLinks().createReferenceWindow = [&]() -> CardWindowLink * {
-            made = new fBibReadOnly();
+            made = new ReferenceCardDouble();
             made->load();
             return made;
         };

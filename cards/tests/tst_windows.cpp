@@ -5,15 +5,15 @@
 #include "CardRecords.h"
 #include "CardRules.h"
 #include "CardTestBase.h"
-#include "FListSel.h"
+#include "fCitMulti.h"
 #include "FlexGrid.h"
+#include "FListSel.h"
+#include "fNoteMulti.h"
 #include "InstallCards.h"
+#include "ReferenceCardDouble.h"
 #include "RichTextBox.h"
 #include "Twips.h"
 #include "WindowLinks.h"
-#include "fBibReadOnly.h"
-#include "fCitMulti.h"
-#include "fNoteMulti.h"
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -73,6 +73,7 @@ private slots:
     {
         programFont();
         InstallCardWindows();
+        InstallReferenceCardDouble();
     }
     void cleanup()
     {

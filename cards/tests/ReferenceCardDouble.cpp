@@ -1,11 +1,11 @@
-#include "fBibReadOnly.h"
+#include "ReferenceCardDouble.h"
 
 #include "CardRules.h"
 #include "Twips.h"
 
 #include <QLineEdit>
 
-fBibReadOnly::fBibReadOnly()
+ReferenceCardDouble::ReferenceCardDouble()
 {
     setObjectName(QStringLiteral("fBibMulti"));
     setMdiChild(true);
@@ -26,13 +26,13 @@ fBibReadOnly::fBibReadOnly()
     connect(this, &vb::Form::unloadedSignal, this, [this] { cardwindows::remove(this); });
 }
 
-fBibReadOnly::~fBibReadOnly() { cardwindows::remove(this); }
+ReferenceCardDouble::~ReferenceCardDouble() { cardwindows::remove(this); }
 
-void fBibReadOnly::setCardNumber(int number) { FenNum->setText(QString::number(number)); }
+void ReferenceCardDouble::setCardNumber(int number) { FenNum->setText(QString::number(number)); }
 
-int fBibReadOnly::cardNumber() const { return cards::cardNumberOf(FenNum->text()); }
+int ReferenceCardDouble::cardNumber() const { return cards::cardNumberOf(FenNum->text()); }
 
-void fBibReadOnly::formLoad()
+void ReferenceCardDouble::formLoad()
 {
     const CardSlot &slot = ReferenceCards.slot;
     m_key = slot.key;

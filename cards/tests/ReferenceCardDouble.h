@@ -1,17 +1,18 @@
 #pragma once
-// The reference card until the reference window of its own folder is
-// installed: the reference's key and title, read only.
+// A reference card for the card tests, which do not link the reference
+// window: the reference's key and title, read only.
 
 #include "CardWindows.h"
 #include "Form.h"
+#include "WindowLinks.h"
 
 class QLineEdit;
 
-class fBibReadOnly : public vb::Form, public CardWindowLink {
+class ReferenceCardDouble : public vb::Form, public CardWindowLink {
     Q_OBJECT
 public:
-    fBibReadOnly();
-    ~fBibReadOnly() override;
+    ReferenceCardDouble();
+    ~ReferenceCardDouble() override;
 
     QLineEdit *cBibNDX = nullptr;
     QLineEdit *cBibTitle = nullptr;
@@ -32,3 +33,13 @@ protected:
 private:
     QString m_key;
 };
+
+// Opens this double wherever the program would open a reference card.
+inline void InstallReferenceCardDouble()
+{
+    windowLinks().createReferenceWindow = []() -> CardWindowLink * {
+        auto *w = new ReferenceCardDouble();
+        w->load();
+        return w;
+    };
+}
