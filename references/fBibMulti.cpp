@@ -192,7 +192,7 @@ void fBibMulti::buildDesign()
     cgBibCit->setColWidth(0, 3000);
     cgBibCit->setColWidth(1, 2000);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"FrameRefs", FrameRefs},     {"FrameTitles", FrameTitles}, {"cBibTitre1", cBibTitre1},
         {"cBibTitre2", cBibTitre2},   {"FrameAuthors", FrameAuthors}, {"cgAutBib", cgAutBib},
         {"Label1", Label1},           {"ComboType", ComboType},     {"FrameKW", FrameKW},
@@ -200,11 +200,7 @@ void fBibMulti::buildDesign()
         {"FrameQuotes", FrameQuotes}, {"cgBibCit", cgBibCit},       {"CmdAddQuote", CmdAddQuote},
         {"FrameCommands", FrameCommands}, {"CommandStore", CommandStore}, {"CmdDelete", CmdDelete},
         {"CommandNew", CommandNew},   {"StatusBar1", StatusBar1},   {"FenNum", FenNum},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 
     // The status texts of the controls that have one.
     for (QWidget *w : std::initializer_list<QWidget *>{cgBibCit->viewport(), cgMCBib->viewport(), CmdDelete,
@@ -236,16 +232,12 @@ void fBibMulti::buildBookFrame()
     CommandBookClose = newButton(f, QStringLiteral("Close"), 3000, 2430, 1095, 330);
     FrameBook->setVisible(false);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"FrameBook", FrameBook}, {"ComboPublisher", ComboPublisher}, {"cmdNewEditeur", cmdNewEditeur},
         {"Town", Town}, {"tDate", tDate}, {"ISBN", ISBN}, {"BibCongress", BibCongress},
         {"CommandBookOriginal", CommandBookOriginal}, {"CommandBookStore", CommandBookStore},
         {"CommandBookClose", CommandBookClose},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 }
 
 void fBibMulti::buildArticleFrame()
@@ -284,16 +276,12 @@ void fBibMulti::buildArticleFrame()
     CommandAddReview->setEnabled(false);
     FrameArticle->setVisible(false);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"FrameArticle", FrameArticle}, {"ComboReview", ComboReview}, {"CommandAddReview", CommandAddReview},
         {"ArticleYear", ArticleYear}, {"ArticleMonth", ArticleMonth}, {"ArticleNumber", ArticleNumber},
         {"ArticleOther", ArticleOther}, {"ArticlePages", ArticlePages}, {"ArticleISSN", ArticleISSN},
         {"CommandArticleStore", CommandArticleStore}, {"CommandArticleClose", CommandArticleClose},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 }
 
 void fBibMulti::buildOtherFrame()
