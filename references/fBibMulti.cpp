@@ -667,15 +667,16 @@ bool fBibMulti::referenceStillThere()
     return false;
 }
 
-bool fBibMulti::storeMain()
+template <class Boxes>
+bool fBibMulti::storeBoxes(const Boxes &boxes, std::optional<QString> (*check)(const Boxes &),
+                           Outcome (*store)(const QString &, const Boxes &))
 {
-    const MainFields boxes = mainBoxes();
-    if (const auto refusal = CheckMainFields(boxes)) {
+    if (const auto refusal = check(boxes)) {
         ReportRefusal(*refusal);
         return false;
     }
     try {
-        if (StoreMainFields(m_key, boxes) == Outcome::Missing) {
+        if (store(m_key, boxes) == Outcome::Missing) {
             sayGone();
             return false;
         }
@@ -686,43 +687,11 @@ bool fBibMulti::storeMain()
     return false;
 }
 
-bool fBibMulti::storeBook()
-{
-    const BookDetails boxes = bookBoxes();
-    if (const auto refusal = CheckBookDetails(boxes)) {
-        ReportRefusal(*refusal);
-        return false;
-    }
-    try {
-        if (StoreBookDetails(m_key, boxes) == Outcome::Missing) {
-            sayGone();
-            return false;
-        }
-        return true;
-    } catch (const vb::Error &e) {
-        ReportWriteFailure(e);
-    }
-    return false;
-}
+bool fBibMulti::storeMain() { return storeBoxes(mainBoxes(), &CheckMainFields, &StoreMainFields); }
 
-bool fBibMulti::storeArticle()
-{
-    const ArticleDetails boxes = articleBoxes();
-    if (const auto refusal = CheckArticleDetails(boxes)) {
-        ReportRefusal(*refusal);
-        return false;
-    }
-    try {
-        if (StoreArticleDetails(m_key, boxes) == Outcome::Missing) {
-            sayGone();
-            return false;
-        }
-        return true;
-    } catch (const vb::Error &e) {
-        ReportWriteFailure(e);
-    }
-    return false;
-}
+bool fBibMulti::storeBook() { return storeBoxes(bookBoxes(), &CheckBookDetails, &StoreBookDetails); }
+
+bool fBibMulti::storeArticle() { return storeBoxes(articleBoxes(), &CheckArticleDetails, &StoreArticleDetails); }
 
 void fBibMulti::CommandStore_Click() { storeMain(); }
 
@@ -905,21 +874,17 @@ void fBibMulti::CommandArticleStore_Click()
         unload();
 }
 
-void fBibMulti::CommandBookClose_Click()
+void fBibMulti::closeDetailFrame(QGroupBox *frame)
 {
-    FrameBook->setVisible(false);
+    frame->setVisible(false);
     FrameQuotes->setVisible(true);
     m_completeView = false;
     setSwitch(Palvex_Ctl::up, QStringLiteral("Complete Refs"));
 }
 
-void fBibMulti::CommandArticleClose_Click()
-{
-    FrameArticle->setVisible(false);
-    FrameQuotes->setVisible(true);
-    m_completeView = false;
-    setSwitch(Palvex_Ctl::up, QStringLiteral("Complete Refs"));
-}
+void fBibMulti::CommandBookClose_Click() { closeDetailFrame(FrameBook); }
+
+void fBibMulti::CommandArticleClose_Click() { closeDetailFrame(FrameArticle); }
 
 void fBibMulti::cmdNewEditeur_Click()
 {
