@@ -91,15 +91,13 @@ fCitMulti::fCitMulti()
     vb::connectEvent(cgMCCit, &vb::FlexGrid::mouseDown, this,
                      [this] { cgMCCit->setRowSel(cgMCCit->row()); });
 
-    const QList<std::pair<const char *, QObject *>> controls{
+    addControls({
         {"Toolbar1", Toolbar1}, {"cgAutCit", cgAutCit}, {"cCitTitle", cCitTitle},
         {"cCitNDX", cCitNDX}, {"cCitDate", cCitDate}, {"Frame1", Frame1}, {"cgMCCit", cgMCCit},
         {"cmdAdd", cmdAdd}, {"CmdSupp", CmdSupp}, {"CmdTextComp", CmdTextComp},
         {"CitRTF", CitRTF}, {"ToPrint", ToPrint}, {"Frame2", Frame2}, {"CmdStore", CmdStore},
         {"CmdDelete", CmdDelete}, {"Command2", Command2}, {"Command1", Command1},
-        {"FenNum", FenNum}, {"FormCount", FormCount}};
-    for (const auto &[name, control] : controls)
-        addControl(QString::fromLatin1(name), control);
+        {"FenNum", FenNum}, {"FormCount", FormCount}});
 }
 
 void fCitMulti::setFormCount(int count) { FormCount->setText(QString::number(count)); }

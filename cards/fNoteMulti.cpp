@@ -88,14 +88,12 @@ fNoteMulti::fNoteMulti()
             cgMCNote->setRow(cgMCNote->row());
     });
 
-    const QList<std::pair<const char *, QObject *>> controls{
+    addControls({
         {"Toolbar1", Toolbar1}, {"Frame1", Frame1},     {"CmdStore", CmdStore}, {"Command2", Command2},
         {"Command1", Command1}, {"cNoteNDX", cNoteNDX}, {"cNoteDate", cNoteDate},
         {"cNoteAuthor", cNoteAuthor}, {"cNoteTitle", cNoteTitle}, {"Frame2", Frame2},
         {"cgMCNote", cgMCNote}, {"KWAdd", KWAdd}, {"KWSupp", KWSupp}, {"Command7", Command7},
-        {"NoteRTF", NoteRTF}, {"ToPrint", ToPrint}, {"FenNum", FenNum}};
-    for (const auto &[name, control] : controls)
-        addControl(QString::fromLatin1(name), control);
+        {"NoteRTF", NoteRTF}, {"ToPrint", ToPrint}, {"FenNum", FenNum}});
 }
 
 cards::CardEdits fNoteMulti::edits() const

@@ -1,5 +1,6 @@
 #include "Chooser.h"
 
+#include "CardTables.h"
 #include "CardWindows.h"
 #include "Dao.h"
 #include "DaoErrors.h"
@@ -38,23 +39,6 @@ bool containsKey(const QStringList &list, const QString &k)
     return false;
 }
 
-struct LinkTable {
-    dao::Recordset rs;
-    QString byCard;
-    dao::Recordset card;
-    QString cardIndex;
-};
-
-LinkTable linkTableOf(CardType type)
-{
-    switch (type) {
-    case CardType::Note: return {rsGrNote, "GrNoteNDX", rsNote, "NoteNDX"};
-    case CardType::Quote: return {rsGrCit, "GrCitNDX", rsCit, "CitNDX"};
-    case CardType::Reference: break;
-    }
-    return {rsGrBib, "GrBibNDX", rsBiblio, "BibNDX"};
-}
-
 } // namespace
 
 QStringList KeywordsToLink(const QStringList &selection, const QStringList &existing)
@@ -70,26 +54,26 @@ QStringList KeywordsToLink(const QStringList &selection, const QStringList &exis
 
 QStringList LinkedKeywords(CardType type, const QString &cardKey)
 {
-    LinkTable t = linkTableOf(type);
+    CardTables t = cardTablesOf(type);
     QStringList out;
-    t.rs.setIndex(t.byCard);
-    t.rs.Seek(QStringLiteral("="), cardKey);
-    if (t.rs.NoMatch())
+    t.links.setIndex(t.linksByCard);
+    t.links.Seek(QStringLiteral("="), cardKey);
+    if (t.links.NoMatch())
         return out;
-    for (; !t.rs.Eof() && dao::compareText(t.rs.Fields(QStringLiteral("NDX")).Value().toString(), cardKey) == 0;
-         t.rs.MoveNext())
-        out << t.rs.Fields(QStringLiteral("GROUPE")).Value().toString();
+    for (; !t.links.Eof() && dao::compareText(t.links.Fields(QStringLiteral("NDX")).Value().toString(), cardKey) == 0;
+         t.links.MoveNext())
+        out << t.links.Fields(QStringLiteral("GROUPE")).Value().toString();
     return out;
 }
 
 bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &selection)
 {
-    LinkTable t = linkTableOf(type);
+    CardTables t = cardTablesOf(type);
     try {
         // The card may have been deleted while the chooser stood open.
-        t.card.setIndex(t.cardIndex);
-        t.card.Seek(QStringLiteral("="), cardKey);
-        if (t.card.NoMatch()) {
+        t.cards.setIndex(t.cardIndex);
+        t.cards.Seek(QStringLiteral("="), cardKey);
+        if (t.cards.NoMatch()) {
             vb::MsgBox(QStringLiteral("This record does not exists"), vb::vbExclamation);
             return false;
         }
@@ -98,13 +82,13 @@ bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &sele
             // All links or none: a retry after a failure doubles nothing.
             dao::TransactionScope transaction;
             for (const QString &k : wanted) {
-                t.rs.AddNew();
+                t.links.AddNew();
                 try {
-                    t.rs.Fields(QStringLiteral("GROUPE")).setValue(k);
-                    t.rs.Fields(QStringLiteral("NDX")).setValue(cardKey);
-                    t.rs.Update();
+                    t.links.Fields(QStringLiteral("GROUPE")).setValue(k);
+                    t.links.Fields(QStringLiteral("NDX")).setValue(cardKey);
+                    t.links.Update();
                 } catch (...) {
-                    t.rs.CancelUpdate();
+                    t.links.CancelUpdate();
                     throw;
                 }
             }

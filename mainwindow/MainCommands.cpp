@@ -81,17 +81,24 @@ bool MainCommands::wordSearchAllowed(CardType type, const QString &term)
     return true;
 }
 
+bool MainCommands::searchByWord(CardType type, const QString &term)
+{
+    if (!wordSearchAllowed(type, term))
+        return false;
+    if (type == CardType::Note)
+        SearchNotesByWord();
+    else
+        SearchQuotesByWord();
+    return true;
+}
+
 void MainCommands::CommandSearchText_Click()
 {
     const QString term = m_host.searchText();
-    switch (m_host.checkedKind()) {
+    switch (const CardType kind = m_host.checkedKind()) {
     case CardType::Quote:
-        if (wordSearchAllowed(CardType::Quote, term))
-            SearchQuotesByWord();
-        break;
     case CardType::Note:
-        if (wordSearchAllowed(CardType::Note, term))
-            SearchNotesByWord();
+        searchByWord(kind, term);
         break;
     case CardType::Reference:
         if (term.size() < kMinSearchLength)
@@ -108,55 +115,43 @@ void MainCommands::TextSearch_KeyDown(int keyCode, int)
         return;
     // As "Go", the same minimum included; references have no text and Enter
     // does nothing for them.
-    const QString term = m_host.searchText();
-    switch (m_host.checkedKind()) {
+    switch (const CardType kind = m_host.checkedKind()) {
     case CardType::Quote:
-        if (wordSearchAllowed(CardType::Quote, term))
-            SearchQuotesByWord();
-        break;
     case CardType::Note:
-        if (wordSearchAllowed(CardType::Note, term))
-            SearchNotesByWord();
+        searchByWord(kind, m_host.searchText());
         break;
     case CardType::Reference:
         break;
     }
 }
 
-void MainCommands::GridKWText_Click()
+void MainCommands::textSearchGrid(CardType type)
 {
-    if (!hasRows(rsNote)) {
+    if (!hasRows(type == CardType::Note ? rsNote : rsCit)) {
         vb::MsgBox(kNoRecordsText, vb::vbInformation);
         return;
     }
-    CardKind = cardKindName(CardType::Note);
-    TextSearchNotes();
+    CardKind = cardKindName(type);
+    if (type == CardType::Note)
+        TextSearchNotes();
+    else
+        TextSearchQuotes();
 }
 
-void MainCommands::GridKWText2_Click()
-{
-    if (!hasRows(rsCit)) {
-        vb::MsgBox(kNoRecordsText, vb::vbInformation);
-        return;
-    }
-    CardKind = cardKindName(CardType::Quote);
-    TextSearchQuotes();
-}
+void MainCommands::GridKWText_Click() { textSearchGrid(CardType::Note); }
+
+void MainCommands::GridKWText2_Click() { textSearchGrid(CardType::Quote); }
 
 void MainCommands::mNFindText_Click()
 {
-    if (!wordSearchAllowed(CardType::Note, m_host.searchText()))
-        return;
-    SearchNotesByWord();
-    m_host.cascade();
+    if (searchByWord(CardType::Note, m_host.searchText()))
+        m_host.cascade();
 }
 
 void MainCommands::mCitFindText_Click()
 {
-    if (!wordSearchAllowed(CardType::Quote, m_host.searchText()))
-        return;
-    SearchQuotesByWord();
-    m_host.cascade();
+    if (searchByWord(CardType::Quote, m_host.searchText()))
+        m_host.cascade();
 }
 
 // ---------------------------------------------------------------------------
@@ -202,25 +197,19 @@ void MainCommands::RunOtherSearch()
 {
     UnloadChooser();
     const OtherOrder order = m_host.otherOrder();
-    switch (m_host.checkedKind()) {
+    switch (const CardType kind = m_host.checkedKind()) {
     case CardType::Reference:
-        if (order == OtherOrder::Author) {
-            authorChooser(false);
-        } else if (order == OtherOrder::Keyword) {
-            keywordChooser(CardType::Reference);
-        } else if (order == OtherOrder::Date) {
-            g_ListKind = cardKindName(CardType::Reference);
-            ListRefsByDate();
-        }
-        break;
     case CardType::Quote:
         if (order == OtherOrder::Author) {
-            authorChooser(true);
+            authorChooser(kind == CardType::Quote);
         } else if (order == OtherOrder::Keyword) {
-            keywordChooser(CardType::Quote);
+            keywordChooser(kind);
         } else if (order == OtherOrder::Date) {
-            g_ListKind = cardKindName(CardType::Quote);
-            ListCitsByDate();
+            g_ListKind = cardKindName(kind);
+            if (kind == CardType::Reference)
+                ListRefsByDate();
+            else
+                ListCitsByDate();
         }
         break;
     case CardType::Note:

@@ -95,6 +95,10 @@ private:
     // The word search behind "Go", Enter and "display Cards": false (after
     // saying why) when the term is too short or the table is empty.
     bool wordSearchAllowed(CardType type, const QString &term);
+    // The word search of notes or quotes when allowed; false when refused.
+    bool searchByWord(CardType type, const QString &term);
+    // The text search grid of notes or quotes; says so when the table is empty.
+    void textSearchGrid(CardType type);
 
     MainCommandHost &m_host;
 };

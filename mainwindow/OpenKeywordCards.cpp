@@ -1,5 +1,6 @@
 #include "OpenKeywordCards.h"
 
+#include "CardTables.h"
 #include "Dao.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -12,23 +13,6 @@
 
 namespace mainwindow {
 namespace {
-
-struct Tables {
-    dao::Recordset link;
-    QString byKeyword;
-    dao::Recordset card;
-    QString cardIndex;
-};
-
-Tables tablesOf(CardType type)
-{
-    switch (type) {
-    case CardType::Note: return {rsGrNote, "GrNote", rsNote, "NoteNDX"};
-    case CardType::Quote: return {rsGrCit, "GrCit", rsCit, "CitNDX"};
-    case CardType::Reference: break;
-    }
-    return {rsGrBib, "GrBib", rsBiblio, "BibNDX"};
-}
 
 void openOne(CardType type)
 {
@@ -46,15 +30,15 @@ const QString kOutOfMemory = QStringLiteral("Not enough memory ! Please close so
 
 QStringList KeywordCardKeys(CardType type, const QString &keyword)
 {
-    Tables t = tablesOf(type);
+    CardTables t = cardTablesOf(type);
     QStringList keys;
-    t.link.setIndex(t.byKeyword);
-    t.link.Seek(QStringLiteral("="), keyword);
-    if (t.link.NoMatch())
+    t.links.setIndex(t.linksByKeyword);
+    t.links.Seek(QStringLiteral("="), keyword);
+    if (t.links.NoMatch())
         return keys;
-    const dao::Field groupe = t.link.Fields(QStringLiteral("GROUPE"));
-    const dao::Field ndx = t.link.Fields(QStringLiteral("NDX"));
-    for (; !t.link.Eof() && dao::compareText(groupe.Value().toString(), keyword) == 0; t.link.MoveNext())
+    const dao::Field groupe = t.links.Fields(QStringLiteral("GROUPE"));
+    const dao::Field ndx = t.links.Fields(QStringLiteral("NDX"));
+    for (; !t.links.Eof() && dao::compareText(groupe.Value().toString(), keyword) == 0; t.links.MoveNext())
         keys << ndx.Value().toString();
     return keys;
 }
@@ -76,14 +60,14 @@ int OpenKeywordCards(CardType type, const QString &keyword)
         BeginCardSet(type);
         // Cards opened as a set carry no search hit.
         SearchTextPos = 0;
-        Tables t = tablesOf(type);
+        CardTables t = cardTablesOf(type);
         for (const QString &key : keys) {
-            t.card.setIndex(t.cardIndex);
-            t.card.Seek(QStringLiteral("="), key);
-            if (t.card.NoMatch())
+            t.cards.setIndex(t.cardIndex);
+            t.cards.Seek(QStringLiteral("="), key);
+            if (t.cards.NoMatch())
                 continue; // a link to a deleted card
             if (type == CardType::Reference)
-                OpenReferenceKey = t.card.Fields(QStringLiteral("NDX")).Value().toString();
+                OpenReferenceKey = t.cards.Fields(QStringLiteral("NDX")).Value().toString();
             openOne(type);
             ++opened;
         }

@@ -192,7 +192,7 @@ void fBibMulti::buildDesign()
     cgBibCit->setColWidth(0, 3000);
     cgBibCit->setColWidth(1, 2000);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"FrameRefs", FrameRefs},     {"FrameTitles", FrameTitles}, {"cBibTitre1", cBibTitre1},
         {"cBibTitre2", cBibTitre2},   {"FrameAuthors", FrameAuthors}, {"cgAutBib", cgAutBib},
         {"Label1", Label1},           {"ComboType", ComboType},     {"FrameKW", FrameKW},
@@ -200,11 +200,7 @@ void fBibMulti::buildDesign()
         {"FrameQuotes", FrameQuotes}, {"cgBibCit", cgBibCit},       {"CmdAddQuote", CmdAddQuote},
         {"FrameCommands", FrameCommands}, {"CommandStore", CommandStore}, {"CmdDelete", CmdDelete},
         {"CommandNew", CommandNew},   {"StatusBar1", StatusBar1},   {"FenNum", FenNum},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 
     // The status texts of the controls that have one.
     for (QWidget *w : std::initializer_list<QWidget *>{cgBibCit->viewport(), cgMCBib->viewport(), CmdDelete,
@@ -236,16 +232,12 @@ void fBibMulti::buildBookFrame()
     CommandBookClose = newButton(f, QStringLiteral("Close"), 3000, 2430, 1095, 330);
     FrameBook->setVisible(false);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"FrameBook", FrameBook}, {"ComboPublisher", ComboPublisher}, {"cmdNewEditeur", cmdNewEditeur},
         {"Town", Town}, {"tDate", tDate}, {"ISBN", ISBN}, {"BibCongress", BibCongress},
         {"CommandBookOriginal", CommandBookOriginal}, {"CommandBookStore", CommandBookStore},
         {"CommandBookClose", CommandBookClose},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 }
 
 void fBibMulti::buildArticleFrame()
@@ -284,16 +276,12 @@ void fBibMulti::buildArticleFrame()
     CommandAddReview->setEnabled(false);
     FrameArticle->setVisible(false);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"FrameArticle", FrameArticle}, {"ComboReview", ComboReview}, {"CommandAddReview", CommandAddReview},
         {"ArticleYear", ArticleYear}, {"ArticleMonth", ArticleMonth}, {"ArticleNumber", ArticleNumber},
         {"ArticleOther", ArticleOther}, {"ArticlePages", ArticlePages}, {"ArticleISSN", ArticleISSN},
         {"CommandArticleStore", CommandArticleStore}, {"CommandArticleClose", CommandArticleClose},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 }
 
 void fBibMulti::buildOtherFrame()
@@ -679,15 +667,16 @@ bool fBibMulti::referenceStillThere()
     return false;
 }
 
-bool fBibMulti::storeMain()
+template <class Boxes>
+bool fBibMulti::storeBoxes(const Boxes &boxes, std::optional<QString> (*check)(const Boxes &),
+                           Outcome (*store)(const QString &, const Boxes &))
 {
-    const MainFields boxes = mainBoxes();
-    if (const auto refusal = CheckMainFields(boxes)) {
+    if (const auto refusal = check(boxes)) {
         ReportRefusal(*refusal);
         return false;
     }
     try {
-        if (StoreMainFields(m_key, boxes) == Outcome::Missing) {
+        if (store(m_key, boxes) == Outcome::Missing) {
             sayGone();
             return false;
         }
@@ -698,43 +687,11 @@ bool fBibMulti::storeMain()
     return false;
 }
 
-bool fBibMulti::storeBook()
-{
-    const BookDetails boxes = bookBoxes();
-    if (const auto refusal = CheckBookDetails(boxes)) {
-        ReportRefusal(*refusal);
-        return false;
-    }
-    try {
-        if (StoreBookDetails(m_key, boxes) == Outcome::Missing) {
-            sayGone();
-            return false;
-        }
-        return true;
-    } catch (const vb::Error &e) {
-        ReportWriteFailure(e);
-    }
-    return false;
-}
+bool fBibMulti::storeMain() { return storeBoxes(mainBoxes(), &CheckMainFields, &StoreMainFields); }
 
-bool fBibMulti::storeArticle()
-{
-    const ArticleDetails boxes = articleBoxes();
-    if (const auto refusal = CheckArticleDetails(boxes)) {
-        ReportRefusal(*refusal);
-        return false;
-    }
-    try {
-        if (StoreArticleDetails(m_key, boxes) == Outcome::Missing) {
-            sayGone();
-            return false;
-        }
-        return true;
-    } catch (const vb::Error &e) {
-        ReportWriteFailure(e);
-    }
-    return false;
-}
+bool fBibMulti::storeBook() { return storeBoxes(bookBoxes(), &CheckBookDetails, &StoreBookDetails); }
+
+bool fBibMulti::storeArticle() { return storeBoxes(articleBoxes(), &CheckArticleDetails, &StoreArticleDetails); }
 
 void fBibMulti::CommandStore_Click() { storeMain(); }
 
@@ -917,21 +874,17 @@ void fBibMulti::CommandArticleStore_Click()
         unload();
 }
 
-void fBibMulti::CommandBookClose_Click()
+void fBibMulti::closeDetailFrame(QGroupBox *frame)
 {
-    FrameBook->setVisible(false);
+    frame->setVisible(false);
     FrameQuotes->setVisible(true);
     m_completeView = false;
     setSwitch(Palvex_Ctl::up, QStringLiteral("Complete Refs"));
 }
 
-void fBibMulti::CommandArticleClose_Click()
-{
-    FrameArticle->setVisible(false);
-    FrameQuotes->setVisible(true);
-    m_completeView = false;
-    setSwitch(Palvex_Ctl::up, QStringLiteral("Complete Refs"));
-}
+void fBibMulti::CommandBookClose_Click() { closeDetailFrame(FrameBook); }
+
+void fBibMulti::CommandArticleClose_Click() { closeDetailFrame(FrameArticle); }
 
 void fBibMulti::cmdNewEditeur_Click()
 {

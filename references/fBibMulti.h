@@ -138,6 +138,8 @@ private:
     void fillBookFrame();
     void fillArticleFrame();
     void showDetailFrame(QGroupBox *frame);
+    // Back to the quotes from the Close of a detail frame (the height stays).
+    void closeDetailFrame(QGroupBox *frame);
     void backToQuotesView(bool restoreHeight);
     // The card's height: the design's, or more when that would cut off a
     // shown frame.
@@ -158,6 +160,10 @@ private:
     bool storeMain();
     bool storeBook();
     bool storeArticle();
+    // Checks the boxes, then writes them by the card's key.
+    template <class Boxes>
+    bool storeBoxes(const Boxes &boxes, std::optional<QString> (*check)(const Boxes &),
+                    references::Outcome (*store)(const QString &, const Boxes &));
     // The card's record is still in the base; otherwise says so.
     bool referenceStillThere();
     void sayGone();

@@ -50,14 +50,10 @@ fFirstEdit::fFirstEdit()
     Command2 = new QPushButton(QStringLiteral("Close"), c);
     setGeometryTwips(Command2, 2760, 2640, 1335, 375);
 
-    const std::pair<const char *, QObject *> named[] = {
+    addControls({
         {"Label1", Label1},       {"tTitreOrig", tTitreOrig}, {"Combo1", Combo1}, {"tLieuOrig", tLieuOrig},
         {"tDateOrig", tDateOrig}, {"Command1", Command1},     {"Command2", Command2},
-    };
-    for (const auto &[name, object] : named) {
-        object->setObjectName(QString::fromLatin1(name));
-        addControl(object->objectName(), object);
-    }
+    });
 
     // A pick from the list looks the town up; typing a name does not.
     vb::connectEvent(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });

@@ -87,16 +87,6 @@ void ShowWordTotalsWindow()
 
 namespace {
 
-vb::FlexGrid *newIndexGrid(vb::Form *form, int cols)
-{
-    auto *g = new vb::FlexGrid(1, cols, 1, 0, form->client());
-    auto *layout = new QVBoxLayout(form->client());
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(g);
-    form->addControl(QStringLiteral("MSHFlexGrid1"), g);
-    return g;
-}
-
 int fillGrid(vb::FlexGrid *g, const QList<words::IndexRow> &rows, bool withKey)
 {
     // The rows that exist, with the header row above them.
@@ -121,13 +111,36 @@ std::optional<CardType> wordKind(std::optional<CardType> type)
 
 } // namespace
 
-AfficheKW::AfficheKW()
+WordIndexWindow::WordIndexWindow(const QString &name, const QString &caption, bool withKey)
+    : m_withKey(withKey)
 {
-    setObjectName(QStringLiteral("AfficheKW"));
+    setObjectName(name);
     // Holds card keys or rows of the open base: closed before the base changes.
     MarkHoldsOpenBase(this);
-    setCaption(QStringLiteral("All KW"));
-    MSHFlexGrid1 = newIndexGrid(this, 3);
+    setCaption(caption);
+    MSHFlexGrid1 = new vb::FlexGrid(1, withKey ? 3 : 2, 1, 0, client());
+    auto *layout = new QVBoxLayout(client());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(MSHFlexGrid1);
+    addControl(QStringLiteral("MSHFlexGrid1"), MSHFlexGrid1);
+}
+
+void WordIndexWindow::refill(std::optional<CardType> type)
+{
+    QList<words::IndexRow> rows;
+    if (const auto kind = wordKind(type)) {
+        try {
+            rows = rowsOf(*kind);
+        } catch (const vb::Error &) {
+            // An index that cannot be read shows no row.
+        }
+    }
+    m_shown = fillGrid(MSHFlexGrid1, rows, m_withKey);
+}
+
+AfficheKW::AfficheKW()
+    : WordIndexWindow(QStringLiteral("AfficheKW"), QStringLiteral("All KW"), true)
+{
     MSHFlexGrid1->setColWidth(0, 2000);
     // Wide enough for a whole card key (12 characters).
     MSHFlexGrid1->setColWidth(1, 1500);
@@ -136,40 +149,15 @@ AfficheKW::AfficheKW()
 
 void AfficheKW::formLoad() { window()->resize(vb::pixelsX(4425), vb::pixelsY(5595)); }
 
-void AfficheKW::refill(std::optional<CardType> type)
-{
-    QList<words::IndexRow> rows;
-    if (const auto kind = wordKind(type)) {
-        try {
-            rows = words::topIndexRows(*kind);
-        } catch (const vb::Error &) {
-            // An index that cannot be read shows no row.
-        }
-    }
-    m_shown = fillGrid(MSHFlexGrid1, rows, true);
-}
+QList<words::IndexRow> AfficheKW::rowsOf(CardType type) const { return words::topIndexRows(type); }
 
 AfficheKWAll::AfficheKWAll()
+    : WordIndexWindow(QStringLiteral("AfficheKWAll"), QStringLiteral("All KeyWords"), false)
 {
-    setObjectName(QStringLiteral("AfficheKWAll"));
-    // Holds card keys or rows of the open base: closed before the base changes.
-    MarkHoldsOpenBase(this);
-    setCaption(QStringLiteral("All KeyWords"));
-    MSHFlexGrid1 = newIndexGrid(this, 2);
     MSHFlexGrid1->setColWidth(0, 2000);
     MSHFlexGrid1->setColWidth(1, 500);
 }
 
 void AfficheKWAll::formLoad() { window()->resize(vb::pixelsX(3120), vb::pixelsY(5415)); }
 
-void AfficheKWAll::refill(std::optional<CardType> type)
-{
-    QList<words::IndexRow> rows;
-    if (const auto kind = wordKind(type)) {
-        try {
-            rows = words::topTotalRows(*kind);
-        } catch (const vb::Error &) {
-        }
-    }
-    m_shown = fillGrid(MSHFlexGrid1, rows, false);
-}
+QList<words::IndexRow> AfficheKWAll::rowsOf(CardType type) const { return words::topTotalRows(type); }

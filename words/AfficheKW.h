@@ -36,32 +36,40 @@ void ShowWordTotalsWindow();
 
 } // namespace words
 
-class AfficheKW : public vb::Form {
+// What both windows share: one grid, filled afresh from the rows of a card
+// kind (word, card key when shown, count).
+class WordIndexWindow : public vb::Form {
     Q_OBJECT
 public:
-    AfficheKW();
     vb::FlexGrid *MSHFlexGrid1 = nullptr;
     void refill(std::optional<CardType> type);
     int rowsShown() const { return m_shown; }
 
 protected:
-    void formLoad() override;
+    WordIndexWindow(const QString &name, const QString &caption, bool withKey);
+    virtual QList<words::IndexRow> rowsOf(CardType type) const = 0;
 
 private:
+    bool m_withKey = false;
     int m_shown = 0;
 };
 
-class AfficheKWAll : public vb::Form {
+class AfficheKW : public WordIndexWindow {
     Q_OBJECT
 public:
-    AfficheKWAll();
-    vb::FlexGrid *MSHFlexGrid1 = nullptr;
-    void refill(std::optional<CardType> type);
-    int rowsShown() const { return m_shown; }
+    AfficheKW();
 
 protected:
     void formLoad() override;
+    QList<words::IndexRow> rowsOf(CardType type) const override;
+};
 
-private:
-    int m_shown = 0;
+class AfficheKWAll : public WordIndexWindow {
+    Q_OBJECT
+public:
+    AfficheKWAll();
+
+protected:
+    void formLoad() override;
+    QList<words::IndexRow> rowsOf(CardType type) const override;
 };

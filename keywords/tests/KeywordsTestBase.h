@@ -2,52 +2,14 @@
 // A real base in a temporary folder for the card selection tests, with
 // helpers that write cards, links and authors straight into the tables.
 
-#include "Dao.h"
-#include "Dialogs.h"
-#include "Start.h"
-#include "Tabdef.h"
+#include "TestBase.h"
 
 #include <QDateTime>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace kwtest {
 
-inline const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
-
-class Base {
+class Base : public testbase::Base {
 public:
-    Base()
-    {
-        m_path = m_dir.filePath(QStringLiteral("test.cvb"));
-        g_Db = dao::DBEngine::CreateDatabase(
-            m_path, QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0") + kConnect, dao::dbEncrypt);
-        CreateBaseTables();
-        FillTypesTable();
-        OpenBaseTables();
-    }
-    ~Base()
-    {
-        if (g_Db)
-            g_Db.Close();
-        g_Db.reset();
-    }
-    Base(const Base &) = delete;
-    Base &operator=(const Base &) = delete;
-
-    void reopenReadOnly()
-    {
-        g_Db.Close();
-        g_Db = dao::DBEngine::OpenDatabase(m_path, false, true, kConnect);
-        OpenBaseTables();
-    }
-
-    static void keyword(const QString &k)
-    {
-        rsCGroup1.AddNew();
-        fldCGroup1Groupe.setValue(k);
-        rsCGroup1.Update();
-    }
     static void note(const QString &key, const QString &author = {}, const QString &title = {},
                      const QVariant &day = {}, const QString &text = {})
     {
@@ -106,12 +68,6 @@ public:
         rs.Update();
     }
     static int count(dao::Recordset rs) { return int(rs.RecordCount()); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
 };
-
-#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
 
 } // namespace kwtest

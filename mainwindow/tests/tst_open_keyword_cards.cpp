@@ -13,37 +13,18 @@
 #include "ProgramState.h"
 #include "Start.h"
 #include "Tabdef.h"
+#include "TestBase.h"
 #include "WindowLinks.h"
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using vb::DialogScript;
 
-#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
-
 namespace {
 
-class Base {
-public:
-    Base()
-    {
-        g_Db = dao::DBEngine::CreateDatabase(m_dir.filePath("t.cvb"),
-                                             ";LANGID=0x0409;CP=1252;COUNTRY=0;pwd=Qv47Tz28", dao::dbEncrypt);
-        CreateBaseTables();
-        OpenBaseTables();
-    }
-    ~Base()
-    {
-        g_Db.Close();
-        g_Db.reset();
-    }
-
-private:
-    QTemporaryDir m_dir;
-};
+using testbase::Base;
 
 void note(const QString &key)
 {

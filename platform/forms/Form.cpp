@@ -546,6 +546,12 @@ void Form::addControl(const QString &name, QObject *control)
     m_controls.append({name, control});
 }
 
+void Form::addControls(std::initializer_list<std::pair<const char *, QObject *>> named)
+{
+    for (const auto &[name, control] : named)
+        addControl(QString::fromLatin1(name), control);
+}
+
 QList<QObject *> Form::controls() const
 {
     QList<QObject *> out;

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <utility>
 
@@ -104,6 +105,8 @@ public:
     // form's controls; findChildren would also see the inner parts of
     // composite widgets).
     void addControl(const QString &name, QObject *control);
+    // A design's controls at once, each under its design name.
+    void addControls(std::initializer_list<std::pair<const char *, QObject *>> named);
     QList<QObject *> controls() const;
     QObject *control(const QString &name) const;
 

@@ -1,53 +1,14 @@
 #pragma once
-// A real knowledge base in a temporary folder for the reference tests, with
-// helpers that write the rows a reference card reads.
+// The shared base for the reference tests, with helpers that write the rows
+// a reference card reads.
 
-#include "Dao.h"
-#include "Dialogs.h"
-#include "Error.h"
-#include "Start.h"
-#include "Tabdef.h"
+#include "TestBase.h"
 
 #include <QDate>
-#include <QTemporaryDir>
-#include <QtTest>
 
 namespace reftest {
 
-inline const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
-
-class Base {
-public:
-    Base()
-    {
-        m_path = m_dir.filePath(QStringLiteral("refs.cvb"));
-        g_Db = dao::DBEngine::CreateDatabase(
-            m_path, QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0") + kConnect, dao::dbEncrypt);
-        CreateBaseTables();
-        FillTypesTable();
-        OpenBaseTables();
-    }
-    ~Base()
-    {
-        if (g_Db)
-            g_Db.Close();
-        g_Db.reset();
-    }
-    Base(const Base &) = delete;
-    Base &operator=(const Base &) = delete;
-
-    // Every write fails with 3027 afterwards.
-    void reopenReadOnly()
-    {
-        g_Db.Close();
-        g_Db = dao::DBEngine::OpenDatabase(m_path, false, true, kConnect);
-        OpenBaseTables();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
+using testbase::Base;
 
 inline void reference(const QString &key, const QString &title, const QString &type = {},
                       const QStringList &authors = {})
@@ -141,5 +102,3 @@ inline int countRows(dao::Recordset &rs, const char *index, const QString &key)
 }
 
 } // namespace reftest
-
-#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())

@@ -7,6 +7,7 @@
 #include "DaoErrors.h"
 #include "FlexGrid.h"
 #include "Form.h"
+#include "GridClicks.h"
 #include "InstallReferences.h"
 #include "MemoryStatus.h"
 #include "Palvex_Ctl.h"
@@ -56,13 +57,7 @@ fBibMulti *openCard(const QString &key)
     return openCurrentReference();
 }
 
-QStringList column(vb::FlexGrid *g, int col = 0)
-{
-    QStringList out;
-    for (int i = 0; i < g->rows(); ++i)
-        out << g->textMatrix(i, col);
-    return out;
-}
+using gridtest::column;
 
 bool near(double a, double b) { return qAbs(a - b) <= 15; }
 

@@ -6,6 +6,7 @@
 #include "CardWindows.h"
 #include "FlexGrid.h"
 #include "Form.h"
+#include "GridClicks.h"
 #include "InstallCards.h"
 #include "InstallKeywords.h"
 #include "InstallReferences.h"
@@ -27,42 +28,7 @@ using namespace reftest;
 
 namespace {
 
-QStringList column(vb::FlexGrid *g, int col = 0)
-{
-    QStringList out;
-    for (int i = 0; i < g->rows(); ++i)
-        out << g->textMatrix(i, col);
-    return out;
-}
-
-int rowOf(vb::FlexGrid *g, const QString &text, int col = 0)
-{
-    for (int i = 0; i < g->rows(); ++i)
-        if (g->textMatrix(i, col) == text)
-            return i;
-    return -1;
-}
-
-QPoint cellPoint(vb::FlexGrid *g, int row, int col)
-{
-    g->scrollTo(g->model()->index(row, col));
-    const QRect cell = g->visualRect(g->model()->index(row, col));
-    return {std::min(cell.center().x(), cell.left() + 10), cell.center().y()};
-}
-
-void clickCell(vb::FlexGrid *g, int row, int col = 0)
-{
-    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, cellPoint(g, row, col));
-}
-
-void doubleClickCell(vb::FlexGrid *g, int row, int col = 0)
-{
-    const QPoint at = cellPoint(g, row, col);
-    QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, at);
-}
-
-void click(QAbstractButton *b) { QTest::mouseClick(b, Qt::LeftButton, {}, b->rect().center()); }
+using namespace gridtest;
 
 // Every entry clicked in the chooser's list, then its one action button.
 void choose(fMultSel *chooser, ChooserMode mode, const QStringList &entries)

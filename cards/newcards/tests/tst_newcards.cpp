@@ -2,50 +2,19 @@
 // case variants, lengths refused before anything is written, the new
 // reference written whole, keys that run out, a read-only base.
 
-#include "Dao.h"
 #include "Dialogs.h"
 #include "NewCards.h"
 #include "ProgramState.h"
-#include "Start.h"
-#include "Tabdef.h"
+#include "TestBase.h"
 #include "WindowLinks.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 using vb::DialogScript;
 
-#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
-
 namespace {
 
-const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
-
-class Base {
-public:
-    Base()
-    {
-        m_path = m_dir.filePath("t.cvb");
-        g_Db = dao::DBEngine::CreateDatabase(m_path, ";LANGID=0x0409;CP=1252;COUNTRY=0" + kConnect, dao::dbEncrypt);
-        CreateBaseTables();
-        OpenBaseTables();
-    }
-    ~Base()
-    {
-        g_Db.Close();
-        g_Db.reset();
-    }
-    void reopenReadOnly()
-    {
-        g_Db.Close();
-        g_Db = dao::DBEngine::OpenDatabase(m_path, false, true, kConnect);
-        OpenBaseTables();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
-};
+using testbase::Base;
 
 void addNote(const QString &key)
 {

@@ -2,58 +2,32 @@
 // reference it was opened for even after another reference became the
 // current record, Cancel that stores nothing, a failed store that says why.
 
-#include "Dao.h"
 #include "Dialogs.h"
 #include "ProgramState.h"
-#include "Start.h"
-#include "Tabdef.h"
+#include "TestBase.h"
 #include "WindowLinks.h"
 #include "frmType.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using vb::DialogScript;
 
-#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
-
 namespace {
 
-const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
-
-class Base {
+// The shared base with two references, neither of them typed yet.
+class Base : public testbase::Base {
 public:
     Base()
     {
-        m_path = m_dir.filePath("t.cvb");
-        g_Db = dao::DBEngine::CreateDatabase(m_path, ";LANGID=0x0409;CP=1252;COUNTRY=0" + kConnect, dao::dbEncrypt);
-        CreateBaseTables();
-        FillTypesTable();
-        OpenBaseTables();
         for (const char *k : {"Li_____001", "Martine001"}) {
             rsBiblio.AddNew();
             fldBiblioNdx.setValue(QString(k));
             rsBiblio.Update();
         }
     }
-    ~Base()
-    {
-        g_Db.Close();
-        g_Db.reset();
-    }
-    void reopenReadOnly()
-    {
-        g_Db.Close();
-        g_Db = dao::DBEngine::OpenDatabase(m_path, false, true, kConnect);
-        OpenBaseTables();
-    }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
 };
 
 QVariant typeOf(const QString &key)

@@ -1,6 +1,7 @@
 #pragma once
-// A real knowledge base in a temporary folder for the browser tests, with
-// helpers that write and read keywords and links directly.
+// A real knowledge base in a temporary folder, shared by the tests of every
+// folder that reads or writes the base, with helpers that write and read
+// keywords and links directly.
 
 #include "DaoErrors.h"
 #include "Dialogs.h"
@@ -24,6 +25,7 @@ public:
         g_Db = dao::DBEngine::CreateDatabase(
             m_path, QStringLiteral(";LANGID=0x0409;CP=1252;COUNTRY=0") + kConnect, dao::dbEncrypt);
         CreateBaseTables();
+        FillTypesTable();
         OpenBaseTables();
     }
     ~Base()

@@ -1,0 +1,13 @@
+#include "CardTables.h"
+
+#include "Start.h"
+
+CardTables cardTablesOf(CardType type)
+{
+    switch (type) {
+    case CardType::Note: return {rsGrNote, "GrNote", "GrNoteNDX", rsNote, "NoteNDX"};
+    case CardType::Quote: return {rsGrCit, "GrCit", "GrCitNDX", rsCit, "CitNDX"};
+    case CardType::Reference: break;
+    }
+    return {rsGrBib, "GrBib", "GrBibNDX", rsBiblio, "BibNDX"};
+}

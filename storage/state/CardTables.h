@@ -1,0 +1,18 @@
+#pragma once
+// The open tables of one card kind: its keyword links and its cards, with the
+// names of their indexes.
+
+#include "CardSets.h"
+#include "Dao.h"
+
+#include <QString>
+
+struct CardTables {
+    dao::Recordset links;   // GRNOTE, GRCIT or GRBIB
+    QString linksByKeyword; // index on GROUPE
+    QString linksByCard;    // index on NDX
+    dao::Recordset cards;   // NOTE, CIT or BIBLIO
+    QString cardIndex;      // index on the card's key
+};
+
+CardTables cardTablesOf(CardType type);
