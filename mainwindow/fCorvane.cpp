@@ -81,16 +81,12 @@ vb::FlexGrid *newListGrid(QWidget *parent)
 
 QLabel *newLabel(QWidget *parent, const QString &caption, double l, double t, double w, double h)
 {
-    auto *label = new QLabel(caption, parent);
-    setGeometryTwips(label, l, t, w, h);
-    return label;
+    return vb::newCaptioned<QLabel>(parent, caption, l, t, w, h);
 }
 
 QPushButton *newButton(QWidget *parent, const QString &caption, double l, double t, double w, double h)
 {
-    auto *b = new QPushButton(caption, parent);
-    setGeometryTwips(b, l, t, w, h);
-    return b;
+    return vb::newCaptioned<QPushButton>(parent, caption, l, t, w, h);
 }
 
 QFrame *newFrame(QWidget *parent, double l, double t, double w, double h)

@@ -44,16 +44,12 @@ const QString kOutOfMemory = QStringLiteral("Not enough memory ! Please close so
 
 QLabel *newLabel(QWidget *parent, const QString &caption, double l, double t, double w, double h)
 {
-    auto *label = new QLabel(caption, parent);
-    setGeometryTwips(label, l, t, w, h);
-    return label;
+    return vb::newCaptioned<QLabel>(parent, caption, l, t, w, h);
 }
 
 QPushButton *newButton(QWidget *parent, const QString &caption, double l, double t, double w, double h)
 {
-    auto *b = new QPushButton(caption, parent);
-    setGeometryTwips(b, l, t, w, h);
-    return b;
+    return vb::newCaptioned<QPushButton>(parent, caption, l, t, w, h);
 }
 
 QLineEdit *newBox(QWidget *parent, int maxLength, double l, double t, double w, double h)
@@ -76,9 +72,7 @@ QComboBox *newCombo(QWidget *parent, double l, double t, double w, double h)
 
 QGroupBox *newFrame(QWidget *parent, const QString &caption, double l, double t, double w, double h)
 {
-    auto *f = new QGroupBox(caption, parent);
-    setGeometryTwips(f, l, t, w, h);
-    return f;
+    return vb::newCaptioned<QGroupBox>(parent, caption, l, t, w, h);
 }
 
 // One keyword (or author) a row, from row 0; the current row ends on the

@@ -5,6 +5,7 @@
 
 #include <QPoint>
 #include <QSize>
+#include <QString>
 
 class QWidget;
 
@@ -34,6 +35,16 @@ void setTop(QWidget *w, double twips);
 void setWidth(QWidget *w, double twips);
 void setHeight(QWidget *w, double twips);
 void setGeometryTwips(QWidget *w, double left, double top, double width, double height);
+
+// A captioned control (label, button, frame) made on parent at its design
+// place and size in twips, as every window builds its controls.
+template <class W>
+W *newCaptioned(QWidget *parent, const QString &caption, double left, double top, double width, double height)
+{
+    auto *w = new W(caption, parent);
+    setGeometryTwips(w, left, top, width, height);
+    return w;
+}
 
 // The windows' places and sizes are made for an 8-point interface font; a
 // larger desktop default would clip their captions. Sets it as the
