@@ -609,6 +609,10 @@ MdiForm::MdiForm(QObject *parent)
     : Form(parent)
 {
     m_area = new QMdiArea;
+    // A child placed past the area's edges stays reachable: the area
+    // scrolls, as an MDI parent window does by default.
+    m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     window()->setCentralWidget(m_area); // replaces the plain surface
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
         if (!sub)
