@@ -3,6 +3,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScrollBar>
 
 #include "App.h"
 #include "Colors.h"
@@ -406,6 +407,12 @@ private slots:
         QCOMPARE(child->left(), 0.0);
         QCOMPARE(child->width(), 3000.0); // the outer frame
         QVERIFY(child->scaleWidth() < child->width());
+
+        // A child placed past the area's right edge can be scrolled to.
+        QScrollBar *across = main->mdiArea()->horizontalScrollBar();
+        QTRY_VERIFY(!across->isVisible());
+        child->setLeft(main->width());
+        QTRY_VERIFY(across->isVisible() && across->maximum() > 0);
     }
 
     void timerTicksWhileLoaded()
