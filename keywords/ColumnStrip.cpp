@@ -80,8 +80,8 @@ void ColumnStrip::settleScroll()
 void ColumnStrip::openColumn(int index)
 {
     StripColumn next;
-    const browser::KeywordList list =
-        m_lister ? m_lister(m_columns.at(index - 1).chosen) : browser::KeywordList{};
+    const keywords::KeywordList list =
+        m_lister ? m_lister(m_columns.at(index - 1).chosen) : keywords::KeywordList{};
     next.rows = list.keywords.isEmpty() ? QStringList{QString()} : list.keywords;
     next.serial = ++m_serial;
     while (m_columns.size() > index)

@@ -58,7 +58,7 @@ class ColumnStrip {
 public:
     // The keywords of the next column for a chosen keyword: lower keywords
     // (top-down) or upper keywords (upward).
-    using Lister = std::function<browser::KeywordList(const QString &)>;
+    using Lister = std::function<keywords::KeywordList(const QString &)>;
 
     ColumnStrip(StripDirection direction, Lister lister);
 

@@ -71,7 +71,7 @@ bool KeywordListModel::add()
     const QString keyword = vb::InputBox(texts::newKeywordPrompt, texts::newKeywordTitle);
     if (keyword.isEmpty())
         return false;
-    if (keyword.size() > browser::kKeywordSize) {
+    if (keyword.size() > keywords::kKeywordSize) {
         vb::MsgBox(texts::keywordTooLong, vb::vbCritical);
         return false;
     }

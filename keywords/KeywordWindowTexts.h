@@ -2,7 +2,7 @@
 // The texts of the keyword graph browsers and of the keyword list window.
 // Spacing and punctuation are part of the texts.
 
-#include "BrowserTexts.h"
+#include "KeywordTexts.h"
 
 #include <QString>
 
@@ -15,21 +15,10 @@ inline const QString listCaption = QStringLiteral("KeyWords List");
 inline const QString toCome = QStringLiteral("To come...");
 inline const QString rootDrop =
     QStringLiteral("If you want to make this Keyword a Root, you shall delete all its UpLinks");
-inline const QString selfLink = QStringLiteral("A Keyword cannot be linked under itself");
-inline QString loopLink(const QString &dropped, const QString &upper)
-{
-    return dropped + QStringLiteral(" is already above ") + upper +
-           QStringLiteral(": this link would make a loop");
-}
 
 // The keyword list.
 inline const QString noKeyword = QStringLiteral("No Keyword");
 inline const QString newKeywordPrompt = QStringLiteral("Fill in the Keyword you want to add");
 inline const QString newKeywordTitle = QStringLiteral("New Keyword");
-
-using browser::texts::discardKeyword;
-using browser::texts::keywordExists;
-using browser::texts::keywordTooLong;
-using browser::texts::readOnly;
 
 } // namespace keywords::texts

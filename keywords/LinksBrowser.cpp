@@ -49,7 +49,7 @@ bool LinksBrowser::drop(int column, const vb::DragPayload &source)
     const QString upper = m_strip.column(column - 1).chosen;
     if (lower.isEmpty() || upper.isEmpty())
         return false;
-    if (browser::sameKeyword(upper, lower)) {
+    if (keywords::sameKeyword(upper, lower)) {
         vb::MsgBox(texts::selfLink, vb::vbExclamation);
         return false;
     }

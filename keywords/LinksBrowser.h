@@ -46,7 +46,7 @@ public:
     QString currentKeyword() const;
 
 private:
-    browser::KeywordGraph m_graph;
+    keywords::KeywordGraph m_graph;
     ColumnStrip m_strip;
 };
 

@@ -4,7 +4,6 @@
 #include "DragDrop.h"
 #include "Events.h"
 #include "KeywordWindowTexts.h"
-#include "LinkEditor.h"
 #include "Placement.h"
 #include "Runtime.h"
 #include "Screen.h"
@@ -92,7 +91,7 @@ void fDownUpLinks::Grid1_MouseDown(int index, int button)
 void fDownUpLinks::Form_DragDrop(const vb::DragPayload &source)
 {
     // A keyword box offers its text, the main window's label its caption.
-    if (const std::optional<QString> keyword = browser::droppedKeyword(source))
+    if (const std::optional<QString> keyword = vb::droppedText(source))
         restart(*keyword);
 }
 

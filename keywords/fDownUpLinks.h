@@ -55,6 +55,6 @@ protected:
 private:
     void render();
 
-    browser::KeywordGraph m_graph;
+    keywords::KeywordGraph m_graph;
     keywords::ColumnStrip m_strip;
 };

@@ -15,7 +15,7 @@ namespace {
 // A graph as a map from a keyword to the keywords of its next column.
 ColumnStrip::Lister listerOf(const QMap<QString, QStringList> &next)
 {
-    return [next](const QString &k) { return browser::KeywordList{next.value(k), false}; };
+    return [next](const QString &k) { return keywords::KeywordList{next.value(k), false}; };
 }
 
 // A chain K0 > K1 > ... > K(n-1).

@@ -72,7 +72,7 @@ private slots:
         LinksBrowser b;
         b.load();
         QCOMPARE(b.strip().column(0).rows.size(), 2);
-        QVERIFY(browser::sameKeyword(b.strip().column(0).rows.at(0), "apple"));
+        QVERIFY(keywords::sameKeyword(b.strip().column(0).rows.at(0), "apple"));
         QCOMPARE(b.strip().column(0).rows.at(1), QStringLiteral("Pear"));
         b.click(0, 0);
         QCOMPARE(b.strip().column(1).rows, (QStringList{"x", "y"}));
@@ -88,7 +88,7 @@ private slots:
         QCOMPARE(b.strip().column(0).rows, QStringList{"Many"});
         b.click(0, 0);
         const QStringList rows = b.strip().column(1).rows;
-        QCOMPARE(rows.size(), browser::kMaxListEntries);
+        QCOMPARE(rows.size(), keywords::kMaxListEntries);
         QCOMPARE(rows.first(), QStringLiteral("Sub000"));
         QCOMPARE(rows.last(), QStringLiteral("Sub100"));
         b.click(1, 100);
@@ -119,7 +119,7 @@ private slots:
         Base::link("Q", "S");
         Base::link("R", "S");
         Base::link("apple", "S");
-        browser::KeywordGraph g;
+        keywords::KeywordGraph g;
         g.bindShared();
         ColumnStrip up(StripDirection::Up, [&g](const QString &k) { return g.supersets(k); });
         up.startOn("S");

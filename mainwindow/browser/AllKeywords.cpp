@@ -4,7 +4,7 @@
 #include "DaoErrors.h"
 #include "Dialogs.h"
 #include "Error.h"
-#include "KeywordGraph.h"
+#include "BrowserTexts.h"
 
 #include <algorithm>
 

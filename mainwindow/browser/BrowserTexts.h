@@ -3,27 +3,34 @@
 // the link editor, and the tooltips with their keywords spliced in. Spacing
 // and quotes are part of the texts.
 
+#include "KeywordGraph.h"
+#include "KeywordTexts.h"
+
 #include <QString>
 
 namespace browser {
 
-// Bounds of the browser: entries of one list, levels of one pane, and the
-// size of a keyword in the base.
-inline constexpr int kMaxListEntries = 101;
+// The graph model the browser walks, and its bounds.
+using keywords::KeywordGraph;
+using keywords::KeywordList;
+using keywords::kKeywordSize;
+using keywords::kMaxListEntries;
+using keywords::sameKeyword;
+
+// Levels of one pane.
 inline constexpr int kMaxLevel = 20;
-inline constexpr int kKeywordSize = 30;
 
 namespace texts {
 
-inline const QString readOnly = QStringLiteral("Fichier en lecture seule !");
+using keywords::texts::discardKeyword;
+using keywords::texts::keywordExists;
+using keywords::texts::keywordTooLong;
+using keywords::texts::readOnly;
 
 // All-keywords pane.
 inline const QString fillInText =
     QStringLiteral(" Fill in the text zone above the List zone to add a Keyword");
-inline const QString keywordExists = QStringLiteral(" This Keywords exists ");
-inline const QString discardKeyword = QStringLiteral("discard this Keyword ?");
 inline const QString listCannotBeEmpty = QStringLiteral("The list cannot be empty sorry");
-inline const QString keywordTooLong = QStringLiteral(" A Keyword has 30 characters at most ");
 inline const QString keywordGone = QStringLiteral(" This Keyword is no longer in the base ");
 
 inline QString confirmAdd(const QString &keyword)

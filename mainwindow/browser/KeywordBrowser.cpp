@@ -475,7 +475,7 @@ void KeywordBrowser::cmdAddFromListUp_Click()
 
 void KeywordBrowser::GridDown_DragDrop(const vb::DragPayload &source)
 {
-    const std::optional<QString> keyword = droppedKeyword(source);
+    const std::optional<QString> keyword = vb::droppedText(source);
     if (!keyword)
         return;
     m_editor.addSubset(*keyword);
@@ -484,7 +484,7 @@ void KeywordBrowser::GridDown_DragDrop(const vb::DragPayload &source)
 
 void KeywordBrowser::GridUp_DragDrop(const vb::DragPayload &source)
 {
-    const std::optional<QString> keyword = droppedKeyword(source);
+    const std::optional<QString> keyword = vb::droppedText(source);
     if (!keyword)
         return;
     m_editor.addSuperset(*keyword);

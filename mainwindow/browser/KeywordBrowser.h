@@ -6,7 +6,7 @@
 
 #include "AllKeywords.h"
 #include "KeywordBrowserHooks.h"
-#include "KeywordGraph.h"
+#include "BrowserTexts.h"
 #include "LevelPane.h"
 #include "LinkEditor.h"
 

@@ -6,7 +6,7 @@
 // pane has grown by. The window makes its level grids and boxes follow it.
 
 #include "BrowserTexts.h"
-#include "KeywordGraph.h"
+#include "BrowserTexts.h"
 
 #include <QList>
 #include <QString>

@@ -2,20 +2,10 @@
 
 #include "BrowserTexts.h"
 #include "DaoErrors.h"
-#include "DragDrop.h"
 #include "Dialogs.h"
 #include "Error.h"
 
 namespace browser {
-
-std::optional<QString> droppedKeyword(const vb::DragPayload &payload)
-{
-    if (payload.text && !payload.text->isEmpty())
-        return payload.text;
-    if (payload.caption && !payload.caption->isEmpty())
-        return payload.caption;
-    return std::nullopt;
-}
 
 namespace {
 

@@ -8,21 +8,12 @@
 // message when refused; the grids are listed again after every write, so a
 // stale grid shows the truth afterwards.
 
-#include "KeywordGraph.h"
+#include "BrowserTexts.h"
 
 #include <QString>
 #include <QStringList>
-#include <optional>
-
-namespace vb {
-struct DragPayload;
-}
 
 namespace browser {
-
-// The keyword a drop carries: a text box's text or a label's caption;
-// nothing when the dragged control has neither or it is empty.
-std::optional<QString> droppedKeyword(const vb::DragPayload &payload);
 
 class LinkEditor {
 public:

@@ -22,6 +22,15 @@ DragPayload DragPayload::fromTextBox(QObject *source, const QString &text)
     return p;
 }
 
+std::optional<QString> droppedText(const DragPayload &payload)
+{
+    if (payload.text && !payload.text->isEmpty())
+        return payload.text;
+    if (payload.caption && !payload.caption->isEmpty())
+        return payload.caption;
+    return std::nullopt;
+}
+
 DragPayload DragPayload::fromLabel(QObject *source, const QString &caption)
 {
     DragPayload p;

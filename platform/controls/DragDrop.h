@@ -25,6 +25,10 @@ struct DragPayload {
     static DragPayload fromLabel(QObject *source, const QString &caption);
 };
 
+// The text a drop carries: a text box's Text, else a label's Caption;
+// nothing when the dragged control has neither or it is empty.
+std::optional<QString> droppedText(const DragPayload &payload);
+
 // The payload travels inside the drag's data; only drags started by this
 // process carry one.
 class PayloadMimeData : public QMimeData {

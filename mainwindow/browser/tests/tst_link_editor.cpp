@@ -151,20 +151,20 @@ private slots:
     {
         QLabel label;
         QLineEdit box;
-        QCOMPARE(droppedKeyword(vb::DragPayload::fromLabel(&label, "C")), std::optional<QString>("C"));
-        QCOMPARE(droppedKeyword(vb::DragPayload::fromTextBox(&box, "D")), std::optional<QString>("D"));
-        QVERIFY(!droppedKeyword(vb::DragPayload::fromLabel(&label, "")));
-        QVERIFY(!droppedKeyword(vb::DragPayload::fromTextBox(&box, "")));
+        QCOMPARE(vb::droppedText(vb::DragPayload::fromLabel(&label, "C")), std::optional<QString>("C"));
+        QCOMPARE(vb::droppedText(vb::DragPayload::fromTextBox(&box, "D")), std::optional<QString>("D"));
+        QVERIFY(!vb::droppedText(vb::DragPayload::fromLabel(&label, "")));
+        QVERIFY(!vb::droppedText(vb::DragPayload::fromTextBox(&box, "")));
         vb::DragPayload grid;
         grid.sourceKind = "Grid";
-        QVERIFY(!droppedKeyword(grid));
+        QVERIFY(!vb::droppedText(grid));
 
         Base base;
         m_graph.bindShared();
         LinkEditor ed(m_graph);
         ed.showKeywordLinks("A");
         // A drop of the label C on GridUp stores (C, A), A stays central.
-        QVERIFY(ed.addSuperset(*droppedKeyword(vb::DragPayload::fromLabel(&label, "C"))));
+        QVERIFY(ed.addSuperset(*vb::droppedText(vb::DragPayload::fromLabel(&label, "C"))));
         QCOMPARE(Base::links(), QStringList{"C>A"});
         QCOMPARE(ed.central(), QStringLiteral("A"));
     }

@@ -6,13 +6,13 @@
 // walk here compares the same way: "abc" and "ABC" are one keyword to the
 // walks, as they are to the seeks. Each list stops at kMaxListEntries.
 
-#include "BrowserTexts.h"
+#include "KeywordTexts.h"
 #include "Dao.h"
 
 #include <QString>
 #include <QStringList>
 
-namespace browser {
+namespace keywords {
 
 struct KeywordList {
     QStringList keywords;
@@ -64,4 +64,4 @@ private:
     dao::Field m_lower;
 };
 
-} // namespace browser
+} // namespace keywords

@@ -4,7 +4,7 @@
 #include "KeywordGraph.h"
 #include "TestBase.h"
 
-using namespace browser;
+using namespace keywords;
 using testbase::Base;
 
 class TestKeywordGraph : public QObject {

@@ -11,7 +11,7 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     vb::setInterfaceFont();
 
-    // Every window's hooks, before Main() (storage/ProgramHooks.cpp).
+    // Every window's hooks, before Main() (app/ProgramHooks.cpp).
     InstallProgramHooks();
 
     Main();

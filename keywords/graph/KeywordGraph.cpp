@@ -1,11 +1,10 @@
 #include "KeywordGraph.h"
 
-#include "BrowserTexts.h"
 #include "Start.h"
 
 #include <set>
 
-namespace browser {
+namespace keywords {
 
 namespace {
 const QString kGrUp = QStringLiteral("GrUp");
@@ -134,4 +133,4 @@ bool KeywordGraph::removeLink(const QString &upper, const QString &lower) const
     return true;
 }
 
-} // namespace browser
+} // namespace keywords
