@@ -26,6 +26,8 @@ bool FillBox(QLineEdit *box, const QString &label, const QString &value)
         return false;
     }
     box->setText(value);
+    // The value shows from its start.
+    box->setCursorPosition(0);
     return true;
 }
 
