@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 using namespace references;
 using vb::setGeometryTwips;
@@ -110,7 +111,7 @@ void fFirstEdit::markTyped()
 
 void fFirstEdit::fillFor(const QString &referenceKey)
 {
-    m_filling = true;
+    const QScopedValueRollback filling(m_filling, true);
     m_key = referenceKey;
     m_identity = ReferenceIdentity(m_key);
     Combo1->clear();
@@ -125,7 +126,6 @@ void fFirstEdit::fillFor(const QString &referenceKey)
     FillBox(tLieuOrig, QStringLiteral("Town"), boxes.town);
     FillBox(tDateOrig, QStringLiteral("Date"), boxes.date);
     m_typed = false;
-    m_filling = false;
 }
 
 void fFirstEdit::Combo1_Click()

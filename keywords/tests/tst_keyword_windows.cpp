@@ -18,11 +18,11 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
-#include <QItemSelectionModel>
 #include <QScrollBar>
 
 using testbase::Base;
