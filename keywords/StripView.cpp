@@ -126,10 +126,14 @@ void StripView::render(const ColumnStrip &strip)
                 grid->setTopRow(0);
             m_serials[i] = column.serial;
         }
-        if (column.row >= 0 && column.row < grid->rows()) {
+        // Only a chosen keyword shows highlighted: the grid's own current
+        // row of a column just opened is no choice.
+        const bool chosen = column.row >= 0 && column.row < grid->rows();
+        if (chosen) {
             grid->setRow(column.row);
             grid->setRowSel(column.row);
         }
+        grid->setHighlight(chosen);
         box->setText(column.chosen);
         box->setCursorPosition(0);
         const double left = layout.columnLeft(i);

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class QLineEdit;
+
 namespace vb {
 class Error;
 }
@@ -11,11 +13,17 @@ namespace references {
 
 inline const QString kReadOnly = QStringLiteral("Fichier en lecture seule !");
 inline const QString kReferenceGone = QStringLiteral("This reference is no longer in the base.");
+inline const QString kDataChanged = QStringLiteral("The data have changed - do you want save?");
 
 // A failed write: the read-only message for 3027, the engine's own
 // description otherwise; both with the exclamation icon.
 void ReportWriteFailure(const vb::Error &error);
 // A message naming what is wrong before anything is written.
 void ReportRefusal(const QString &message);
+
+// A value read from the base into a box: put in when the box holds it
+// whole; otherwise said, and the box keeps what it showed, so that no cut
+// value is ever stored unseen. True when put in.
+bool FillBox(QLineEdit *box, const QString &label, const QString &value);
 
 } // namespace references

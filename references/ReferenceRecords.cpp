@@ -103,6 +103,13 @@ bool SeekReference(const QString &key)
     return seekFirst(rsBiblio, "BibNDX", key);
 }
 
+std::optional<qint64> ReferenceIdentity(const QString &key)
+{
+    if (!SeekReference(key))
+        return std::nullopt;
+    return fldBiblioBiblioCount.Value().toLongLong();
+}
+
 QStringList ReadReferenceAuthors(const QString &key)
 {
     QStringList out;
@@ -419,10 +426,12 @@ Outcome StoreArticleDetails(const QString &key, const ArticleDetails &a)
     return Outcome::Done;
 }
 
-Outcome StoreFirstEdition(const QString &key, const FirstEdition &f)
+Outcome StoreFirstEdition(const QString &key, const FirstEdition &f, std::optional<qint64> identity)
 {
     const QVariant year = numberOrNull(QStringLiteral("Date"), f.date, kIntMin, kIntMax);
     if (!SeekReference(key))
+        return Outcome::Missing;
+    if (identity && fldBiblioBiblioCount.Value().toLongLong() != *identity)
         return Outcome::Missing;
     writeRow(rsBiblio, false, [&] {
         fldBiblioTitreOri.setValue(f.title);

@@ -16,6 +16,10 @@ namespace references {
 // and BIBLIO then stands on no record.
 bool SeekReference(const QString &key);
 
+// The reference's counter, which no later reference takes again: it tells
+// the reference from a newer one that took its key. Nothing when it is gone.
+std::optional<qint64> ReferenceIdentity(const QString &key);
+
 // The authors of a reference (AUTNDX by "AutNDX"), in index order.
 QStringList ReadReferenceAuthors(const QString &key);
 
@@ -99,6 +103,9 @@ std::optional<QString> CheckFirstEdition(const FirstEdition &boxes);
 Outcome StoreBookDetails(const QString &key, const BookDetails &boxes);
 // Adds the article row of the reference when it has none.
 Outcome StoreArticleDetails(const QString &key, const ArticleDetails &boxes);
-Outcome StoreFirstEdition(const QString &key, const FirstEdition &boxes);
+// With an identity, a reference of that key but another identity counts as
+// gone.
+Outcome StoreFirstEdition(const QString &key, const FirstEdition &boxes,
+                          std::optional<qint64> identity = std::nullopt);
 
 } // namespace references

@@ -107,4 +107,16 @@ std::optional<QString> TooLongMessage(const QString &label, const QString &text,
         .arg(size);
 }
 
+std::optional<QString> DoesNotFitMessage(const QString &label, const QString &value, int size)
+{
+    if (value.size() <= size)
+        return std::nullopt;
+    return QStringLiteral("The box \"%1\" can hold no more than %2 characters; \"%3\" (%4 characters) was not put "
+                          "in it.")
+        .arg(label)
+        .arg(size)
+        .arg(value)
+        .arg(value.size());
+}
+
 } // namespace references

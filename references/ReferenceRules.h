@@ -70,5 +70,9 @@ NumberBox ParseNumberBox(const QString &label, const QString &text, qint64 min, 
 // or nothing.
 std::optional<QString> TooLongMessage(const QString &label, const QString &text, int size);
 
+// A value read from the base that a box too short for it would cut: the
+// message naming the box and giving the whole value, or nothing.
+std::optional<QString> DoesNotFitMessage(const QString &label, const QString &value, int size);
+
 
 } // namespace references

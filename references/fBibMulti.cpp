@@ -331,10 +331,15 @@ void fBibMulti::wireChanges()
     connect(ComboType, &QComboBox::activated, this, mark(m_mainChanged));
     connect(cgAutBib, &vb::FlexGrid::rowColChange, this, mark(m_mainChanged));
 
+    // The book frame also knows whether it holds typing not yet stored.
+    auto markBook = [this] {
+        if (!m_filling)
+            m_bookChanged = m_bookUnsaved = true;
+    };
     for (QLineEdit *e : {Town, tDate, ISBN, BibCongress})
-        connect(e, &QLineEdit::textEdited, this, mark(m_bookChanged));
-    connect(ComboPublisher->lineEdit(), &QLineEdit::textEdited, this, mark(m_bookChanged));
-    connect(ComboPublisher, &QComboBox::activated, this, mark(m_bookChanged));
+        connect(e, &QLineEdit::textEdited, this, markBook);
+    connect(ComboPublisher->lineEdit(), &QLineEdit::textEdited, this, markBook);
+    connect(ComboPublisher, &QComboBox::activated, this, markBook);
 
     for (QLineEdit *e : {ArticleYear, ArticleMonth, ArticleNumber, ArticlePages})
         connect(e, &QLineEdit::textEdited, this, mark(m_articleChanged));
@@ -472,9 +477,11 @@ void fBibMulti::formActivate()
 void fBibMulti::formUnload(int &cancel)
 {
     if (!m_closeWithoutAsking && DataChanged()) {
-        if (vb::MsgBox(QStringLiteral("The data have changed - do you want save?"), vb::vbOKCancel) == vb::vbOK) {
+        if (vb::MsgBox(kDataChanged, vb::vbOKCancel) == vb::vbOK) {
             bool stored = storeMain();
-            if (stored && m_bookChanged)
+            // A book frame stored already holds nothing to write back over
+            // what another card of the reference may have stored since.
+            if (stored && m_bookUnsaved)
                 stored = storeBook();
             if (stored && m_articleChanged)
                 stored = storeArticle();
@@ -683,7 +690,13 @@ bool fBibMulti::storeBoxes(const Boxes &boxes, std::optional<QString> (*check)(c
 
 bool fBibMulti::storeMain() { return storeBoxes(mainBoxes(), &CheckMainFields, &StoreMainFields); }
 
-bool fBibMulti::storeBook() { return storeBoxes(bookBoxes(), &CheckBookDetails, &StoreBookDetails); }
+bool fBibMulti::storeBook()
+{
+    if (!storeBoxes(bookBoxes(), &CheckBookDetails, &StoreBookDetails))
+        return false;
+    m_bookUnsaved = false;
+    return true;
+}
 
 bool fBibMulti::storeArticle() { return storeBoxes(articleBoxes(), &CheckArticleDetails, &StoreArticleDetails); }
 
@@ -714,6 +727,7 @@ void fBibMulti::CmdDelete_Click()
     // This card and any other of the same reference close; the lists that
     // are open forget it.
     CloseCardsOfKey(CardType::Reference, key);
+    fFirstEdit::referenceDeleted(key);
     DropDeletedCard(CardType::Reference, key);
 }
 
@@ -833,16 +847,19 @@ void fBibMulti::SwitchCompleteRefs_MouseUp()
 void fBibMulti::fillBookFrame()
 {
     refillList(ComboPublisher, ReadPublisherNames());
-    // Boxes the user changed and has not stored keep what was typed.
-    if (m_bookChanged)
+    // Boxes the user changed and has not stored keep what was typed; once
+    // stored, they show what the base holds, which another card of the
+    // reference may have changed.
+    if (m_bookUnsaved)
         return;
     BookDetails boxes = bookBoxes();
     ReadBookDetails(m_key, boxes);
     ComboPublisher->setEditText(boxes.publisher);
-    Town->setText(boxes.town);
-    tDate->setText(boxes.date);
-    ISBN->setText(boxes.isbn);
-    BibCongress->setText(boxes.congress);
+    // The publisher's town may be longer than the box.
+    FillBox(Town, QStringLiteral("Town"), boxes.town);
+    FillBox(tDate, QStringLiteral("Date"), boxes.date);
+    FillBox(ISBN, QStringLiteral("ISBN"), boxes.isbn);
+    FillBox(BibCongress, QStringLiteral("LOC Ref"), boxes.congress);
     SeekReference(m_key);
 }
 

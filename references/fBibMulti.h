@@ -172,6 +172,8 @@ private:
     QStringList m_keywords;
     bool m_mainChanged = false;
     bool m_bookChanged = false;
+    // Typing in the book frame since its last store.
+    bool m_bookUnsaved = false;
     bool m_articleChanged = false;
     bool m_completeView = false;
     bool m_filling = false;

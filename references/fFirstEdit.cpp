@@ -1,5 +1,6 @@
 #include "fFirstEdit.h"
 
+#include "Dao.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "Events.h"
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 using namespace references;
 using vb::setGeometryTwips;
@@ -55,6 +57,12 @@ fFirstEdit::fFirstEdit()
         {"tDateOrig", tDateOrig}, {"Command1", Command1},     {"Command2", Command2},
     });
 
+    connect(tTitreOrig, &QPlainTextEdit::textChanged, this, [this] { markTyped(); });
+    connect(Combo1->lineEdit(), &QLineEdit::textEdited, this, [this] { markTyped(); });
+    connect(Combo1, &QComboBox::activated, this, [this] { markTyped(); });
+    for (QLineEdit *e : {tLieuOrig, tDateOrig})
+        connect(e, &QLineEdit::textEdited, this, [this] { markTyped(); });
+
     // A pick from the list looks the town up; typing a name does not.
     vb::connectEvent(Combo1, &QComboBox::activated, this, [this] { Combo1_Click(); });
     vb::connectEvent(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -74,6 +82,13 @@ void fFirstEdit::showFor(const QString &referenceKey, double left, double top)
         loaded->show();
         return;
     }
+    // What was typed for the other card is not dropped unasked; what cannot
+    // be stored keeps the dialog on that card.
+    if (loaded && loaded->m_typed && vb::MsgBox(kDataChanged, vb::vbOKCancel) == vb::vbOK &&
+        loaded->store() == Stored::Kept) {
+        loaded->show();
+        return;
+    }
     fFirstEdit &f = vb::Forms::get<fFirstEdit>();
     f.setLeft(qMax(0.0, left));
     f.setTop(qMax(0.0, top));
@@ -81,43 +96,66 @@ void fFirstEdit::showFor(const QString &referenceKey, double left, double top)
     f.show();
 }
 
+void fFirstEdit::referenceDeleted(const QString &referenceKey)
+{
+    fFirstEdit *loaded = vb::Forms::find<fFirstEdit>();
+    if (loaded && dao::compareText(loaded->m_key, referenceKey) == 0)
+        loaded->unload();
+}
+
+void fFirstEdit::markTyped()
+{
+    if (!m_filling)
+        m_typed = true;
+}
+
 void fFirstEdit::fillFor(const QString &referenceKey)
 {
+    const QScopedValueRollback filling(m_filling, true);
     m_key = referenceKey;
+    m_identity = ReferenceIdentity(m_key);
     Combo1->clear();
     Combo1->addItems(ReadPublisherNames());
     FirstEdition boxes;
     ReadFirstEdition(m_key, boxes);
     tTitreOrig->setPlainText(boxes.title);
     Combo1->setEditText(boxes.publisher);
-    tLieuOrig->setText(boxes.town);
-    tDateOrig->setText(boxes.date);
+    tLieuOrig->clear();
+    tDateOrig->clear();
+    // The publisher's town may be longer than the box.
+    FillBox(tLieuOrig, QStringLiteral("Town"), boxes.town);
+    FillBox(tDateOrig, QStringLiteral("Date"), boxes.date);
+    m_typed = false;
 }
 
 void fFirstEdit::Combo1_Click()
 {
     if (const auto town = PublisherTown(Combo1->currentText()))
-        tLieuOrig->setText(*town);
+        FillBox(tLieuOrig, QStringLiteral("Town"), *town);
 }
 
-bool fFirstEdit::Command1_Click()
+fFirstEdit::Stored fFirstEdit::store()
 {
     const FirstEdition boxes{tTitreOrig->toPlainText(), Combo1->currentText(), tLieuOrig->text(),
                              tDateOrig->text()};
     if (const auto refusal = CheckFirstEdition(boxes)) {
         ReportRefusal(*refusal);
-        return false;
+        return Stored::Kept;
     }
     try {
-        if (StoreFirstEdition(m_key, boxes) == Outcome::Missing) {
+        // A reference deleted meanwhile, even one whose key was taken again.
+        if (!m_identity || StoreFirstEdition(m_key, boxes, m_identity) == Outcome::Missing) {
             vb::MsgBox(kReferenceGone, vb::vbExclamation);
-            return false;
+            return Stored::Gone;
         }
-        return true;
+        m_typed = false;
+        return Stored::Yes;
     } catch (const vb::Error &e) {
         ReportWriteFailure(e);
     }
-    return false;
+    return Stored::Kept;
 }
+
+bool fFirstEdit::Command1_Click() { return store() == Stored::Yes; }
 
 void fFirstEdit::Command2_Click() { unload(); }

@@ -1,9 +1,13 @@
 #pragma once
 // fFirstEdit: the first edition of a referenced book. One window serves
 // every card; it is bound to the reference of the card that asked for it,
-// and stores there whichever card is active meanwhile.
+// and stores there whichever card is active meanwhile. It goes when its
+// reference is deleted, and never stores into a newer reference that took
+// the same key.
 
 #include "Form.h"
+
+#include <optional>
 
 class QComboBox;
 class QLabel;
@@ -18,8 +22,11 @@ public:
 
     // Shows the dialog for a reference, over the given place (twips in the
     // main window's area). Asked again for the same reference it comes
-    // forward as it is; for another one it is filled again for that one.
+    // forward as it is; for another one it is filled again for that one,
+    // after asking whether to store what was typed for the first one.
     static void showFor(const QString &referenceKey, double left, double top);
+    // A reference was deleted: its dialog closes.
+    static void referenceDeleted(const QString &referenceKey);
 
     QString referenceKey() const { return m_key; }
 
@@ -40,6 +47,14 @@ protected:
     void formLoad() override;
 
 private:
+    enum class Stored { Yes, Kept, Gone };
+    // Kept: refused or failed, said why; the boxes stay as typed.
+    Stored store();
     void fillFor(const QString &referenceKey);
+    void markTyped();
+
     QString m_key;
+    std::optional<qint64> m_identity;
+    bool m_typed = false;
+    bool m_filling = false;
 };

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFrame>
+#include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -61,6 +62,15 @@ void dropOn(QWidget *target, const vb::DragPayload &payload)
 }
 
 bool near(double a, double b) { return qAbs(a - b) <= 15; }
+
+// The rows a grid draws highlighted.
+QList<int> highlightedRows(vb::FlexGrid *g)
+{
+    QList<int> out;
+    for (const QModelIndex &i : g->selectionModel()->selectedIndexes())
+        out << i.row();
+    return out;
+}
 
 } // namespace
 
@@ -138,6 +148,40 @@ private slots:
         QCoreApplication::processEvents();
         QVERIFY_SCRIPT(script);
         QCOMPARE(script.shown().at(0).buttons, int(vb::vbOKOnly));
+    }
+
+    void onlyAChosenKeywordShowsHighlighted()
+    {
+        Base base;
+        Base::link("A", "B");
+        Base::link("A", "C");
+        Base::link("P", "Q");
+        ShowKeywordStructure();
+        fLinksKey *w = vb::Forms::find<fLinksKey>();
+        QVERIFY(highlightedRows(w->Grid1[0]).isEmpty());
+        clickRow(w->Grid1[0], 1); // P
+        QCOMPARE(highlightedRows(w->Grid1[0]), QList<int>{1});
+        QCOMPARE(rowsOf(w->Grid1[1]), QStringList{"Q"});
+        QVERIFY(highlightedRows(w->Grid1[1]).isEmpty());
+        // Another choice in the first column opens a column as bare.
+        clickRow(w->Grid1[0], 0); // A
+        QCOMPARE(rowsOf(w->Grid1[1]), (QStringList{"B", "C"}));
+        QVERIFY(highlightedRows(w->Grid1[1]).isEmpty());
+        clickRow(w->Grid1[1], 1); // C
+        QCOMPARE(highlightedRows(w->Grid1[1]), QList<int>{1});
+        QCOMPARE(w->Grid1Sel[1]->text(), QStringLiteral("C"));
+        QVERIFY(highlightedRows(w->Grid1[2]).isEmpty());
+
+        // Upward: the start keyword is chosen, its upper keywords are not.
+        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        fDownUpLinks *up = vb::Forms::find<fDownUpLinks>();
+        QVERIFY(up);
+        QCOMPARE(rowsOf(up->Grid1[1]), QStringList{"A"});
+        QCOMPARE(highlightedRows(up->Grid1[0]), QList<int>{0});
+        QVERIFY(highlightedRows(up->Grid1[1]).isEmpty());
+        clickRow(up->Grid1[1], 0);
+        QCOMPARE(highlightedRows(up->Grid1[1]), QList<int>{0});
+        QVERIFY(highlightedRows(up->Grid1[2]).isEmpty());
     }
 
     void newListInstancesDragIntoEachOther()

@@ -194,7 +194,7 @@ void FlexGrid::showSelection()
     if (!sm)
         return;
     const int h = headerRows(), v = headerCols();
-    if (m_row < 0 || m_col < 0) {
+    if (m_row < 0 || m_col < 0 || !m_highlight) {
         sm->clear();
         return;
     }
@@ -206,6 +206,14 @@ void FlexGrid::showSelection()
     sm->select(sel, QItemSelectionModel::ClearAndSelect);
     if (m_row >= h && m_col >= v)
         sm->setCurrentIndex(m_model->index(m_row - h, m_col - v), QItemSelectionModel::NoUpdate);
+}
+
+void FlexGrid::setHighlight(bool shown)
+{
+    if (shown == m_highlight)
+        return;
+    m_highlight = shown;
+    showSelection();
 }
 
 void FlexGrid::setRows(int n)

@@ -49,6 +49,10 @@ public:
     void setRowSel(int row);
     int colSel() const { return m_colSel; }
     void setColSel(int col);
+    // Whether the selected block is drawn (the default); the current cell
+    // and the block are kept either way.
+    bool highlight() const { return m_highlight; }
+    void setHighlight(bool shown);
 
     // Text of the current cell; "" when there is none.
     QString text() const;
@@ -138,6 +142,7 @@ private:
     QVector<int> m_colWidthPx;
     bool m_leftPressed = false;
     bool m_afterDoubleClick = false;
+    bool m_highlight = true;
     FlexModel *m_model = nullptr;
 };
 

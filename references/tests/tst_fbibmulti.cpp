@@ -111,6 +111,10 @@ private slots:
     void completeViewAfterAnUnsavedTitleEdit();
     void noEditNoQuestion();
     void firstEditionStaysWithTheCardThatAsked();
+    void firstEditionGoesWithItsReference();
+    void firstEditionAsksBeforeServingAnotherCard();
+    void publisherTownLongerThanItsBox();
+    void bookFrameReadAgainWhenNothingUnsaved();
     void addQuoteWithALongTitle();
     void yearBoxHoldingText();
     void failedStoreFromTheQuestionKeepsTheCard();
@@ -455,6 +459,246 @@ void TestBibMulti::firstEditionStaysWithTheCardThatAsked()
     QCOMPARE(biblio(QStringLiteral("B_001"), QStringLiteral("DATE_ORIG")).toInt(), 1888);
     d->Command2_Click();
     QVERIFY(!vb::Forms::isLoaded<fFirstEdit>());
+}
+
+namespace {
+
+void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton); }
+
+void setBiblio(const QString &key, const char *field, const QVariant &value)
+{
+    references::SeekReference(key);
+    rsBiblio.Edit();
+    rsBiblio.Fields(QString::fromLatin1(field)).setValue(value);
+    rsBiblio.Update();
+}
+
+} // namespace
+
+void TestBibMulti::firstEditionGoesWithItsReference()
+{
+    reference(QStringLiteral("A_001"), QStringLiteral("TA"), QStringLiteral("Book"));
+    QPointer<fBibMulti> a = openCard(QStringLiteral("A_001"));
+    clickSwitch(a);
+    click(a->CommandBookOriginal);
+    QPointer<fFirstEdit> d = vb::Forms::find<fFirstEdit>();
+    QVERIFY(d);
+    QTest::keyClicks(d->tTitreOrig, QStringLiteral("Old edition"));
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK, QStringLiteral("Confirm that you want to delete this card ?"));
+        click(a->CmdDelete);
+        QVERIFY_SCRIPT(script);
+    }
+    QVERIFY(!a || !a->isLoaded());
+    // The dialog went with the reference: a new one of the same key gets
+    // nothing of it.
+    QVERIFY(!vb::Forms::isLoaded<fFirstEdit>());
+    reference(QStringLiteral("A_001"), QStringLiteral("New one"), QStringLiteral("Book"));
+    QVERIFY(!biblio(QStringLiteral("A_001"), QStringLiteral("TITRE_ORI")).isValid());
+
+    // A reference gone by another road, its key taken again meanwhile: the
+    // dialog's Store says so and writes nothing.
+    reference(QStringLiteral("B_001"), QStringLiteral("TB"), QStringLiteral("Book"));
+    QPointer<fBibMulti> b = openCard(QStringLiteral("B_001"));
+    clickSwitch(b);
+    click(b->CommandBookOriginal);
+    d = vb::Forms::find<fFirstEdit>();
+    QVERIFY(d);
+    QCOMPARE(references::DeleteReference(QStringLiteral("B_001")), references::Outcome::Done);
+    reference(QStringLiteral("B_001"), QStringLiteral("Unrelated"), QStringLiteral("Book"));
+    QTest::keyClicks(d->tTitreOrig, QStringLiteral("Old edition"));
+    vb::DialogScript script;
+    script.msgBox(vb::vbOK, QStringLiteral("This reference is no longer in the base."));
+    click(d->Command1);
+    QVERIFY_SCRIPT(script);
+    QVERIFY(!biblio(QStringLiteral("B_001"), QStringLiteral("TITRE_ORI")).isValid());
+    QCOMPARE(biblio(QStringLiteral("B_001"), QStringLiteral("TITRE1")).toString(), QStringLiteral("Unrelated"));
+}
+
+void TestBibMulti::firstEditionAsksBeforeServingAnotherCard()
+{
+    reference(QStringLiteral("A_001"), QStringLiteral("TA"), QStringLiteral("Book"));
+    reference(QStringLiteral("B_001"), QStringLiteral("TB"), QStringLiteral("Book"));
+    fBibMulti *a = openCard(QStringLiteral("A_001"));
+    fBibMulti *b = openCard(QStringLiteral("B_001"));
+    clickSwitch(a);
+    clickSwitch(b);
+    a->show();
+    click(a->CommandBookOriginal);
+    fFirstEdit *d = vb::Forms::find<fFirstEdit>();
+    QVERIFY(d);
+    QTest::keyClicks(d->tTitreOrig, QStringLiteral("For A"));
+
+    // OK stores the typing for the first card, then the dialog serves B.
+    b->show();
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK, kQuestion);
+        click(b->CommandBookOriginal);
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(script.shown().at(0).buttons, int(vb::vbOKCancel));
+    }
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("TITRE_ORI")).toString(), QStringLiteral("For A"));
+    QCOMPARE(d->referenceKey(), QStringLiteral("B_001"));
+    QCOMPARE(d->tTitreOrig->toPlainText(), QString());
+
+    // Cancel drops it, as the close question's Cancel does.
+    QTest::keyClicks(d->tDateOrig, QStringLiteral("1901"));
+    a->show();
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbCancel, kQuestion);
+        click(a->CommandBookOriginal);
+        QVERIFY_SCRIPT(script);
+    }
+    QVERIFY(!biblio(QStringLiteral("B_001"), QStringLiteral("DATE_ORIG")).isValid());
+    QCOMPARE(d->referenceKey(), QStringLiteral("A_001"));
+    QCOMPARE(d->tTitreOrig->toPlainText(), QStringLiteral("For A"));
+
+    // Nothing typed: nothing asked.
+    b->show();
+    {
+        vb::DialogScript script;
+        click(b->CommandBookOriginal);
+        QVERIFY_SCRIPT(script);
+    }
+    QCOMPARE(d->referenceKey(), QStringLiteral("B_001"));
+
+    // Typing that cannot be stored keeps the dialog on its card, typing
+    // and all.
+    QTest::keyClicks(d->tDateOrig, QStringLiteral("12a"));
+    a->show();
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK, kQuestion).msgBox(vb::vbOK);
+        click(a->CommandBookOriginal);
+        QVERIFY_SCRIPT(script);
+        QVERIFY(script.shown().at(1).prompt.contains(QStringLiteral("\"Date\"")));
+    }
+    QCOMPARE(d->referenceKey(), QStringLiteral("B_001"));
+    QCOMPARE(d->tDateOrig->text(), QStringLiteral("12a"));
+    // Stored, it no longer holds unsaved typing.
+    d->tDateOrig->clear();
+    QTest::keyClicks(d->tDateOrig, QStringLiteral("1902"));
+    {
+        vb::DialogScript script;
+        click(d->Command1);
+        click(a->CommandBookOriginal);
+        QVERIFY_SCRIPT(script);
+    }
+    QCOMPARE(biblio(QStringLiteral("B_001"), QStringLiteral("DATE_ORIG")).toInt(), 1902);
+    QCOMPARE(d->referenceKey(), QStringLiteral("A_001"));
+}
+
+void TestBibMulti::publisherTownLongerThanItsBox()
+{
+    // EDITEUR holds 50 characters of town, the book's box 40, the first
+    // edition's 30.
+    const QString town45 = QStringLiteral("Saint-") + QString(39, QLatin1Char('x'));
+    const QString town35 = QStringLiteral("Le-") + QString(32, QLatin1Char('y'));
+    const QString town40 = QString(40, QLatin1Char('z'));
+    publisher(QStringLiteral("Gallimard"), town45);
+    publisher(QStringLiteral("Seuil"), town35);
+    publisher(QStringLiteral("Plon"), town40);
+    reference(QStringLiteral("A_001"), QStringLiteral("T"), QStringLiteral("Book"));
+    setBiblio(QStringLiteral("A_001"), "EDITEUR", QStringLiteral("Gallimard"));
+    setBiblio(QStringLiteral("A_001"), "EDITEUROR", QStringLiteral("Seuil"));
+    fBibMulti *a = openCard(QStringLiteral("A_001"));
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK);
+        clickSwitch(a);
+        QVERIFY_SCRIPT(script);
+        QVERIFY(script.shown().at(0).prompt.contains(town45));
+        QVERIFY(script.shown().at(0).prompt.contains(QStringLiteral("\"Town\"")));
+        QCOMPARE(script.shown().at(0).buttons, int(vb::vbExclamation));
+    }
+    QCOMPARE(a->Town->text(), QString());
+    {
+        vb::DialogScript script;
+        click(a->CommandBookStore);
+        QVERIFY_SCRIPT(script);
+    }
+    QVERIFY(biblio(QStringLiteral("A_001"), QStringLiteral("LIEU")).toString().isEmpty());
+
+    // The dialog's box is shorter still: a 35-character town is said, a
+    // picked publisher's too long town leaves the box as it was.
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK);
+        click(a->CommandBookOriginal);
+        QVERIFY_SCRIPT(script);
+        QVERIFY(script.shown().at(0).prompt.contains(town35));
+    }
+    fFirstEdit *d = vb::Forms::find<fFirstEdit>();
+    QVERIFY(d);
+    QCOMPARE(d->tLieuOrig->text(), QString());
+    QTest::keyClicks(d->tLieuOrig, QStringLiteral("Paris"));
+    d->Combo1->setCurrentIndex(d->Combo1->findText(QStringLiteral("Plon")));
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK);
+        d->Combo1_Click();
+        QVERIFY_SCRIPT(script);
+        QVERIFY(script.shown().at(0).prompt.contains(town40));
+    }
+    QCOMPARE(d->tLieuOrig->text(), QStringLiteral("Paris"));
+    QVERIFY(d->Command1_Click());
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("LIEU_ORIG")).toString(), QStringLiteral("Paris"));
+    d->Command2_Click();
+
+    // A town that fits is filled without a word.
+    setBiblio(QStringLiteral("A_001"), "EDITEUR", QStringLiteral("Plon"));
+    setBiblio(QStringLiteral("A_001"), "LIEU", QVariant());
+    fBibMulti *b = openCard(QStringLiteral("A_001"));
+    vb::DialogScript script;
+    clickSwitch(b);
+    QVERIFY_SCRIPT(script);
+    QCOMPARE(b->Town->text(), town40);
+}
+
+void TestBibMulti::bookFrameReadAgainWhenNothingUnsaved()
+{
+    reference(QStringLiteral("A_001"), QStringLiteral("T"), QStringLiteral("Book"));
+    fBibMulti *a1 = openCard(QStringLiteral("A_001"));
+    fBibMulti *a2 = openCard(QStringLiteral("A_001"));
+    a1->show();
+    clickSwitch(a1);
+    QTest::keyClicks(a1->ISBN, QStringLiteral("111"));
+    click(a1->CommandBookStore);
+    a2->show();
+    clickSwitch(a2);
+    QCOMPARE(a2->ISBN->text(), QStringLiteral("111"));
+    a2->ISBN->selectAll();
+    QTest::keyClicks(a2->ISBN, QStringLiteral("222"));
+    click(a2->CommandBookStore);
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("ISBN")).toString(), QStringLiteral("222"));
+
+    // The first card, stored and not typed in since, shows what the other
+    // stored.
+    a1->show();
+    clickSwitch(a1);
+    clickSwitch(a1);
+    QCOMPARE(a1->ISBN->text(), QStringLiteral("222"));
+    // Typing not yet stored stays over a re-entry.
+    QTest::keyClicks(a2->ISBN, QStringLiteral("9"));
+    a2->show();
+    clickSwitch(a2);
+    clickSwitch(a2);
+    QCOMPARE(a2->ISBN->text(), QStringLiteral("2229"));
+    a2->ISBN->clear();
+    QTest::keyClicks(a2->ISBN, QStringLiteral("333"));
+    click(a2->CommandBookStore);
+
+    // Closing the first card still asks, and writes back nothing stale.
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK, kQuestion);
+        QVERIFY(a1->unload());
+        QVERIFY_SCRIPT(script);
+    }
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("ISBN")).toString(), QStringLiteral("333"));
 }
 
 void TestBibMulti::addQuoteWithALongTitle()

@@ -321,6 +321,19 @@ void TestReferenceRecords::firstEditionReadAndStoredByKey()
     fe.town.clear();
     fe.date = QStringLiteral("70000");
     QVERIFY(CheckFirstEdition(fe)->contains(QStringLiteral("\"Date\"")));
+
+    // A newer reference that took the key is not the one the boxes were
+    // read for.
+    const auto identity = ReferenceIdentity(QStringLiteral("A_001"));
+    QVERIFY(identity);
+    fe.date.clear();
+    QCOMPARE(StoreFirstEdition(QStringLiteral("A_001"), fe, identity), Outcome::Done);
+    QCOMPARE(DeleteReference(QStringLiteral("A_001")), Outcome::Done);
+    QVERIFY(!ReferenceIdentity(QStringLiteral("A_001")));
+    reference(QStringLiteral("A_001"), QStringLiteral("New"), QStringLiteral("Book"));
+    QVERIFY(ReferenceIdentity(QStringLiteral("A_001")) != identity);
+    QCOMPARE(StoreFirstEdition(QStringLiteral("A_001"), fe, identity), Outcome::Missing);
+    QVERIFY(!biblio(QStringLiteral("A_001"), QStringLiteral("TITRE_ORI")).isValid());
 }
 
 void TestReferenceRecords::publishers()
