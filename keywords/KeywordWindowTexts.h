@@ -15,12 +15,6 @@ inline const QString listCaption = QStringLiteral("KeyWords List");
 inline const QString toCome = QStringLiteral("To come...");
 inline const QString rootDrop =
     QStringLiteral("If you want to make this Keyword a Root, you shall delete all its UpLinks");
-inline const QString selfLink = QStringLiteral("A Keyword cannot be linked under itself");
-inline QString loopLink(const QString &dropped, const QString &upper)
-{
-    return dropped + QStringLiteral(" is already above ") + upper +
-           QStringLiteral(": this link would make a loop");
-}
 
 // The keyword list.
 inline const QString noKeyword = QStringLiteral("No Keyword");
@@ -30,6 +24,8 @@ inline const QString newKeywordTitle = QStringLiteral("New Keyword");
 using browser::texts::discardKeyword;
 using browser::texts::keywordExists;
 using browser::texts::keywordTooLong;
+using browser::texts::loopLink;
 using browser::texts::readOnly;
+using browser::texts::selfLink;
 
 } // namespace keywords::texts

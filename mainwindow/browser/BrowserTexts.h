@@ -39,6 +39,13 @@ inline QString addKeywordTip(const QString &text)
 inline const QString linkNeedsKeywords = QStringLiteral(" Choose a central Set and a Keyword first ");
 inline const QString linkExists = QStringLiteral(" This link exists ");
 inline const QString linkGone = QStringLiteral(" This link does not exist ");
+// Refused by the link editor and the column browsers alike.
+inline const QString selfLink = QStringLiteral("A Keyword cannot be linked under itself");
+inline QString loopLink(const QString &lower, const QString &upper)
+{
+    return lower + QStringLiteral(" is already above ") + upper +
+           QStringLiteral(": this link would make a loop");
+}
 
 inline QString selectAsCentralTip(const QString &row)
 {

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,6 +119,9 @@ DialogAnswer showFileDialog(const DialogRequest &r)
         dlg.setFileMode(QFileDialog::AnyFile);
         if (!r.overwritePrompt)
             dlg.setOption(QFileDialog::DontConfirmOverwrite);
+        // The dialog adds it itself, so that its overwrite question names the
+        // file that will be written.
+        dlg.setDefaultSuffix(r.defaultExt);
     }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return DialogAnswer::cancel();
@@ -126,7 +130,9 @@ DialogAnswer showFileDialog(const DialogRequest &r)
 
 QFont toQFont(const FontChoice &f)
 {
-    QFont font(f.name);
+    // Without a name the dialog starts on the real family of the interface
+    // font, not on an alias that may have no bold face.
+    QFont font(f.name.isEmpty() ? QFontInfo(QApplication::font()).family() : f.name);
     if (f.size > 0)
         font.setPointSizeF(f.size);
     font.setBold(f.bold);
@@ -251,13 +257,18 @@ QString fileDialog(DialogKind kind, const FileDialogOptions &o)
     r.defaultText = o.fileName;
     r.fileMustExist = o.fileMustExist;
     r.overwritePrompt = o.overwritePrompt;
+    if (kind == DialogKind::FileSave)
+        r.defaultExt = o.defaultExt;
     const DialogAnswer a = ask(r);
     if (!a.accepted || a.text.isEmpty()) {
         if (o.cancelError)
             raiseCancel();
         return QString();
     }
-    return absolute(a.text);
+    QString path = a.text;
+    if (!r.defaultExt.isEmpty() && QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
+        path += QLatin1Char('.') + r.defaultExt;
+    return absolute(path);
 }
 
 } // namespace

@@ -88,6 +88,7 @@ struct FileDialogOptions {
     bool cancelError = false;   // cancel raises 32755 instead of returning ""
     bool fileMustExist = false; // open: only an existing file may be chosen
     bool overwritePrompt = true; // save: confirm replacing an existing file
+    QString defaultExt;   // save: added (after a dot) to a name typed without one
 };
 
 // Both return the absolute path of the chosen file, or "" on cancel.
@@ -142,6 +143,7 @@ struct DialogRequest {
     QString initialDir;
     bool fileMustExist = false;  // FileOpen
     bool overwritePrompt = true; // FileSave
+    QString defaultExt;          // FileSave
     FontChoice font;     // Font: the choice going in
     QColor color;        // Color: the colour going in
     bool selectionEnabled = false; // Printer
