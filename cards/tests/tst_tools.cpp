@@ -89,6 +89,8 @@ int pdfTextRuns(const QString &path)
         if (end < 0)
             break;
         QByteArray data = pdf.mid(start, end - start);
+        if (data.isEmpty() || quint8(data.at(0)) != 0x78) // not a zlib stream
+            continue;
         const quint32 guess = 64u * 1024u * 1024u;
         data.prepend(char(guess >> 24)).insert(1, char((guess >> 16) & 0xff)).insert(2, char((guess >> 8) & 0xff)).insert(3, char(guess & 0xff));
         const QByteArray plain = qUncompress(data);
