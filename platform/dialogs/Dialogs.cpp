@@ -128,7 +128,9 @@ DialogAnswer showFileDialog(const DialogRequest &r)
     return DialogAnswer::file(dlg.selectedFiles().constFirst());
 }
 
-QFont toQFont(const FontChoice &f)
+} // namespace
+
+QFont qtFont(const FontChoice &f)
 {
     // Without a name the dialog starts on the real family of the interface
     // font, not on an alias that may have no bold face.
@@ -139,8 +141,18 @@ QFont toQFont(const FontChoice &f)
     font.setItalic(f.italic);
     font.setStrikeOut(f.strikethru);
     font.setUnderline(f.underline);
+    // The dialog preselects the face by its name: "Book" or "Regular" is not
+    // "Normal", and an unmatched name selects the first face it lists.
+    // The face the font engine itself matches for that weight and slant.
+    const QFontInfo matched(font);
+    if (!matched.styleName().isEmpty()) {
+        font.setFamily(matched.family());
+        font.setStyleName(matched.styleName());
+    }
     return font;
 }
+
+namespace {
 
 // QFontDialog offers no colour, and the cards keep one with their font.
 DialogAnswer showFontDialog(const DialogRequest &r)
@@ -148,7 +160,7 @@ DialogAnswer showFontDialog(const DialogRequest &r)
     QDialog dlg(dialogParent());
     dlg.setWindowTitle(QObject::tr("Font"));
     auto *layout = new QVBoxLayout(&dlg);
-    auto *fonts = new QFontDialog(toQFont(r.font), &dlg);
+    auto *fonts = new QFontDialog(qtFont(r.font), &dlg);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons);
     layout->addWidget(fonts);

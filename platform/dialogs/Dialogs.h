@@ -20,6 +20,7 @@
 #  define CORVANE_DIALOGS_EXPORT
 #endif
 
+class QFont;
 class QPrinter;
 
 namespace vb {
@@ -110,6 +111,11 @@ struct FontChoice {
     QColor color = Qt::black;
     bool operator==(const FontChoice &) const = default;
 };
+
+// The font the font dialog starts on: the family (the interface font's real
+// family when none is named) in its face of that weight and slant, so that
+// the dialog preselects that face and not the first one it lists.
+CORVANE_DIALOGS_EXPORT QFont qtFont(const FontChoice &choice);
 
 // The choice is read before and written after; returns false on cancel
 // (or raises 32755 when cancelError).
