@@ -58,7 +58,8 @@ ChooserRequest authorRequest(ChooserMode mode, const QString &caption, dao::Reco
 
 QString NoteKey(const QString &author, int n)
 {
-    return vb::UCase(vb::KeyPrefix(author, 4, QLatin1Char('_'))) + vb::Format(n, QStringLiteral("0000")) + QStringLiteral(".TXT");
+    return vb::UCase(vb::KeyPrefix(author, 4, QLatin1Char('_'))) + vb::Format(n, QStringLiteral("0000")) +
+           QStringLiteral(".TXT");
 }
 
 QString ReferenceKey(const QString &author, int n)
