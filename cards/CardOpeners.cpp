@@ -1,6 +1,7 @@
 #include "CardOpeners.h"
 
 #include "CardRecords.h"
+#include "CardRules.h"
 #include "CardWindows.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -18,14 +19,24 @@ namespace cards {
 
 namespace {
 
-// Slot n of the kind, filled from the current record.
+// The hit the caller set for this one opening; the next opener gets none
+// unless its caller sets one again.
+int takeHit()
+{
+    const int hit = SearchTextPos;
+    SearchTextPos = 0;
+    return hit;
+}
+
+// Slot n of the kind, filled from the current record. The hit, found in the
+// stored plain text, becomes a position in the window's document.
 int fillNoteSlot(int hit)
 {
     const CardRecord r = readCurrentCard(CardType::Note);
     const int n = NextCardSlot(CardType::Note);
     CardSlot &s = NoteCards.slot;
     s.key = r.key;
-    s.hitPosition = hit;
+    s.hitPosition = documentHitPosition(r.plainText, hit);
     s.noteAuthor = r.author;
     s.title = r.title;
     s.text = r.text;
@@ -39,7 +50,7 @@ int fillQuoteSlot(int hit, bool withOwnAuthor)
     const CardRecord r = readCurrentCard(CardType::Quote);
     const int n = NextCardSlot(CardType::Quote);
     CardSlot &s = QuoteCards.slot;
-    s.hitPosition = hit;
+    s.hitPosition = documentHitPosition(r.plainText, hit);
     if (withOwnAuthor)
         s.noteAuthor = r.author;
     s.title = r.title;
@@ -78,21 +89,23 @@ void CollectReferenceAuthors()
 
 void ShowNoteCard()
 {
-    const int n = fillNoteSlot(SearchTextPos);
+    const int n = fillNoteSlot(takeHit());
+    const int hit = NoteCards.slot.hitPosition;
     CurrentNoteNumber = n;
     fNoteMulti *w = openWindow<fNoteMulti>(CardType::Note, n);
     w->NoteRTF->setFocus();
-    w->selectHit(SearchTextPos, SearchText);
+    w->selectHit(hit, SearchText);
 }
 
 void ShowQuoteCard()
 {
-    const int n = fillQuoteSlot(SearchTextPos, true);
+    const int n = fillQuoteSlot(takeHit(), true);
+    const int hit = QuoteCards.slot.hitPosition;
     CurrentQuoteNumber = n;
     fCitMulti *w = openWindow<fCitMulti>(CardType::Quote, n);
     w->setFormCount(vb::Forms::count());
     w->CitRTF->setFocus();
-    w->selectHit(SearchTextPos, SearchText);
+    w->selectHit(hit, SearchText);
 }
 
 void ShowReferenceCard()

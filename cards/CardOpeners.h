@@ -4,7 +4,7 @@
 // opener of a card's keyword grid. The caller makes the record current
 // (key index, Seek "=", only on a match) and, for a search hit, sets
 // SearchText and SearchTextPos; every other caller passes no hit
-// (SearchTextPos = 0).
+// (SearchTextPos = 0). An opener takes the hit and leaves none for the next.
 
 #include "CardSets.h"
 

@@ -85,17 +85,19 @@ CardRecord readCurrentCard(CardType type)
         r.key = text(fldNoteCit);
         r.author = text(fldNoteAuteur);
         r.title = text(fldNoteTitre1);
+        r.plainText = text(fldNoteTexte);
         r.text = text(fldNoteTextRtf);
         if (r.text.isEmpty())
-            r.text = text(fldNoteTexte);
+            r.text = r.plainText;
         r.date = vb::DateText(fldNoteJour.Value());
     } else if (type == CardType::Quote) {
         r.key = text(fldCitCit);
         r.author = text(fldCitAuteur);
         r.title = text(fldCitTitre1);
+        r.plainText = text(fldCitTexte);
         r.text = text(fldCitTextRtf);
         if (r.text.isEmpty())
-            r.text = text(fldCitTexte);
+            r.text = r.plainText;
         r.date = vb::DateText(fldCitJour.Value());
         r.referenceKey = text(fldCitNdx);
     } else {
@@ -144,7 +146,7 @@ QStringList keywordCardKeys(CardType type, const QString &keyword)
         return keys;
     const dao::Field ndx = rs.Fields(QStringLiteral("NDX"));
     const dao::Field groupe = rs.Fields(QStringLiteral("GROUPE"));
-    while (!rs.Eof() && text(groupe) == keyword) {
+    while (!rs.Eof() && dao::compareText(text(groupe), keyword) == 0) {
         keys << text(ndx);
         rs.MoveNext();
     }

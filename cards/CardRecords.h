@@ -42,6 +42,7 @@ struct CardRecord {
     QString author; // NOTE.AUTEUR, CIT.Auteur
     QString title;
     QString text;   // TEXTRTF when it holds anything, else Texte
+    QString plainText; // Texte, where the searches find their hits
     QString date;   // JOUR as text
     QString referenceKey; // a quote's CIT.NDX
 };
@@ -53,7 +54,7 @@ QStringList readCardKeywords(CardType type, const QString &key);
 // The authors of a reference, in the order of "AutNDX", at most kMaxCardAuthors.
 QStringList readReferenceAuthors(const QString &referenceKey);
 // Card keys filed under a keyword, in the order of the by-keyword index
-// ("GrNote", "GrCit"), compared exactly.
+// ("GrNote", "GrCit"), compared as the index compares (letter case aside).
 QStringList keywordCardKeys(CardType type, const QString &keyword);
 
 // What Store writes: the author only on a note (a quote's own author is

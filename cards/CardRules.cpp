@@ -59,6 +59,14 @@ std::optional<TextSelection> hitSelection(int hit, int termLength, int textLengt
     return s;
 }
 
+int documentHitPosition(const QString &stored, int hit)
+{
+    if (hit < 1)
+        return hit;
+    const int before = int(qMin<qsizetype>(hit - 1, stored.size()));
+    return hit - int(QStringView(stored).left(before).count(QStringLiteral("\r\n")));
+}
+
 CardPlacement cardPlacement(double mainWidth, double mainHeight, double leftPanel, double width,
                             double height)
 {

@@ -35,6 +35,11 @@ struct TextSelection {
 // (below 1). A hit beyond the text is clamped to it.
 std::optional<TextSelection> hitSelection(int hit, int termLength, int textLength);
 
+// The 1-based position in the card's document of a hit found at `hit` in the
+// stored plain text: a stored CR LF is one break in the document. Below 1
+// stays as it is (no hit).
+int documentHitPosition(const QString &stored, int hit);
+
 // Where a card window of that outer size stands over the main window:
 // Left = round(W - w) \ 2 - round(p) \ 2, Top = round(H - h) \ 8.
 struct CardPlacement {

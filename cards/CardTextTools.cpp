@@ -16,6 +16,8 @@ vb::FileDialogOptions rtfDialog(bool open)
     o.filter = QString::fromLatin1(kRtfFilter);
     o.fileMustExist = open;
     o.overwritePrompt = !open;
+    if (!open)
+        o.defaultExt = QStringLiteral("rtf");
     return o;
 }
 

@@ -142,6 +142,20 @@ void CardWindow::reloadKeywords()
     showKeywords();
 }
 
+void CardWindow::reloadCaption()
+{
+    try {
+        if (!cards::seekCard(m_type, tag()))
+            return; // the caption stays as it was
+        const cards::CardRecord r = cards::readCurrentCard(m_type);
+        const QString first =
+            m_type == CardType::Note ? r.title : cards::readReferenceAuthors(r.referenceKey).value(0);
+        m_searchTerm.clear();
+        setCaption(cards::cardCaption(first, m_searchTerm, cardNumber()));
+    } catch (const vb::Error &) {
+    }
+}
+
 void CardWindow::stretchText()
 {
     vb::setWidth(m_text, cards::stretchedSize(width(), vb::leftOf(m_text), TextRightMargin));
@@ -154,8 +168,8 @@ void CardWindow::formLoad()
     const int n = set.count;
     const CardSlot slot = set.slot;
 
-    if (SearchTextPos == 0)
-        SearchText.clear();
+    // SearchText keeps the last search's term for the next opening at a hit;
+    // a card opened without one shows none.
     m_searchTerm = slot.hitPosition >= 1 ? SearchText : QString();
     setCaption(cards::cardCaption(captionFirst(slot), m_searchTerm, n));
     setHeight(designHeight());

@@ -30,6 +30,7 @@ public:
     void setCardNumber(int number) override;
     int cardNumber() const override;
     void reloadKeywords() override;
+    void reloadCaption() override;
     QString cardPlainText() const override;
     void closeWithoutAsking() override;
 

@@ -3,6 +3,7 @@
 #include "DaoErrors.h"
 #include "Dialogs.h"
 #include "Error.h"
+#include "KeywordWindowTexts.h"
 
 #include <algorithm>
 
@@ -64,6 +65,14 @@ bool AddListItem(const QString &text, ListRows &list, dao::Recordset &rs, const 
         vb::MsgBox(QStringLiteral(" This item exists "), vb::vbExclamation);
         return false;
     }
+    // Said before anything is written, in the words of the keyword list.
+    if (field.Type() == dao::dbText && text.size() > field.Size()) {
+        vb::MsgBox(field.Name() == QLatin1String("GROUPE")
+                       ? texts::keywordTooLong
+                       : QStringLiteral(" An item has %1 characters at most ").arg(field.Size()),
+                   vb::vbExclamation);
+        return false;
+    }
     if (vb::MsgBox(QStringLiteral(" Do you want to add ") + text + QStringLiteral(" as a new item? "),
                    vb::vbYesNo | vb::vbQuestion) != vb::vbYes)
         return false;
@@ -73,7 +82,9 @@ bool AddListItem(const QString &text, ListRows &list, dao::Recordset &rs, const 
             field.setValue(text);
             rs.Update();
         } catch (...) {
-            rs.CancelUpdate();
+            // A failed Update has already dropped the new row: cancelling
+            // again would hide the real cause behind its own error.
+            dao::CancelPending(rs);
             throw;
         }
     } catch (const vb::Error &e) {

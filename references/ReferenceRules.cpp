@@ -45,7 +45,7 @@ QString DeleteKeywordPrompt(const QString &keyword)
 
 QString QuoteKeyFor(const QString &referenceKey, int i)
 {
-    return referenceKey.left(5).toUpper() + vb::Format(i, QStringLiteral("000")) + QStringLiteral(".TXT");
+    return vb::UCase(vb::KeyPrefix(referenceKey, 5)) + vb::Format(i, QStringLiteral("000")) + QStringLiteral(".TXT");
 }
 
 QString TypeToShow(const QString &storedType)

@@ -7,7 +7,7 @@
 void InstallWordWindows()
 {
     WindowLinks &l = windowLinks();
-    l.parseTextWords = words::ParseTextWords;
+    l.parseTextWords = words::CompareCardText;
     l.unloadWordWindows = words::UnloadWordWindows;
     l.searchNotesByWord = words::SearchNotesByWord;
     l.searchQuotesByWord = words::SearchQuotesByWord;

@@ -73,9 +73,6 @@ void ParseTextWords(const QString &text)
     Working &working = vb::Forms::get<Working>();
     working.show();
     fChoixMots &choice = vb::Forms::get<fChoixMots>();
-    // A quote is always analysed without the short words.
-    if (AnalysedCardKind == QLatin1String("Cit"))
-        choice.Check1->setChecked(false);
     const bool allWords = choice.allWords();
     textfind::ExcludedWords excluded;
     if (!allWords) {
@@ -104,6 +101,18 @@ void ParseTextWords(const QString &text)
     vb::Forms::unload<Working>();
     if (fWords *w = vb::Forms::find<fWords>())
         w->setFocus();
+}
+
+void CompareCardText(const QString &text)
+{
+    // The quote card starts its analysis without the short words; what the
+    // user ticks afterwards in the excluded-words window holds for its OK.
+    if (AnalysedCardKind == QLatin1String("Cit")) {
+        fChoixMots &choice = vb::Forms::get<fChoixMots>();
+        choice.hide();
+        choice.Check1->setChecked(false);
+    }
+    ParseTextWords(text);
 }
 
 void UnloadWordWindows()

@@ -8,6 +8,9 @@
 namespace words {
 
 void ParseTextWords(const QString &text);
+// A card's "Text Compare": a quote's starts with "Include All Words" cleared,
+// then the text is analysed.
+void CompareCardText(const QString &text);
 // Closes the word window (and with it the excluded-words window).
 void UnloadWordWindows();
 

@@ -229,6 +229,8 @@ void fWords::Command1_Click()
         words::reportWriteFailure(e);
         return;
     }
+    if (fChoixMots *open = vb::Forms::find<fChoixMots>())
+        open->FillExcludedList();
     // The rows below move up; the last one shows twice until the list is
     // filled again.
     for (int i = r; i < last; ++i) {
@@ -302,8 +304,9 @@ void fWords::attach(const QList<words::KeywordTerm> &terms, bool withCount)
     }
     for (const words::KeywordTerm &t : terms)
         Grid3->addItem(t.keyword + (withCount ? u'\t' + QString::number(t.count) : QString()));
-    // The analysed card shows its new keywords in place; nothing closes.
-    RefreshCardKeywords(m_type, m_key);
+    // The analysed card shows its new keywords, and its stored title, in
+    // place; nothing closes.
+    RefreshCardAsReopened(m_type, m_key);
     setFocus();
 }
 
@@ -330,7 +333,12 @@ void fWords::Command5_Click()
 
 void fWords::Command6_Click()
 {
+    const bool loaded = vb::Forms::isLoaded<fChoixMots>();
     fChoixMots &f = vb::Forms::get<fChoixMots>();
+    // Loaded earlier (hidden by a quote's analysis, or left open), it shows
+    // the words excluded since.
+    if (loaded)
+        f.FillExcludedList();
     f.setAnalysedCard(m_type, m_key);
     f.Command1->setVisible(true);
     f.Command1->setEnabled(true);

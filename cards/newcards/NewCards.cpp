@@ -14,14 +14,6 @@
 namespace newcards {
 namespace {
 
-QString padded(const QString &author, int width)
-{
-    QString s = author;
-    while (s.size() < width)
-        s += QLatin1Char('_');
-    return s.left(width);
-}
-
 template <class MakeKey>
 std::optional<QString> freeKey(dao::Recordset rs, const QString &index, int last, MakeKey make)
 {
@@ -66,12 +58,13 @@ ChooserRequest authorRequest(ChooserMode mode, const QString &caption, dao::Reco
 
 QString NoteKey(const QString &author, int n)
 {
-    return padded(author, 4).toUpper() + vb::Format(n, QStringLiteral("0000")) + QStringLiteral(".TXT");
+    return vb::UCase(vb::KeyPrefix(author, 4, QLatin1Char('_'))) + vb::Format(n, QStringLiteral("0000")) +
+           QStringLiteral(".TXT");
 }
 
 QString ReferenceKey(const QString &author, int n)
 {
-    return padded(author, 7) + vb::Format(n, QStringLiteral("000"));
+    return vb::KeyPrefix(author, 7, QLatin1Char('_')) + vb::Format(n, QStringLiteral("000"));
 }
 
 std::optional<QString> FreeNoteKey(const QString &author)

@@ -4,7 +4,9 @@
 #include "Alert.h"
 #include "CardOpeners.h"
 #include "CardTestBase.h"
+#include "CardRules.h"
 #include "FlexGrid.h"
+#include "GridClicks.h"
 #include "InstallCards.h"
 #include "MemoryStatus.h"
 #include "RichTextBox.h"
@@ -15,6 +17,7 @@
 #include "fNoteMulti.h"
 
 #include <QLineEdit>
+#include <QTextEdit>
 
 using namespace cardtest;
 
@@ -88,7 +91,8 @@ private slots:
         fNoteMulti *two = noteWindow(QStringLiteral("MART0002.TXT"));
         QCOMPARE(NoteCards.count, 2);
         QCOMPARE(two->caption(), QStringLiteral(" : '' (2)"));
-        QCOMPARE(SearchText, QString());
+        // The last search's term stays for the next opening at a hit.
+        QCOMPARE(SearchText, QStringLiteral("stale"));
         QCOMPARE(two->cgMCNote->rows(), 1);
         QCOMPARE(one->keywords(), (QStringList{QStringLiteral("Alpha"), QStringLiteral("delta")}));
         QCOMPARE(one->FenNum->text(), QStringLiteral("1"));
@@ -114,6 +118,89 @@ private slots:
         fNoteMulti *w2 = noteWindow(QStringLiteral("A.TXT"), 1);
         QCOMPARE(w2->NoteRTF->SelStart(), 10);
         QCOMPARE(w2->NoteRTF->SelLength(), 2);
+    }
+
+    // A hit belongs to the one opening it was set for: the quote list of a
+    // reference and its "Add Quote" set none, and get none.
+    void hitGoesToItsOwnOpeningOnly()
+    {
+        Base base;
+        addReference(QStringLiteral("Durand_001"), QStringLiteral("Book"), {QStringLiteral("Durand")});
+        addQuote(QStringLiteral("DURAN001.TXT"), QStringLiteral("Durand_001"), {}, QStringLiteral("one word here"));
+        addQuote(QStringLiteral("DURAN002.TXT"), QStringLiteral("Durand_001"), {}, QStringLiteral("nothing found"));
+        addNote(QStringLiteral("N.TXT"), {}, QStringLiteral("T"), QStringLiteral("a plain note"));
+
+        // The result grid's double-click: the term's position, then the opener.
+        QVERIFY(seekKey(CardType::Quote, QStringLiteral("DURAN001.TXT")));
+        SearchText = QStringLiteral("word");
+        SearchTextPos = 5;
+        ShowQuoteCard();
+        auto *hit = static_cast<fCitMulti *>(cardwindows::find(CardType::Quote, QStringLiteral("DURAN001.TXT")).first()->cardForm());
+        QCOMPARE(hit->caption(), QStringLiteral("Durand : 'word' (1)"));
+        QCOMPARE(hit->CitRTF->SelLength(), 4);
+        QCOMPARE(SearchTextPos, 0);
+
+        // Then a quote opened from its reference card: no hit of its own.
+        QVERIFY(seekKey(CardType::Quote, QStringLiteral("DURAN002.TXT")));
+        ShowQuoteCard();
+        auto *later = static_cast<fCitMulti *>(cardwindows::find(CardType::Quote, QStringLiteral("DURAN002.TXT")).first()->cardForm());
+        QCOMPARE(later->caption(), QStringLiteral("Durand : '' (2)"));
+        QCOMPARE(later->CitRTF->SelLength(), 0);
+        // The first key typed adds to the text, it replaces nothing.
+        QTest::keyClick(later->CitRTF->editor(), Qt::Key_X);
+        QCOMPARE(later->CitRTF->Text(), QStringLiteral("xnothing found"));
+
+        // A note opened by the list by date neither: and the term survives
+        // for the next opening at a hit.
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("N.TXT")));
+        ShowNoteCard();
+        QCOMPARE(noteWindow(QStringLiteral("N.TXT"))->caption(), QStringLiteral("T : '' (1)"));
+        QCOMPARE(SearchText, QStringLiteral("word"));
+        QVERIFY(seekKey(CardType::Quote, QStringLiteral("DURAN001.TXT")));
+        SearchTextPos = 5;
+        ShowQuoteCard();
+        auto *again = static_cast<fCitMulti *>(cardwindows::find(CardType::Quote, QStringLiteral("DURAN001.TXT")).at(1)->cardForm());
+        QCOMPARE(again->caption(), QStringLiteral("Durand : 'word' (3)"));
+        QCOMPARE(again->CitRTF->SelStart(), 4);
+        QCOMPARE(again->CitRTF->SelLength(), 4);
+    }
+
+    // Stored text counts CR LF as two characters, the document as one break.
+    void hitAfterLineBreaksSelectsTheTerm()
+    {
+        Base base;
+        addNote(QStringLiteral("A.TXT"), {}, QStringLiteral("T"), QStringLiteral("one\r\ntwo\r\n\r\nthe word\rend"));
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("A.TXT")));
+        SearchText = QStringLiteral("word");
+        SearchTextPos = 17; // in the stored text
+        ShowNoteCard();
+        fNoteMulti *w = noteWindow(QStringLiteral("A.TXT"));
+        QCOMPARE(w->NoteRTF->SelLength(), 4);
+        QCOMPARE(w->NoteRTF->editor()->textCursor().selectedText(), QStringLiteral("word"));
+
+        // A hit before any break is where it was.
+        QCOMPARE(cards::documentHitPosition(QStringLiteral("ab\r\ncd"), 2), 2);
+        QCOMPARE(cards::documentHitPosition(QStringLiteral("ab\r\ncd"), 5), 4);
+        QCOMPARE(cards::documentHitPosition(QStringLiteral("ab\r\ncd"), 0), 0);
+    }
+
+    // The card's keyword grid finds the cards of its keyword as the index
+    // compares, letter case aside, as the main window and the result grid do.
+    void keywordDoubleClickIgnoresLetterCase()
+    {
+        Base base;
+        addNote(QStringLiteral("N1.TXT"), {}, QStringLiteral("one"), {});
+        addNote(QStringLiteral("N2.TXT"), {}, QStringLiteral("two"), {});
+        link(CardType::Note, QStringLiteral("Apple"), QStringLiteral("N2.TXT"));
+        link(CardType::Note, QStringLiteral("apple"), QStringLiteral("N1.TXT"));
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("N1.TXT")));
+        ShowNoteCard();
+        fNoteMulti *from = noteWindow(QStringLiteral("N1.TXT"));
+        QCOMPARE(from->cgMCNote->textMatrix(0, 0), QStringLiteral("apple"));
+        gridtest::doubleClickCell(from->cgMCNote, 0);
+        QTRY_COMPARE(cardwindows::all().size(), 3);
+        QVERIFY(!cardwindows::find(CardType::Note, QStringLiteral("N2.TXT")).isEmpty());
+        QCOMPARE(NoteCards.count, 2);
     }
 
     void quoteOpenerTakesTheReferenceAuthors()

@@ -6,10 +6,13 @@
 #include "FlexGrid.h"
 #include "InstallCards.h"
 #include "InstallMainWindowLink.h"
+#include "InstallWords.h"
 #include "RichTextBox.h"
 #include "WindowLinks.h"
 #include "fNoteMulti.h"
+#include "fWords.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
 
@@ -35,6 +38,7 @@ private slots:
     {
         programFont();
         InstallCardWindows();
+        InstallWordWindows();
     }
     void cleanup()
     {
@@ -101,6 +105,34 @@ private slots:
         back->NoteRTF->setSelLength(7);
         QCOMPARE(back->NoteRTF->SelItalic(), std::optional<bool>(true));
         QCOMPARE(back->caption(), QStringLiteral("On memory : '' (2)"));
+    }
+
+    // A new note titled and stored, then given a keyword from its word
+    // window: the card shows its stored title as an opener shows it.
+    void wordWindowKeywordShowsTheStoredTitle()
+    {
+        Base base;
+        Base::keywords({QStringLiteral("Memory")});
+        addNote(QStringLiteral("MART0001.TXT"), QStringLiteral("Martin"), {}, {});
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("MART0001.TXT")));
+        ShowNoteCard();
+        fNoteMulti *card = onlyNote();
+        QCOMPARE(card->caption(), QStringLiteral(" : '' (1)"));
+
+        QTest::keyClicks(card->cNoteTitle, QStringLiteral("On sleep"));
+        card->NoteRTF->setText(QStringLiteral("memory and memory again"));
+        QTest::mouseClick(card->CmdStore, Qt::LeftButton);
+        QCOMPARE(field(CardType::Note, QStringLiteral("MART0001.TXT"), QStringLiteral("TITRE1")),
+                 QStringLiteral("On sleep"));
+        QTest::mouseClick(card->Command7, Qt::LeftButton); // Text Compare
+        fWords *words = vb::Forms::find<fWords>();
+        QVERIFY(words);
+        QCOMPARE(words->Grid2->textMatrix(1, 0), QStringLiteral("Memory"));
+        words->Grid2->setRow(1);
+        QTest::mouseClick(words->Command4, Qt::LeftButton);
+        QCOMPARE(card->keywords(), QStringList{QStringLiteral("Memory")});
+        QCOMPARE(card->caption(), QStringLiteral("On sleep : '' (1)"));
+        QVERIFY(cardwindows::all().size() == 1);
     }
 
     void baseChangeWithAChangedCardAndTheList()

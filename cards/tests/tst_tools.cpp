@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QFile>
+#include <QFontDatabase>
 #include <QTemporaryDir>
 #include <QTextDocument>
 
@@ -69,6 +70,34 @@ int pdfPages(const QString &path)
         return -1;
     const QByteArray pdf = f.readAll();
     return int(pdf.count("/Type /Page\n") + pdf.count("/Type /Page ") + pdf.count("/Type /Page/"));
+}
+
+// Text runs drawn on the pages of a PDF written by the printer: its page
+// streams inflated, each run one BT operator.
+int pdfTextRuns(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray pdf = f.readAll();
+    int runs = 0;
+    for (qsizetype at = pdf.indexOf("stream\n"); at >= 0; at = pdf.indexOf("stream\n", at + 1)) {
+        if (at > 0 && pdf.at(at - 1) == 'd') // "endstream"
+            continue;
+        const qsizetype start = at + 7;
+        const qsizetype end = pdf.indexOf("endstream", start);
+        if (end < 0)
+            break;
+        QByteArray data = pdf.mid(start, end - start);
+        if (data.isEmpty() || quint8(data.at(0)) != 0x78) // not a zlib stream
+            continue;
+        const quint32 guess = 64u * 1024u * 1024u;
+        data.prepend(char(guess >> 24)).insert(1, char((guess >> 16) & 0xff)).insert(2, char((guess >> 8) & 0xff)).insert(3, char(guess & 0xff));
+        const QByteArray plain = qUncompress(data);
+        runs += int(plain.count("BT\n"));
+        at = end;
+    }
+    return runs;
 }
 
 } // namespace
@@ -230,6 +259,49 @@ private slots:
         QVERIFY_SCRIPT(script);
     }
 
+    // A bare name gets the filter's extension; a name with one keeps it.
+    void saveAddsTheExtensionToABareName()
+    {
+        Base base;
+        QTemporaryDir dir;
+        addNote(QStringLiteral("A.TXT"), {}, {}, QStringLiteral("saved text"));
+        fNoteMulti *w = openNote(QStringLiteral("A.TXT"));
+        DialogScript script;
+        script.fileSave(dir.filePath(QStringLiteral("bare")));
+        script.fileSave(dir.filePath(QStringLiteral("kept.doc")));
+        press(w->Toolbar1, "Save");
+        press(w->Toolbar1, "Save");
+        QVERIFY_SCRIPT(script);
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("bare"))));
+        vb::RichTextBox back;
+        back.LoadFile(dir.filePath(QStringLiteral("bare.rtf")));
+        QCOMPARE(back.Text(), QStringLiteral("saved text"));
+        QVERIFY(QFile::exists(dir.filePath(QStringLiteral("kept.doc"))));
+        QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("kept.doc.rtf"))));
+    }
+
+    // The printout holds the box's text only: no page number at the foot.
+    void printHasNoPageNumber()
+    {
+        Base base;
+        QTemporaryDir dir;
+        addNote(QStringLiteral("A.TXT"), {}, {}, QStringLiteral("one line"));
+        fNoteMulti *w = openNote(QStringLiteral("A.TXT"));
+        const QString pdf = dir.filePath(QStringLiteral("one.pdf"));
+        const QString part = dir.filePath(QStringLiteral("part.pdf"));
+        DialogScript script;
+        script.expect(DialogKind::Printer, DialogAnswer::printer(pdf));
+        press(w->Toolbar1, "Print");
+        w->NoteRTF->setSelStart(0);
+        w->NoteRTF->setSelLength(3);
+        script.expect(DialogKind::Printer, DialogAnswer::printer(part, true));
+        press(w->Toolbar1, "Print");
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(pdfPages(pdf), 1);
+        QCOMPARE(pdfTextRuns(pdf), 1);
+        QCOMPARE(pdfTextRuns(part), 1);
+    }
+
     void fontOfTheSelection()
     {
         Base base;
@@ -245,6 +317,13 @@ private slots:
             script.expect(DialogKind::Font, DialogAnswer::cancel());
             press(q->Toolbar1, "Font");
             QVERIFY_SCRIPT(script);
+            // The dialog opens on a family this machine has in bold.
+            const QString family = script.shown().first().font.name;
+            QVERIFY(!family.isEmpty());
+            bool hasBold = false;
+            for (const QString &style : QFontDatabase::styles(family))
+                hasBold = hasBold || QFontDatabase::weight(family, style) >= QFont::Bold;
+            QVERIFY2(hasBold, qPrintable(family));
         }
         QVERIFY(!q->isChanged());
         QCOMPARE(q->CitRTF->SelBold(), std::optional<bool>(false));

@@ -117,6 +117,9 @@ private slots:
             script.msgBox(vb::vbYes).msgBox(vb::vbOK);
             QVERIFY(!keywords::AddListItem("apple", list, rsCGroup1, fldCGroup1Groupe));
             QVERIFY_SCRIPT(script);
+            // The table's own cause, not the error of the clean-up.
+            QVERIFY2(!script.shown().at(1).prompt.contains("without AddNew"),
+                     qPrintable(script.shown().at(1).prompt));
             QCOMPARE(list.items, QStringList({"Apple", "Pear"}));
         }
         {
@@ -127,6 +130,34 @@ private slots:
             QCOMPARE(list.items, QStringList({"Apple", "Banana", "Pear"}));
             QCOMPARE(list.current, 1);
         }
+    }
+
+    // An entry the table cannot hold says why, in the keyword list's words,
+    // and nothing is written.
+    void overLongEntryInTheWindowSaysTheRealCause()
+    {
+        Base base;
+        Base::keyword("Apple");
+        ChooserRequest r;
+        r.mode = ChooserMode::KWNoteSelect;
+        r.caption = "Select Keywords";
+        r.source = rsCGroup1;
+        r.sourceField = fldCGroup1Groupe;
+        r.listButtons = true;
+        keywords::ShowChooser(r);
+        fMultSel *w = vb::Forms::find<fMultSel>();
+        QVERIFY(w);
+        QVERIFY(QTest::qWaitForWindowExposed(w->window()));
+        {
+            DialogScript script;
+            script.msgBox(vb::vbOK, QString(" A Keyword has 30 characters at most "));
+            w->Text1->setFocus();
+            QTest::keyClicks(w->Text1, QString(31, 'k'));
+            QTest::mouseClick(w->cListAdd, Qt::LeftButton);
+            QVERIFY_SCRIPT(script);
+            QCOMPARE(script.shown().first().buttons, int(vb::vbExclamation));
+        }
+        QCOMPARE(rsCGroup1.RecordCount(), 1);
     }
 
     void deleteCanBeCancelledAndDeletesTheChosenSpelling()

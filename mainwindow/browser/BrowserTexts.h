@@ -46,6 +46,9 @@ inline QString addKeywordTip(const QString &text)
 inline const QString linkNeedsKeywords = QStringLiteral(" Choose a central Set and a Keyword first ");
 inline const QString linkExists = QStringLiteral(" This link exists ");
 inline const QString linkGone = QStringLiteral(" This link does not exist ");
+// Refused by the link editor and the column browsers alike.
+using keywords::texts::loopLink;
+using keywords::texts::selfLink;
 
 inline QString selectAsCentralTip(const QString &row)
 {

@@ -48,9 +48,14 @@ bool LinkEditor::add(const QString &upper, const QString &lower)
         vb::MsgBox(texts::linkNeedsKeywords, vb::vbInformation);
     } else if (upper.size() > kKeywordSize || lower.size() > kKeywordSize) {
         vb::MsgBox(texts::keywordTooLong, vb::vbCritical);
+    } else if (sameKeyword(upper, lower)) {
+        vb::MsgBox(texts::selfLink, vb::vbExclamation);
     } else {
         try {
-            if (m_graph.hasLink(upper, lower)) {
+            // A loop takes its keywords out of every root column.
+            if (m_graph.reachesDown(lower, upper)) {
+                vb::MsgBox(texts::loopLink(lower, upper), vb::vbExclamation);
+            } else if (m_graph.hasLink(upper, lower)) {
                 vb::MsgBox(texts::linkExists, vb::vbExclamation);
             } else {
                 m_graph.addLink(upper, lower);

@@ -274,6 +274,23 @@ QString UCase(const QString &text)
     return out;
 }
 
+QString KeyPrefix(const QString &name, int width, QChar pad)
+{
+    const QString composed = name.normalized(QString::NormalizationForm_C);
+    QString out;
+    int chars = 0;
+    for (qsizetype i = 0; i < composed.size() && chars < width; ++chars) {
+        const qsizetype len =
+            composed.at(i).isHighSurrogate() && i + 1 < composed.size() && composed.at(i + 1).isLowSurrogate() ? 2 : 1;
+        out += QStringView(composed).mid(i, len);
+        i += len;
+    }
+    if (!pad.isNull())
+        for (; chars < width; ++chars)
+            out += pad;
+    return out;
+}
+
 QString LCase(const QString &text)
 {
     QString out = text;

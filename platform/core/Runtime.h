@@ -46,6 +46,12 @@ inline QString Format(int value, const QString &pattern) { return Format(qint64(
 QString UCase(const QString &text);
 QString LCase(const QString &text);
 
+// The first `width` characters of a name as the user sees them, for keys
+// built from names: composed first (NFC), a character outside the BMP counted
+// once and never cut in half, then padded with `pad` up to `width`
+// characters (no padding when pad is null).
+QString KeyPrefix(const QString &name, int width, QChar pad = QChar());
+
 // InStr compare modes.
 enum : int { vbBinaryCompare = 0, vbTextCompare = 1 };
 

@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
@@ -118,23 +119,40 @@ DialogAnswer showFileDialog(const DialogRequest &r)
         dlg.setFileMode(QFileDialog::AnyFile);
         if (!r.overwritePrompt)
             dlg.setOption(QFileDialog::DontConfirmOverwrite);
+        // The dialog adds it itself, so that its overwrite question names the
+        // file that will be written.
+        dlg.setDefaultSuffix(r.defaultExt);
     }
     if (dlg.exec() != QDialog::Accepted || dlg.selectedFiles().isEmpty())
         return DialogAnswer::cancel();
     return DialogAnswer::file(dlg.selectedFiles().constFirst());
 }
 
-QFont toQFont(const FontChoice &f)
+} // namespace
+
+QFont qtFont(const FontChoice &f)
 {
-    QFont font(f.name);
+    // Without a name the dialog starts on the real family of the interface
+    // font, not on an alias that may have no bold face.
+    QFont font(f.name.isEmpty() ? QFontInfo(QApplication::font()).family() : f.name);
     if (f.size > 0)
         font.setPointSizeF(f.size);
     font.setBold(f.bold);
     font.setItalic(f.italic);
     font.setStrikeOut(f.strikethru);
     font.setUnderline(f.underline);
+    // The dialog preselects the face by its name: "Book" or "Regular" is not
+    // "Normal", and an unmatched name selects the first face it lists.
+    // The face the font engine itself matches for that weight and slant.
+    const QFontInfo matched(font);
+    if (!matched.styleName().isEmpty()) {
+        font.setFamily(matched.family());
+        font.setStyleName(matched.styleName());
+    }
     return font;
 }
+
+namespace {
 
 // QFontDialog offers no colour, and the cards keep one with their font.
 DialogAnswer showFontDialog(const DialogRequest &r)
@@ -142,7 +160,7 @@ DialogAnswer showFontDialog(const DialogRequest &r)
     QDialog dlg(dialogParent());
     dlg.setWindowTitle(QObject::tr("Font"));
     auto *layout = new QVBoxLayout(&dlg);
-    auto *fonts = new QFontDialog(toQFont(r.font), &dlg);
+    auto *fonts = new QFontDialog(qtFont(r.font), &dlg);
     fonts->setWindowFlags(Qt::Widget);
     fonts->setOptions(QFontDialog::NoButtons);
     layout->addWidget(fonts);
@@ -251,13 +269,18 @@ QString fileDialog(DialogKind kind, const FileDialogOptions &o)
     r.defaultText = o.fileName;
     r.fileMustExist = o.fileMustExist;
     r.overwritePrompt = o.overwritePrompt;
+    if (kind == DialogKind::FileSave)
+        r.defaultExt = o.defaultExt;
     const DialogAnswer a = ask(r);
     if (!a.accepted || a.text.isEmpty()) {
         if (o.cancelError)
             raiseCancel();
         return QString();
     }
-    return absolute(a.text);
+    QString path = a.text;
+    if (!r.defaultExt.isEmpty() && QFileInfo(path).suffix().isEmpty() && !path.endsWith(QLatin1Char('.')))
+        path += QLatin1Char('.') + r.defaultExt;
+    return absolute(path);
 }
 
 } // namespace

@@ -20,6 +20,7 @@
 #  define CORVANE_DIALOGS_EXPORT
 #endif
 
+class QFont;
 class QPrinter;
 
 namespace vb {
@@ -88,6 +89,7 @@ struct FileDialogOptions {
     bool cancelError = false;   // cancel raises 32755 instead of returning ""
     bool fileMustExist = false; // open: only an existing file may be chosen
     bool overwritePrompt = true; // save: confirm replacing an existing file
+    QString defaultExt;   // save: added (after a dot) to a name typed without one
 };
 
 // Both return the absolute path of the chosen file, or "" on cancel.
@@ -109,6 +111,11 @@ struct FontChoice {
     QColor color = Qt::black;
     bool operator==(const FontChoice &) const = default;
 };
+
+// The font the font dialog starts on: the family (the interface font's real
+// family when none is named) in its face of that weight and slant, so that
+// the dialog preselects that face and not the first one it lists.
+CORVANE_DIALOGS_EXPORT QFont qtFont(const FontChoice &choice);
 
 // The choice is read before and written after; returns false on cancel
 // (or raises 32755 when cancelError).
@@ -142,6 +149,7 @@ struct DialogRequest {
     QString initialDir;
     bool fileMustExist = false;  // FileOpen
     bool overwritePrompt = true; // FileSave
+    QString defaultExt;          // FileSave
     FontChoice font;     // Font: the choice going in
     QColor color;        // Color: the colour going in
     bool selectionEnabled = false; // Printer

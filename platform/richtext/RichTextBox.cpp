@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QMimeData>
 #include <QPrinter>
 #include <QSaveFile>
@@ -17,9 +20,12 @@
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QTextFragment>
+#include <QTextFrame>
+#include <QAbstractTextDocumentLayout>
 #include <QVBoxLayout>
 
 #include <cmath>
+#include <memory>
 
 namespace vb {
 
@@ -111,6 +117,12 @@ RichTextBox::RichTextBox(QWidget *parent) : QWidget(parent), m_edit(new Editor(t
     layout->addWidget(m_edit);
     setFocusProxy(m_edit);
     m_edit->setAcceptRichText(false);
+    // The interface font may name an alias ("Sans Serif") whose own family
+    // has no bold face: the text takes the real family it resolves to, so
+    // that bold and the font dialog work on it. Only the family is fixed.
+    QFont family;
+    family.setFamily(QFontInfo(m_edit->font()).family());
+    m_edit->setFont(family);
     connect(m_edit, &QTextEdit::textChanged, this, [this] {
         if (m_quiet == 0)
             emit Change();
@@ -396,12 +408,29 @@ void RichTextBox::SaveFile(const QString &path) const
 
 void RichTextBox::SelPrint(QPrinter &printer) const
 {
-    // Asked for the selection with nothing selected, the editor would print
-    // an empty job: the whole text is the sound reading.
+    // Asked for the selection with nothing selected, the whole text is the
+    // sound reading (an empty job would be the other).
+    const QTextCursor cursor = m_edit->textCursor();
+    std::unique_ptr<QTextDocument> doc;
+    if (printer.printRange() == QPrinter::Selection && cursor.hasSelection()) {
+        doc = std::make_unique<QTextDocument>();
+        doc->setDefaultFont(document()->defaultFont());
+        QTextCursor(doc.get()).insertFragment(cursor.selection());
+    } else {
+        doc.reset(document()->clone());
+    }
+    // Laid out on the printer's pages as they are: a document printed with
+    // its own page size carries the text only, no page number at the foot.
+    doc->documentLayout()->setPaintDevice(&printer);
+    QTextFrameFormat frame = doc->rootFrame()->frameFormat();
+    // 2 cm, in the screen units the layout scales to the printer.
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    frame.setMargin(int(2 / 2.54 * (screen ? screen->logicalDotsPerInchY() : 96)));
+    doc->rootFrame()->setFrameFormat(frame);
+    doc->setPageSize(QSizeF(printer.width(), printer.height()));
     const QPrinter::PrintRange range = printer.printRange();
-    if (range == QPrinter::Selection && !m_edit->textCursor().hasSelection())
-        printer.setPrintRange(QPrinter::AllPages);
-    m_edit->print(&printer);
+    printer.setPrintRange(QPrinter::AllPages);
+    doc->print(&printer);
     printer.setPrintRange(range);
 }
 

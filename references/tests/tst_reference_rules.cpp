@@ -74,6 +74,10 @@ void TestReferenceRules::quoteKeys()
     QCOMPARE(QuoteKeyFor(QStringLiteral("Durand_001"), 42), QStringLiteral("DURAN042.TXT"));
     QCOMPARE(QuoteKeyFor(QStringLiteral("Durand_001"), 1000), QStringLiteral("DURAN1000.TXT"));
     QCOMPARE(QuoteKeyFor(QStringLiteral("Abé"), 2), QStringLiteral("ABÉ002.TXT"));
+    // Five characters, not five UTF-16 units; capitals keep the length.
+    QCOMPARE(QuoteKeyFor(QString::fromUtf8("Abcd😀e_001"), 1), QString::fromUtf8("ABCD😀001.TXT"));
+    QCOMPARE(QuoteKeyFor(QString::fromUtf8("Straße_001"), 1), QString::fromUtf8("STRAß001.TXT"));
+    QCOMPARE(QuoteKeyFor(QString::fromUtf8("César_001"), 3), QString::fromUtf8("CÉSAR003.TXT"));
 }
 
 void TestReferenceRules::storedTypeIsShownAsItIs()

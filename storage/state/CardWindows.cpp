@@ -41,6 +41,14 @@ void RefreshCardKeywords(CardType type, const QString &key)
         c->reloadKeywords();
 }
 
+void RefreshCardAsReopened(CardType type, const QString &key)
+{
+    for (CardWindowLink *c : cardwindows::find(type, key)) {
+        c->reloadKeywords();
+        c->reloadCaption();
+    }
+}
+
 void CloseCardsOfKey(CardType type, const QString &key)
 {
     // Closing unregisters the card, so work on a copy.

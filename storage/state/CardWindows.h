@@ -25,6 +25,9 @@ public:
     // Re-reads the card's keyword links from the base by its own key and
     // refills its keyword grid in place.
     virtual void reloadKeywords() = 0;
+    // Shows the caption an opener gives the stored record, as when the card
+    // is opened again without a search hit.
+    virtual void reloadCaption() {}
     // The plain text the card shows now (edits included).
     virtual QString cardPlainText() const = 0;
     // Closes the card without asking to store (its record was deleted).
@@ -42,6 +45,9 @@ QList<CardWindowLink *> all();
 
 // Every open card of that key re-reads its keywords from the base.
 void RefreshCardKeywords(CardType type, const QString &key);
+// Every open card of that key re-reads its keywords and its caption, as a
+// card closed and opened again shows them.
+void RefreshCardAsReopened(CardType type, const QString &key);
 // Every open card of that key closes, asking nothing.
 void CloseCardsOfKey(CardType type, const QString &key);
 

@@ -81,6 +81,7 @@ private slots:
     void keywordMadeAndAttachedWithAnotherCardActive();
     void wordWindowAfterItsCardClosed();
     void okAnalysesTheSameCardAgain();
+    void quoteOkKeepsTheTickAndTheListIsCurrent();
 
 private:
     std::unique_ptr<testbase::Base> m_base;
@@ -326,6 +327,41 @@ void TestWordWindows::okAnalysesTheSameCardAgain()
     w->Command6_Click();
     vb::Forms::find<fChoixMots>()->Command1_Click();
     QCOMPARE(column(w->Grid1, 0), (QStringList{"stored", "text"}));
+}
+
+// A quote's analysis loads the excluded-words window hidden and unticked;
+// what the user ticks there afterwards holds for its OK, and the window
+// shows a word just excluded from the word window.
+void TestWordWindows::quoteOkKeepsTheTickAndTheListIsCurrent()
+{
+    addQuote(QStringLiteral("DURAN001.TXT"), QStringLiteral("alpha alpha alpha beta beta gamma"));
+    auto *card = vb::Forms::create<FakeCard>(CardType::Quote, QStringLiteral("DURAN001.TXT"),
+                                             QStringLiteral("alpha alpha alpha beta beta gamma"));
+    analyse(CardType::Quote, QStringLiteral("DURAN001.TXT"), card->cardPlainText());
+    fChoixMots *f = vb::Forms::find<fChoixMots>();
+    QVERIFY(f && !f->isVisible() && !f->Check1->isChecked());
+    fWords *w = vb::Forms::find<fWords>();
+    QCOMPARE(column(w->Grid1, 0), (QStringList{"alpha", "beta", "gamma"}));
+
+    clickRow(w->Grid1, 1);
+    QTest::mouseClick(w->Command1, Qt::LeftButton); // Word Exclude
+    QCOMPARE(words::excludedWordList(), QStringList{"alpha"});
+    QTest::mouseClick(w->Command6, Qt::LeftButton); // Exclusion List Parameters
+    QCOMPARE(vb::Forms::find<fChoixMots>(), f);
+    QVERIFY(f->isVisible());
+    QCOMPARE(listed(*f), QStringList{"alpha"});
+
+    // Ticked by the user: OK analyses with every word.
+    QTest::mouseClick(f->Check1, Qt::LeftButton, {}, QPoint(8, f->Check1->height() / 2));
+    QVERIFY(f->Check1->isChecked());
+    QTest::mouseClick(f->Command1, Qt::LeftButton);
+    QVERIFY(!vb::Forms::find<fChoixMots>());
+    QCOMPARE(column(w->Grid1, 0), (QStringList{"alpha", "beta", "gamma"}));
+
+    // Not ticked: the excluded word stays out.
+    QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QTest::mouseClick(vb::Forms::find<fChoixMots>()->Command1, Qt::LeftButton);
+    QCOMPARE(column(w->Grid1, 0), (QStringList{"beta", "gamma"}));
 }
 
 int main(int argc, char **argv)

@@ -63,6 +63,16 @@ private slots:
         QCOMPARE(newcards::ReferenceKey("Martinez", 1), QString("Martine001"));
         QCOMPARE(newcards::ReferenceKey("de Gaulle", 7), QString("de Gaul007"));
         QCOMPARE(newcards::ReferenceKey("Lavoisier", 1).size(), 10);
+
+        // Characters as the user sees them: the length is kept in capitals,
+        // a character outside the BMP is never cut in half, and a decomposed
+        // accent counts as the one letter it shows.
+        QCOMPARE(newcards::NoteKey(QString::fromUtf8("Weiß"), 1), QString::fromUtf8("WEIß0001.TXT"));
+        QCOMPARE(newcards::NoteKey(QString::fromUtf8("Abc😀def"), 1), QString::fromUtf8("ABC😀0001.TXT"));
+        QCOMPARE(newcards::NoteKey(QString::fromUtf8("Ab😀"), 2), QString::fromUtf8("AB😀_0002.TXT"));
+        QCOMPARE(newcards::NoteKey(QString::fromUtf8("Rémy"), 1), QString::fromUtf8("RÉMY0001.TXT"));
+        QCOMPARE(newcards::ReferenceKey(QString::fromUtf8("Abcdef😀gh"), 1), QString::fromUtf8("Abcdef😀001"));
+        QCOMPARE(newcards::ReferenceKey(QString::fromUtf8("Amélie"), 1), QString::fromUtf8("Amélie_001"));
     }
 
     void firstGapFromOneAndCaseVariants()

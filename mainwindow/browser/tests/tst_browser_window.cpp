@@ -345,6 +345,17 @@ private slots:
         f.cmdAddFromListDown->click();
         QCOMPARE(Base::links().size(), 3);
 
+        // A above itself, or C (above A) also below A: refused as the column
+        // browsers refuse them, nothing stored.
+        clickRow(f.KWList, 0);
+        m_script->msgBox(vb::vbOK, texts::selfLink);
+        QTest::mouseClick(f.cmdAddFromListDown, Qt::LeftButton);
+        clickRow(f.KWList, 2);
+        m_script->msgBox(vb::vbOK, texts::loopLink("C", "A"));
+        QTest::mouseClick(f.cmdAddFromListDown, Qt::LeftButton);
+        QCOMPARE(Base::links(), (QStringList{"A>B", "A>D", "C>A"}));
+        QCOMPARE(rowsOf(f.GridDown), (QStringList{"B", "D"}));
+
         clickRow(f.GridDown, 1);
         QCOMPARE(f.cmdSelFromDown->toolTip(), QStringLiteral("  Selects  ' D '  as central Set  "));
         QCOMPARE(f.cmdSuppFromListDown->toolTip(), QStringLiteral(" Discards  ' D ' from  ' A ' Subsets  "));

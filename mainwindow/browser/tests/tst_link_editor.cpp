@@ -43,10 +43,42 @@ private slots:
         QCOMPARE(ed.upRows(), QStringList{"A"});
         QCOMPARE(ed.downRows(), QStringList{QString()});
 
-        // Self-links are allowed.
-        QVERIFY(ed.addSubset("B"));
-        QCOMPARE(ed.downRows(), QStringList{"B"});
-        QCOMPARE(ed.upRows(), (QStringList{"A", "B"}));
+    }
+
+    // A keyword under itself, or a link that closes a loop, would take its
+    // keywords out of every root column: refused with the column browsers'
+    // messages, the base unchanged.
+    void selfLinksAndLoopsAreRefused()
+    {
+        Base base;
+        m_graph.bindShared();
+        Base::link("A", "B");
+        Base::link("B", "C");
+        LinkEditor ed(m_graph);
+        ed.showKeywordLinks("B");
+
+        DialogScript script;
+        script.msgBox(vb::vbOK, texts::selfLink)
+            .msgBox(vb::vbOK, texts::selfLink)
+            .msgBox(vb::vbOK, texts::loopLink("A", "B"))
+            .msgBox(vb::vbOK, texts::loopLink("A", "C"))
+            .msgBox(vb::vbOK, texts::loopLink("a", "B"));
+        QVERIFY(!ed.addSubset("B"));
+        QVERIFY(!ed.addSuperset("b")); // letter case aside
+        QVERIFY(!ed.addSubset("A"));   // A is above B already
+        ed.showKeywordLinks("A");
+        QVERIFY(!ed.addSuperset("C")); // C lies two levels below A
+        ed.showKeywordLinks("a");
+        QVERIFY(!ed.addSuperset("B"));
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(script.shown().at(0).buttons, int(vb::vbExclamation));
+        QCOMPARE(script.shown().at(2).buttons, int(vb::vbExclamation));
+        QCOMPARE(Base::links(), (QStringList{"A>B", "B>C"}));
+
+        // A second way down is no loop.
+        ed.showKeywordLinks("A");
+        QVERIFY(ed.addSubset("C"));
+        QCOMPARE(Base::links(), (QStringList{"A>B", "A>C", "B>C"}));
     }
 
     void addsThatAreRefused()

@@ -100,6 +100,20 @@ private slots:
         QCOMPARE(UCase(QString()), QString());
     }
 
+    void keyPrefixCountsCharacters()
+    {
+        // A character outside the BMP is one character and stays whole.
+        QCOMPARE(KeyPrefix(QString::fromUtf8("Abc😀def"), 4), QString::fromUtf8("Abc😀"));
+        QCOMPARE(KeyPrefix(QString::fromUtf8("Abcdef"), 3, u'_'), QStringLiteral("Abc"));
+        QCOMPARE(KeyPrefix(QString::fromUtf8("😀"), 3, u'_'), QString::fromUtf8("😀__"));
+        // Composed first: e + combining acute is the one letter é.
+        QCOMPARE(KeyPrefix(QString::fromUtf8("Re\u0301my"), 2), QString::fromUtf8("Ré"));
+        QCOMPARE(KeyPrefix(QString(), 2, u'_'), QStringLiteral("__"));
+        QCOMPARE(KeyPrefix(QStringLiteral("ab"), 4), QStringLiteral("ab"));
+        // A lone half of a pair is kept as it came, counted once.
+        QCOMPARE(KeyPrefix(QString(QChar(0xD83D)) + QStringLiteral("xy"), 2), QString(QChar(0xD83D)) + QStringLiteral("x"));
+    }
+
     void inStrFollowsTheRuntimeRules()
     {
         QCOMPARE(InStr(QStringLiteral("abcabc"), QStringLiteral("bc")), 2);

@@ -1,3 +1,5 @@
+#include <QFontDatabase>
+#include <QFontDialog>
 #include <QtTest>
 #include <QPrinter>
 
@@ -167,6 +169,26 @@ private slots:
         QCOMPARE(printer.outputFileName(), QDir::current().absoluteFilePath(QStringLiteral("out.pdf")));
         QCOMPARE(printer.printRange(), QPrinter::Selection);
         QVERIFY2(script.ok(), script.report());
+    }
+
+    // The real dialog starts on the face of the choice, on a family this
+    // machine has in bold; OK without a change gives the choice back.
+    void fontDialogStartsOnTheChosenFace()
+    {
+        for (const auto &[bold, italic] : {std::pair{false, false}, std::pair{true, false}, std::pair{false, true}}) {
+            FontChoice c;
+            c.bold = bold;
+            c.italic = italic;
+            c.size = 8;
+            QFontDialog dlg(qtFont(c));
+            const QFont f = dlg.currentFont();
+            QCOMPARE(f.bold(), bold);
+            QCOMPARE(f.italic(), italic);
+            bool hasBold = false;
+            for (const QString &style : QFontDatabase::styles(f.family()))
+                hasBold = hasBold || QFontDatabase::weight(f.family(), style) >= QFont::Bold;
+            QVERIFY2(hasBold, qPrintable(f.family()));
+        }
     }
 
     void appTitleIsTheDefaultTitle()
