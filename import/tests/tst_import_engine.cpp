@@ -303,7 +303,7 @@ void TestImportEngine::sourcesThatAreRefused()
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write(QByteArray(2048, 'x'));
     text.close();
-    QCOMPARE(errorOpening(text.fileName()), int(dao::ErrInvalidPassword));
+    QCOMPARE(errorOpening(text.fileName()), int(dao::ErrNotABase));
     const QString cut = sampleSource(QStringLiteral("cut.cvb"));
     QVERIFY(QFile::resize(cut, QFileInfo(cut).size() - 100));
     QCOMPARE(errorOpening(cut), int(dao::ErrCorrupt));
@@ -445,7 +445,7 @@ void TestImportEngine::summaryFigures()
     notes.table = QStringLiteral("NOTE");
     notes.added = 0;
     notes.skipped = 3;
-    notes.valuesLeftEmpty = 2;
+    notes.emptiedColumns = {{QStringLiteral("TITRE1"), 2}, {QStringLiteral("AUTEUR"), 1}};
     importer::TableCount words;
     words.table = QStringLiteral("WordsNoteAll");
     words.missing = true;
@@ -455,7 +455,7 @@ void TestImportEngine::summaryFigures()
     QCOMPARE(importer::summaryText(r, QStringLiteral("b.cvb")),
              QStringLiteral("Import of b.cvb : 2 rows added, 4 skipped.\n"
                             "\nCGROUP1 : 2 added, 1 skipped"
-                            "\nNOTE : 0 added, 3 skipped (2 values refused and left empty)"
+                            "\nNOTE : 0 added, 3 skipped (left empty, the value did not fit : AUTEUR in 1 row, TITRE1 in 2 rows)"
                             "\nWordsNoteAll : not in the source, nothing read"
                             "\n\nCards skipped because their key is already in the base : 3 notes, 0 quotes, "
                             "0 references (with their keywords, authors and other rows)."));

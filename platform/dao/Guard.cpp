@@ -1,0 +1,214 @@
+#include "Guard.h"
+
+#include "DaoErrors.h"
+#include "Error.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <set>
+
+namespace dao {
+
+void guardConnection(sqlite3 *db)
+{
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_set_authorizer(db, guardAuthorizer, nullptr);
+}
+
+int guardAuthorizer(void *, int action, const char *a, const char *b, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+    case SQLITE_CREATE_TRIGGER:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_VIEW:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_CREATE_VTABLE:
+        return SQLITE_DENY;
+    case SQLITE_PRAGMA:
+        return a && sqlite3_stricmp(a, "writable_schema") == 0 ? SQLITE_DENY : SQLITE_OK;
+    case SQLITE_FUNCTION:
+        return b && (sqlite3_stricmp(b, "load_extension") == 0 || sqlite3_stricmp(b, "fts3_tokenizer") == 0)
+                   ? SQLITE_DENY
+                   : SQLITE_OK;
+    default:
+        return SQLITE_OK;
+    }
+}
+
+CatalogTimeLimit::CatalogTimeLimit(sqlite3 *db, std::chrono::milliseconds limit)
+    : m_db(db), m_deadline(std::chrono::steady_clock::now() + limit)
+{
+    sqlite3_progress_handler(m_db, 1000, handler, this);
+}
+
+CatalogTimeLimit::~CatalogTimeLimit() { sqlite3_progress_handler(m_db, 0, nullptr, nullptr); }
+
+int CatalogTimeLimit::handler(void *self)
+{
+    return std::chrono::steady_clock::now() > static_cast<CatalogTimeLimit *>(self)->m_deadline ? 1 : 0;
+}
+
+namespace {
+
+int g_timeLimit = 0;
+
+std::set<std::pair<dev_t, ino_t>> &madeHere()
+{
+    static std::set<std::pair<dev_t, ino_t>> s;
+    return s;
+}
+
+bool fileId(const QString &path, std::pair<dev_t, ino_t> &id)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    id = {st.st_dev, st.st_ino};
+    return true;
+}
+
+QString checkerPath()
+{
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-check");
+#ifdef CORVANE_CHECK_PATH
+    if (!QFileInfo(beside).isExecutable())
+        return QStringLiteral(CORVANE_CHECK_PATH);
+#endif
+    return beside;
+}
+
+const char *const kNotOpened = " was not opened : ";
+
+[[noreturn]] void refuse(const QString &path, const QString &reason)
+{
+    vb::raise(ErrUnsafeBase, QStringLiteral("The file '") + path + QLatin1String(kNotOpened) + reason + u'.',
+              QStringLiteral("DAO"));
+}
+
+QString kindText(const QByteArray &kind)
+{
+    const char *what = nullptr;
+    if (kind == "trigger")
+        what = "a trigger";
+    else if (kind == "view")
+        what = "a view";
+    else if (kind == "virtual")
+        what = "a virtual table";
+    else if (kind == "tableas")
+        what = "a table made from a query (CREATE TABLE ... AS)";
+    else if (kind == "withoutrowid")
+        what = "a table without row numbers (WITHOUT ROWID)";
+    else if (kind == "stats")
+        what = "planner statistics (sqlite_stat tables)";
+    else if (kind == "stranger")
+        what = "a table or an index outside its catalog";
+    else if (kind == "catalog")
+        return QStringLiteral("its catalog does not describe its tables");
+    else
+        what = "a table or an index declared in another way";
+    return QStringLiteral("it holds %1, which this program never makes").arg(QLatin1String(what));
+}
+
+} // namespace
+
+bool plainSqliteHeader(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+bool looksLikeText(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray start = f.read(4096);
+    if (start.isEmpty())
+        return false;
+    for (char c : start) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f') || u == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+void rememberMadeHere(const QString &path)
+{
+    std::pair<dev_t, ino_t> id;
+    if (fileId(path, id))
+        madeHere().insert(id);
+}
+
+void setCheckTimeLimit(int milliseconds) { g_timeLimit = milliseconds; }
+
+QString unsafeReason(const QString &description)
+{
+    const qsizetype at = description.indexOf(QLatin1String(kNotOpened));
+    if (at < 0)
+        return description;
+    QString r = description.mid(at + qsizetype(std::strlen(kNotOpened)));
+    if (r.endsWith(u'.'))
+        r.chop(1);
+    return r;
+}
+
+void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
+{
+    std::pair<dev_t, ino_t> id;
+    if (fileId(path, id) && madeHere().count(id))
+        return;
+    // Reading every page of a large base takes its time; a small one is
+    // looked at in a fraction of a second.
+    const int limit = g_timeLimit > 0 ? g_timeLimit : 4000 + int(QFileInfo(path).size() / (32 << 20)) * 1000;
+    QProcess p;
+    p.setProgram(checkerPath());
+    p.setArguments({path, writable ? QStringLiteral("w") : QStringLiteral("r")});
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start();
+    if (!p.waitForStarted(5000))
+        refuse(path, QStringLiteral("the checker of base files (%1) could not be started").arg(p.program()));
+    p.write(key);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(limit)) {
+        p.kill();
+        p.waitForFinished(2000);
+        refuse(path, QStringLiteral("checking it took more than %1 seconds").arg(limit / 1000.0));
+    }
+    if (p.exitStatus() != QProcess::NormalExit)
+        refuse(path, QStringLiteral("checking it made the checker stop abnormally: it is damaged, or made to "
+                                    "harm the program"));
+    const QByteArray line = p.readAllStandardOutput().trimmed();
+    if (line == "ok")
+        return;
+    if (line == "key")
+        fail(plainSqliteHeader(path) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword, path);
+    if (line == "notabase")
+        fail(ErrNotABase, path);
+    if (line == "journal")
+        fail(ErrNeedsRollback, path);
+    if (line == "corrupt")
+        fail(ErrCorrupt, path);
+    if (line == "nomem")
+        fail(vb::ErrOutOfMemory, path);
+    if (line == "open")
+        fail(ErrCannotOpen, path);
+    if (line.startsWith("refuse "))
+        refuse(path, kindText(line.mid(7)));
+    refuse(path, QStringLiteral("the checker gave no answer"));
+}
+
+} // namespace dao
