@@ -367,7 +367,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         fail(ErrCannotOpen, name);
     // Our bases are made of whole 1024-byte pages; anything else was cut
     // short or is some other file.
-    if (looksLikeText(name))
+    if (looksLikeNoBase(name))
         fail(ErrNotABase, name);
     if (fi.size() % 1024 != 0)
         fail(plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt, name);
@@ -491,7 +491,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
         ::unlink(path.constData()); // ours, made a moment ago
         fail(number, name);
     }
-    rememberMadeHere(name);
+    trustAsLeft(name);
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
     d->name = name;
@@ -705,8 +705,8 @@ void DatabaseImpl::closeNow()
     for (sqlite3_stmt *s : std::as_const(stmts))
         sqlite3_finalize(s);
     stmts.clear();
-    if (db)
-        sqlite3_close_v2(db); // an open transaction is rolled back
+    if (db && sqlite3_close_v2(db) == SQLITE_OK) // an open transaction is rolled back
+        trustAsLeft(name);
     db = nullptr;
     if (auto w = ws.lock()) {
         auto &v = w->dbs;

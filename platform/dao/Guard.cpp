@@ -12,6 +12,7 @@
 
 #include <cstring>
 #include <set>
+#include <tuple>
 
 namespace dao {
 
@@ -63,24 +64,30 @@ namespace {
 
 int g_timeLimit = 0;
 
-std::set<std::pair<dev_t, ino_t>> &madeHere()
+// A file as this process last left it: a file of another content, or
+// another file on the same inode, differs in size or time of change.
+using FileId = std::tuple<dev_t, ino_t, off_t, time_t, long>;
+
+std::set<FileId> &leftHere()
 {
-    static std::set<std::pair<dev_t, ino_t>> s;
+    static std::set<FileId> s;
     return s;
 }
 
-bool fileId(const QString &path, std::pair<dev_t, ino_t> &id)
+bool fileId(const QString &path, FileId &id)
 {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0)
         return false;
-    id = {st.st_dev, st.st_ino};
+    id = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
     return true;
 }
 
 QString checkerPath()
 {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-check");
+    const QString beside = QCoreApplication::instance()
+                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-check")
+                               : QString();
 #ifdef CORVANE_CHECK_PATH
     if (!QFileInfo(beside).isExecutable())
         return QStringLiteral(CORVANE_CHECK_PATH);
@@ -92,7 +99,7 @@ const char *const kNotOpened = " was not opened : ";
 
 [[noreturn]] void refuse(const QString &path, const QString &reason)
 {
-    vb::raise(ErrUnsafeBase, QStringLiteral("The file '") + path + QLatin1String(kNotOpened) + reason + u'.',
+    vb::raise(ErrUnsafeBase, QStringLiteral("The file '") + path + u'\'' + QLatin1String(kNotOpened) + reason + u'.',
               QStringLiteral("DAO"));
 }
 
@@ -130,7 +137,7 @@ bool plainSqliteHeader(const QString &path)
     return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
-bool looksLikeText(const QString &path)
+bool looksLikeNoBase(const QString &path)
 {
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly))
@@ -138,6 +145,8 @@ bool looksLikeText(const QString &path)
     const QByteArray start = f.read(4096);
     if (start.isEmpty())
         return false;
+    if (start.size() >= 16 && start.left(16).count(start.at(0)) == 16)
+        return true;
     for (char c : start) {
         const auto u = static_cast<unsigned char>(c);
         if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f') || u == 0x7f)
@@ -146,11 +155,11 @@ bool looksLikeText(const QString &path)
     return true;
 }
 
-void rememberMadeHere(const QString &path)
+void trustAsLeft(const QString &path)
 {
-    std::pair<dev_t, ino_t> id;
+    FileId id;
     if (fileId(path, id))
-        madeHere().insert(id);
+        leftHere().insert(id);
 }
 
 void setCheckTimeLimit(int milliseconds) { g_timeLimit = milliseconds; }
@@ -168,8 +177,8 @@ QString unsafeReason(const QString &description)
 
 void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
 {
-    std::pair<dev_t, ino_t> id;
-    if (fileId(path, id) && madeHere().count(id))
+    FileId id;
+    if (fileId(path, id) && leftHere().count(id))
         return;
     // Reading every page of a large base takes its time; a small one is
     // looked at in a fraction of a second.

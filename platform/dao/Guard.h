@@ -43,11 +43,12 @@ private:
 // kind of file, 3049 for a damaged one, ErrNeedsRollback for a hot journal
 // that may not be rolled back (writable false), ErrUnsafeBase for anything
 // the program never makes, a checker that crashed or ran out of time.
-// A file this process made itself is not looked at again.
+// A file as this process made it or left it is not looked at again.
 void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable);
 
-// Files made by this process (CreateDatabase) are trusted.
-void rememberMadeHere(const QString &path);
+// The file at path, as it is now, was made or last written by this
+// process: opening it again needs no checker.
+void trustAsLeft(const QString &path);
 
 // The checker's time limit; 0 puts back the default, which grows with the
 // file's size.
@@ -56,9 +57,10 @@ void setCheckTimeLimit(int milliseconds);
 // Whether the file starts as a plain (unencrypted) SQLite database does.
 bool plainSqliteHeader(const QString &path);
 
-// Whether the file's start is text (no control bytes but blanks): no base,
-// whose pages look like noise, ever starts so.
-bool looksLikeText(const QString &path);
+// Whether the file's start is text (no control bytes but blanks), or one
+// byte repeated: a base starts with random salt and its pages look like
+// noise, so it never starts so.
+bool looksLikeNoBase(const QString &path);
 
 // The reason of an ErrUnsafeBase description, to be put in another sentence.
 QString unsafeReason(const QString &description);
