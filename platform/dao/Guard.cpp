@@ -197,10 +197,12 @@ void checkBeforeOpening(const QString &path, const QByteArray &key, bool writabl
         p.waitForFinished(2000);
         refuse(path, QStringLiteral("checking it took more than %1 seconds").arg(limit / 1000.0));
     }
-    if (p.exitStatus() != QProcess::NormalExit)
+    const QByteArray line = p.readAllStandardOutput().trimmed();
+    // Killed by a signal, or ended without its answer (a checker built with
+    // sanitizers ends so).
+    if (p.exitStatus() != QProcess::NormalExit || line.isEmpty())
         refuse(path, QStringLiteral("checking it made the checker stop abnormally: it is damaged, or made to "
                                     "harm the program"));
-    const QByteArray line = p.readAllStandardOutput().trimmed();
     if (line == "ok")
         return;
     if (line == "key")
@@ -217,7 +219,7 @@ void checkBeforeOpening(const QString &path, const QByteArray &key, bool writabl
         fail(ErrCannotOpen, path);
     if (line.startsWith("refuse "))
         refuse(path, kindText(line.mid(7)));
-    refuse(path, QStringLiteral("the checker gave no answer"));
+    refuse(path, QStringLiteral("the checker gave an answer it should not: ") + QString::fromUtf8(line.left(40)));
 }
 
 } // namespace dao
