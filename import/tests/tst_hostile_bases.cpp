@@ -327,6 +327,7 @@ private slots:
     void aCheckerThatRunsOutOfTimeRefusesTheFile();
     void theProgramsOwnBaseRunsNoTriggers();
     void noConnectionMakesViewsTriggersOrAttachments();
+    void aStatementOnTheCatalogEndsAtItsTimeLimit();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -338,6 +339,14 @@ private:
         g_BasePath = path(name);
     }
     QString importOf(const QString &source);
+    struct Prepared {
+        Case k;
+        QString file;
+        QByteArray bytes;
+        QMap<QString, QStringList> before;
+    };
+    Prepared prepare(const QString &name);
+    void openThroughWelcome();
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<vb::DialogScript> m_script;
@@ -395,38 +404,51 @@ void TestHostileBases::openRoad_data()
         QTest::newRow(qPrintable(n)) << n;
 }
 
-void TestHostileBases::openRoad()
+// A case made, the file's bytes and the open target's rows taken.
+TestHostileBases::Prepared TestHostileBases::prepare(const QString &name)
 {
-    QFETCH(QString, name);
-    const Case k = cases().value(name);
-    const QString file = makeCase(name);
-    const QByteArray bytes = readFile(file);
+    Prepared p;
+    p.k = cases().value(name);
+    p.file = makeCase(name);
+    p.bytes = readFile(p.file);
     openTarget();
-    const auto before = wholeBase();
-    const dao::Database open = g_Db;
+    p.before = wholeBase();
+    return p;
+}
 
-    FakeMainWindow main;
-    if (k.outcome == Outcome::Refused)
-        m_script->fileOpen(file).msgBox(vb::vbOK);
-    else
-        m_script->fileOpen(file);
+// "an existing base" of the welcome window, on the file the script picks.
+void TestHostileBases::openThroughWelcome()
+{
     QElapsedTimer clock;
     clock.start();
     ShowWelcome();
     vb::Forms::find<fAccueil>()->Command2->click();
     QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
     QVERIFY2(m_script->ok(), m_script->report());
+}
 
-    if (k.outcome == Outcome::Refused) {
+void TestHostileBases::openRoad()
+{
+    QFETCH(QString, name);
+    const Prepared p = prepare(name);
+    const dao::Database open = g_Db;
+
+    FakeMainWindow main;
+    m_script->fileOpen(p.file);
+    if (p.k.outcome == Outcome::Refused)
+        m_script->msgBox(vb::vbOK);
+    openThroughWelcome();
+
+    if (p.k.outcome == Outcome::Refused) {
         const QString said = m_script->shown().last().prompt;
-        QVERIFY2(said.contains(k.openSays), qPrintable(said));
+        QVERIFY2(said.contains(p.k.openSays), qPrintable(said));
         QVERIFY(g_Db == open);
         QCOMPARE(g_BasePath, path(QStringLiteral("open.cvb")));
-        QCOMPARE(wholeBase(), before);
-        QCOMPARE(readFile(file), bytes);
+        QCOMPARE(wholeBase(), p.before);
+        QCOMPARE(readFile(p.file), p.bytes);
         QVERIFY(main.calls.isEmpty());
     } else {
-        QCOMPARE(g_BasePath, file);
+        QCOMPARE(g_BasePath, p.file);
         QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
         QVERIFY(rowsOf(QStringLiteral("TYPES")).size() > 0);
     }
@@ -448,20 +470,16 @@ void TestHostileBases::importRoad_data() { openRoad_data(); }
 void TestHostileBases::importRoad()
 {
     QFETCH(QString, name);
-    const Case k = cases().value(name);
-    const QString file = makeCase(name);
-    const QByteArray bytes = readFile(file);
-    openTarget();
-    const auto before = wholeBase();
+    const Prepared p = prepare(name);
 
-    const QString said = importOf(file);
-    QCOMPARE(readFile(file), bytes);
-    if (k.outcome == Outcome::Refused) {
-        QVERIFY2(said.startsWith(k.importSays), qPrintable(said));
-        QCOMPARE(wholeBase(), before);
+    const QString said = importOf(p.file);
+    QCOMPARE(readFile(p.file), p.bytes);
+    if (p.k.outcome == Outcome::Refused) {
+        QVERIFY2(said.startsWith(p.k.importSays), qPrintable(said));
+        QCOMPARE(wholeBase(), p.before);
     } else {
         QVERIFY2(said.startsWith(QStringLiteral("Import of case.cvb : ")), qPrintable(said));
-        k.imported(said);
+        p.k.imported(said);
     }
 }
 
@@ -482,9 +500,7 @@ void TestHostileBases::aHotJournalIsRolledBackByTheOpenRoadOnly()
     // Opened as the base, it is rolled back to what it held.
     FakeMainWindow main;
     m_script->fileOpen(file);
-    ShowWelcome();
-    vb::Forms::find<fAccueil>()->Command2->click();
-    QVERIFY2(m_script->ok(), m_script->report());
+    openThroughWelcome();
     QCOMPARE(g_BasePath, file);
     QCOMPARE(keywords(), (QStringList{"History", "Memory", "Travel"}));
     QCOMPARE(fieldOf(QStringLiteral("NOTE"), QStringLiteral("TEXTE")), QStringList{"A trip to Rome"});
@@ -509,9 +525,7 @@ void TestHostileBases::aPasswordOfItsOwnKeepsItsMessages()
     closeBase();
     FakeMainWindow main;
     m_script->fileOpen(copy).passwordBox(QStringLiteral("secret"), QStringLiteral("Enter the Password for your base"));
-    ShowWelcome();
-    vb::Forms::find<fAccueil>()->Command2->click();
-    QVERIFY2(m_script->ok(), m_script->report());
+    openThroughWelcome();
     QCOMPARE(g_BasePath, copy);
 }
 
@@ -549,6 +563,26 @@ void TestHostileBases::noConnectionMakesViewsTriggersOrAttachments()
     QVERIFY(refused("SELECT load_extension('libm')"));
     QVERIFY(refused("CREATE VIRTUAL TABLE v USING fts3(x)"));
     QVERIFY(!refused("SELECT count(*) FROM \"NOTE\""));
+}
+
+void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
+{
+    // What stands behind the checker while the catalog is read: a query
+    // without end is ended.
+    openTarget();
+    sqlite3 *db = dao::Access::impl(g_Db)->db;
+    QElapsedTimer clock;
+    clock.start();
+    int rc = SQLITE_OK;
+    {
+        const dao::CatalogTimeLimit limit(db, std::chrono::milliseconds(200));
+        rc = sqlite3_exec(db, "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c",
+                          nullptr, nullptr, nullptr);
+    }
+    QCOMPARE(rc, SQLITE_INTERRUPT);
+    QVERIFY(clock.elapsed() < 3000);
+    // Afterwards statements run as long as they need.
+    QCOMPARE(sqlite3_exec(db, "SELECT count(*) FROM \"NOTE\"", nullptr, nullptr, nullptr), SQLITE_OK);
 }
 
 QTEST_MAIN(TestHostileBases)

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -105,26 +106,20 @@ const char *const kNotOpened = " was not opened : ";
 
 QString kindText(const QByteArray &kind)
 {
-    const char *what = nullptr;
-    if (kind == "trigger")
-        what = "a trigger";
-    else if (kind == "view")
-        what = "a view";
-    else if (kind == "virtual")
-        what = "a virtual table";
-    else if (kind == "tableas")
-        what = "a table made from a query (CREATE TABLE ... AS)";
-    else if (kind == "withoutrowid")
-        what = "a table without row numbers (WITHOUT ROWID)";
-    else if (kind == "stats")
-        what = "planner statistics (sqlite_stat tables)";
-    else if (kind == "stranger")
-        what = "a table or an index outside its catalog";
-    else if (kind == "catalog")
+    static const std::map<QByteArray, const char *> what = {
+        {"trigger", "a trigger"},
+        {"view", "a view"},
+        {"virtual", "a virtual table"},
+        {"tableas", "a table made from a query (CREATE TABLE ... AS)"},
+        {"withoutrowid", "a table without row numbers (WITHOUT ROWID)"},
+        {"stats", "planner statistics (sqlite_stat tables)"},
+        {"stranger", "a table or an index outside its catalog"},
+    };
+    if (kind == "catalog")
         return QStringLiteral("its catalog does not describe its tables");
-    else
-        what = "a table or an index declared in another way";
-    return QStringLiteral("it holds %1, which this program never makes").arg(QLatin1String(what));
+    const auto it = what.find(kind);
+    return QStringLiteral("it holds %1, which this program never makes")
+        .arg(QLatin1String(it != what.end() ? it->second : "a table or an index declared in another way"));
 }
 
 } // namespace
