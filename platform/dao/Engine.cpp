@@ -385,7 +385,9 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     // no locking of SQLite's own on every call.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    std::optional<CatalogTimeLimit> limit;
     auto bail = [&](int number) {
+        limit.reset();
         sqlite3_close_v2(db);
         // The time limit on the catalog ended the last statement.
         fail((rc & 0xff) == SQLITE_INTERRUPT ? ErrUnsafeBase : number, name);
@@ -395,7 +397,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     prepareConnection(db, key);
     if (foreign && hardenConnection(db) != SQLITE_OK)
         bail(ErrCannotOpen);
-    std::optional<CatalogTimeLimit> limit(std::in_place, db);
+    limit.emplace(db);
 
     // Probe right after keying: a wrong key shows here, as a file that does
     // not decrypt.
