@@ -178,6 +178,11 @@ private:
         long read = 0;
         int shown = -1;
         std::vector<QVariant> values(size_t(plan.columns.size()));
+        // The longest text each column of the open base takes; 0: any.
+        std::vector<int> widest(size_t(plan.columns.size()), 0);
+        for (int i = 0; i < plan.columns.size(); ++i)
+            if (plan.columns[i].target->Type() == dao::dbText)
+                widest[size_t(i)] = plan.columns[i].target->Size();
 
         if (total > 0)
             src.MoveFirst();
@@ -206,7 +211,7 @@ private:
                 m_referencesBefore.contains(foldedKey(values[size_t(plan.referenceColumn)])))
                 offer = false;
 
-            if (offer && addRow(plan, target, from, values, count)) {
+            if (offer && addRow(plan, target, from, widest, values, count)) {
                 ++count.added;
                 if (!key.isNull())
                     keys.insert(key);
@@ -229,14 +234,22 @@ private:
         return count;
     }
 
-    // One row into the open base; false when it refused the row.
+    // One row into the open base; false when it refused the row. A value
+    // that does not fit its column leaves that column empty, and the row
+    // is stored without it.
     static bool addRow(const TablePlan &plan, dao::Recordset &target, const std::vector<dao::Field> &from,
-                       const std::vector<QVariant> &values, TableCount &count)
+                       const std::vector<int> &widest, const std::vector<QVariant> &values, TableCount &count)
     {
+        QStringList emptied;
         target.AddNew();
         for (size_t i = 0; i < from.size(); ++i) {
             if (!from[i])
                 continue;
+            const QString &column = plan.columns[int(i)].name;
+            if (widest[i] > 0 && values[i].isValid() && values[i].toString().size() > widest[i]) {
+                emptied << column;
+                continue;
+            }
             try {
                 plan.columns[int(i)].target->setValue(values[i]);
             } catch (const vb::Error &e) {
@@ -244,7 +257,7 @@ private:
                     target.CancelUpdate();
                     throw;
                 }
-                ++count.valuesLeftEmpty;
+                emptied << column;
             }
         }
         try {
@@ -254,6 +267,8 @@ private:
                 throw;
             return false;
         }
+        for (const QString &column : std::as_const(emptied))
+            ++count.emptiedColumns[column];
         return true;
     }
 
@@ -311,8 +326,13 @@ QString summaryText(const ImportReport &report, const QString &sourceName)
         s += QStringLiteral("%1 added, %2 skipped").arg(t.added).arg(t.skipped);
         if (!t.missingColumns.isEmpty())
             s += QStringLiteral(" (no column %1 in the source)").arg(t.missingColumns.join(QStringLiteral(", ")));
-        if (t.valuesLeftEmpty > 0)
-            s += QStringLiteral(" (%1 values refused and left empty)").arg(t.valuesLeftEmpty);
+        if (!t.emptiedColumns.isEmpty()) {
+            QStringList each;
+            for (auto it = t.emptiedColumns.cbegin(); it != t.emptiedColumns.cend(); ++it)
+                each << QStringLiteral("%1 in %2 %3").arg(it.key()).arg(it.value())
+                            .arg(it.value() == 1 ? QStringLiteral("row") : QStringLiteral("rows"));
+            s += QStringLiteral(" (left empty, the value did not fit : %1)").arg(each.join(QStringLiteral(", ")));
+        }
     }
     const int there = report.notesThere + report.quotesThere + report.referencesThere;
     if (there > 0)

@@ -15,6 +15,7 @@
 #include "Dao.h"
 
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 
@@ -30,8 +31,9 @@ struct TableCount {
     bool missing = false;
     // Columns the source table lacks; they stay empty in the added rows.
     QStringList missingColumns;
-    // Values the open base refused; the row was stored without them.
-    int valuesLeftEmpty = 0;
+    // Columns left empty in some added rows, with how many: the value was
+    // too long for the open base's column, or refused by it.
+    QMap<QString, int> emptiedColumns;
 };
 
 struct ImportReport {

@@ -6,6 +6,7 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "Form.h"
+#include "Guard.h"
 #include "OuvreBase.h"
 #include "OuvreFichier.h"
 #include "Screen.h"
@@ -70,6 +71,13 @@ QString sourceRefusalMessage(int errorNumber, const QString &description)
         break;
     case dao::ErrCorrupt:
         why = QStringLiteral("it is damaged or cut short");
+        break;
+    case dao::ErrNeedsRollback:
+        why = QStringLiteral("it was left half-written and needs its journal rolled back : open it once as the "
+                             "base, then import it");
+        break;
+    case dao::ErrUnsafeBase:
+        why = dao::unsafeReason(description);
         break;
     default:
         why = description;

@@ -303,7 +303,7 @@ void TestImportEngine::sourcesThatAreRefused()
     QVERIFY(text.open(QIODevice::WriteOnly));
     text.write(QByteArray(2048, 'x'));
     text.close();
-    QCOMPARE(errorOpening(text.fileName()), int(dao::ErrInvalidPassword));
+    QCOMPARE(errorOpening(text.fileName()), int(dao::ErrNotABase));
     const QString cut = sampleSource(QStringLiteral("cut.cvb"));
     QVERIFY(QFile::resize(cut, QFileInfo(cut).size() - 100));
     QCOMPARE(errorOpening(cut), int(dao::ErrCorrupt));
@@ -313,16 +313,16 @@ void TestImportEngine::sourcesThatAreRefused()
     // Tables that are not what the catalog says, or things that would run.
     const QString view = sampleSource(QStringLiteral("view.cvb"));
     rawExec(view, "DROP TABLE \"CGROUP1\"; CREATE VIEW \"CGROUP1\" AS SELECT 'x' AS GROUPE, 1 AS GrCount");
-    QCOMPARE(errorOpening(view), int(dao::ErrNotABase));
+    QCOMPARE(errorOpening(view), int(dao::ErrUnsafeBase));
     const QString trigger = sampleSource(QStringLiteral("trigger.cvb"));
     rawExec(trigger, "CREATE TRIGGER t AFTER INSERT ON \"NOTE\" BEGIN DELETE FROM \"CIT\"; END");
-    QCOMPARE(errorOpening(trigger), int(dao::ErrNotABase));
+    QCOMPARE(errorOpening(trigger), int(dao::ErrUnsafeBase));
     const QString renamed = sampleSource(QStringLiteral("renamed.cvb"));
     rawExec(renamed, "ALTER TABLE \"NOTE\" RENAME TO \"NOTE2\"");
-    QCOMPARE(errorOpening(renamed), int(dao::ErrNotABase));
+    QCOMPARE(errorOpening(renamed), int(dao::ErrUnsafeBase));
     const QString noIndex = sampleSource(QStringLiteral("noindex.cvb"));
     rawExec(noIndex, "DROP INDEX \"NOTE.NoteNDX\"");
-    QCOMPARE(errorOpening(noIndex), int(dao::ErrNotABase));
+    QCOMPARE(errorOpening(noIndex), int(dao::ErrUnsafeBase));
 }
 
 void TestImportEngine::theSourceIsOnlyRead()
@@ -359,18 +359,22 @@ void TestImportEngine::aDamagedSourceUndoesEverything()
                      {&fldNoteTexte, QString(3000, QChar(u'a' + i % 26))}});
     dao::DBEngine::CommitTrans();
     closeBase();
+    // Damaged once it is open: opened afterwards, the check refuses it.
+    dao::Database opened = openSource(source);
     {
         QFile f(source);
         QVERIFY(f.open(QIODevice::ReadWrite));
         QVERIFY(f.seek((f.size() * 3 / 4) / 1024 * 1024));
         f.write(QByteArray(1024, '\x5a'));
     }
+    QCOMPARE(errorOpening(source), int(dao::ErrCorrupt));
 
     createAndBind(path(QStringLiteral("open.cvb")));
     add(rsCGroup1, {{&fldCGroup1Groupe, QStringLiteral("Mine")}});
     const QMap<QString, QStringList> before = wholeBase();
     Recorder rec;
-    const ImportReport r = importFrom(source, &rec);
+    const ImportReport r = BaseImporter(opened, &rec).run();
+    opened.Close();
     QVERIFY(r.failed);
     QVERIFY(!r.failure.isEmpty());
     QVERIFY(rec.labels.contains(QStringLiteral("Import Notes"))); // it got that far
@@ -445,7 +449,7 @@ void TestImportEngine::summaryFigures()
     notes.table = QStringLiteral("NOTE");
     notes.added = 0;
     notes.skipped = 3;
-    notes.valuesLeftEmpty = 2;
+    notes.emptiedColumns = {{QStringLiteral("TITRE1"), 2}, {QStringLiteral("AUTEUR"), 1}};
     importer::TableCount words;
     words.table = QStringLiteral("WordsNoteAll");
     words.missing = true;
@@ -455,7 +459,7 @@ void TestImportEngine::summaryFigures()
     QCOMPARE(importer::summaryText(r, QStringLiteral("b.cvb")),
              QStringLiteral("Import of b.cvb : 2 rows added, 4 skipped.\n"
                             "\nCGROUP1 : 2 added, 1 skipped"
-                            "\nNOTE : 0 added, 3 skipped (2 values refused and left empty)"
+                            "\nNOTE : 0 added, 3 skipped (left empty, the value did not fit : AUTEUR in 1 row, TITRE1 in 2 rows)"
                             "\nWordsNoteAll : not in the source, nothing read"
                             "\n\nCards skipped because their key is already in the base : 3 notes, 0 quotes, "
                             "0 references (with their keywords, authors and other rows)."));

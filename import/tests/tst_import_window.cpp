@@ -116,9 +116,7 @@ void TestImportWindow::sourcesThatCannotBeRead_data()
     QTest::newRow("own password") << "password"
                                   << cannot + "it cannot be opened with the built-in password (it has a "
                                               "password of its own, or it is not a base)";
-    QTest::newRow("plain file") << "plain"
-                                << cannot + "it cannot be opened with the built-in password (it has a "
-                                            "password of its own, or it is not a base)";
+    QTest::newRow("text file") << "plain" << cannot + "it is not a base of this program";
     QTest::newRow("cut short") << "cut" << cannot + "it is damaged or cut short";
 }
 

@@ -270,6 +270,11 @@ void TestMainWindow::updateRefusedAfterAddNewTakesTheReadOnlyRoad()
 void TestMainWindow::updateFailingAfterAddNewReportsItsOwnError()
 {
     openBase(QStringLiteral("RefusesRows.cvb"));
+    // The program's connections run no triggers and make none: this one is
+    // let to, for the refusal the test needs.
+    sqlite3 *db = dao::Access::impl(g_Db)->db;
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 1, nullptr);
+    sqlite3_set_authorizer(db, nullptr, nullptr);
     onOpenConnection("CREATE TEMP TRIGGER refuse BEFORE INSERT ON main.\"CGROUP1\" "
                      "BEGIN SELECT RAISE(ABORT, 'refused'); END");
     m_script->msgBox(vb::vbOK);

@@ -75,8 +75,9 @@ private:
     int barHeight() const;
     RowLayout rowLayout() const;
     int tabAt(const QPoint &pos) const;
-    QTabBar *m_bar;
+    // Before the bar: making the bar sends this strip events that read it.
     bool m_multiRow = false;
+    QTabBar *m_bar;
 };
 
 class StatusBar : public QStatusBar {

@@ -57,6 +57,14 @@ QString errorDescription(int number, const QString &arg)
     case ErrRequiredNull: return QStringLiteral("The field '%1' can't contain a Null value.").arg(arg);
     case ErrZeroLength: return QStringLiteral("Field '%1' can't be a zero-length string.").arg(arg);
     case ErrNotABase: return QStringLiteral("Unrecognized database format '%1'.").arg(arg);
+    case ErrNeedsRollback:
+        return QStringLiteral("The base '%1' was left half-written : its journal must be rolled back, "
+                              "which opening it as the base does.")
+            .arg(arg);
+    case ErrUnsafeBase:
+        return QStringLiteral("The file '%1' was not opened : its catalog takes far longer to read than a "
+                              "base's does.")
+            .arg(arg);
     case ErrOverflow: return QStringLiteral("Numeric field overflow.");
     case ErrObjectClosed: return QStringLiteral("Object invalid or no longer set.");
     case ErrConversion: return QStringLiteral("Data type conversion error.");

@@ -45,6 +45,8 @@ enum ErrorNumber : int {
     ErrRequiredNull = 3314,
     ErrZeroLength = 3315,
     ErrNotABase = 3343,
+    ErrNeedsRollback = 3734,       // a hot journal in a file that may not be written
+    ErrUnsafeBase = 3735,          // the file holds what the program never makes
     ErrOverflow = 3349,
     ErrObjectClosed = 3420,
     ErrConversion = 3421,

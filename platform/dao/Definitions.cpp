@@ -3,6 +3,8 @@
 
 #include "DaoImpl.h"
 
+#include "BaseFormat.h"
+
 #include "Error.h"
 
 namespace dao {
@@ -74,12 +76,12 @@ long defaultAttributes(int type)
 QByteArray columnSql(const ColumnMeta &c)
 {
     if (c.counter)
-        return c.sql + " INTEGER PRIMARY KEY AUTOINCREMENT";
+        return c.sql + format::kCounterDecl;
     switch (c.type) {
     case dbText:
-    case dbMemo: return c.sql + " TEXT COLLATE DAOTEXT";
-    case dbDate: return c.sql + " TEXT";
-    default: return c.sql + " INTEGER";
+    case dbMemo: return c.sql + format::kTextDecl;
+    case dbDate: return c.sql + format::kDateDecl;
+    default: return c.sql + format::kNumberDecl;
     }
 }
 

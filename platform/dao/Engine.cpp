@@ -4,8 +4,10 @@
 
 #include "DaoImpl.h"
 
+#include "BaseFormat.h"
 #include "Collation.h"
 #include "Error.h"
+#include "Guard.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -17,26 +19,20 @@
 
 #include <cerrno>
 #include <map>
+#include <optional>
 
 namespace dao {
 
 namespace {
 
-const char *const kFormat = "corvane-dao 1";
+using format::kFormat;
 // The text order the indexes of a base were built in (Collation.cpp): "nfc"
 // since texts compare in normal form C. A base without the mark was written
 // before and has its text indexes ordered again when it is opened writable.
 const char *const kCollationMark = "nfc";
 
-const char *const kCatalogSql =
-    "CREATE TABLE \"dao.meta\"(key TEXT PRIMARY KEY, value TEXT);"
-    "CREATE TABLE \"dao.tables\"(id INTEGER PRIMARY KEY, name TEXT NOT NULL);"
-    "CREATE TABLE \"dao.columns\"(tbl INTEGER, ord INTEGER, name TEXT, type INTEGER, "
-    "size INTEGER, attributes INTEGER, zerolength INTEGER, required INTEGER, "
-    "PRIMARY KEY(tbl, ord));"
-    "CREATE TABLE \"dao.indexes\"(tbl INTEGER, ord INTEGER, name TEXT, isprimary INTEGER, "
-    "isunique INTEGER, isrequired INTEGER, ignorenulls INTEGER, fields TEXT, "
-    "PRIMARY KEY(tbl, ord));";
+const QByteArray kCatalogSql = QByteArray(format::kMetaSql) + ';' + format::kTablesSql + ';' +
+                               format::kColumnsSql + ';' + format::kIndexesSql + ';';
 
 // Connections of this program to one file share one FileState.
 std::map<std::pair<dev_t, ino_t>, std::weak_ptr<FileState>> &fileStates()
@@ -82,14 +78,6 @@ QByteArray keyOf(const QString &connect)
     if (start < 0)
         return {};
     return connect.mid(start).toUtf8();
-}
-
-bool plainSqliteHeader(const QString &path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return false;
-    return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
 // Whether this user may make files in the folder of path: the engine keeps
@@ -267,17 +255,14 @@ void prepareConnection(sqlite3 *db, const QByteArray &key)
     if (!key.isEmpty())
         sqlite3_key(db, key.constData(), int(key.size()));
     registerTextCollation(db);
+    guardConnection(db);
 }
 
-// A file from elsewhere is read with nothing of its own run: no triggers,
-// tokenizers or extensions, page checks on, no memory mapping, and writes
-// refused by the engine itself.
+// A file from elsewhere is read with page checks on, no memory mapping, and
+// writes refused by the engine itself (guardConnection has turned off what
+// would run code of the file's own).
 int hardenConnection(sqlite3 *db)
 {
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
-    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
-    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
     for (const char *sql : {"PRAGMA cell_size_check=ON", "PRAGMA mmap_size=0", "PRAGMA query_only=1"}) {
         const int rc = stepOnce(db, sql);
         if (rc != SQLITE_OK)
@@ -287,12 +272,13 @@ int hardenConnection(sqlite3 *db)
 }
 
 // Once the schema is checked, the connection may only read.
-int readOnlyAuthorizer(void *, int action, const char *, const char *, const char *, const char *)
+int readOnlyAuthorizer(void *, int action, const char *a, const char *b, const char *, const char *)
 {
     switch (action) {
+    case SQLITE_FUNCTION:
+        return guardAuthorizer(nullptr, action, a, b, nullptr, nullptr);
     case SQLITE_SELECT:
     case SQLITE_READ:
-    case SQLITE_FUNCTION:
     case SQLITE_SAVEPOINT:
     case SQLITE_TRANSACTION:
         return SQLITE_OK;
@@ -381,6 +367,8 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         fail(ErrCannotOpen, name);
     // Our bases are made of whole 1024-byte pages; anything else was cut
     // short or is some other file.
+    if (looksLikeNoBase(name))
+        fail(ErrNotABase, name);
     if (fi.size() % 1024 != 0)
         fail(plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt, name);
 
@@ -389,22 +377,27 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     // are refused as those of a write-protected file are.
     if (!readOnly && !folderWritable(name))
         readOnly = true;
+    const QByteArray key = keyOf(connect);
+    checkBeforeOpening(name, key, !readOnly);
 
     sqlite3 *db = nullptr;
     // One connection is used by one thread (the program's user interface):
     // no locking of SQLite's own on every call.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    std::optional<CatalogTimeLimit> limit;
     auto bail = [&](int number) {
+        limit.reset();
         sqlite3_close_v2(db);
-        fail(number, name);
+        // The time limit on the catalog ended the last statement.
+        fail((rc & 0xff) == SQLITE_INTERRUPT ? ErrUnsafeBase : number, name);
     };
     if (rc != SQLITE_OK)
         bail((rc & 0xff) == SQLITE_CANTOPEN ? ErrCannotOpen : errorFromSqlite(rc));
-    const QByteArray key = keyOf(connect);
     prepareConnection(db, key);
     if (foreign && hardenConnection(db) != SQLITE_OK)
         bail(ErrCannotOpen);
+    limit.emplace(db);
 
     // Probe right after keying: a wrong key shows here, as a file that does
     // not decrypt.
@@ -429,6 +422,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
             bail((rc & 0xff) == SQLITE_NOTADB ? ErrNotABase : ErrCorrupt);
         sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
     }
+    limit.reset();
 
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
@@ -479,7 +473,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, &err);
         if (rc == SQLITE_OK)
-            rc = sqlite3_exec(db, kCatalogSql, nullptr, nullptr, &err);
+            rc = sqlite3_exec(db, kCatalogSql.constData(), nullptr, nullptr, &err);
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(db,
                               (QByteArray("INSERT INTO \"dao.meta\" VALUES('format','") + kFormat
@@ -499,6 +493,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
         ::unlink(path.constData()); // ours, made a moment ago
         fail(number, name);
     }
+    trustAsLeft(name);
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
     d->name = name;
@@ -691,6 +686,7 @@ std::shared_ptr<TableMeta> DatabaseImpl::findTableFresh(const QString &n)
     // the catalog.
     std::vector<std::shared_ptr<TableMeta>> fresh;
     bool isBase = false;
+    const CatalogTimeLimit limit(db);
     if (loadCatalog(db, fresh, isBase) == SQLITE_OK && isBase) {
         for (auto &t : fresh)
             for (const auto &old : tables)
@@ -711,8 +707,8 @@ void DatabaseImpl::closeNow()
     for (sqlite3_stmt *s : std::as_const(stmts))
         sqlite3_finalize(s);
     stmts.clear();
-    if (db)
-        sqlite3_close_v2(db); // an open transaction is rolled back
+    if (db && sqlite3_close_v2(db) == SQLITE_OK) // an open transaction is rolled back
+        trustAsLeft(name);
     db = nullptr;
     if (auto w = ws.lock()) {
         auto &v = w->dbs;
@@ -914,6 +910,7 @@ void Workspace::Rollback() const
         // catalog is read again (tables that stay keep their description).
         std::vector<std::shared_ptr<TableMeta>> fresh;
         bool isBase = false;
+        const CatalogTimeLimit limit(d.db);
         if (loadCatalog(d.db, fresh, isBase) == SQLITE_OK && isBase) {
             for (auto &t : fresh)
                 for (const auto &old : d.tables)

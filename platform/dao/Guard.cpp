@@ -1,0 +1,220 @@
+#include "Guard.h"
+
+#include "DaoErrors.h"
+#include "Error.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+#include <sys/stat.h>
+
+#include <cstring>
+#include <map>
+#include <set>
+#include <tuple>
+
+namespace dao {
+
+void guardConnection(sqlite3 *db)
+{
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+    sqlite3_db_config(db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+    sqlite3_limit(db, SQLITE_LIMIT_ATTACHED, 0);
+    sqlite3_set_authorizer(db, guardAuthorizer, nullptr);
+}
+
+int guardAuthorizer(void *, int action, const char *a, const char *b, const char *, const char *)
+{
+    switch (action) {
+    case SQLITE_ATTACH:
+    case SQLITE_DETACH:
+    case SQLITE_CREATE_TRIGGER:
+    case SQLITE_CREATE_TEMP_TRIGGER:
+    case SQLITE_CREATE_VIEW:
+    case SQLITE_CREATE_TEMP_VIEW:
+    case SQLITE_CREATE_VTABLE:
+        return SQLITE_DENY;
+    case SQLITE_PRAGMA:
+        return a && sqlite3_stricmp(a, "writable_schema") == 0 ? SQLITE_DENY : SQLITE_OK;
+    case SQLITE_FUNCTION:
+        return b && (sqlite3_stricmp(b, "load_extension") == 0 || sqlite3_stricmp(b, "fts3_tokenizer") == 0)
+                   ? SQLITE_DENY
+                   : SQLITE_OK;
+    default:
+        return SQLITE_OK;
+    }
+}
+
+CatalogTimeLimit::CatalogTimeLimit(sqlite3 *db, std::chrono::milliseconds limit)
+    : m_db(db), m_deadline(std::chrono::steady_clock::now() + limit)
+{
+    sqlite3_progress_handler(m_db, 1000, handler, this);
+}
+
+CatalogTimeLimit::~CatalogTimeLimit() { sqlite3_progress_handler(m_db, 0, nullptr, nullptr); }
+
+int CatalogTimeLimit::handler(void *self)
+{
+    return std::chrono::steady_clock::now() > static_cast<CatalogTimeLimit *>(self)->m_deadline ? 1 : 0;
+}
+
+namespace {
+
+int g_timeLimit = 0;
+
+// A file as this process last left it: a file of another content, or
+// another file on the same inode, differs in size or time of change.
+using FileId = std::tuple<dev_t, ino_t, off_t, time_t, long>;
+
+std::set<FileId> &leftHere()
+{
+    static std::set<FileId> s;
+    return s;
+}
+
+bool fileId(const QString &path, FileId &id)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return false;
+    id = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+    return true;
+}
+
+QString checkerPath()
+{
+    const QString beside = QCoreApplication::instance()
+                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-check")
+                               : QString();
+#ifdef CORVANE_CHECK_PATH
+    if (!QFileInfo(beside).isExecutable())
+        return QStringLiteral(CORVANE_CHECK_PATH);
+#endif
+    return beside;
+}
+
+const char *const kNotOpened = " was not opened : ";
+
+[[noreturn]] void refuse(const QString &path, const QString &reason)
+{
+    vb::raise(ErrUnsafeBase, QStringLiteral("The file '") + path + u'\'' + QLatin1String(kNotOpened) + reason + u'.',
+              QStringLiteral("DAO"));
+}
+
+QString kindText(const QByteArray &kind)
+{
+    static const std::map<QByteArray, const char *> what = {
+        {"trigger", "a trigger"},
+        {"view", "a view"},
+        {"virtual", "a virtual table"},
+        {"tableas", "a table made from a query (CREATE TABLE ... AS)"},
+        {"withoutrowid", "a table without row numbers (WITHOUT ROWID)"},
+        {"stats", "planner statistics (sqlite_stat tables)"},
+        {"stranger", "a table or an index outside its catalog"},
+    };
+    if (kind == "catalog")
+        return QStringLiteral("its catalog does not describe its tables");
+    const auto it = what.find(kind);
+    return QStringLiteral("it holds %1, which this program never makes")
+        .arg(QLatin1String(it != what.end() ? it->second : "a table or an index declared in another way"));
+}
+
+} // namespace
+
+bool plainSqliteHeader(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+bool looksLikeNoBase(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray start = f.read(4096);
+    if (start.isEmpty())
+        return false;
+    if (start.size() >= 16 && start.left(16).count(start.at(0)) == 16)
+        return true;
+    for (char c : start) {
+        const auto u = static_cast<unsigned char>(c);
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r' && u != '\f') || u == 0x7f)
+            return false;
+    }
+    return true;
+}
+
+void trustAsLeft(const QString &path)
+{
+    FileId id;
+    if (fileId(path, id))
+        leftHere().insert(id);
+}
+
+void setCheckTimeLimit(int milliseconds) { g_timeLimit = milliseconds; }
+
+QString unsafeReason(const QString &description)
+{
+    const qsizetype at = description.indexOf(QLatin1String(kNotOpened));
+    if (at < 0)
+        return description;
+    QString r = description.mid(at + qsizetype(std::strlen(kNotOpened)));
+    if (r.endsWith(u'.'))
+        r.chop(1);
+    return r;
+}
+
+void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
+{
+    FileId id;
+    if (fileId(path, id) && leftHere().count(id))
+        return;
+    // Reading every page of a large base takes its time; a small one is
+    // looked at in a fraction of a second.
+    const int limit = g_timeLimit > 0 ? g_timeLimit : 4000 + int(QFileInfo(path).size() / (32 << 20)) * 1000;
+    QProcess p;
+    p.setProgram(checkerPath());
+    p.setArguments({path, writable ? QStringLiteral("w") : QStringLiteral("r")});
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start();
+    if (!p.waitForStarted(5000))
+        refuse(path, QStringLiteral("the checker of base files (%1) could not be started").arg(p.program()));
+    p.write(key);
+    p.closeWriteChannel();
+    if (!p.waitForFinished(limit)) {
+        p.kill();
+        p.waitForFinished(2000);
+        refuse(path, QStringLiteral("checking it took more than %1 seconds").arg(limit / 1000.0));
+    }
+    const QByteArray line = p.readAllStandardOutput().trimmed();
+    // Killed by a signal, or ended without its answer (a checker built with
+    // sanitizers ends so).
+    if (p.exitStatus() != QProcess::NormalExit || line.isEmpty())
+        refuse(path, QStringLiteral("checking it made the checker stop abnormally: it is damaged, or made to "
+                                    "harm the program"));
+    if (line == "ok")
+        return;
+    if (line == "key")
+        fail(plainSqliteHeader(path) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword, path);
+    if (line == "notabase")
+        fail(ErrNotABase, path);
+    if (line == "journal")
+        fail(ErrNeedsRollback, path);
+    if (line == "corrupt")
+        fail(ErrCorrupt, path);
+    if (line == "nomem")
+        fail(vb::ErrOutOfMemory, path);
+    if (line == "open")
+        fail(ErrCannotOpen, path);
+    if (line.startsWith("refuse "))
+        refuse(path, kindText(line.mid(7)));
+    refuse(path, QStringLiteral("the checker gave an answer it should not: ") + QString::fromUtf8(line.left(40)));
+}
+
+} // namespace dao

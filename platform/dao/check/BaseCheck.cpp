@@ -1,0 +1,445 @@
+// corvane-check PATH r|w, the key on standard input.
+//
+// Looks at a base file before the program opens it, in a process of its own:
+// the engine we ship has faults that a crafted schema reaches while it is
+// read (a crash, a division by zero, an endless query), so the first reading
+// of a file from elsewhere must happen where such a fault costs nothing but
+// this process. The program opens the file only when this prints "ok".
+//
+// Prints one line: "ok", "key" (the key does not open it), "notabase",
+// "journal" (a hot journal, and the file may not be written), "corrupt",
+// "nomem", "open" (cannot be opened at all) or "refuse KIND" for something
+// the program never makes. With "w" a hot journal is rolled back first, as
+// any writable open of the file would do.
+
+#include "BaseFormat.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <iterator>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fmt = dao::format;
+
+// Field types and the counter attribute, as the engine numbers them (Dao.h).
+constexpr int kDate = 8, kText = 10, kMemo = 12;
+constexpr long kCounter = 16;
+
+struct SchemaRow {
+    std::string type, name, table, sql;
+    bool hasSql = false;
+};
+
+std::string lower(std::string s)
+{
+    for (char &c : s)
+        c = char(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+bool startsWithNoCase(const std::string &s, const char *prefix)
+{
+    return lower(s.substr(0, std::strlen(prefix))) == lower(prefix);
+}
+
+std::string quoted(const std::string &name)
+{
+    std::string q = "\"";
+    for (char c : name) {
+        q += c;
+        if (c == '"')
+            q += '"';
+    }
+    return q + '"';
+}
+
+std::string columnText(sqlite3_stmt *s, int i)
+{
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
+    return p ? std::string(p, size_t(sqlite3_column_bytes(s, i))) : std::string();
+}
+
+// Skips one name or string token (quoted in any of SQL's ways, or bare).
+size_t skipName(const std::string &sql, size_t at)
+{
+    if (at >= sql.size())
+        return at;
+    const char open = sql[at];
+    const char close = open == '[' ? ']' : open;
+    if (open == '"' || open == '`' || open == '[' || open == '\'') {
+        for (size_t i = at + 1; i < sql.size(); ++i) {
+            if (sql[i] == close) {
+                if (close != ']' && i + 1 < sql.size() && sql[i + 1] == close) {
+                    ++i;
+                    continue;
+                }
+                return i + 1;
+            }
+        }
+        return sql.size();
+    }
+    while (at < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[at])) || sql[at] == '_' || sql[at] == '.'))
+        ++at;
+    return at;
+}
+
+size_t skipSpace(const std::string &sql, size_t at)
+{
+    while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at])))
+        ++at;
+    return at;
+}
+
+// Why a table statement that is not the one the catalog makes differs, in
+// the words the program shows: a table from a query, one without row
+// numbers, or simply another declaration.
+std::string tableShape(const std::string &sql)
+{
+    size_t at = skipSpace(sql, 0);
+    for (const char *word : {"create", "table"}) {
+        if (!startsWithNoCase(sql.substr(at), word))
+            return "declaration";
+        at = skipSpace(sql, at + std::strlen(word));
+    }
+    if (startsWithNoCase(sql.substr(at), "if"))
+        return "declaration";
+    at = skipSpace(sql, skipName(sql, at));
+    if (startsWithNoCase(sql.substr(at), "as"))
+        return "tableas";
+    if (at >= sql.size() || sql[at] != '(')
+        return "declaration";
+    int depth = 0;
+    size_t i = at;
+    for (; i < sql.size(); ++i) {
+        const char c = sql[i];
+        if (c == '\'' || c == '"' || c == '`' || c == '[') {
+            i = skipName(sql, i) - 1;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && --depth == 0) {
+            break;
+        }
+    }
+    const std::string rest = lower(sql.substr(std::min(i + 1, sql.size())));
+    if (rest.find("without") != std::string::npos)
+        return "withoutrowid";
+    return "declaration";
+}
+
+class Check {
+public:
+    Check(std::string path, std::string key, bool writable)
+        : m_path(std::move(path)), m_key(std::move(key)), m_writable(writable)
+    {
+    }
+    ~Check() { sqlite3_close_v2(m_db); }
+
+    std::string run()
+    {
+        if (const std::string v = open(SQLITE_OPEN_READONLY); v != "journal" || !m_writable) {
+            if (!v.empty())
+                return v;
+        } else {
+            // The engine rolls the journal back when the file is opened for
+            // writing; what it rolls back to is then looked at like the rest.
+            sqlite3_close_v2(m_db);
+            m_db = nullptr;
+            if (const std::string again = open(SQLITE_OPEN_READWRITE); !again.empty())
+                return again;
+        }
+        if (std::string v = readSchema(); !v.empty())
+            return v;
+        if (std::string v = readCatalog(); !v.empty())
+            return v;
+        return quickCheck();
+    }
+
+private:
+    static int binaryOrder(void *, int n1, const void *a, int n2, const void *b)
+    {
+        const int r = std::memcmp(a, b, size_t(std::min(n1, n2)));
+        return r != 0 ? r : n1 - n2;
+    }
+
+    std::string open(int flags)
+    {
+        if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+            return "open";
+        sqlite3_extended_result_codes(m_db, 1);
+        if (!m_key.empty())
+            sqlite3_key(m_db, m_key.data(), int(m_key.size()));
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
+        sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
+        sqlite3_limit(m_db, SQLITE_LIMIT_ATTACHED, 0);
+        // The indexes name the program's text order; checking pages needs
+        // only some order under that name.
+        sqlite3_create_collation(m_db, "DAOTEXT", SQLITE_UTF8, nullptr, binaryOrder);
+        sqlite3_exec(m_db, "PRAGMA cell_size_check=ON; PRAGMA mmap_size=0", nullptr, nullptr, nullptr);
+
+        sqlite3_stmt *s = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, "SELECT count(*) FROM sqlite_master", -1, &s, nullptr);
+        if (rc == SQLITE_OK) {
+            rc = sqlite3_step(s);
+            rc = rc == SQLITE_ROW ? SQLITE_OK : sqlite3_extended_errcode(m_db);
+        } else {
+            rc = sqlite3_extended_errcode(m_db);
+        }
+        sqlite3_finalize(s);
+        if (rc == SQLITE_OK)
+            return {};
+        if (rc == SQLITE_READONLY_ROLLBACK)
+            return "journal";
+        switch (rc & 0xff) {
+        case SQLITE_NOTADB: return "key";
+        case SQLITE_NOMEM: return "nomem";
+        case SQLITE_CANTOPEN: return "open";
+        default: return "corrupt";
+        }
+    }
+
+    template <class F> int each(const char *sql, F &&fn)
+    {
+        sqlite3_stmt *s = nullptr;
+        int rc = sqlite3_prepare_v2(m_db, sql, -1, &s, nullptr);
+        if (rc == SQLITE_OK) {
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW)
+                fn(s);
+            rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(m_db);
+        }
+        sqlite3_finalize(s);
+        return rc;
+    }
+
+    static std::string failure(int rc) { return (rc & 0xff) == SQLITE_NOMEM ? "nomem" : "corrupt"; }
+
+    // The schema as text; nothing of it is run.
+    std::string readSchema()
+    {
+        std::vector<SchemaRow> rows;
+        const int rc = each("SELECT type, name, tbl_name, sql FROM sqlite_master", [&](sqlite3_stmt *s) {
+            SchemaRow r{columnText(s, 0), columnText(s, 1), columnText(s, 2), columnText(s, 3),
+                        sqlite3_column_type(s, 3) != SQLITE_NULL};
+            rows.push_back(std::move(r));
+        });
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        // What runs code of its own or misleads the planner first, whatever
+        // else the file holds.
+        for (const SchemaRow &r : rows) {
+            if (r.type == "trigger")
+                return "refuse trigger";
+            if (r.type == "view")
+                return "refuse view";
+            if (r.type != "table" && r.type != "index")
+                return "refuse declaration";
+            if (r.type == "table" && startsWithNoCase(r.sql, "create virtual"))
+                return "refuse virtual";
+            if (startsWithNoCase(r.name, "sqlite_stat"))
+                return "refuse stats";
+        }
+        const std::map<std::string, const char *> catalog = {{"dao.meta", fmt::kMetaSql},
+                                                             {"dao.tables", fmt::kTablesSql},
+                                                             {"dao.columns", fmt::kColumnsSql},
+                                                             {"dao.indexes", fmt::kIndexesSql}};
+        int catalogSeen = 0;
+        for (const SchemaRow &r : rows) {
+            const std::string name = lower(r.name);
+            if (r.type == "table") {
+                if (auto it = catalog.find(name); it != catalog.end()) {
+                    if (r.sql != it->second)
+                        return "refuse " + tableShape(r.sql);
+                    ++catalogSeen;
+                } else if (name == "sqlite_sequence") {
+                    if (r.sql != "CREATE TABLE sqlite_sequence(name,seq)")
+                        return "refuse declaration";
+                } else if (startsWithNoCase(name, "sqlite_")) {
+                    return "refuse declaration";
+                } else {
+                    m_tables[name] = r.sql;
+                }
+            } else if (!r.hasSql) {
+                // The engine's own index of a catalog table's key.
+                const std::string table = lower(r.table);
+                if (!startsWithNoCase(name, "sqlite_autoindex_") || !catalog.count(table) || table == "dao.tables")
+                    return "refuse declaration";
+            } else {
+                m_indexes[name] = r.sql;
+            }
+        }
+        if (catalogSeen != int(catalog.size()))
+            return "notabase";
+        return {};
+    }
+
+    // Every table and index is the one the catalog describes, made as the
+    // program makes it; nothing stands outside the catalog.
+    std::string readCatalog()
+    {
+        std::string format;
+        int rc = each("SELECT value FROM \"dao.meta\" WHERE key='format'",
+                      [&](sqlite3_stmt *s) { format = columnText(s, 0); });
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        if (format != fmt::kFormat)
+            return "notabase";
+
+        struct Column {
+            std::string name;
+            int type = 0;
+            long attributes = 0;
+        };
+        struct Table {
+            std::string name;
+            std::vector<Column> cols;
+            int counter = -1;
+        };
+        std::map<long long, Table> tables;
+        bool bad = false;
+        rc = each("SELECT id, name, typeof(name) FROM \"dao.tables\"", [&](sqlite3_stmt *s) {
+            if (columnText(s, 2) != "text")
+                bad = true;
+            tables[sqlite3_column_int64(s, 0)].name = columnText(s, 1);
+        });
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        rc = each("SELECT tbl, name, type, attributes, typeof(name) FROM \"dao.columns\" ORDER BY tbl, ord",
+                  [&](sqlite3_stmt *s) {
+                      auto it = tables.find(sqlite3_column_int64(s, 0));
+                      if (it == tables.end() || columnText(s, 4) != "text") {
+                          bad = true;
+                          return;
+                      }
+                      Column c{columnText(s, 1), sqlite3_column_int(s, 2), long(sqlite3_column_int64(s, 3))};
+                      if (c.attributes & kCounter)
+                          it->second.counter = int(it->second.cols.size());
+                      it->second.cols.push_back(std::move(c));
+                  });
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        if (bad)
+            return "refuse catalog";
+        for (auto &[id, t] : tables) {
+            if (t.cols.empty())
+                return "refuse catalog";
+            std::string sql = "CREATE TABLE " + quoted(t.name) + "(";
+            for (size_t i = 0; i < t.cols.size(); ++i) {
+                const Column &c = t.cols[i];
+                const char *decl = (c.attributes & kCounter) ? fmt::kCounterDecl
+                                   : (c.type == kText || c.type == kMemo) ? fmt::kTextDecl
+                                   : c.type == kDate                      ? fmt::kDateDecl
+                                                                          : fmt::kNumberDecl;
+                sql += (i ? ", " : "") + quoted(c.name) + decl;
+            }
+            sql += ")";
+            auto it = m_tables.find(lower(t.name));
+            if (it == m_tables.end())
+                return "refuse catalog";
+            if (it->second != sql)
+                return "refuse " + tableShape(it->second);
+            m_tables.erase(it);
+        }
+        std::string why;
+        rc = each("SELECT tbl, name, isunique, fields, typeof(name), typeof(fields) FROM \"dao.indexes\" "
+                  "ORDER BY tbl, ord",
+                  [&](sqlite3_stmt *s) {
+                      auto it = tables.find(sqlite3_column_int64(s, 0));
+                      if (!why.empty())
+                          return;
+                      if (it == tables.end() || columnText(s, 4) != "text" || columnText(s, 5) != "text") {
+                          why = "refuse catalog";
+                          return;
+                      }
+                      const Table &t = it->second;
+                      std::vector<int> cols;
+                      const std::string fields = columnText(s, 3);
+                      size_t at = 0;
+                      while (at < fields.size()) {
+                          size_t end = fields.find(',', at);
+                          if (end == std::string::npos)
+                              end = fields.size();
+                          const std::string part = fields.substr(at, end - at);
+                          at = end + 1;
+                          if (part.empty())
+                              continue;
+                          if (part.size() > 4 || part.find_first_not_of("0123456789") != std::string::npos ||
+                              std::stoi(part) >= int(t.cols.size())) {
+                              why = "refuse catalog";
+                              return;
+                          }
+                          cols.push_back(std::stoi(part));
+                      }
+                      if (cols.empty()) {
+                          why = "refuse catalog";
+                          return;
+                      }
+                      if (cols.size() == 1 && cols[0] == t.counter)
+                          return; // the table's own row order: no index of its own
+                      const std::string name = t.name + "." + columnText(s, 1);
+                      std::string sql = sqlite3_column_int(s, 2) ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+                      sql += quoted(name) + " ON " + quoted(t.name) + "(";
+                      for (size_t i = 0; i < cols.size(); ++i)
+                          sql += (i ? ", " : "") + quoted(t.cols[size_t(cols[i])].name);
+                      sql += ")";
+                      auto ix = m_indexes.find(lower(name));
+                      if (ix == m_indexes.end())
+                          why = "refuse catalog";
+                      else if (ix->second != sql)
+                          why = "refuse declaration";
+                      else
+                          m_indexes.erase(ix);
+                  });
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        if (!why.empty())
+            return why;
+        if (!m_tables.empty() || !m_indexes.empty())
+            return "refuse stranger";
+        return {};
+    }
+
+    std::string quickCheck()
+    {
+        std::string first;
+        const int rc = each("PRAGMA quick_check(1)", [&](sqlite3_stmt *s) {
+            if (first.empty())
+                first = columnText(s, 0);
+        });
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        return first == "ok" ? "ok" : "corrupt";
+    }
+
+    std::string m_path, m_key;
+    bool m_writable;
+    sqlite3 *m_db = nullptr;
+    // Of the schema, by name in lower case: what the catalog has not yet
+    // accounted for.
+    std::map<std::string, std::string> m_tables, m_indexes;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc != 3 || (std::strcmp(argv[2], "r") != 0 && std::strcmp(argv[2], "w") != 0)) {
+        std::fprintf(stderr, "usage: corvane-check PATH r|w (key on standard input)\n");
+        return 2;
+    }
+    // The key comes through a pipe, never on the command line where other
+    // users could read it.
+    const std::string key((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    const std::string verdict = Check(argv[1], key, std::strcmp(argv[2], "w") == 0).run();
+    std::printf("%s\n", verdict.c_str());
+    std::fflush(stdout);
+    return verdict == "ok" ? 0 : 1;
+}
