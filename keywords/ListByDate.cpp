@@ -1,9 +1,13 @@
 #include "ListByDate.h"
 
+#include "DaoReads.h"
 #include "Start.h"
 #include "WindowLinks.h"
 
+#include <QHash>
 #include <QLocale>
+
+#include <vector>
 
 namespace keywords {
 
@@ -24,18 +28,47 @@ QString DateText(const QVariant &value)
 QList<QStringList> CardsByDate(CardType type)
 {
     dao::Recordset rs = type == CardType::Note ? rsNote : type == CardType::Quote ? rsCit : rsBiblio;
+    const QString table = rs.Name();
     const QString dateField = type == CardType::Reference ? QStringLiteral("DATE") : QStringLiteral("JOUR");
     const QString keyField = type == CardType::Reference ? QStringLiteral("NDX") : QStringLiteral("CIT");
+    // The counter is the row's own number: the date index holds it.
+    const QString counter = type == CardType::Note    ? QStringLiteral("NoteCount")
+                            : type == CardType::Quote ? QStringLiteral("CitCount")
+                                                      : QStringLiteral("BiblioCount");
     const QString keyIndex = type == CardType::Note    ? QStringLiteral("NoteNDX")
                              : type == CardType::Quote ? QStringLiteral("CitNDX")
                                                        : QStringLiteral("BibNDX");
+    // The order comes from the date index alone, newest first; the rows are
+    // then read in one pass in stored order. Fetching each row in date
+    // order would read the table's pages in scattered order, most of them
+    // several times.
+    QHash<qint64, qsizetype> placeOf;
+    dao::ScanIndex(g_Db, table, QStringLiteral("Jour"), {counter}, true, [&](const QVariantList &row) {
+        placeOf.insert(row.at(0).toLongLong(), placeOf.size());
+        return true;
+    });
+    struct Card {
+        QVariant date;
+        QString key;
+    };
+    std::vector<Card> cards(size_t(placeOf.size()));
+    dao::ScanTable(g_Db, table, {counter, dateField, keyField}, [&](const QVariantList &row) {
+        const auto at = placeOf.constFind(row.at(0).toLongLong());
+        if (at != placeOf.constEnd())
+            cards[size_t(*at)] = {row.at(1), row.at(2).toString()};
+        return true;
+    });
     QList<QStringList> rows;
-    rs.setIndex(QStringLiteral("Jour"));
-    if (rs.RecordCount() > 0) {
-        const dao::Field date = rs.Fields(dateField);
-        const dao::Field key = rs.Fields(keyField);
-        for (rs.MoveLast(); !rs.Bof(); rs.MovePrevious())
-            rows.append(QStringList{DateText(date.Value()), key.Value().toString()});
+    rows.reserve(qsizetype(cards.size()));
+    // Equal dates stand together in this order: each is written out once.
+    QVariant lastDate;
+    QString lastText;
+    for (Card &c : cards) {
+        if (rows.isEmpty() || c.date != lastDate) {
+            lastText = DateText(c.date);
+            lastDate = c.date;
+        }
+        rows.append(QStringList{lastText, std::move(c.key)});
     }
     rs.setIndex(keyIndex);
     return rows;
