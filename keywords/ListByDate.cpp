@@ -43,6 +43,7 @@ QList<QStringList> CardsByDate(CardType type)
     // order would read the table's pages in scattered order, most of them
     // several times.
     QHash<qint64, qsizetype> placeOf;
+    const dao::ReadScope scope(g_Db);
     dao::ScanIndex(g_Db, table, QStringLiteral("Jour"), {counter}, true, [&](const QVariantList &row) {
         placeOf.insert(row.at(0).toLongLong(), placeOf.size());
         return true;

@@ -93,7 +93,9 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     const QString linkTable = t.link.Name(), cardTable = t.card.Name();
     const QString groupe = QStringLiteral("GROUPE"), ndx = QStringLiteral("NDX");
     // Each card is sought by its key, and its links by the card: the cost
-    // follows the keyword's cards, not the size of the tables.
+    // follows the keyword's cards, not the size of the tables. The file is
+    // locked once for all of it.
+    const dao::ReadScope scope(g_Db);
     dao::KeyReader linksOfKeyword(g_Db, linkTable, t.byKeyword, {ndx});
     dao::KeyReader cardOfKey(g_Db, cardTable, t.cardIndex, {t.keyField, t.authorField, t.titleField});
     dao::KeyReader linksOfCard(g_Db, linkTable, t.byCard, {groupe, ndx});

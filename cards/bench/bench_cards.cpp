@@ -63,6 +63,8 @@ void closeCards()
     for (CardWindowLink *c : cardwindows::all())
         c->closeWithoutAsking();
     QCoreApplication::processEvents();
+    // Without an event loop running, the windows closed go only here.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void addNote(const QString &key, const QString &rtf)

@@ -205,6 +205,11 @@ QString OpenLargeBase(int notes)
         QFile::rename(part, path);
     }
     g_Db = dao::DBEngine::OpenDatabase(path, false, false, kConnect);
+    // CORVANE_BENCH_CACHE_KB sets the page cache of the engine's connection
+    // (and so of the direct one) to see how the figures follow it.
+    const QByteArray cache = qgetenv("CORVANE_BENCH_CACHE_KB");
+    if (!cache.isEmpty())
+        exec(dao::Access::impl(g_Db)->db, ("PRAGMA cache_size=-" + cache).constData());
     OpenBaseTables();
     return path;
 }

@@ -20,6 +20,22 @@ namespace dao {
 
 struct TableMeta;
 
+// While it lives, the reads of the base see one state of the file and take
+// its lock once, instead of once for each read: for a listing made of many
+// seeks. Nothing is to be written while it lives. Does nothing inside a
+// transaction, which does the same already.
+class ReadScope {
+public:
+    explicit ReadScope(const Database &db);
+    ~ReadScope();
+    ReadScope(const ReadScope &) = delete;
+    ReadScope &operator=(const ReadScope &) = delete;
+
+private:
+    std::shared_ptr<DatabaseImpl> m_db;
+    bool m_began = false;
+};
+
 // The rows of one table whose key on one index equals a given key, as
 // Seek "=" and MoveNext find them: the same rows (text compared as the index
 // compares it), in the same order. Made once, asked for many keys in turn.

@@ -72,6 +72,24 @@ void readRow(sqlite3_stmt *s, const TableMeta &t, const std::vector<int> &cols, 
 
 } // namespace
 
+// ---------------------------------------------------------------- ReadScope
+
+ReadScope::ReadScope(const Database &db)
+    : m_db(Access::impl(db))
+{
+    if (!m_db || m_db->closed || !sqlite3_get_autocommit(m_db->db))
+        return;
+    m_began = sqlite3_exec(m_db->db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+ReadScope::~ReadScope()
+{
+    if (!m_began || m_db->closed || sqlite3_get_autocommit(m_db->db))
+        return;
+    if (sqlite3_exec(m_db->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db->db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
 // ---------------------------------------------------------------- KeyReader
 
 KeyReader::KeyReader(const Database &db, const QString &table, const QString &index, const QStringList &columns,
