@@ -2,6 +2,7 @@
 
 #include "CardRecords.h"
 #include "CardWindows.h"
+#include "DaoReads.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "Memory.h"
@@ -133,6 +134,8 @@ void OpenCardsOfKeyword(CardType type, const QString &keyword)
         if (type == CardType::Note)
             GridRowCount = 0;
         const QStringList keys = keywordCardKeys(type, keyword);
+        // The records of the whole set are read under one lock of the file.
+        const dao::ReadScope scope(g_Db);
         for (const QString &key : keys) {
             if (!seekCard(type, key))
                 continue;

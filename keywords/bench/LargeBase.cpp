@@ -25,30 +25,6 @@ namespace {
 const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
 const QByteArray kKey = "Qv47Tz28";
 
-const QStringList &vocabulary()
-{
-    static const QStringList words = [] {
-        QStringList out;
-        const QStringList stems = {u"libert\u00E9"_qs, u"\u00E9t\u00E9"_qs, "house", "Paris", "analysis", "word",
-                                   "keyword", "Physics", "class", u"na\u00EFve"_qs, "card", "note", "quote",
-                                   u"c\u0153ur"_qs, "index", "search", "text", "reference", "author", "date"};
-        QRandomGenerator rng(7);
-        for (int i = 0; i < 50000; ++i) {
-            QString w = stems.at(i % stems.size());
-            const int extra = int(rng.bounded(6));
-            for (int k = 0; k < extra; ++k)
-                w += QChar(u'a' + int(rng.bounded(26)));
-            if (i % 3 == 0)
-                w += u's';
-            if (i % 11 == 0)
-                w[0] = w.at(0).toUpper();
-            out << w;
-        }
-        return out;
-    }();
-    return words;
-}
-
 // Plain text as a card's rich text would hold it.
 QString rtfOf(const QString &text)
 {
@@ -162,6 +138,30 @@ void fill(int notes)
 }
 
 } // namespace
+
+const QStringList &vocabulary()
+{
+    static const QStringList words = [] {
+        QStringList out;
+        const QStringList stems = {u"libert\u00E9"_qs, u"\u00E9t\u00E9"_qs, "house", "Paris", "analysis", "word",
+                                   "keyword", "Physics", "class", u"na\u00EFve"_qs, "card", "note", "quote",
+                                   u"c\u0153ur"_qs, "index", "search", "text", "reference", "author", "date"};
+        QRandomGenerator rng(7);
+        for (int i = 0; i < 50000; ++i) {
+            QString w = stems.at(i % stems.size());
+            const int extra = int(rng.bounded(6));
+            for (int k = 0; k < extra; ++k)
+                w += QChar(u'a' + int(rng.bounded(26)));
+            if (i % 3 == 0)
+                w += u's';
+            if (i % 11 == 0)
+                w[0] = w.at(0).toUpper();
+            out << w;
+        }
+        return out;
+    }();
+    return words;
+}
 
 QString prose(qsizetype chars, quint32 seed)
 {

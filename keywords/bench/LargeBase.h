@@ -4,10 +4,15 @@
 // in the build folder, then opened as the program opens a base.
 
 #include <QString>
+#include <QStringList>
 
 struct sqlite3;
 
 namespace benchbase {
+
+// 50,000 words made of accented and plain stems, some plural, some
+// capitalised.
+const QStringList &vocabulary();
 
 // Prose with a Zipf-like spread of words, accents, capitals, no-break
 // spaces, guillemets, typographic apostrophes, digits and CRLF.
