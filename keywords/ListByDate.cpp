@@ -7,6 +7,7 @@
 #include <QHash>
 #include <QLocale>
 
+#include <algorithm>
 #include <vector>
 
 namespace keywords {
@@ -42,35 +43,52 @@ QList<QStringList> CardsByDate(CardType type)
     // then read in one pass in stored order. Fetching each row in date
     // order would read the table's pages in scattered order, most of them
     // several times.
-    QHash<qint64, qsizetype> placeOf;
+    std::vector<qint64> ids;
     const dao::ReadScope scope(g_Db);
     dao::ScanIndex(g_Db, table, QStringLiteral("Jour"), {counter}, true, [&](const QVariantList &row) {
-        placeOf.insert(row.at(0).toLongLong(), placeOf.size());
+        ids.push_back(row.at(0).toLongLong());
         return true;
     });
-    struct Card {
-        QVariant date;
-        QString key;
+    // Where each row goes: by its number when the numbers are dense, as
+    // they are in a base that is written to, else through a hash.
+    const qint64 top = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
+    const bool dense = top >= 0 && top <= qint64(ids.size()) * 4 + 1024;
+    std::vector<qsizetype> denseAt(dense ? size_t(top) + 1 : 0, -1);
+    QHash<qint64, qsizetype> sparseAt;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (dense && ids[i] >= 0)
+            denseAt[size_t(ids[i])] = qsizetype(i);
+        else
+            sparseAt.insert(ids[i], qsizetype(i));
+    }
+    auto placeOf = [&](qint64 id) -> qsizetype {
+        if (dense && id >= 0 && id <= top)
+            return denseAt[size_t(id)];
+        return sparseAt.value(id, -1);
     };
-    std::vector<Card> cards(size_t(placeOf.size()));
-    dao::ScanTable(g_Db, table, {counter, dateField, keyField}, [&](const QVariantList &row) {
-        const auto at = placeOf.constFind(row.at(0).toLongLong());
-        if (at != placeOf.constEnd())
-            cards[size_t(*at)] = {row.at(1), row.at(2).toString()};
+    // Every date is written out once: the base holds far fewer dates than
+    // cards.
+    QHash<QByteArray, QString> dateTexts;
+    std::vector<QStringList> cards(ids.size());
+    dao::ScanTexts(g_Db, table, dateField, {counter, keyField, dateField}, [&](const dao::TextRow &row) {
+        const qsizetype at = placeOf(row.value(0).toLongLong());
+        if (at < 0)
+            return true;
+        QString date;
+        if (!row.textIsNull()) {
+            const QByteArray stored = row.utf8().toByteArray();
+            auto known = dateTexts.constFind(stored);
+            if (known == dateTexts.constEnd())
+                known = dateTexts.insert(stored, DateText(row.value(2)));
+            date = *known;
+        }
+        cards[size_t(at)] = QStringList{date, row.value(1).toString()};
         return true;
     });
     QList<QStringList> rows;
     rows.reserve(qsizetype(cards.size()));
-    // Equal dates stand together in this order: each is written out once.
-    QVariant lastDate;
-    QString lastText;
-    for (Card &c : cards) {
-        if (rows.isEmpty() || c.date != lastDate) {
-            lastText = DateText(c.date);
-            lastDate = c.date;
-        }
-        rows.append(QStringList{lastText, std::move(c.key)});
-    }
+    for (QStringList &c : cards)
+        rows.append(c.isEmpty() ? QStringList{QString(), QString()} : std::move(c));
     rs.setIndex(keyIndex);
     return rows;
 }

@@ -2,7 +2,9 @@
 // cards by date: keys of both shapes with gaps and case variants, deleted
 // cards, references without quotes, empty tables after full ones.
 
+#include "DaoImpl.h"
 #include "KeywordsTestBase.h"
+#include "Tabdef.h"
 #include "ListByDate.h"
 #include "Listings.h"
 #include "ProgramState.h"
@@ -93,6 +95,7 @@ private slots:
     void manyCardsOfAKeywordAsTheWalkFindsThem()
     {
         Base base;
+        dao::TransactionScope writing; // one commit for all the rows
         QStringList cards;
         for (int i = 0; i < 90; ++i)
             cards << QString("MANY%1.TXT").arg((i * 37) % 90, 4, 10, QChar('0'));
@@ -111,6 +114,7 @@ private slots:
                 Base::link(rsGrNote, "Manz", key);
         }
         Base::link(rsGrNote, "Man", cards.at(3));
+        writing.Commit();
         const QStringList expected = walkedRows(rsGrNote, rsNote, "CIT", "Many");
         QVERIFY(expected.size() > 100);
         QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "Many")), expected);
@@ -259,6 +263,18 @@ private slots:
         for (const QStringList &r : keywords::CardsByDate(CardType::Note))
             shown << r.at(1) + (r.at(0).isEmpty() ? "-" : r.at(0) == keywords::DateText(QDateTime(d2, {})) ? "2" : "1");
         QCOMPARE(shown, QStringList({"E72", "E52", "E12", "E81", "E41", "E21", "E6-", "E3-"}));
+
+        // A row numbered far beyond the others (written by another program)
+        // still takes its place.
+        QCOMPARE(sqlite3_exec(dao::Access::impl(g_Db)->db,
+                              "INSERT INTO NOTE (NoteCount, CIT, JOUR) VALUES (3000000000, 'FAR', '2001-01-01 00:00:00')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        OpenBaseTables();
+        shown.clear();
+        for (const QStringList &r : keywords::CardsByDate(CardType::Note))
+            shown << r.at(1);
+        QCOMPARE(shown, QStringList({"E7", "E5", "E1", "FAR", "E8", "E4", "E2", "E6", "E3"}));
     }
 
     void referencesByStampShowTheirDate()
