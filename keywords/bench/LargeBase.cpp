@@ -4,8 +4,12 @@
 #include "Dao.h"
 #include "DaoImpl.h"
 #include "Start.h"
+#include "Form.h"
 #include "Tabdef.h"
 
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
 #include <QDate>
 #include <QDir>
 #include <QFile>
@@ -219,6 +223,16 @@ void CloseLargeBase()
     if (!g_Db.isNothing())
         g_Db.Close();
     g_Db.reset();
+}
+
+void RunBenchmarks(int &argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (vb::Form *f : vb::Forms::all())
+        f->unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 sqlite3 *OpenDirect(const QString &path)

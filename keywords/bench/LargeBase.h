@@ -31,6 +31,10 @@ inline constexpr const char *kMarker = "xqzmarker";
 QString OpenLargeBase(int notes);
 void CloseLargeBase();
 
+// Runs the benchmarks asked for on the command line, then closes every
+// window they left open.
+void RunBenchmarks(int &argc, char **argv);
+
 // A connection of its own to the same file, keyed, with the text
 // comparison of the indexes: for the direct code beside the engine.
 sqlite3 *OpenDirect(const QString &path);

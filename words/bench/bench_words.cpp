@@ -365,13 +365,8 @@ int main(int argc, char **argv)
     qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen")
                                                                     : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    // Windows and bases go before the application does.
-    for (vb::Form *f : vb::Forms::all())
-        f->unload();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    benchbase::RunBenchmarks(argc, argv);
+    // The bases go before the application does.
     g_indexed.reset();
     g_million.reset();
     if (g_searchRaw)
