@@ -3,6 +3,7 @@
 #include "CardRecords.h"
 #include "CardRules.h"
 #include "CardWindows.h"
+#include "DaoReads.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "Memory.h"
@@ -146,6 +147,8 @@ void OpenCardsOfKeyword(CardType type, const QString &keyword)
         if (type == CardType::Note)
             GridRowCount = 0;
         const QStringList keys = keywordCardKeys(type, keyword);
+        // The records of the whole set are read under one lock of the file.
+        const dao::ReadScope scope(g_Db);
         for (const QString &key : keys) {
             if (!seekCard(type, key))
                 continue;

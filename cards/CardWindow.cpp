@@ -16,14 +16,15 @@
 #include "Twips.h"
 #include "WindowLinks.h"
 
+#include <QHash>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 
 namespace {
 
-// Small drawn icons for the four tools.
-QIcon toolIcon(const QString &key)
+// Small drawn icons for the four tools, drawn once for every card.
+QIcon drawToolIcon(const QString &key)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
@@ -54,6 +55,15 @@ QIcon toolIcon(const QString &key)
         p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("A"));
     }
     return QIcon(pm);
+}
+
+QIcon toolIcon(const QString &key)
+{
+    static QHash<QString, QIcon> icons;
+    auto it = icons.find(key);
+    if (it == icons.end())
+        it = icons.insert(key, drawToolIcon(key));
+    return *it;
 }
 
 } // namespace
@@ -181,6 +191,9 @@ void CardWindow::formLoad()
     setTag(slot.key);
     setCardNumber(n);
 
+    // The text box takes its size before its text: the text is then laid
+    // out once, at the width it is shown with.
+    formResize();
     fillCard(slot, n);
     m_keywords = slot.keywords;
     cards::SortCardKeywords(m_keywords);

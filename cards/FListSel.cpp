@@ -44,6 +44,7 @@ void FListSel::formLoad()
 void FListSel::setCardRows(const QList<QStringList> &rows)
 {
     Grid1->setRows(int(rows.size()) + 1);
+    const vb::FlexGrid::FillBatch batch(Grid1);
     for (int r = 0; r < rows.size(); ++r)
         for (int c = 0; c < 2; ++c)
             Grid1->setTextMatrix(r + 1, c, c < rows.at(r).size() ? rows.at(r).at(c) : QString());

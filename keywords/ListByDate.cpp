@@ -1,9 +1,14 @@
 #include "ListByDate.h"
 
+#include "DaoReads.h"
 #include "Start.h"
 #include "WindowLinks.h"
 
+#include <QHash>
 #include <QLocale>
+
+#include <algorithm>
+#include <vector>
 
 namespace keywords {
 
@@ -24,19 +29,66 @@ QString DateText(const QVariant &value)
 QList<QStringList> CardsByDate(CardType type)
 {
     dao::Recordset rs = type == CardType::Note ? rsNote : type == CardType::Quote ? rsCit : rsBiblio;
+    const QString table = rs.Name();
     const QString dateField = type == CardType::Reference ? QStringLiteral("DATE") : QStringLiteral("JOUR");
     const QString keyField = type == CardType::Reference ? QStringLiteral("NDX") : QStringLiteral("CIT");
+    // The counter is the row's own number: the date index holds it.
+    const QString counter = type == CardType::Note    ? QStringLiteral("NoteCount")
+                            : type == CardType::Quote ? QStringLiteral("CitCount")
+                                                      : QStringLiteral("BiblioCount");
     const QString keyIndex = type == CardType::Note    ? QStringLiteral("NoteNDX")
                              : type == CardType::Quote ? QStringLiteral("CitNDX")
                                                        : QStringLiteral("BibNDX");
-    QList<QStringList> rows;
-    rs.setIndex(QStringLiteral("Jour"));
-    if (rs.RecordCount() > 0) {
-        const dao::Field date = rs.Fields(dateField);
-        const dao::Field key = rs.Fields(keyField);
-        for (rs.MoveLast(); !rs.Bof(); rs.MovePrevious())
-            rows.append(QStringList{DateText(date.Value()), key.Value().toString()});
+    // The order comes from the date index alone, newest first; the rows are
+    // then read in one pass in stored order. Fetching each row in date
+    // order would read the table's pages in scattered order, most of them
+    // several times.
+    std::vector<qint64> ids;
+    const dao::ReadScope scope(g_Db);
+    dao::ScanIndex(g_Db, table, QStringLiteral("Jour"), {counter}, true, [&](const QVariantList &row) {
+        ids.push_back(row.at(0).toLongLong());
+        return true;
+    });
+    // Where each row goes: by its number when the numbers are dense, as
+    // they are in a base that is written to, else through a hash.
+    const qint64 top = ids.empty() ? 0 : *std::max_element(ids.begin(), ids.end());
+    const bool dense = top >= 0 && top <= qint64(ids.size()) * 4 + 1024;
+    std::vector<qsizetype> denseAt(dense ? size_t(top) + 1 : 0, -1);
+    QHash<qint64, qsizetype> sparseAt;
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (dense && ids[i] >= 0)
+            denseAt[size_t(ids[i])] = qsizetype(i);
+        else
+            sparseAt.insert(ids[i], qsizetype(i));
     }
+    auto placeOf = [&](qint64 id) -> qsizetype {
+        if (dense && id >= 0 && id <= top)
+            return denseAt[size_t(id)];
+        return sparseAt.value(id, -1);
+    };
+    // Every date is written out once: the base holds far fewer dates than
+    // cards.
+    QHash<QByteArray, QString> dateTexts;
+    std::vector<QStringList> cards(ids.size());
+    dao::ScanTexts(g_Db, table, dateField, {counter, keyField, dateField}, [&](const dao::TextRow &row) {
+        const qsizetype at = placeOf(row.value(0).toLongLong());
+        if (at < 0)
+            return true;
+        QString date;
+        if (!row.textIsNull()) {
+            const QByteArray stored = row.utf8().toByteArray();
+            auto known = dateTexts.constFind(stored);
+            if (known == dateTexts.constEnd())
+                known = dateTexts.insert(stored, DateText(row.value(2)));
+            date = *known;
+        }
+        cards[size_t(at)] = QStringList{date, row.value(1).toString()};
+        return true;
+    });
+    QList<QStringList> rows;
+    rows.reserve(qsizetype(cards.size()));
+    for (QStringList &c : cards)
+        rows.append(c.isEmpty() ? QStringList{QString(), QString()} : std::move(c));
     rs.setIndex(keyIndex);
     return rows;
 }

@@ -1,6 +1,7 @@
 #include "Listings.h"
 
 #include "Dao.h"
+#include "DaoReads.h"
 #include "Dialogs.h"
 #include "Form.h"
 #include "ProgramState.h"
@@ -8,8 +9,6 @@
 #include "WindowLinks.h"
 #include "fGrid.h"
 
-#include <QHash>
-#include <QSet>
 
 namespace keywords {
 namespace {
@@ -88,97 +87,48 @@ void appendCardRows(KindTables &t, const QString &cardKey, const QString &author
 
 } // namespace
 
-namespace {
-
-// Two keys are the same to the index when they fold to the same text.
-QString foldKey(const QString &key)
-{
-    QString out = key;
-    for (QChar &c : out)
-        if (!c.isSurrogate())
-            c = c.toCaseFolded();
-    return out;
-}
-
-struct CardInfo {
-    QString key, author, title;
-};
-
-// Every card and every by-card link row read in one pass each, for
-// listings too long for a seek per card. Matches what the seeks find: the
-// first card of a key in index order, and every link of that key.
-QList<ResultRow> rowsByPasses(KindTables &t, const QStringList &cardKeys)
-{
-    QHash<QString, CardInfo> cards;
-    QSet<QString> wanted;
-    for (const QString &k : cardKeys)
-        wanted.insert(foldKey(k));
-    t.card.setIndex(t.cardIndex);
-    if (t.card.RecordCount() > 0) {
-        const dao::Field key = t.card.Fields(t.keyField), author = t.card.Fields(t.authorField),
-                         title = t.card.Fields(t.titleField);
-        for (t.card.MoveFirst(); !t.card.Eof(); t.card.MoveNext()) {
-            const QString k = key.Value().toString();
-            const QString folded = foldKey(k);
-            if (wanted.contains(folded) && !cards.contains(folded))
-                cards.insert(folded, {k, author.Value().toString(), title.Value().toString()});
-        }
-    }
-    QHash<QString, QList<QPair<QString, QString>>> links;
-    t.link.setIndex(t.byCard);
-    if (t.link.RecordCount() > 0) {
-        const dao::Field groupe = t.link.Fields(QStringLiteral("GROUPE")), ndx = t.link.Fields(QStringLiteral("NDX"));
-        for (t.link.MoveFirst(); !t.link.Eof(); t.link.MoveNext()) {
-            const QString n = ndx.Value().toString();
-            const QString folded = foldKey(n);
-            if (cards.contains(folded))
-                links[folded].append({groupe.Value().toString(), n});
-        }
-    }
-    QList<ResultRow> out;
-    for (const QString &k : cardKeys) {
-        const QString folded = foldKey(k);
-        const auto card = cards.constFind(folded);
-        if (card == cards.constEnd())
-            continue;
-        for (const auto &l : links.value(folded)) {
-            ResultRow r;
-            r.cells[0] = l.first;
-            r.cells[1] = l.second;
-            r.cells[2] = card->author;
-            r.cells[3] = card->title;
-            r.key = card->key;
-            out.append(r);
-        }
-    }
-    return out;
-}
-
-} // namespace
-
-QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword, int passesFrom)
+QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
 {
     KindTables t = tablesOf(type);
-    QList<ResultRow> out;
-    // The card keys first, so that the by-card walks below cannot disturb
-    // the walk over the keyword's links.
+    const QString linkTable = t.link.Name(), cardTable = t.card.Name();
+    const QString groupe = QStringLiteral("GROUPE"), ndx = QStringLiteral("NDX");
+    // Each card is sought by its key, and its links by the card: the cost
+    // follows the keyword's cards, not the size of the tables. The file is
+    // locked once for all of it.
+    const dao::ReadScope scope(g_Db);
+    dao::KeyReader linksOfKeyword(g_Db, linkTable, t.byKeyword, {ndx});
+    dao::KeyReader cardOfKey(g_Db, cardTable, t.cardIndex, {t.keyField, t.authorField, t.titleField});
+    dao::KeyReader linksOfCard(g_Db, linkTable, t.byCard, {groupe, ndx});
+    auto text = [](const QVariant &v) { return v.isValid() ? v.toString() : QString(); };
+    // The card keys first, as the walk over the keyword's links finds them.
     QStringList cardKeys;
-    t.link.setIndex(t.byKeyword);
-    walkRun(t.link, QStringLiteral("GROUPE"), keyword,
-            [&] { cardKeys << textOf(t.link, QStringLiteral("NDX")); });
-    if (cardKeys.size() >= passesFrom) {
-        out = rowsByPasses(t, cardKeys);
-    } else {
-        t.card.setIndex(t.cardIndex);
-        for (const QString &k : cardKeys) {
-            t.card.Seek(QStringLiteral("="), k);
-            if (t.card.NoMatch())
-                continue;
-            appendCardRows(t, textOf(t.card, t.keyField), textOf(t.card, t.authorField),
-                           textOf(t.card, t.titleField), false, out);
-        }
+    linksOfKeyword.read(keyword, [&](const QVariantList &row) {
+        cardKeys << text(row.at(0));
+        return true;
+    });
+    QList<ResultRow> out;
+    ResultRow r;
+    for (const QString &k : cardKeys) {
+        bool found = false;
+        cardOfKey.read(k, [&](const QVariantList &card) {
+            found = true;
+            r.key = text(card.at(0));
+            r.cells[2] = text(card.at(1));
+            r.cells[3] = text(card.at(2));
+            return false;
+        });
+        if (!found)
+            continue; // a link whose card is gone adds nothing
+        linksOfCard.read(r.key, [&](const QVariantList &link) {
+            r.cells[0] = text(link.at(0));
+            r.cells[1] = text(link.at(1));
+            out.append(r);
+            return true;
+        });
     }
+    // The shared recordsets stay on the indexes the walk would leave them on.
     t.link.setIndex(t.byKeyword);
+    t.card.setIndex(t.cardIndex);
     return out;
 }
 

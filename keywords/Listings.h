@@ -18,10 +18,9 @@ namespace keywords {
 // The rows of the cards linked to keyword: one row per keyword link of each
 // card (keyword, link key, author, title), the cards in the order of the
 // keyword index, each card's links in the order of its by-card index. A
-// link whose card is gone adds nothing. From passesFrom cards on, the card
-// and link tables are read in one pass each instead of a seek per card.
-inline constexpr int kPassesFrom = 40;
-QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword, int passesFrom = kPassesFrom);
+// link whose card is gone adds nothing. Each card and its links are sought
+// by key, so the cost follows the keyword, not the base.
+QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword);
 
 struct AuthorRows {
     bool authorFound = false; // the author has rows in AUTNDX

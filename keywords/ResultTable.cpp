@@ -2,6 +2,8 @@
 
 #include "Dao.h"
 
+#include <QHash>
+
 #include <algorithm>
 #include <vector>
 
@@ -31,6 +33,39 @@ ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QS
     return t;
 }
 
+namespace {
+
+// The rank of each row's text in one column, in character-code order:
+// equal texts share a rank. The sort then compares numbers, and each
+// distinct text is compared only with the others.
+std::vector<int> ranksOf(const QList<ResultRow> &rows, int c)
+{
+    QHash<QString, int> idOf;
+    std::vector<const QString *> distinct;
+    std::vector<int> rank(size_t(rows.size()));
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QString &text = rows.at(i).cells[c];
+        auto it = idOf.constFind(text);
+        if (it == idOf.constEnd()) {
+            it = idOf.insert(text, int(distinct.size()));
+            distinct.push_back(&text);
+        }
+        rank[size_t(i)] = *it;
+    }
+    std::vector<int> order(distinct.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        order[k] = int(k);
+    std::sort(order.begin(), order.end(), [&](int a, int b) { return *distinct[size_t(a)] < *distinct[size_t(b)]; });
+    std::vector<int> rankOfId(distinct.size());
+    for (size_t k = 0; k < order.size(); ++k)
+        rankOfId[size_t(order[k])] = int(k);
+    for (int &r : rank)
+        r = rankOfId[size_t(r)];
+    return rank;
+}
+
+} // namespace
+
 int ResultTable::sort(int column, const QString &currentKey)
 {
     column = std::clamp(column, 1, 4);
@@ -41,17 +76,18 @@ int ResultTable::sort(int column, const QString &currentKey)
     std::vector<int> order(size_t(m_rows.size()));
     for (size_t i = 0; i < order.size(); ++i)
         order[i] = int(i);
-    const ResultRow *rows = m_rows.constData();
-    std::stable_sort(order.begin(), order.end(), [rows, c](int ia, int ib) {
-        const ResultRow &a = rows[ia], &b = rows[ib];
-        if (const int d = a.cells[c].compare(b.cells[c]))
-            return d < 0;
+    const std::vector<int> byColumn = ranksOf(m_rows, c);
+    const std::vector<int> byKey = c == 1 ? byColumn : ranksOf(m_rows, 1);
+    const std::vector<int> byKeyword = c == 0 ? byColumn : ranksOf(m_rows, 0);
+    std::stable_sort(order.begin(), order.end(), [&](int ia, int ib) {
+        const size_t a = size_t(ia), b = size_t(ib);
+        if (byColumn[a] != byColumn[b])
+            return byColumn[a] < byColumn[b];
         if (c == 0)
-            return a.cells[1] < b.cells[1];
-        if (c != 1)
-            if (const int d = a.cells[1].compare(b.cells[1]))
-                return d < 0;
-        return a.cells[0] < b.cells[0];
+            return byKey[a] < byKey[b];
+        if (c != 1 && byKey[a] != byKey[b])
+            return byKey[a] < byKey[b];
+        return byKeyword[a] < byKeyword[b];
     });
     QList<ResultRow> sorted;
     sorted.reserve(m_rows.size());

@@ -24,6 +24,13 @@ struct ResultRow {
     const QString &cell(int column) const { return cells[column - 1]; }
 };
 
+} // namespace keywords
+
+// Moved as bytes when a list of rows grows: its texts are.
+Q_DECLARE_TYPEINFO(keywords::ResultRow, Q_RELOCATABLE_TYPE);
+
+namespace keywords {
+
 class ResultTable {
 public:
     // Rows 1..n of the shared table (row 0 unused); a row past the end of

@@ -91,12 +91,15 @@ void fGrid::FillGrid()
     const int n = m_table.count();
     Grid1->clear();
     Grid1->setRows(n + 1);
-    for (int c = 1; c <= 4; ++c)
-        Grid1->setTextMatrix(0, c, QString::fromLatin1(kHeaders[c - 1]));
-    for (int i = 1; i <= n; ++i) {
-        Grid1->setTextMatrix(i, 0, QString::number(i));
+    {
+        const vb::FlexGrid::FillBatch batch(Grid1);
         for (int c = 1; c <= 4; ++c)
-            Grid1->setTextMatrix(i, c, m_table.shownText(i, c, m_fillSortColumn));
+            Grid1->setTextMatrix(0, c, QString::fromLatin1(kHeaders[c - 1]));
+        for (int i = 1; i <= n; ++i) {
+            Grid1->setTextMatrix(i, 0, QString::number(i));
+            for (int c = 1; c <= 4; ++c)
+                Grid1->setTextMatrix(i, c, m_table.shownText(i, c, m_fillSortColumn));
+        }
     }
     // A row number left by a longer listing would point past the end.
     GridCurrentRow = keywords::clampRow(GridCurrentRow, n);

@@ -1,5 +1,6 @@
 #include "WordSearch.h"
 
+#include "DaoReads.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "Memory.h"
@@ -9,6 +10,8 @@
 #include "WindowLinks.h"
 
 #include <algorithm>
+#include <cstring>
+#include <optional>
 
 namespace words {
 
@@ -40,26 +43,78 @@ QString textOf(const dao::Field &f)
 
 } // namespace
 
+std::optional<QByteArray> byteSearchTerm(const QString &term)
+{
+    for (qsizetype i = 0; i < term.size(); ++i) {
+        const char16_t c = term.at(i).unicode();
+        // The decoded text shows undecodable bytes as U+FFFD; only the
+        // decoded text can be searched for it.
+        if (c == 0xFFFD)
+            return std::nullopt;
+        if (QChar::isHighSurrogate(c) && i + 1 < term.size() && QChar::isLowSurrogate(term.at(i + 1).unicode())) {
+            ++i;
+            continue;
+        }
+        // Half a character has no bytes of its own.
+        if (QChar::isSurrogate(c))
+            return std::nullopt;
+    }
+    return term.toUtf8();
+}
+
+namespace {
+
+// The UTF-16 units of a stretch of stored text.
+int utf16Length(QByteArrayView utf8)
+{
+    for (const char b : utf8)
+        if (static_cast<unsigned char>(b) >= 0x80)
+            return int(QString::fromUtf8(utf8).size());
+    return int(utf8.size());
+}
+
+} // namespace
+
 ScanResult scanCardTexts(CardType type, const QString &term)
 {
     ScanResult result;
     if (term.isEmpty() || g_Db.isNothing())
         return result;
     const bool quotes = type == CardType::Quote;
-    const QStringList columns = quotes ? QStringList{QStringLiteral("Cit"), QStringLiteral("Texte"),
-                                                     QStringLiteral("Auteur"), QStringLiteral("Titre1")}
-                                       : QStringList{QStringLiteral("CIT"), QStringLiteral("Texte"),
-                                                     QStringLiteral("AUTEUR"), QStringLiteral("TITRE1")};
+    const QStringList columns = quotes ? QStringList{QStringLiteral("Cit"), QStringLiteral("Auteur"),
+                                                     QStringLiteral("Titre1")}
+                                       : QStringList{QStringLiteral("CIT"), QStringLiteral("AUTEUR"),
+                                                     QStringLiteral("TITRE1")};
     auto text = [](const QVariant &v) { return v.isValid() ? v.toString() : QString(); };
+    // Texts are searched as the file holds them (UTF-8) whenever the term
+    // allows it: a hit there is a hit in the decoded text, at the same
+    // character. Only a hit is decoded, to give its position in UTF-16
+    // units as the card's text counts them.
+    const std::optional<QByteArray> bytes = byteSearchTerm(term);
     try {
         // One pass over the table in stored order; the hits are put in key
         // order afterwards, as a walk of the key index would give them.
-        dao::ScanTable(g_Db, quotes ? QStringLiteral("CIT") : QStringLiteral("NOTE"), columns,
-                       [&](const QVariantList &row) {
+        dao::ScanTexts(g_Db, quotes ? QStringLiteral("CIT") : QStringLiteral("NOTE"), QStringLiteral("Texte"),
+                       columns, [&](const dao::TextRow &row) {
                            try {
-                               const qsizetype at = text(row.at(1)).indexOf(term, 0, Qt::CaseSensitive);
-                               if (at >= 0)
-                                   result.hits.append({text(row.at(0)), int(at) + 1, text(row.at(2)), text(row.at(3))});
+                               if (row.textIsNull())
+                                   return true;
+                               int position = 0;
+                               if (bytes) {
+                                   const QByteArrayView t = row.utf8();
+                                   const void *at = memmem(t.data(), size_t(t.size()), bytes->constData(),
+                                                           size_t(bytes->size()));
+                                   if (!at)
+                                       return true;
+                                   position = utf16Length(t.first(static_cast<const char *>(at) - t.data())) + 1;
+                               } else {
+                                   const qsizetype at = row.text().indexOf(term, 0, Qt::CaseSensitive);
+                                   if (at < 0)
+                                       return true;
+                                   position = int(at) + 1;
+                               }
+                               result.hits.append({text(row.value(0)), position, text(row.value(1)),
+                                                   text(row.value(2))});
                            } catch (const vb::Error &) {
                                ++result.skipped;
                            }

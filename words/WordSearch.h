@@ -6,9 +6,12 @@
 
 #include "CardSets.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+
+#include <optional>
 
 namespace words {
 
@@ -32,6 +35,11 @@ struct ScanResult {
 
 // Every note or quote whose plain text holds the term, in key order.
 ScanResult scanCardTexts(CardType type, const QString &term);
+
+// The term as the bytes to look for in the stored UTF-8 texts; none when
+// only the decoded texts can be searched for it (half a surrogate pair, or
+// U+FFFD, which stands for bytes that do not decode).
+std::optional<QByteArray> byteSearchTerm(const QString &term);
 
 // The rows a text search hands to the result window: column 0 empty, then
 // keyword, key, author, title; the key of each row beside it.

@@ -2,7 +2,9 @@
 // cards by date: keys of both shapes with gaps and case variants, deleted
 // cards, references without quotes, empty tables after full ones.
 
+#include "DaoImpl.h"
 #include "KeywordsTestBase.h"
+#include "Tabdef.h"
 #include "ListByDate.h"
 #include "Listings.h"
 #include "ProgramState.h"
@@ -15,6 +17,35 @@ using kwtest::Base;
 using vb::DialogScript;
 
 namespace {
+
+// The cards of a keyword as a walk of the shared recordsets finds them:
+// seek the keyword, and for each link row seek its card, then walk the
+// card's links; rows equal to the key as the index compares are one run.
+QStringList walkedRows(dao::Recordset link, dao::Recordset card, const QString &keyField, const QString &keyword)
+{
+    auto same = [](const QVariant &v, const QString &k) { return dao::compareText(v.toString(), k) == 0; };
+    QStringList keys;
+    link.setIndex("GrNote");
+    link.Seek("=", keyword);
+    if (!link.NoMatch())
+        for (; !link.Eof() && same(link.Fields("GROUPE").Value(), keyword); link.MoveNext())
+            keys << link.Fields("NDX").Value().toString();
+    QStringList out;
+    card.setIndex("NoteNDX");
+    link.setIndex("GrNoteNDX");
+    for (const QString &k : keys) {
+        card.Seek("=", k);
+        if (card.NoMatch())
+            continue;
+        const QString key = card.Fields(keyField).Value().toString();
+        link.Seek("=", key);
+        for (; !link.NoMatch() && !link.Eof() && same(link.Fields("NDX").Value(), key); link.MoveNext())
+            out << QStringList{link.Fields("GROUPE").Value().toString(), link.Fields("NDX").Value().toString(),
+                               card.Fields("AUTEUR").Value().toString(), card.Fields("TITRE1").Value().toString(), key}
+                       .join('|');
+    }
+    return out;
+}
 
 QStringList rowsText(const QList<keywords::ResultRow> &rows)
 {
@@ -53,11 +84,43 @@ private slots:
                                     "A|MART0001.TXT|Martin|First|MART0001.TXT",
                                     "Z|MART0001.TXT|Martin|First|MART0001.TXT",
                                     "k|MART0003.TXT||Third|MART0003.TXT"}));
-        // Long listings read the tables in one pass each, with the same rows.
-        QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "K", 1)), rows);
         // The same from the other spelling, and nothing of the next keyword.
         QCOMPARE(keywords::CardsOfKeyword(CardType::Note, "k").size(), 4);
         QCOMPARE(rsGrNote.Index(), QString("GrNote"));
+    }
+
+    // Many cards, keys and keywords in several spellings, links and cards
+    // written in an order unlike their keys, some cards gone: the rows and
+    // their order are those of the walk of the shared recordsets.
+    void manyCardsOfAKeywordAsTheWalkFindsThem()
+    {
+        Base base;
+        dao::TransactionScope writing; // one commit for all the rows
+        QStringList cards;
+        for (int i = 0; i < 90; ++i)
+            cards << QString("MANY%1.TXT").arg((i * 37) % 90, 4, 10, QChar('0'));
+        for (int i = 0; i < cards.size(); ++i)
+            if (i % 11 != 5) // these cards are gone
+                Base::note(cards.at(i), i % 4 ? QString("Author %1").arg(i % 7) : QString(),
+                           i % 5 ? QString("Title %1").arg(i) : QString());
+        for (int i = 0; i < cards.size(); ++i) {
+            const QString key = cards.at(cards.size() - 1 - i);
+            // The link key of some cards stored in small letters.
+            const QString linkKey = i % 9 == 2 ? key.toLower() : key;
+            Base::link(rsGrNote, i % 6 == 1 ? "many" : "Many", linkKey);
+            if (i % 3 == 0)
+                Base::link(rsGrNote, QString("Other %1").arg(i % 4), linkKey);
+            if (i % 8 == 0)
+                Base::link(rsGrNote, "Manz", key);
+        }
+        Base::link(rsGrNote, "Man", cards.at(3));
+        writing.Commit();
+        const QStringList expected = walkedRows(rsGrNote, rsNote, "CIT", "Many");
+        QVERIFY(expected.size() > 100);
+        QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "Many")), expected);
+        QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "MANY")), expected);
+        QCOMPARE(rsGrNote.Index(), QString("GrNote"));
+        QCOMPARE(rsNote.Index(), QString("NoteNDX"));
     }
 
     void listingShowsTheGridSortedOnTheKeyword()
@@ -185,6 +248,33 @@ private slots:
         QCOMPARE(rows.at(2).at(1), QString("C"));
         QCOMPARE(rows.at(3), QStringList({QString(), "N"}));
         QCOMPARE(rsNote.Index(), QString("NoteNDX"));
+    }
+
+    // Equal dates come in the index's order, newest first: the card written
+    // last first; cards without a date come last, also in reverse order.
+    void equalDatesInReverseOrderOfWriting()
+    {
+        Base base;
+        const QDate d1(2001, 1, 1), d2(2002, 2, 2);
+        const QStringList keys = {"E1", "E2", "E3", "E4", "E5", "E6", "E7", "E8"};
+        for (int i = 0; i < keys.size(); ++i)
+            Base::note(keys.at(i), {}, {}, i % 3 == 2 ? QVariant() : QVariant(i % 2 ? d1 : d2));
+        QStringList shown;
+        for (const QStringList &r : keywords::CardsByDate(CardType::Note))
+            shown << r.at(1) + (r.at(0).isEmpty() ? "-" : r.at(0) == keywords::DateText(QDateTime(d2, {})) ? "2" : "1");
+        QCOMPARE(shown, QStringList({"E72", "E52", "E12", "E81", "E41", "E21", "E6-", "E3-"}));
+
+        // A row numbered far beyond the others (written by another program)
+        // still takes its place.
+        QCOMPARE(sqlite3_exec(dao::Access::impl(g_Db)->db,
+                              "INSERT INTO NOTE (NoteCount, CIT, JOUR) VALUES (3000000000, 'FAR', '2001-01-01 00:00:00')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        OpenBaseTables();
+        shown.clear();
+        for (const QStringList &r : keywords::CardsByDate(CardType::Note))
+            shown << r.at(1);
+        QCOMPARE(shown, QStringList({"E7", "E5", "E1", "FAR", "E8", "E4", "E2", "E6", "E3"}));
     }
 
     void referencesByStampShowTheirDate()

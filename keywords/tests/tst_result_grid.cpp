@@ -12,6 +12,7 @@
 #include "Twips.h"
 
 #include <QApplication>
+#include <QRandomGenerator>
 
 using keywords::ResultRow;
 using keywords::ResultTable;
@@ -115,6 +116,44 @@ private slots:
         t.rows() = {row("apple", "2"), row("Apple", "1"), row("Äpfel", "3"), row("banana", "4")};
         t.sort(1, "none");
         QCOMPARE(column(t, 1), QStringList({"Apple", "apple", "banana", "Äpfel"}));
+    }
+
+    // Many rows with repeated texts in every column, sorted by each column:
+    // the order of a stable sort comparing the texts themselves.
+    void sortOfManyRowsAsTheTextsCompare()
+    {
+        QRandomGenerator rng(9);
+        const QStringList texts = {"", "a", "A", "ab", u"\u00E9"_qs, "K", "k", "Z", "b", u"\U0001F600"_qs};
+        QList<ResultRow> rows;
+        for (int i = 0; i < 3000; ++i) {
+            ResultRow r;
+            for (QString &cell : r.cells)
+                cell = texts.at(int(rng.bounded(int(texts.size())))) + QString::number(rng.bounded(3));
+            r.key = QString::number(i);
+            rows.append(r);
+        }
+        for (int column = 1; column <= 4; ++column) {
+            const int c = column - 1;
+            QList<ResultRow> expected = rows;
+            std::stable_sort(expected.begin(), expected.end(), [c](const ResultRow &a, const ResultRow &b) {
+                if (a.cells[c] != b.cells[c])
+                    return a.cells[c] < b.cells[c];
+                if (c == 0)
+                    return a.cells[1] < b.cells[1];
+                if (c != 1 && a.cells[1] != b.cells[1])
+                    return a.cells[1] < b.cells[1];
+                return a.cells[0] < b.cells[0];
+            });
+            ResultTable t;
+            t.rows() = rows;
+            t.sort(column, QString());
+            QStringList got, want;
+            for (int i = 0; i < rows.size(); ++i) {
+                got << t.rows().at(i).key;
+                want << expected.at(i).key;
+            }
+            QCOMPARE(got, want);
+        }
     }
 
     void sortOfSortedTableKeepsIt()

@@ -369,7 +369,20 @@ void FlexGrid::setTextMatrix(int r, int c, const QString &t)
     if (r < 0 || r >= rows() || c < 0 || c >= m_cols)
         badSubscript();
     m_cells[r][c].text = t;
-    m_model->cellChanged(r, c);
+    if (m_fillBatches > 0)
+        m_batchChanged = true;
+    else
+        m_model->cellChanged(r, c);
+}
+
+FlexGrid::FillBatch::FillBatch(FlexGrid *grid) : m_grid(grid) { ++m_grid->m_fillBatches; }
+
+FlexGrid::FillBatch::~FillBatch()
+{
+    if (--m_grid->m_fillBatches > 0 || !m_grid->m_batchChanged)
+        return;
+    m_grid->m_batchChanged = false;
+    m_grid->m_model->allChanged();
 }
 
 QString FlexGrid::clip() const

@@ -62,6 +62,19 @@ public:
     // The selected block: cells joined by tabs, rows by carriage returns.
     QString clip() const;
 
+    // While one lives, the texts written into cells reach the view once, as
+    // the last one ends, instead of cell by cell: for fills of many rows.
+    class FillBatch {
+    public:
+        explicit FillBatch(FlexGrid *grid);
+        ~FillBatch();
+        FillBatch(const FillBatch &) = delete;
+        FillBatch &operator=(const FillBatch &) = delete;
+
+    private:
+        FlexGrid *m_grid;
+    };
+
     // Twips.
     double colWidth(int col) const;
     void setColWidth(int col, double twips);
@@ -140,6 +153,8 @@ private:
     int m_row = -1, m_col = -1, m_rowSel = -1, m_colSel = -1;
     int m_mouseRow = -1, m_mouseCol = -1;
     QVector<int> m_colWidthPx;
+    int m_fillBatches = 0;
+    bool m_batchChanged = false;
     bool m_leftPressed = false;
     bool m_afterDoubleClick = false;
     bool m_highlight = true;

@@ -6,7 +6,11 @@
 #include "WordSearch.h"
 #include "WordsTestUtil.h"
 
+#include "DaoImpl.h"
+#include "Tabdef.h"
+
 #include <QApplication>
+#include <QRandomGenerator>
 #include <QtTest>
 
 using namespace wordstest;
@@ -55,6 +59,8 @@ private slots:
     void hitsOpenInKeyOrder();
     void formattedNoteOpensOnItsRecord();
     void refusalsAndNoMatch();
+    void positionsCountTheCharactersOfTheText();
+    void positionsAsTheDecodedTextGivesThem();
     void manyHitsAskFirst();
     void textSearchListsOneRowPerKeyword();
     void textSearchWithoutHitLeavesTheList();
@@ -127,6 +133,78 @@ void TestWordSearch::refusalsAndNoMatch()
     SearchQuotesByWord();
     QVERIFY_SCRIPT(s);
     QVERIFY(m_opened.isEmpty());
+}
+
+namespace {
+
+QStringList hitsOf(const QString &term)
+{
+    QStringList out;
+    for (const words::TextHit &h : words::scanCardTexts(CardType::Note, term).hits)
+        out << h.key + u':' + QString::number(h.position);
+    return out;
+}
+
+} // namespace
+
+// The stored texts are searched as bytes; the positions stay those of the
+// text's characters in UTF-16 units, as the card's text counts them.
+void TestWordSearch::positionsCountTheCharactersOfTheText()
+{
+    addNote(QStringLiteral("A.TXT"), u"caf\u00E9 art"_qs);
+    addNote(QStringLiteral("B.TXT"), u"\U0001D11E art \u00E9t\u00E9"_qs);
+    addNote(QStringLiteral("C.TXT"), u"e\u0301te\u0301 art"_qs); // accents typed after their letters
+    addNote(QStringLiteral("D.TXT"), u"l'\u00E9t\u00E9 \u00C9t\u00E9 a\U0001D11Eb"_qs);
+    QCOMPARE(hitsOf(QStringLiteral("art")), QStringList({"A.TXT:6", "B.TXT:4", "C.TXT:7"}));
+    QCOMPARE(hitsOf(u"\u00E9t\u00E9"_qs), QStringList({"B.TXT:8", "D.TXT:3"}));
+    QCOMPARE(hitsOf(u"\u00C9t\u00E9"_qs), QStringList({"D.TXT:7"}));
+    QCOMPARE(hitsOf(u"\U0001D11Eb"_qs), QStringList({"D.TXT:12"}));
+    QCOMPARE(hitsOf(u"te\u0301"_qs), QStringList({"C.TXT:3"}));
+    // Half a character is only in the decoded text: it is searched there.
+    QCOMPARE(hitsOf(QString(QChar(0xD834))), QStringList({"B.TXT:1", "D.TXT:12"}));
+    QVERIFY(!words::byteSearchTerm(QString(QChar(0xDD1E))));
+    QVERIFY(words::byteSearchTerm(u"\U0001D11E"_qs));
+
+    // Bytes that do not decode read as U+FFFD, before and in a hit.
+    sqlite3 *db = dao::Access::impl(g_Db)->db;
+    QCOMPARE(sqlite3_exec(db, "INSERT INTO NOTE (CIT, TEXTE) VALUES ('E.TXT', CAST(x'6162C3286364' AS TEXT))",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    OpenBaseTables();
+    QCOMPARE(hitsOf(QStringLiteral("(cd")), QStringList({"E.TXT:4"}));
+    QVERIFY(!words::byteSearchTerm(u"\uFFFD("_qs));
+    QCOMPARE(hitsOf(u"\uFFFD("_qs), QStringList({"E.TXT:3"}));
+}
+
+// Texts of accented, non-BMP and plain characters, and terms cut from them
+// at every kind of place: the hits and positions are those of a search of
+// the decoded texts.
+void TestWordSearch::positionsAsTheDecodedTextGivesThem()
+{
+    const QStringList pieces = {u"\u00E9"_qs, "e", u"\U0001F600"_qs, u"\u0153"_qs, "a", " ", u"\u00A0"_qs,
+                                u"\u2019"_qs, "\r\n", u"\u4E2D"_qs, "z", u"\u0301"_qs};
+    QRandomGenerator rng(5);
+    QStringList texts;
+    for (int i = 0; i < 40; ++i) {
+        QString t;
+        const int n = int(rng.bounded(5, 60));
+        for (int k = 0; k < n; ++k)
+            t += pieces.at(int(rng.bounded(int(pieces.size()))));
+        texts << t;
+        addNote(QStringLiteral("R%1.TXT").arg(i, 3, 10, QChar(u'0')), t);
+    }
+    for (int round = 0; round < 60; ++round) {
+        const QString &from = texts.at(int(rng.bounded(int(texts.size()))));
+        const int at = int(rng.bounded(int(from.size())));
+        const QString term = from.mid(at, int(rng.bounded(1, 6)));
+        QStringList expected;
+        for (int i = 0; i < texts.size(); ++i) {
+            const qsizetype p = texts.at(i).indexOf(term);
+            if (p >= 0)
+                expected << QStringLiteral("R%1.TXT:%2").arg(i, 3, 10, QChar(u'0')).arg(p + 1);
+        }
+        QCOMPARE(hitsOf(term), expected);
+    }
 }
 
 void TestWordSearch::manyHitsAskFirst()

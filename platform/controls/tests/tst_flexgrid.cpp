@@ -30,6 +30,34 @@ private slots:
         QCOMPARE(g.col(), 1);
     }
 
+    // A fill of many rows reaches the view once, with every text, headers
+    // included; nested batches wait for the outer one.
+    void batchFillTellsTheViewOnce()
+    {
+        FlexGrid g(1, 3, 1, 1);
+        g.setRows(201);
+        QSignalSpy cells(g.model(), &QAbstractItemModel::dataChanged);
+        QSignalSpy headers(g.model(), &QAbstractItemModel::headerDataChanged);
+        {
+            const FlexGrid::FillBatch outer(&g);
+            {
+                const FlexGrid::FillBatch inner(&g);
+                for (int r = 0; r < 201; ++r)
+                    for (int c = 0; c < 3; ++c)
+                        g.setTextMatrix(r, c, QString::number(r * 10 + c));
+            }
+            QCOMPARE(cells.count(), 0);
+        }
+        QCOMPARE(cells.count(), 1);
+        QCOMPARE(headers.count(), 2);
+        QCOMPARE(g.model()->data(g.model()->index(199, 1)).toString(), QStringLiteral("2002"));
+        QCOMPARE(g.model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("1"));
+        QCOMPARE(g.model()->headerData(4, Qt::Vertical).toString(), QStringLiteral("50"));
+        // Without a batch, each write is told.
+        g.setTextMatrix(3, 2, QStringLiteral("x"));
+        QCOMPARE(cells.count(), 2);
+    }
+
     void emptyGridEdges()
     {
         FlexGrid g(0, 1, 0, 0);

@@ -1,5 +1,7 @@
-// The one-pass read of a table's columns, memo columns included.
+// The one-pass read of a table's columns, memo columns included; the reads
+// by key, in index order and of stored texts that listings and searches use.
 
+#include "DaoReads.h"
 #include "DaoTestUtil.h"
 
 class TestScan : public QObject {
@@ -7,6 +9,9 @@ class TestScan : public QObject {
 private slots:
     void readsEveryRowInStoredOrder();
     void stopsWhenAskedAndRefusesUnknownNames();
+    void keyReaderFindsWhatSeekAndMoveNextFind();
+    void indexOrderAndStoredTexts();
+    void readScopeLocksOnceAndLeavesTransactionsAlone();
 };
 
 void TestScan::readsEveryRowInStoredOrder()
@@ -47,6 +52,153 @@ void TestScan::stopsWhenAskedAndRefusesUnknownNames()
     QCOMPARE(errorOf([&] { dao::ScanTable(db, "T", {"Z"}, [](const QVariantList &) { return true; }); }), 3265);
     db.Close();
     QCOMPARE(errorOf([&] { dao::ScanTable(db, "T", {"K"}, [](const QVariantList &) { return true; }); }), 3420);
+}
+
+namespace {
+
+struct KeyedTable {
+    QTemporaryDir dir;
+    dao::Database db;
+    KeyedTable()
+    {
+        db = dao::DBEngine::CreateDatabase(dir.filePath("k.cvb"), kLocale, dao::dbEncrypt);
+        makeTable(db, "T",
+                  {{"K", dao::dbText, 20, true}, {"S", dao::dbText, 20, true}, {"M", dao::dbMemo, 0, true},
+                   {"C", dao::dbLong, 0, false, dao::dbAutoIncrField}},
+                  {{"KX", {"K"}, ""}, {"KS", {"K", "S"}, ""}, {"CX", {"C"}, "U"}});
+        dao::Recordset rs = db.OpenRecordset("T");
+        // Spellings of one key to the index, stored out of order.
+        for (const auto &[k, s] : QList<QPair<QString, QString>>{
+                 {"apple", "z"}, {"b", "a"}, {"Apple", "a"}, {"apples", "m"}, {"APPLE", "m"}, {"", "e"}})
+            addRow(rs, {k, s, k + "-memo"});
+        addRow(rs, {QVariant(), "n"});
+    }
+};
+
+// "K/S" of every row a walk of the recordset finds from Seek "=".
+QStringList walked(dao::Database db, const QString &index, const QVariantList &key)
+{
+    dao::Recordset rs = db.OpenRecordset("T");
+    rs.setIndex(index);
+    rs.Seek("=", key);
+    QStringList out;
+    for (; !rs.NoMatch() && !rs.Eof(); rs.MoveNext()) {
+        bool same = true;
+        for (int i = 0; i < key.size(); ++i)
+            same = same && dao::compareText(rs.Fields(i).Value().toString(), key[i].toString()) == 0;
+        if (!same)
+            break;
+        out << rs.Fields("K").Value().toString() + u'/' + rs.Fields("S").Value().toString();
+    }
+    return out;
+}
+
+QStringList read(dao::KeyReader &r, const QVariantList &key)
+{
+    QStringList out;
+    r.read(key, [&](const QVariantList &row) {
+        out << row.at(0).toString() + u'/' + row.at(1).toString();
+        return true;
+    });
+    return out;
+}
+
+} // namespace
+
+void TestScan::keyReaderFindsWhatSeekAndMoveNextFind()
+{
+    KeyedTable t;
+    dao::KeyReader byK(t.db, "t", "kx", {"K", "S"});
+    const QStringList apples = read(byK, {"aPPle"});
+    QCOMPARE(apples, QStringList({"apple/z", "Apple/a", "APPLE/m"}));
+    QCOMPARE(apples, walked(t.db, "KX", {"aPPle"}));
+    QCOMPARE(read(byK, {""}), QStringList({"/e"}));
+    QCOMPARE(read(byK, {"none"}), QStringList());
+    QCOMPARE(read(byK, {QVariant()}), QStringList()); // Null equals nothing
+    // A leading part of a longer index: its rows by the rest of the index.
+    dao::KeyReader byKS(t.db, "T", "KS", {"K", "S"});
+    QCOMPARE(read(byKS, {"APPLE"}), QStringList({"Apple/a", "APPLE/m", "apple/z"}));
+    QCOMPARE(read(byKS, {"APPLE"}), walked(t.db, "KS", {"APPLE"}));
+    dao::KeyReader whole(t.db, "T", "KS", {"K", "S"}, 2);
+    QCOMPARE(read(whole, {"apple", "M"}), QStringList({"APPLE/m"}));
+    // The counter's index is the row's own number.
+    dao::KeyReader byC(t.db, "T", "CX", {"K", "M"});
+    QCOMPARE(read(byC, {3}), QStringList({"Apple/Apple-memo"}));
+    // The visit stops the read.
+    int visits = 0;
+    QCOMPARE(byK.read(QVariant("apple"), [&](const QVariantList &) { return ++visits < 2; }), 2);
+    QCOMPARE_ERR(dao::KeyReader(t.db, "T", "Nope", {"K"}), 3015);
+    QCOMPARE_ERR(dao::KeyReader(t.db, "T", "KX", {"Nope"}), 3265);
+    QCOMPARE_ERR(dao::KeyReader(t.db, "Nope", "KX", {"K"}), 3078);
+    QCOMPARE_ERR(dao::KeyReader(t.db, "T", "KX", {"K"}, 2), 3001);
+    t.db.Close();
+    QCOMPARE_ERR(read(byK, {"apple"}), 3420);
+}
+
+void TestScan::indexOrderAndStoredTexts()
+{
+    KeyedTable t;
+    QStringList order;
+    dao::ScanIndex(t.db, "T", "KS", {"K", "C"}, true, [&](const QVariantList &row) {
+        order << row.at(0).toString() + u':' + row.at(1).toString();
+        return true;
+    });
+    // Newest of equal keys first, Null last.
+    QCOMPARE(order, QStringList({"b:2", "apples:4", "apple:1", "APPLE:5", "Apple:3", ":6", ":7"}));
+    QStringList ascending;
+    dao::ScanIndex(t.db, "T", "KX", {"C"}, false, [&](const QVariantList &row) {
+        ascending << row.at(0).toString();
+        return true;
+    });
+    QCOMPARE(ascending, QStringList({"7", "6", "1", "3", "5", "4", "2"}));
+
+    dao::Recordset rs = t.db.OpenRecordset("T");
+    addRow(rs, {u"\u00E9t\u00E9"_qs, "x", u"caf\u00E9 \U0001F600"_qs});
+    QStringList texts;
+    bool bytesAsStored = true;
+    dao::ScanTexts(t.db, "T", "M", {"K", "C"}, [&](const dao::TextRow &row) {
+        if (row.textIsNull()) {
+            texts << "null:" + row.value(1).toString();
+            return true;
+        }
+        bytesAsStored = bytesAsStored && row.utf8().toByteArray() == row.text().toUtf8();
+        texts << row.text() + u'|' + row.value(0).toString();
+        return row.value(1).toInt() < 8;
+    });
+    QVERIFY(bytesAsStored);
+    QCOMPARE(texts.size(), 8);
+    QCOMPARE(texts.at(6), QString("null:7"));
+    QCOMPARE(texts.at(7), u"caf\u00E9 \U0001F600|\u00E9t\u00E9"_qs);
+    QCOMPARE_ERR(dao::ScanTexts(t.db, "T", "Nope", {}, [](const dao::TextRow &) { return true; }), 3265);
+}
+
+void TestScan::readScopeLocksOnceAndLeavesTransactionsAlone()
+{
+    KeyedTable t;
+    dao::KeyReader byK(t.db, "T", "KX", {"K", "S"});
+    {
+        const dao::ReadScope scope(t.db);
+        QCOMPARE(read(byK, {"b"}), QStringList({"b/a"}));
+        // Another connection may still read meanwhile.
+        dao::Database other = dao::DBEngine::OpenDatabase(t.dir.filePath("k.cvb"), false, false, kConnect);
+        dao::KeyReader otherK(other, "T", "KX", {"K", "S"});
+        QCOMPARE(read(otherK, {"b"}), QStringList({"b/a"}));
+        other.Close();
+    }
+    // After it, a write commits on its own.
+    dao::Recordset rs = t.db.OpenRecordset("T");
+    addRow(rs, {"c", "after"});
+    QCOMPARE(read(byK, {"c"}), QStringList({"c/after"}));
+    // Inside a transaction it changes nothing: the rollback still undoes.
+    dao::DBEngine::BeginTrans();
+    addRow(rs, {"d", "gone"});
+    {
+        const dao::ReadScope scope(t.db);
+        QCOMPARE(read(byK, {"d"}), QStringList({"d/gone"}));
+    }
+    dao::DBEngine::Rollback();
+    QCOMPARE(read(byK, {"d"}), QStringList());
+    t.db.Close();
 }
 
 QTEST_APPLESS_MAIN(TestScan)

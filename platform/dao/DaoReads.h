@@ -1,0 +1,102 @@
+#pragma once
+// Reads that go straight to the file for listings and searches over many
+// rows: none of them moves a recordset, and each reads a row's columns once.
+// They raise what the recordsets raise: 3078 for an unknown table, 3265 for
+// an unknown column, 3015 for an unknown index, 3420 once the base is closed.
+
+#include "Dao.h"
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QStringList>
+#include <QVariantList>
+
+#include <functional>
+#include <memory>
+
+struct sqlite3_stmt;
+
+namespace dao {
+
+struct TableMeta;
+
+// While it lives, the reads of the base see one state of the file and take
+// its lock once, instead of once for each read: for a listing made of many
+// seeks. Nothing is to be written while it lives. Does nothing inside a
+// transaction, which does the same already.
+class ReadScope {
+public:
+    explicit ReadScope(const Database &db);
+    ~ReadScope();
+    ReadScope(const ReadScope &) = delete;
+    ReadScope &operator=(const ReadScope &) = delete;
+
+private:
+    std::shared_ptr<DatabaseImpl> m_db;
+    bool m_began = false;
+};
+
+// The rows of one table whose key on one index equals a given key, as
+// Seek "=" and MoveNext find them: the same rows (text compared as the index
+// compares it), in the same order. Made once, asked for many keys in turn.
+class KeyReader {
+public:
+    // keyColumns: how many leading columns of the index the keys give.
+    KeyReader(const Database &db, const QString &table, const QString &index, const QStringList &columns,
+              int keyColumns = 1);
+    ~KeyReader();
+    // Calls visit with the columns of each row of the key, until it returns
+    // false; returns the number of rows visited. Not to be called again
+    // from inside its own visit.
+    int read(const QVariantList &key, const std::function<bool(const QVariantList &row)> &visit);
+    int read(const QVariant &key, const std::function<bool(const QVariantList &row)> &visit)
+    {
+        return read(QVariantList{key}, visit);
+    }
+
+    KeyReader(const KeyReader &) = delete;
+    KeyReader &operator=(const KeyReader &) = delete;
+
+private:
+    std::shared_ptr<DatabaseImpl> m_db;
+    std::shared_ptr<TableMeta> m_table;
+    std::vector<int> m_keyCols, m_cols;
+    QByteArray m_sql;
+};
+
+// Every row of a table in the order of one of its indexes (its columns,
+// then the order of insertion), last first when descending, with the named
+// columns. When the index holds every column asked for (the counter counts
+// as held), only the index is read.
+void ScanIndex(const Database &db, const QString &table, const QString &index, const QStringList &columns,
+               bool descending, const std::function<bool(const QVariantList &row)> &visit);
+
+// One row of ScanTexts: the text column as the file holds it (UTF-8, not
+// converted) and the other columns, converted only when asked for.
+class TextRow {
+public:
+    bool textIsNull() const { return m_null; }
+    // Valid until the visit returns.
+    QByteArrayView utf8() const { return m_text; }
+    // The text converted, as Fields read it.
+    QString text() const;
+    // The i-th of the other columns.
+    QVariant value(int i) const;
+
+private:
+    friend void ScanTexts(const Database &, const QString &, const QString &, const QStringList &,
+                          const std::function<bool(const TextRow &)> &);
+    sqlite3_stmt *m_stmt = nullptr;
+    const TableMeta *m_table = nullptr;
+    const std::vector<int> *m_cols = nullptr;
+    QByteArrayView m_text;
+    bool m_null = true;
+};
+
+// Every row of a table in stored order, for searches that look at one text
+// column of each row once: the text comes as bytes, and the other columns
+// cost nothing unless read.
+void ScanTexts(const Database &db, const QString &table, const QString &textColumn, const QStringList &columns,
+               const std::function<bool(const TextRow &row)> &visit);
+
+} // namespace dao

@@ -1,0 +1,227 @@
+#include "DaoReads.h"
+
+#include "DaoImpl.h"
+
+namespace dao {
+
+namespace {
+
+std::shared_ptr<TableMeta> tableOf(const std::shared_ptr<DatabaseImpl> &d, const QString &table)
+{
+    d->checkOpen();
+    std::shared_ptr<TableMeta> t = d->findTableFresh(table);
+    if (!t)
+        fail(ErrTableNotFound, table);
+    return t;
+}
+
+int indexOf(const TableMeta &t, const QString &index)
+{
+    const int i = t.findIndex(index);
+    if (i < 0)
+        fail(ErrNotAnIndex, index);
+    return i;
+}
+
+std::vector<int> columnsOf(const TableMeta &t, const QStringList &columns)
+{
+    std::vector<int> cols;
+    for (const QString &name : columns) {
+        const int c = t.findColumn(name);
+        if (c < 0)
+            fail(ErrItemNotFound, name);
+        cols.push_back(c);
+    }
+    return cols;
+}
+
+QByteArray selectOf(const TableMeta &t, const std::vector<int> &cols)
+{
+    QByteArray sql("SELECT ");
+    for (size_t i = 0; i < cols.size(); ++i)
+        sql += (i ? ", " : "") + t.cols[size_t(cols[i])].sql;
+    if (cols.empty())
+        sql += "rowid";
+    return sql;
+}
+
+// A statement of its own, finalized when the read ends: the visitor may use
+// recordsets, and even the same read, meanwhile.
+struct OwnStatement {
+    sqlite3_stmt *s = nullptr;
+    OwnStatement(DatabaseImpl &d, const QByteArray &sql)
+    {
+        const int rc = sqlite3_prepare_v2(d.db, sql.constData(), int(sql.size()), &s, nullptr);
+        if (rc != SQLITE_OK) {
+            sqlite3_finalize(s);
+            s = nullptr;
+            d.raise(rc);
+        }
+    }
+    ~OwnStatement() { sqlite3_finalize(s); }
+    OwnStatement(const OwnStatement &) = delete;
+    OwnStatement &operator=(const OwnStatement &) = delete;
+};
+
+void readRow(sqlite3_stmt *s, const TableMeta &t, const std::vector<int> &cols, int first, QVariantList &row)
+{
+    row.clear();
+    for (size_t i = 0; i < cols.size(); ++i)
+        row.append(fromStorage(t.cols[size_t(cols[i])], columnValue(s, int(i) + first)));
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- ReadScope
+
+ReadScope::ReadScope(const Database &db)
+    : m_db(Access::impl(db))
+{
+    if (!m_db || m_db->closed || !sqlite3_get_autocommit(m_db->db))
+        return;
+    m_began = sqlite3_exec(m_db->db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+}
+
+ReadScope::~ReadScope()
+{
+    if (!m_began || m_db->closed || sqlite3_get_autocommit(m_db->db))
+        return;
+    if (sqlite3_exec(m_db->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+        sqlite3_exec(m_db->db, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+// ---------------------------------------------------------------- KeyReader
+
+KeyReader::KeyReader(const Database &db, const QString &table, const QString &index, const QStringList &columns,
+                     int keyColumns)
+    : m_db(need(Access::impl(db)))
+{
+    m_table = tableOf(m_db, table);
+    const TableMeta &t = *m_table;
+    const IndexMeta &ix = t.indexes[size_t(indexOf(t, index))];
+    if (keyColumns < 1 || keyColumns > int(ix.cols.size()))
+        fail(ErrInvalidArgument);
+    m_cols = columnsOf(t, columns);
+    m_keyCols.assign(ix.cols.begin(), ix.cols.begin() + keyColumns);
+    m_sql = selectOf(t, m_cols);
+    if (ix.rowidOrder) {
+        m_sql += " FROM " + t.sql + " WHERE rowid = ?";
+        return;
+    }
+    // The rows of one key come as the index holds them: by its remaining
+    // columns, then by row id.
+    m_sql += " FROM " + t.sql + " INDEXED BY " + quoteName(t.name + u'.' + ix.name) + " WHERE ";
+    for (size_t i = 0; i < m_keyCols.size(); ++i)
+        m_sql += (i ? " AND " : "") + t.cols[size_t(m_keyCols[i])].sql + " = ?";
+    m_sql += " ORDER BY ";
+    for (size_t i = size_t(keyColumns); i < ix.cols.size(); ++i)
+        m_sql += t.cols[size_t(ix.cols[i])].sql + ", ";
+    m_sql += "rowid";
+}
+
+KeyReader::~KeyReader() = default;
+
+int KeyReader::read(const QVariantList &key, const std::function<bool(const QVariantList &row)> &visit)
+{
+    m_db->checkOpen();
+    if (key.size() != qsizetype(m_keyCols.size()))
+        fail(ErrInvalidArgument);
+    std::vector<QVariant> k(m_keyCols.size());
+    for (size_t i = 0; i < m_keyCols.size(); ++i) {
+        int err = 0;
+        if (!toStorage(m_table->cols[size_t(m_keyCols[i])], key[qsizetype(i)], k[i], err))
+            fail(ErrCriteriaMismatch);
+        // Null equals nothing here, as no Seek "=" on a text finds it.
+        if (!k[i].isValid())
+            return 0;
+    }
+    // The cached statement: a visitor that reads through recordsets uses
+    // other statements.
+    sqlite3_stmt *s = m_db->prepare(m_sql);
+    StmtScope sc(s);
+    for (size_t i = 0; i < k.size(); ++i)
+        bindValue(s, int(i) + 1, k[i]);
+    int n = 0, rc;
+    QVariantList row;
+    row.reserve(qsizetype(m_cols.size()));
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        readRow(s, *m_table, m_cols, 0, row);
+        ++n;
+        if (!visit(row))
+            return n;
+    }
+    if (rc != SQLITE_DONE)
+        m_db->raise(sqlite3_extended_errcode(m_db->db));
+    return n;
+}
+
+// ---------------------------------------------------------------- ScanIndex
+
+void ScanIndex(const Database &db, const QString &table, const QString &index, const QStringList &columns,
+               bool descending, const std::function<bool(const QVariantList &row)> &visit)
+{
+    const std::shared_ptr<DatabaseImpl> &d = need(Access::impl(db));
+    const std::shared_ptr<TableMeta> t = tableOf(d, table);
+    const int i = indexOf(*t, index);
+    const std::vector<int> cols = columnsOf(*t, columns);
+    const OrderDef &o = t->orders[size_t(i + 1)];
+    OwnStatement st(*d, selectOf(*t, cols) + o.from + (descending ? o.orderDesc : o.orderAsc));
+    QVariantList row;
+    int rc;
+    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
+        readRow(st.s, *t, cols, 0, row);
+        if (!visit(row))
+            return;
+    }
+    if (rc != SQLITE_DONE)
+        d->raise(rc);
+}
+
+// ---------------------------------------------------------------- ScanTexts
+
+QString TextRow::text() const
+{
+    return m_null ? QString() : QString::fromUtf8(m_text);
+}
+
+QVariant TextRow::value(int i) const
+{
+    if (i < 0 || size_t(i) >= m_cols->size())
+        fail(ErrItemNotFound, QString::number(i));
+    return fromStorage(m_table->cols[size_t((*m_cols)[size_t(i)])], columnValue(m_stmt, i + 1));
+}
+
+void ScanTexts(const Database &db, const QString &table, const QString &textColumn, const QStringList &columns,
+               const std::function<bool(const TextRow &row)> &visit)
+{
+    const std::shared_ptr<DatabaseImpl> &d = need(Access::impl(db));
+    const std::shared_ptr<TableMeta> t = tableOf(d, table);
+    const std::vector<int> text = columnsOf(*t, {textColumn});
+    const std::vector<int> cols = columnsOf(*t, columns);
+    std::vector<int> all = text;
+    all.insert(all.end(), cols.begin(), cols.end());
+    // Stored order, as ScanTable reads it.
+    OwnStatement st(*d, selectOf(*t, all) + " FROM " + quoteName(t->name));
+    TextRow row;
+    row.m_stmt = st.s;
+    row.m_table = t.get();
+    row.m_cols = &cols;
+    int rc;
+    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
+        // A number or blob in a text column reads as its text, as Fields do.
+        const int type = sqlite3_column_type(st.s, 0);
+        row.m_null = type == SQLITE_NULL;
+        if (row.m_null) {
+            row.m_text = {};
+        } else {
+            const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(st.s, 0));
+            row.m_text = QByteArrayView(p, sqlite3_column_bytes(st.s, 0));
+        }
+        if (!visit(row))
+            return;
+    }
+    if (rc != SQLITE_DONE)
+        d->raise(rc);
+}
+
+} // namespace dao
