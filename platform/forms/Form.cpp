@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QtDebug>
 
@@ -301,16 +303,50 @@ void Form::finishUnload()
     if (g_active == this)
         g_active = nullptr;
     Forms::removed(this);
+    QMdiArea *area = m_sub ? m_sub->mdiArea() : nullptr;
+    const bool wasActiveChild = area && area->activeSubWindow() == m_sub;
     hide();
+    if (wasActiveChild)
+        activatePreviousChild(area);
     emit unloadedSignal();
     deleteLater();
     Forms::checkProgramEnd();
+}
+
+// The area would only move on once the window is deleted, and then to the
+// first child made; the one active before this one takes over now, unless
+// the MDI parent itself is going.
+void Form::activatePreviousChild(QMdiArea *area)
+{
+    MdiForm *mdi = Forms::mdiForm();
+    if (!mdi || mdi->m_unloading || mdi->mdiArea() != area)
+        return;
+    const QList<QMdiSubWindow *> history = area->subWindowList(QMdiArea::ActivationHistoryOrder);
+    for (auto it = history.crbegin(); it != history.crend(); ++it)
+        if (*it != m_sub && (*it)->isVisible()) {
+            area->setActiveSubWindow(*it);
+            return;
+        }
 }
 
 void Form::refresh()
 {
     if (m_window)
         m_window->repaint();
+}
+
+void Form::bringToFront()
+{
+    if (!m_loaded || !isVisible())
+        return;
+    if (m_sub) {
+        m_sub->raise();
+        if (QMdiArea *area = m_sub->mdiArea())
+            area->setActiveSubWindow(m_sub);
+    } else if (m_window) {
+        m_window->raise();
+        m_window->activateWindow();
+    }
 }
 
 void Form::setFocus()
@@ -613,6 +649,8 @@ MdiForm::MdiForm(QObject *parent)
     // scrolls, as an MDI parent window does by default.
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing a child gives the front to the one active before it.
+    m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     window()->setCentralWidget(m_area); // replaces the plain surface
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
         if (!sub)
@@ -650,11 +688,41 @@ Form *MdiForm::activeChild() const
 void MdiForm::arrange(int how)
 {
     switch (how) {
-    case vbCascade: m_area->cascadeSubWindows(); break;
+    case vbCascade: cascade(); break;
     case vbTileHorizontal:
     case vbTileVertical: m_area->tileSubWindows(); break;
     case vbArrangeIcons: arrangeIcons(); break;
     default: break;
+    }
+}
+
+// Every child on screen and not minimised keeps its own size (a maximised
+// one is restored first) and stands one title bar lower and to the right of
+// the one behind it, in their order front to back, the front one last. One
+// that would pass the area's foot starts again at its top.
+void MdiForm::cascade()
+{
+    QList<QMdiSubWindow *> placed;
+    for (QMdiSubWindow *sub : m_area->subWindowList(QMdiArea::StackingOrder)) {
+        if (!sub->isVisible() || sub->isMinimized())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        placed.append(sub);
+    }
+    if (placed.isEmpty())
+        return;
+    QStyleOptionTitleBar option;
+    option.initFrom(placed.first());
+    const int step = qMax(1, placed.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, placed.first()));
+    const int foot = m_area->viewport()->height();
+    int x = 0, y = 0;
+    for (QMdiSubWindow *sub : placed) {
+        if (y > 0 && y + sub->height() > foot)
+            y = 0;
+        sub->move(x, y);
+        x += step;
+        y += step;
     }
 }
 

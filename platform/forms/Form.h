@@ -65,6 +65,10 @@ public:
     bool isLoaded() const { return m_loaded; }
     // Repaints now (the caller may be in the middle of long work).
     void refresh();
+    // A window on screen comes in front of the others and is activated (a
+    // window that asks something stands over the others while it asks).
+    // A hidden or unloaded one stays as it is.
+    void bringToFront();
     void setFocus();
 
     bool isVisible() const;
@@ -140,6 +144,7 @@ private:
     bool runUnloadHook();
     void finishUnload();
     void dropSilently();
+    void activatePreviousChild(QMdiArea *area);
     void placeInMdi();
     void applyPending();
     void activated();
@@ -181,6 +186,7 @@ public:
 
 private:
     friend class Form;
+    void cascade();
     void arrangeIcons();
     void fillWindowList(QMenu *menu);
 

@@ -365,6 +365,107 @@ private slots:
         QCOMPARE(g_log.size(), 2);
     }
 
+    void cascadeKeepsTheSizeOfEachChild()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->move(0, 0, 11730, 8700);
+        main->show();
+        auto *card = Forms::create<ChildForm>(QStringLiteral("fNote"));
+        card->move(900, 600, 8695, 6250);
+        card->show();
+        auto *list = Forms::create<ChildForm>(QStringLiteral("fGrid"));
+        list->move(0, 0, 6000, 3000);
+        list->show();
+        auto *icon = Forms::create<ChildForm>(QStringLiteral("fIcon"));
+        icon->show();
+        icon->setWindowState(vbMinimized);
+        list->show();
+        const QSize cardSize = card->subWindow()->size(), listSize = list->subWindow()->size();
+        const QPoint iconAt = icon->subWindow()->pos();
+        QCOMPARE(cardSize, QSize(pixelsX(8695), pixelsY(6250)));
+
+        main->arrange(vbCascade);
+        QCOMPARE(card->subWindow()->size(), cardSize);
+        QCOMPARE(list->subWindow()->size(), listSize);
+        // The front one last, one title bar lower and to the right.
+        QCOMPARE(card->subWindow()->pos(), QPoint(0, 0));
+        QVERIFY(list->left() > card->left());
+        QVERIFY(list->subWindow()->y() >= card->subWindow()->widget()->y());
+        QCOMPARE(Forms::activeForm(), list);
+        QCOMPARE(icon->windowState(), int(vbMinimized));
+        QCOMPARE(icon->subWindow()->pos(), iconAt);
+
+        // Maximised, then restored: its size comes back.
+        card->show();
+        card->setWindowState(vbMaximized);
+        QCOMPARE(card->windowState(), int(vbMaximized));
+        card->subWindow()->showNormal();
+        QCOMPARE(card->windowState(), int(vbNormal));
+        QCOMPARE(card->subWindow()->size(), cardSize);
+        // A maximised child is cascaded at its own size too.
+        card->setWindowState(vbMaximized);
+        main->arrange(vbCascade);
+        QCOMPARE(card->windowState(), int(vbNormal));
+        QCOMPARE(card->subWindow()->size(), cardSize);
+    }
+
+    void closingAChildActivatesTheOneActiveBeforeIt()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *first = Forms::create<ChildForm>(QStringLiteral("fFirst"));
+        auto *card = Forms::create<ChildForm>(QStringLiteral("fCard"));
+        auto *other = Forms::create<ChildForm>(QStringLiteral("fOther"));
+        first->show();
+        card->show();
+        other->show();
+        card->show();
+        // The card opens a chooser; closing the chooser brings the card back.
+        auto *chooser = Forms::create<ChildForm>(QStringLiteral("fChooser"));
+        chooser->show();
+        g_log.clear();
+        QVERIFY(chooser->unload());
+        QCOMPARE(Forms::activeForm(), card);
+        QCOMPARE(main->activeChild(), card);
+        QCOMPARE(g_log, (QStringList{"fChooser.QueryUnload(1)", "fChooser.Unload", "fCard.Activate"}));
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), card);
+
+        // The close box too; then the next one back.
+        chooser = Forms::create<ChildForm>(QStringLiteral("fChooser2"));
+        chooser->show();
+        chooser->subWindow()->close();
+        QVERIFY(!chooser->isLoaded());
+        QCOMPARE(main->activeChild(), card);
+        QVERIFY(card->unload());
+        QCOMPARE(main->activeChild(), other);
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), other);
+
+        // A child that is not the active one changes nothing.
+        QVERIFY(first->unload());
+        QCOMPARE(main->activeChild(), other);
+    }
+
+    void bringToFrontActivatesALoadedChildOnly()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *a = Forms::create<ChildForm>(QStringLiteral("fA"));
+        auto *b = Forms::create<ChildForm>(QStringLiteral("fB"));
+        a->show();
+        b->show();
+        a->bringToFront();
+        QCOMPARE(main->activeChild(), a);
+        QCOMPARE(main->mdiArea()->subWindowList(QMdiArea::StackingOrder).last(), a->subWindow());
+        b->hide();
+        b->bringToFront(); // hidden: stays hidden
+        QVERIFY(!b->isVisible());
+        QCOMPARE(main->activeChild(), a);
+    }
+
     void geometryInTwips()
     {
         QCOMPARE(twipsPerPixel(96), 15.0);
