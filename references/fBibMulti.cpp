@@ -472,6 +472,8 @@ void fBibMulti::formActivate()
 void fBibMulti::formUnload(int &cancel)
 {
     if (!m_closeWithoutAsking && DataChanged()) {
+        // The card that asks stands in front.
+        bringToFront();
         if (vb::MsgBox(QStringLiteral("The data have changed - do you want save?"), vb::vbOKCancel) == vb::vbOK) {
             bool stored = storeMain();
             if (stored && m_bookChanged)

@@ -13,6 +13,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QWindow>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTimer>
@@ -185,10 +187,14 @@ void Form::show()
     if (m_sub) {
         m_window->show();
         m_sub->show();
+        if (m_keptInside)
+            moveInsideMdiArea();
         m_sub->raise();
         if (QMdiArea *area = m_sub->mdiArea())
             area->setActiveSubWindow(m_sub);
     } else {
+        if (m_overMdiForm)
+            stayInFrontOfMdiForm();
         m_window->show();
         // The frame is known once the window is on screen: give the outer
         // size asked for, not the client size of a guessed frame.
@@ -557,6 +563,109 @@ void Form::setWindowState(int state)
     case vbMaximized: w->setWindowState(Qt::WindowMaximized); break;
     default: w->setWindowState(Qt::WindowNoState); break;
     }
+}
+
+void Form::moveInsideMdiArea()
+{
+    QMdiArea *area = m_sub ? m_sub->mdiArea() : nullptr;
+    if (!area || m_sub->isMaximized() || m_sub->isMinimized())
+        return;
+    const QSize room = area->viewport()->size();
+    QRect g = m_sub->geometry();
+    g.moveLeft(qMax(0, qMin(g.left(), room.width() - g.width())));
+    g.moveTop(qMax(0, qMin(g.top(), room.height() - g.height())));
+    if (g != m_sub->geometry())
+        m_sub->move(g.topLeft());
+}
+
+namespace {
+
+int clampInto(int at, int length, int start, int room)
+{
+    if (length >= room)
+        return start;
+    return qBound(start, at, start + room - length);
+}
+
+QRect keptOn(QRect r, const QRect &screen)
+{
+    if (screen.isEmpty())
+        return r;
+    r.moveTo(clampInto(r.x(), r.width(), screen.x(), screen.width()),
+             clampInto(r.y(), r.height(), screen.y(), screen.height()));
+    return r;
+}
+
+qint64 coveredArea(const QRect &r, const QList<QRect> &others)
+{
+    qint64 sum = 0;
+    for (const QRect &o : others) {
+        const QRect both = r.intersected(o);
+        if (!both.isEmpty())
+            sum += qint64(both.width()) * both.height();
+    }
+    return sum;
+}
+
+} // namespace
+
+QRect placeClearOf(const QRect &over, const QSize &size, const QList<QRect> &others, const QRect &screen)
+{
+    QRect centred(QPoint(0, 0), size);
+    centred.moveCenter(over.center());
+    QList<QRect> places{keptOn(centred, screen)};
+    for (const QRect &o : others) {
+        places << keptOn(QRect(QPoint(o.right() + 1, centred.top()), size), screen)
+               << keptOn(QRect(QPoint(o.left() - size.width(), centred.top()), size), screen)
+               << keptOn(QRect(QPoint(centred.left(), o.bottom() + 1), size), screen)
+               << keptOn(QRect(QPoint(centred.left(), o.top() - size.height()), size), screen);
+    }
+    QRect best = places.first();
+    qint64 least = coveredArea(best, others);
+    for (const QRect &r : places) {
+        if (least == 0)
+            break;
+        const qint64 covered = coveredArea(r, others);
+        if (covered < least) {
+            least = covered;
+            best = r;
+        }
+    }
+    return best;
+}
+
+void Form::placeOverMdiForm()
+{
+    if (m_mdiChild || !m_window)
+        return;
+    m_overMdiForm = true;
+    MdiForm *mdi = Forms::mdiForm();
+    const bool overMain = mdi && mdi != this && mdi->isVisible();
+    QScreen *screen = overMain ? mdi->window()->screen() : m_window->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const QRect over = overMain ? mdi->window()->frameGeometry() : room;
+    QList<QRect> others;
+    for (Form *f : Forms::all())
+        if (f != this && f != mdi && !f->m_sub && f->isVisible())
+            others << f->window()->frameGeometry();
+    // Before the window is first on screen its frame is not known: the last
+    // frame seen stands in for it.
+    QSize outer(pixelsX(width()), pixelsY(height()));
+    if (!m_pendingWidth && !m_pendingHeight && m_window->frameGeometry() == m_window->geometry())
+        outer += QSize(g_lastMargins.left() + g_lastMargins.right(), g_lastMargins.top() + g_lastMargins.bottom());
+    const QRect at = placeClearOf(over, outer, others, room);
+    move(twipsX(at.x()), twipsY(at.y()));
+}
+
+// The window manager keeps a window in front of the one it belongs to.
+void Form::stayInFrontOfMdiForm()
+{
+    MdiForm *mdi = Forms::mdiForm();
+    if (!mdi || mdi == this || !mdi->window()->windowHandle())
+        return;
+    m_window->winId(); // the window handle is made here
+    if (QWindow *own = m_window->windowHandle())
+        own->setTransientParent(mdi->window()->windowHandle());
 }
 
 void Form::placeInMdi()

@@ -4,6 +4,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QWindow>
 
 #include "App.h"
 #include "Colors.h"
@@ -464,6 +465,76 @@ private slots:
         b->bringToFront(); // hidden: stays hidden
         QVERIFY(!b->isVisible());
         QCOMPARE(main->activeChild(), a);
+    }
+
+    void placesClearOfTheOtherWindows()
+    {
+        const QRect screen(0, 0, 1600, 1000), main(409, 210, 782, 580);
+        // Alone: centred over the main window.
+        const QRect progress = placeClearOf(main, QSize(300, 100), {}, screen);
+        QCOMPARE(progress, QRect(650, 450, 300, 100));
+        // Beside a window that stands there already, not over it.
+        const QRect list = placeClearOf(main, QSize(300, 400), {progress}, screen);
+        QCOMPARE(list, QRect(progress.right() + 1, 300, 300, 400));
+        const QRect totals = placeClearOf(main, QSize(200, 400), {progress, list}, screen);
+        QVERIFY(!totals.intersects(progress) && !totals.intersects(list));
+        QVERIFY(screen.contains(totals));
+        // No room: on the screen, over as little as it can.
+        const QRect small(0, 0, 800, 600);
+        const QRect cramped = placeClearOf(QRect(9, 10, 782, 580), QSize(300, 400), {QRect(250, 256, 300, 88)}, small);
+        QVERIFY(small.contains(cramped));
+        QVERIFY(cramped.intersected(QRect(250, 256, 300, 88)).height() * cramped.intersected(QRect(250, 256, 300, 88)).width()
+                < 300 * 88);
+        // A window larger than the screen starts at its top left.
+        QCOMPARE(placeClearOf(main, QSize(2000, 1200), {}, screen).topLeft(), QPoint(0, 0));
+    }
+
+    void windowsOfTheirOwnStandOverTheMainWindow()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->window()->setGeometry(200, 150, 400, 300);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+        const QRect over = main->window()->frameGeometry();
+        auto *progress = Forms::create<LogForm>(QStringLiteral("fProgress"));
+        progress->window()->resize(160, 60);
+        progress->placeOverMdiForm();
+        progress->show();
+        QCOMPARE(progress->window()->frameGeometry().center(), over.center());
+        auto *list = Forms::create<LogForm>(QStringLiteral("fList"));
+        list->window()->resize(120, 200);
+        list->placeOverMdiForm();
+        list->show();
+        QVERIFY(!list->window()->frameGeometry().intersects(progress->window()->frameGeometry()));
+        QVERIFY(list->window()->frameGeometry().intersects(over));
+        QCOMPARE(list->window()->windowHandle()->transientParent(), main->window()->windowHandle());
+    }
+
+    void childKeptInsideTheArea()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->window()->resize(700, 500);
+        main->show();
+        const QSize room = main->mdiArea()->viewport()->size();
+        auto *kept = Forms::create<ChildForm>(QStringLiteral("fKept"));
+        kept->setKeptInsideMdiArea(true);
+        kept->move(twipsX(room.width() - 100), twipsY(room.height() - 50), twipsX(300), twipsY(200));
+        kept->show();
+        const QRect g = kept->subWindow()->geometry();
+        QCOMPARE(g.size(), QSize(300, 200));
+        QCOMPARE(g.bottomRight(), QPoint(room.width() - 1, room.height() - 1));
+        // Left in place when it is inside already; at the top left when larger.
+        kept->move(twipsX(30), twipsY(20));
+        kept->show();
+        QCOMPARE(kept->subWindow()->pos(), QPoint(30, 20));
+        kept->move(twipsX(50), twipsY(50), twipsX(room.width() + 100), twipsY(100));
+        kept->show();
+        QCOMPARE(kept->subWindow()->pos(), QPoint(0, 50));
+        // Other children stay where they are put.
+        auto *free = Forms::create<ChildForm>(QStringLiteral("fFree"));
+        free->move(twipsX(room.width() - 100), 0, twipsX(300), twipsY(200));
+        free->show();
+        QCOMPARE(free->subWindow()->x(), room.width() - 100);
     }
 
     void geometryInTwips()
