@@ -14,7 +14,6 @@
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QScreen>
-#include <QWindow>
 #include <QStyle>
 #include <QStyleOptionTitleBar>
 #include <QTimer>
@@ -193,8 +192,6 @@ void Form::show()
         if (QMdiArea *area = m_sub->mdiArea())
             area->setActiveSubWindow(m_sub);
     } else {
-        if (m_overMdiForm)
-            stayInFrontOfMdiForm();
         m_window->show();
         // The frame is known once the window is on screen: give the outer
         // size asked for, not the client size of a guessed frame.
@@ -638,7 +635,6 @@ void Form::placeOverMdiForm()
 {
     if (m_mdiChild || !m_window)
         return;
-    m_overMdiForm = true;
     MdiForm *mdi = Forms::mdiForm();
     const bool overMain = mdi && mdi != this && mdi->isVisible();
     QScreen *screen = overMain ? mdi->window()->screen() : m_window->screen();
@@ -655,17 +651,6 @@ void Form::placeOverMdiForm()
         outer += QSize(g_lastMargins.left() + g_lastMargins.right(), g_lastMargins.top() + g_lastMargins.bottom());
     const QRect at = placeClearOf(over, outer, others, room);
     move(twipsX(at.x()), twipsY(at.y()));
-}
-
-// The window manager keeps a window in front of the one it belongs to.
-void Form::stayInFrontOfMdiForm()
-{
-    MdiForm *mdi = Forms::mdiForm();
-    if (!mdi || mdi == this || !mdi->window()->windowHandle())
-        return;
-    m_window->winId(); // the window handle is made here
-    if (QWindow *own = m_window->windowHandle())
-        own->setTransientParent(mdi->window()->windowHandle());
 }
 
 void Form::placeInMdi()

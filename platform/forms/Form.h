@@ -111,8 +111,7 @@ public:
     void setKeptInsideMdiArea(bool kept) { m_keptInside = kept; }
     // A window of its own (not a child) at its present size: centred over
     // the MDI parent, or beside the other windows of the program on screen
-    // when that place would cover one of them (placeClearOf); it stays in
-    // front of the MDI parent.
+    // when that place would cover one of them (placeClearOf).
     void placeOverMdiForm();
 
     // The controls of the design, in design order (for code that walks a
@@ -156,7 +155,6 @@ private:
     void dropSilently();
     void activatePreviousChild(QMdiArea *area);
     void moveInsideMdiArea();
-    void stayInFrontOfMdiForm();
     void placeInMdi();
     void applyPending();
     void activated();
@@ -174,7 +172,6 @@ private:
     bool m_unloading = false;
     bool m_mdiChild = false;
     bool m_keptInside = false;
-    bool m_overMdiForm = false;
     std::optional<double> m_pendingLeft, m_pendingTop, m_pendingWidth, m_pendingHeight;
     QList<std::pair<QString, QPointer<QObject>>> m_controls;
     QPointer<QAbstractButton> m_defaultButton;
