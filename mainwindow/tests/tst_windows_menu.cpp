@@ -15,6 +15,7 @@
 #include "InstallWordIndex.h"
 #include "InstallWords.h"
 #include "KeywordBrowser.h"
+#include "NewCards.h"
 #include "OuvreBase.h"
 #include "ProgramState.h"
 #include "RichTextBox.h"
@@ -131,6 +132,7 @@ void TestWindowsMenu::initTestCase()
     browser::InstallKeywordBrowser();
     InstallKeywordWindows();
     InstallCardWindows();
+    InstallNewCards();
     InstallWordWindows();
     InstallWordIndex();
 }
@@ -149,6 +151,7 @@ void TestWindowsMenu::init()
                         {&fldNoteTexte, QStringLiteral("a memory of sleep")}});
         addRow(rsGrNote, {{&fldGrNoteGroupe, QStringLiteral("Memory")}, {&fldGrNoteNdx, QString::fromLatin1(k)}});
     }
+    addRow(rsAutNote, {{&fldAutNoteNom, QStringLiteral("Martin")}});
     // Sleep is linked under Memory: a graph for the keyword browsers.
     addRow(rsGroup2, {{&fldGroup2Groupe2, QStringLiteral("Memory")}, {&fldGroup2Groupe, QStringLiteral("Sleep")}});
 }
@@ -251,6 +254,22 @@ void TestWindowsMenu::closingTheChooserBringsBackItsCard()
     QVERIFY(second->unload());
     settle();
     QCOMPARE(f.activeChild(), first);
+
+    // "New" on that card: the new note of the author chosen opens in front,
+    // on its own record, while the card behind keeps its own.
+    click(first->Command1);
+    chooser = vb::Forms::find<fMultSel>();
+    QVERIFY(chooser && chooser->isVisible());
+    clickCell(chooser->cgList, rowOf(chooser->cgList, QStringLiteral("Martin")));
+    click(chooser->actionButton(ChooserMode::cNoteAutSel));
+    settle();
+    const QList<fNoteMulti *> notes = openNotes();
+    QCOMPARE(notes.size(), 2);
+    QCOMPARE(notes.last()->tag(), QStringLiteral("MART0001.TXT"));
+    QCOMPARE(notes.last()->cNoteNDX->text(), QStringLiteral("MART0001.TXT"));
+    QCOMPARE(notes.last()->cNoteAuthor->text(), QStringLiteral("Martin"));
+    QCOMPARE(f.activeChild(), notes.last());
+    QCOMPARE(first->cNoteNDX->text(), QStringLiteral("ALPH0001.TXT"));
 }
 
 void TestWindowsMenu::closeAllAsksOverTheCardThatAsks()

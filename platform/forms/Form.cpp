@@ -306,30 +306,10 @@ void Form::finishUnload()
     if (g_active == this)
         g_active = nullptr;
     Forms::removed(this);
-    QMdiArea *area = m_sub ? m_sub->mdiArea() : nullptr;
-    const bool wasActiveChild = area && area->activeSubWindow() == m_sub;
     hide();
-    if (wasActiveChild)
-        activatePreviousChild(area);
     emit unloadedSignal();
     deleteLater();
     Forms::checkProgramEnd();
-}
-
-// The area would only move on once the window is deleted, and then to the
-// first child made; the one active before this one takes over now, unless
-// the MDI parent itself is going.
-void Form::activatePreviousChild(QMdiArea *area)
-{
-    MdiForm *mdi = Forms::mdiForm();
-    if (!mdi || mdi->m_unloading || mdi->mdiArea() != area)
-        return;
-    const QList<QMdiSubWindow *> history = area->subWindowList(QMdiArea::ActivationHistoryOrder);
-    for (auto it = history.crbegin(); it != history.crend(); ++it)
-        if (*it != m_sub && (*it)->isVisible()) {
-            area->setActiveSubWindow(*it);
-            return;
-        }
 }
 
 void Form::refresh()
@@ -743,7 +723,9 @@ MdiForm::MdiForm(QObject *parent)
     // scrolls, as an MDI parent window does by default.
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    // Closing a child gives the front to the one active before it.
+    // A child that closes gives the front to the one active before it, once
+    // it is deleted: after the event that unloaded it, so that nothing
+    // activated in between moves the shared records under that event.
     m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     window()->setCentralWidget(m_area); // replaces the plain surface
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {

@@ -153,7 +153,6 @@ private:
     bool runUnloadHook();
     void finishUnload();
     void dropSilently();
-    void activatePreviousChild(QMdiArea *area);
     void moveInsideMdiArea();
     void placeInMdi();
     void applyPending();

@@ -420,32 +420,51 @@ private slots:
         card->show();
         other->show();
         card->show();
-        // The card opens a chooser; closing the chooser brings the card back.
+        // The card opens a chooser; closing the chooser brings the card back,
+        // once the event that closed it is over.
         auto *chooser = Forms::create<ChildForm>(QStringLiteral("fChooser"));
         chooser->show();
         g_log.clear();
         QVERIFY(chooser->unload());
-        QCOMPARE(Forms::activeForm(), card);
+        QCOMPARE(g_log, (QStringList{"fChooser.QueryUnload(1)", "fChooser.Unload"}));
+        QCOMPARE(Forms::activeForm(), nullptr);
+        flushDeletes();
+        QCoreApplication::processEvents();
         QCOMPARE(main->activeChild(), card);
-        QCOMPARE(g_log, (QStringList{"fChooser.QueryUnload(1)", "fChooser.Unload", "fCard.Activate"}));
+        QCOMPARE(Forms::activeForm(), card);
+        QCOMPARE(g_log.last(), QStringLiteral("fCard.Activate"));
+
+        // A window shown by the event that closed the chooser keeps the front.
+        chooser = Forms::create<ChildForm>(QStringLiteral("fChooser2"));
+        chooser->show();
+        QVERIFY(chooser->unload());
+        auto *made = Forms::create<ChildForm>(QStringLiteral("fMade"));
+        made->show();
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), made);
+        QVERIFY(made->unload());
         flushDeletes();
         QCoreApplication::processEvents();
         QCOMPARE(main->activeChild(), card);
 
         // The close box too; then the next one back.
-        chooser = Forms::create<ChildForm>(QStringLiteral("fChooser2"));
+        chooser = Forms::create<ChildForm>(QStringLiteral("fChooser3"));
         chooser->show();
         chooser->subWindow()->close();
         QVERIFY(!chooser->isLoaded());
+        flushDeletes();
+        QCoreApplication::processEvents();
         QCOMPARE(main->activeChild(), card);
         QVERIFY(card->unload());
-        QCOMPARE(main->activeChild(), other);
         flushDeletes();
         QCoreApplication::processEvents();
         QCOMPARE(main->activeChild(), other);
 
         // A child that is not the active one changes nothing.
         QVERIFY(first->unload());
+        flushDeletes();
+        QCoreApplication::processEvents();
         QCOMPARE(main->activeChild(), other);
     }
 
