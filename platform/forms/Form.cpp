@@ -774,8 +774,9 @@ void MdiForm::arrange(int how)
 
 // Every child on screen and not minimised keeps its own size (a maximised
 // one is restored first) and stands one title bar lower and to the right of
-// the one behind it, in their order front to back, the front one last. One
-// that would pass the area's foot starts again at its top.
+// the one behind it, back to front, the front one last. One that would pass
+// the area's foot starts again at its top; none passes its right edge when
+// it fits in the area's width.
 void MdiForm::cascade()
 {
     QList<QMdiSubWindow *> placed;
@@ -791,12 +792,12 @@ void MdiForm::cascade()
     QStyleOptionTitleBar option;
     option.initFrom(placed.first());
     const int step = qMax(1, placed.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, placed.first()));
-    const int foot = m_area->viewport()->height();
+    const QSize room = m_area->viewport()->size();
     int x = 0, y = 0;
     for (QMdiSubWindow *sub : placed) {
-        if (y > 0 && y + sub->height() > foot)
+        if (y > 0 && y + sub->height() > room.height())
             y = 0;
-        sub->move(x, y);
+        sub->move(qMax(0, qMin(x, room.width() - sub->width())), y);
         x += step;
         y += step;
     }

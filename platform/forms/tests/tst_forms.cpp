@@ -407,6 +407,20 @@ private slots:
         main->arrange(vbCascade);
         QCOMPARE(card->windowState(), int(vbNormal));
         QCOMPARE(card->subWindow()->size(), cardSize);
+
+        // Many cards in a narrow area: each stays whole inside it.
+        main->setWidth(9500);
+        for (int i = 0; i < 6; ++i) {
+            auto *more = Forms::create<ChildForm>(QStringLiteral("fMore%1").arg(i));
+            more->move(0, 0, 8695, 6250);
+            more->show();
+        }
+        main->arrange(vbCascade);
+        const QRect room(QPoint(0, 0), main->mdiArea()->viewport()->size());
+        QVERIFY(room.width() < cardSize.width() + 8 * 20);
+        for (Form *c : main->children())
+            if (c != icon)
+                QVERIFY2(room.contains(c->subWindow()->geometry()), qPrintable(c->name()));
     }
 
     void closingAChildActivatesTheOneActiveBeforeIt()
