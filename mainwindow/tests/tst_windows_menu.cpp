@@ -115,6 +115,8 @@ private slots:
 
 private:
     fCorvane &loadMain();
+    // Notes chosen, "Memory" clicked in the all-keywords list: its result grid.
+    void listNotesOfMemory(fCorvane &f);
     fNoteMulti *openFromGrid(const QString &key);
 
     QTemporaryDir m_dir;
@@ -174,6 +176,14 @@ fCorvane &TestWindowsMenu::loadMain()
     return f;
 }
 
+void TestWindowsMenu::listNotesOfMemory(fCorvane &f)
+{
+    click(f.OptionNote);
+    f.TabStrip1->setSelectedIndex(3);
+    f.TabStrip1_Click();
+    clickCell(f.KWList, rowOf(f.KWList, QStringLiteral("Memory")));
+}
+
 // The note of that key opened by a double-click on its row of the result
 // grid of "Memory".
 fNoteMulti *TestWindowsMenu::openFromGrid(const QString &key)
@@ -202,10 +212,7 @@ void TestWindowsMenu::cascadesKeepEachWindowsSize()
     QVERIFY(notes.at(1)->subWindow()->pos() != notes.at(0)->subWindow()->pos());
 
     // Windows > Cascade, with the result grid open too.
-    click(f.OptionNote);
-    f.TabStrip1->setSelectedIndex(3);
-    f.TabStrip1_Click();
-    clickCell(f.KWList, rowOf(f.KWList, QStringLiteral("Memory")));
+    listNotesOfMemory(f);
     fGrid *grid = vb::Forms::find<fGrid>();
     QVERIFY(grid && grid->isVisible());
     const QSize gridSize = grid->subWindow()->size();
@@ -227,10 +234,7 @@ void TestWindowsMenu::cascadesKeepEachWindowsSize()
 void TestWindowsMenu::closingTheChooserBringsBackItsCard()
 {
     fCorvane &f = loadMain();
-    click(f.OptionNote);
-    f.TabStrip1->setSelectedIndex(3);
-    f.TabStrip1_Click();
-    clickCell(f.KWList, rowOf(f.KWList, QStringLiteral("Memory")));
+    listNotesOfMemory(f);
     fNoteMulti *first = openFromGrid(QStringLiteral("ALPH0001.TXT"));
     fNoteMulti *second = openFromGrid(QStringLiteral("BETA0001.TXT"));
     QVERIFY(first && second);
@@ -275,10 +279,7 @@ void TestWindowsMenu::closingTheChooserBringsBackItsCard()
 void TestWindowsMenu::closeAllAsksOverTheCardThatAsks()
 {
     fCorvane &f = loadMain();
-    click(f.OptionNote);
-    f.TabStrip1->setSelectedIndex(3);
-    f.TabStrip1_Click();
-    clickCell(f.KWList, rowOf(f.KWList, QStringLiteral("Memory")));
+    listNotesOfMemory(f);
     fNoteMulti *first = openFromGrid(QStringLiteral("ALPH0001.TXT"));
     fNoteMulti *second = openFromGrid(QStringLiteral("BETA0001.TXT"));
     QVERIFY(first && second);
