@@ -219,6 +219,9 @@ void CardWindow::formUnload(int &cancel)
 {
     if (!m_changed || m_closeWithoutAsking)
         return;
+    // The card that asks stands in front (Close All asks one card after
+    // another).
+    bringToFront();
     if (vb::MsgBox(cards::closeQuestion(m_type), vb::vbOKCancel) != vb::vbOK)
         return;
     // A store that failed has said why; the card stays open with its edits.

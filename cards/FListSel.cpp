@@ -66,6 +66,10 @@ void FListSel::Grid1_Click()
     const auto type = cardTypeOfKind(g_ListKind);
     if (!type || Grid1->row() < 0)
         return;
+    // A click on the header row selects the column from row 1 on: it names
+    // no card.
+    if (Grid1->mouseRow() >= 0 && Grid1->mouseRow() < Grid1->fixedRows())
+        return;
     const QString key = Grid1->textMatrix(Grid1->row(), 1);
     // The seek sets the key index first: another window may have left the
     // table on another one. A card deleted meanwhile opens nothing.

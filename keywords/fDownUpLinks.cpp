@@ -29,6 +29,9 @@ fDownUpLinks::fDownUpLinks()
 {
     setObjectName(QStringLiteral("fDownUpLinks"));
     setMdiChild(true);
+    // Its place below the middle of the main window may pass the area's
+    // edges: it is pulled in whole.
+    setKeptInsideMdiArea(true);
     setCaption(keywords::texts::upLinksCaption);
     Panel3D1 = m_view->frame();
     HScroll1 = m_view->scrollBar();

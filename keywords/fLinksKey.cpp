@@ -33,6 +33,9 @@ fLinksKey::fLinksKey()
 {
     setObjectName(QStringLiteral("fLinksKey"));
     setMdiChild(true);
+    // Its place below the middle of the main window may pass the area's
+    // edges: it is pulled in whole.
+    setKeptInsideMdiArea(true);
     setCaption(keywords::texts::linksCaption);
     Panel3D1 = m_view->frame();
     HScroll1 = m_view->scrollBar();

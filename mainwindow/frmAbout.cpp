@@ -82,6 +82,7 @@ void frmAbout::formLoad()
     setCaption(about::aboutCaption(title));
     lblVersion->setText(about::versionText(vb::App::major(), vb::App::minor(), vb::App::revision()));
     lblTitle->setText(title);
+    placeOverMdiForm();
 }
 
 void frmAbout::CmdOK_Click() { unload(); }

@@ -477,6 +477,8 @@ void fBibMulti::formActivate()
 void fBibMulti::formUnload(int &cancel)
 {
     if (!m_closeWithoutAsking && DataChanged()) {
+        // The card that asks stands in front.
+        bringToFront();
         if (vb::MsgBox(kDataChanged, vb::vbOKCancel) == vb::vbOK) {
             bool stored = storeMain();
             // A book frame stored already holds nothing to write back over

@@ -147,7 +147,11 @@ AfficheKW::AfficheKW()
     MSHFlexGrid1->setColWidth(2, 500);
 }
 
-void AfficheKW::formLoad() { window()->resize(vb::pixelsX(4425), vb::pixelsY(5595)); }
+void AfficheKW::formLoad()
+{
+    window()->resize(vb::pixelsX(4425), vb::pixelsY(5595));
+    placeOverMdiForm();
+}
 
 QList<words::IndexRow> AfficheKW::rowsOf(CardType type) const { return words::topIndexRows(type); }
 
@@ -158,6 +162,10 @@ AfficheKWAll::AfficheKWAll()
     MSHFlexGrid1->setColWidth(1, 500);
 }
 
-void AfficheKWAll::formLoad() { window()->resize(vb::pixelsX(3120), vb::pixelsY(5415)); }
+void AfficheKWAll::formLoad()
+{
+    window()->resize(vb::pixelsX(3120), vb::pixelsY(5415));
+    placeOverMdiForm();
+}
 
 QList<words::IndexRow> AfficheKWAll::rowsOf(CardType type) const { return words::topTotalRows(type); }

@@ -4,6 +4,7 @@
 #include "CardTestBase.h"
 #include "FlexGrid.h"
 #include "FListSel.h"
+#include "GridClicks.h"
 #include "InstallCards.h"
 #include "ReferenceCardDouble.h"
 #include "WindowLinks.h"
@@ -83,6 +84,34 @@ private slots:
         ShowDateList({{QString(), QStringLiteral("Q2.TXT")}});
         QCOMPARE(w->Grid1->rows(), 2);
         QCOMPARE(w->Grid1->textMatrix(1, 1), QStringLiteral("Q2.TXT"));
+    }
+
+    void clicksOnTheListOpenOnlyTheRowClicked()
+    {
+        Base base;
+        addNote(QStringLiteral("NEW.TXT"), {}, QStringLiteral("newest"), {});
+        addNote(QStringLiteral("OLD.TXT"), {}, QStringLiteral("oldest"), {});
+        ShowDateList({{QStringLiteral("5/6/2024"), QStringLiteral("NEW.TXT")},
+                      {QStringLiteral("4/6/2024"), QStringLiteral("OLD.TXT")}});
+        g_ListKind = QStringLiteral("Note");
+        FListSel *w = vb::Forms::find<FListSel>();
+        QVERIFY(w && w->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(w->window()));
+
+        // The header row names no card: nothing opens, whichever column.
+        vb::DialogScript script;
+        gridtest::clickHeader(w->Grid1, 1);
+        gridtest::clickHeader(w->Grid1, 0);
+        QVERIFY(cardwindows::all().isEmpty());
+        QVERIFY(script.ok());
+
+        // A row opens its own card.
+        gridtest::clickCell(w->Grid1, 2, 1);
+        QCOMPARE(cardwindows::all().size(), 1);
+        QCOMPARE(cardwindows::all().first()->cardKey(), QStringLiteral("OLD.TXT"));
+        gridtest::clickCell(w->Grid1, 1, 0);
+        QCOMPARE(cardwindows::all().size(), 2);
+        QCOMPARE(cardwindows::all().last()->cardKey(), QStringLiteral("NEW.TXT"));
     }
 
     void referencesOpenFromTheList()

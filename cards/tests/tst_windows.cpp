@@ -401,13 +401,41 @@ private slots:
         QCoreApplication::processEvents();
         QCOMPARE(vb::topOf(q->Command1), before);
 
+        // The note's text box: the window less its left or top and the
+        // margins (240 right, 1140 below), nothing when the window is smaller.
         fNoteMulti *n = openNote(QStringLiteral("A.TXT"));
-        n->setWidth(600);
+        const auto textBoxFits = [](vb::Form *w, QWidget *text) {
+            const double width = w->width() - vb::leftOf(text) - 240;
+            const double height = w->height() - vb::topOf(text) - 1140;
+            return qAbs(vb::widthOf(text) - qMax(0.0, width)) < 15.5
+                   && qAbs(vb::heightOf(text) - qMax(0.0, height)) < 15.5;
+        };
+        n->setWidth(9000);
+        n->setHeight(7000);
+        QCoreApplication::processEvents();
+        QVERIFY(vb::widthOf(n->NoteRTF) > 7000);
+        QVERIFY(textBoxFits(n, n->NoteRTF));
+        n->setWidth(300);
         n->setHeight(600);
         QCoreApplication::processEvents();
-        QVERIFY(n->NoteRTF->width() >= 0);
-        QVERIFY(n->NoteRTF->height() >= 0);
-        QVERIFY(qAbs(vb::widthOf(n->NoteRTF) - qMax(0.0, n->width() - vb::leftOf(n->NoteRTF) - 240)) < 15.5);
+        QVERIFY(n->width() < vb::leftOf(n->NoteRTF) + 240);
+        QVERIFY(n->height() < vb::topOf(n->NoteRTF) + 1140);
+        QCOMPARE(vb::widthOf(n->NoteRTF), 0.0);
+        QCOMPARE(vb::heightOf(n->NoteRTF), 0.0);
+
+        // The quote's, with the frame and the button kept below it.
+        q->setWindowState(vb::vbNormal);
+        q->setWidth(600);
+        q->setHeight(600);
+        QCoreApplication::processEvents();
+        QCOMPARE(vb::heightOf(q->CitRTF), 0.0);
+        QVERIFY(qAbs(vb::topOf(q->Frame2) - vb::topOf(q->CitRTF)) < 15.5);
+        QVERIFY(qAbs(vb::topOf(q->Command1) - (vb::topOf(q->CitRTF) + 100)) < 15.5);
+        q->setWidth(9000);
+        q->setHeight(8000);
+        QCoreApplication::processEvents();
+        QVERIFY(textBoxFits(q, q->CitRTF));
+        QVERIFY(qAbs(vb::topOf(q->Command1) - (vb::topOf(q->CitRTF) + vb::heightOf(q->CitRTF) + 100)) < 15.5);
     }
 };
 

@@ -38,6 +38,7 @@ namespace {
 
 const QString kChanged = QStringLiteral("The data have changed - do you want save?");
 const QString kNote = QStringLiteral("MART0001.TXT");
+const QString kOtherNote = QStringLiteral("BERG0001.TXT");
 
 using namespace gridtest;
 
@@ -135,6 +136,14 @@ void TestOneRequest::init()
                     {&fldNoteTexte, QStringLiteral("first draft")},
                     {&fldNoteJour, QDate(2024, 3, 5)}});
     addRow(rsGrNote, {{&fldGrNoteGroupe, QStringLiteral("Memory")}, {&fldGrNoteNdx, kNote}});
+    // A second note of the same keyword: a click on the wrong row of the
+    // result grid opens it instead.
+    addRow(rsNote, {{&fldNoteCit, kOtherNote},
+                    {&fldNoteAuteur, QStringLiteral("Bergson")},
+                    {&fldNoteTitre1, QStringLiteral("Matter and memory")},
+                    {&fldNoteTexte, QStringLiteral("duration")},
+                    {&fldNoteJour, QDate(2024, 3, 6)}});
+    addRow(rsGrNote, {{&fldGrNoteGroupe, QStringLiteral("Memory")}, {&fldGrNoteNdx, kOtherNote}});
     // Another note under another keyword: not listed for Memory.
     addRow(rsNote, {{&fldNoteCit, QStringLiteral("DUPO0001.TXT")},
                     {&fldNoteAuteur, QStringLiteral("Dupont")},
@@ -185,7 +194,8 @@ fNoteMulti *TestOneRequest::openThroughKeyword(fCorvane &f, const QString &keywo
     const int before = int(openNotes().size());
     doubleClickCell(grid->Grid1, cardRow, 2);
     const QList<fNoteMulti *> notes = openNotes();
-    return notes.size() == before + 1 ? notes.last() : nullptr;
+    // The note of the clicked row, not another one of the list.
+    return notes.size() == before + 1 && notes.last()->tag() == key ? notes.last() : nullptr;
 }
 
 void TestOneRequest::keywordToNoteAndBackIntoTheFile()
@@ -206,12 +216,14 @@ void TestOneRequest::keywordToNoteAndBackIntoTheFile()
     QVERIFY(grid && grid->isVisible());
     QCOMPARE(grid->caption(), QStringLiteral("Notes - Keyword : Memory"));
     QCOMPARE(grid->tag(), QStringLiteral("Note"));
-    QCOMPARE(grid->Grid1->rows(), 2);
-    QCOMPARE(grid->Grid1->textMatrix(1, 2), kNote);
-    QCOMPARE(grid->Grid1->textMatrix(1, 3), QStringLiteral("Martin"));
+    QCOMPARE(grid->Grid1->rows(), 3);
+    const int noteRow = rowOf(grid->Grid1, kNote, 2);
+    QVERIFY(noteRow >= 1);
+    QVERIFY(rowOf(grid->Grid1, kOtherNote, 2) >= 1);
+    QCOMPARE(grid->Grid1->textMatrix(noteRow, 3), QStringLiteral("Martin"));
 
-    // A double-click on its row opens the note.
-    doubleClickCell(grid->Grid1, 1, 2);
+    // A double-click on its row opens that note, not the other one.
+    doubleClickCell(grid->Grid1, noteRow, 2);
     QCOMPARE(openNotes().size(), 1);
     fNoteMulti *card = openNotes().first();
     QVERIFY(card->isVisible());
@@ -278,6 +290,8 @@ void TestOneRequest::keywordToNoteAndBackIntoTheFile()
         QVERIFY2(rtf.contains(QStringLiteral("\\b")), qPrintable(rtf));
         QCOMPARE(file.noteKeywords(kNote), (QStringList{"Dreams", "Memory", "Sleep"}));
         QCOMPARE(file.noteKeywords(QStringLiteral("DUPO0001.TXT")), QStringList{"Sleep"});
+        QCOMPARE(file.noteKeywords(kOtherNote), QStringList{"Memory"});
+        QCOMPARE(file.noteField(kOtherNote, QStringLiteral("TEXTE")), QStringLiteral("duration"));
     }
 
     // Opened again by the same road, now under a keyword it was given.

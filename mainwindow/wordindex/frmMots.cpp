@@ -1,5 +1,6 @@
 #include "frmMots.h"
 
+#include "CardWindows.h"
 #include "Twips.h"
 
 #include <QLabel>
@@ -27,6 +28,12 @@ frmMots::frmMots()
     addControl(QStringLiteral("Label2"), Label2);
     addControl(QStringLiteral("Text2"), Text2);
     addControl(QStringLiteral("Text3"), Text3);
+    // It shows card keys of the open base: it goes with that base.
+    MarkHoldsOpenBase(this);
 }
 
-void frmMots::formLoad() { window()->resize(vb::pixelsX(4500), vb::pixelsY(1320)); }
+void frmMots::formLoad()
+{
+    window()->resize(vb::pixelsX(4500), vb::pixelsY(1320));
+    placeOverMdiForm();
+}

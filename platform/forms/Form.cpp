@@ -13,6 +13,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QStyle>
+#include <QStyleOptionTitleBar>
 #include <QTimer>
 #include <QtDebug>
 
@@ -183,6 +186,8 @@ void Form::show()
     if (m_sub) {
         m_window->show();
         m_sub->show();
+        if (m_keptInside)
+            moveInsideMdiArea();
         m_sub->raise();
         if (QMdiArea *area = m_sub->mdiArea())
             area->setActiveSubWindow(m_sub);
@@ -311,6 +316,20 @@ void Form::refresh()
 {
     if (m_window)
         m_window->repaint();
+}
+
+void Form::bringToFront()
+{
+    if (!m_loaded || !isVisible())
+        return;
+    if (m_sub) {
+        m_sub->raise();
+        if (QMdiArea *area = m_sub->mdiArea())
+            area->setActiveSubWindow(m_sub);
+    } else if (m_window) {
+        m_window->raise();
+        m_window->activateWindow();
+    }
 }
 
 void Form::setFocus()
@@ -523,6 +542,97 @@ void Form::setWindowState(int state)
     }
 }
 
+void Form::moveInsideMdiArea()
+{
+    QMdiArea *area = m_sub ? m_sub->mdiArea() : nullptr;
+    if (!area || m_sub->isMaximized() || m_sub->isMinimized())
+        return;
+    const QSize room = area->viewport()->size();
+    QRect g = m_sub->geometry();
+    g.moveLeft(qMax(0, qMin(g.left(), room.width() - g.width())));
+    g.moveTop(qMax(0, qMin(g.top(), room.height() - g.height())));
+    if (g != m_sub->geometry())
+        m_sub->move(g.topLeft());
+}
+
+namespace {
+
+int clampInto(int at, int length, int start, int room)
+{
+    if (length >= room)
+        return start;
+    return qBound(start, at, start + room - length);
+}
+
+QRect keptOn(QRect r, const QRect &screen)
+{
+    if (screen.isEmpty())
+        return r;
+    r.moveTo(clampInto(r.x(), r.width(), screen.x(), screen.width()),
+             clampInto(r.y(), r.height(), screen.y(), screen.height()));
+    return r;
+}
+
+qint64 coveredArea(const QRect &r, const QList<QRect> &others)
+{
+    qint64 sum = 0;
+    for (const QRect &o : others) {
+        const QRect both = r.intersected(o);
+        if (!both.isEmpty())
+            sum += qint64(both.width()) * both.height();
+    }
+    return sum;
+}
+
+} // namespace
+
+QRect placeClearOf(const QRect &over, const QSize &size, const QList<QRect> &others, const QRect &screen)
+{
+    QRect centred(QPoint(0, 0), size);
+    centred.moveCenter(over.center());
+    QList<QRect> places{keptOn(centred, screen)};
+    for (const QRect &o : others) {
+        places << keptOn(QRect(QPoint(o.right() + 1, centred.top()), size), screen)
+               << keptOn(QRect(QPoint(o.left() - size.width(), centred.top()), size), screen)
+               << keptOn(QRect(QPoint(centred.left(), o.bottom() + 1), size), screen)
+               << keptOn(QRect(QPoint(centred.left(), o.top() - size.height()), size), screen);
+    }
+    QRect best = places.first();
+    qint64 least = coveredArea(best, others);
+    for (const QRect &r : places) {
+        if (least == 0)
+            break;
+        const qint64 covered = coveredArea(r, others);
+        if (covered < least) {
+            least = covered;
+            best = r;
+        }
+    }
+    return best;
+}
+
+void Form::placeOverMdiForm()
+{
+    if (m_mdiChild || !m_window)
+        return;
+    MdiForm *mdi = Forms::mdiForm();
+    const bool overMain = mdi && mdi != this && mdi->isVisible();
+    QScreen *screen = overMain ? mdi->window()->screen() : m_window->screen();
+    const QRect room = screen ? screen->availableGeometry() : QRect();
+    const QRect over = overMain ? mdi->window()->frameGeometry() : room;
+    QList<QRect> others;
+    for (Form *f : Forms::all())
+        if (f != this && f != mdi && !f->m_sub && f->isVisible())
+            others << f->window()->frameGeometry();
+    // Before the window is first on screen its frame is not known: the last
+    // frame seen stands in for it.
+    QSize outer(pixelsX(width()), pixelsY(height()));
+    if (!m_pendingWidth && !m_pendingHeight && m_window->frameGeometry() == m_window->geometry())
+        outer += QSize(g_lastMargins.left() + g_lastMargins.right(), g_lastMargins.top() + g_lastMargins.bottom());
+    const QRect at = placeClearOf(over, outer, others, room);
+    move(twipsX(at.x()), twipsY(at.y()));
+}
+
 void Form::placeInMdi()
 {
     if (m_sub)
@@ -613,6 +723,10 @@ MdiForm::MdiForm(QObject *parent)
     // scrolls, as an MDI parent window does by default.
     m_area->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_area->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // A child that closes gives the front to the one active before it, once
+    // it is deleted: after the event that unloaded it, so that nothing
+    // activated in between moves the shared records under that event.
+    m_area->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     window()->setCentralWidget(m_area); // replaces the plain surface
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *sub) {
         if (!sub)
@@ -650,11 +764,42 @@ Form *MdiForm::activeChild() const
 void MdiForm::arrange(int how)
 {
     switch (how) {
-    case vbCascade: m_area->cascadeSubWindows(); break;
+    case vbCascade: cascade(); break;
     case vbTileHorizontal:
     case vbTileVertical: m_area->tileSubWindows(); break;
     case vbArrangeIcons: arrangeIcons(); break;
     default: break;
+    }
+}
+
+// Every child on screen and not minimised keeps its own size (a maximised
+// one is restored first) and stands one title bar lower and to the right of
+// the one behind it, back to front, the front one last. One that would pass
+// the area's foot starts again at its top; none passes its right edge when
+// it fits in the area's width.
+void MdiForm::cascade()
+{
+    QList<QMdiSubWindow *> placed;
+    for (QMdiSubWindow *sub : m_area->subWindowList(QMdiArea::StackingOrder)) {
+        if (!sub->isVisible() || sub->isMinimized())
+            continue;
+        if (sub->isMaximized())
+            sub->showNormal();
+        placed.append(sub);
+    }
+    if (placed.isEmpty())
+        return;
+    QStyleOptionTitleBar option;
+    option.initFrom(placed.first());
+    const int step = qMax(1, placed.first()->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, placed.first()));
+    const QSize room = m_area->viewport()->size();
+    int x = 0, y = 0;
+    for (QMdiSubWindow *sub : placed) {
+        if (y > 0 && y + sub->height() > room.height())
+            y = 0;
+        sub->move(qMax(0, qMin(x, room.width() - sub->width())), y);
+        x += step;
+        y += step;
     }
 }
 

@@ -14,6 +14,7 @@
 #include <QMdiSubWindow>
 #include <QObject>
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <initializer_list>
@@ -65,6 +66,10 @@ public:
     bool isLoaded() const { return m_loaded; }
     // Repaints now (the caller may be in the middle of long work).
     void refresh();
+    // A window on screen comes in front of the others and is activated (a
+    // window that asks something stands over the others while it asks).
+    // A hidden or unloaded one stays as it is.
+    void bringToFront();
     void setFocus();
 
     bool isVisible() const;
@@ -100,6 +105,14 @@ public:
     bool isMdiChild() const { return m_mdiChild; }
     void setMdiChild(bool child) { m_mdiChild = child; }
     QMdiSubWindow *subWindow() const { return m_sub; }
+    // Design property of a child: each Show moves it as little as needed to
+    // stand whole inside the MDI area (at the area's top left when it is
+    // larger), caption and close box in view.
+    void setKeptInsideMdiArea(bool kept) { m_keptInside = kept; }
+    // A window of its own (not a child) at its present size: centred over
+    // the MDI parent, or beside the other windows of the program on screen
+    // when that place would cover one of them (placeClearOf).
+    void placeOverMdiForm();
 
     // The controls of the design, in design order (for code that walks a
     // form's controls; findChildren would also see the inner parts of
@@ -140,6 +153,7 @@ private:
     bool runUnloadHook();
     void finishUnload();
     void dropSilently();
+    void moveInsideMdiArea();
     void placeInMdi();
     void applyPending();
     void activated();
@@ -156,10 +170,17 @@ private:
     bool m_dead = false;
     bool m_unloading = false;
     bool m_mdiChild = false;
+    bool m_keptInside = false;
     std::optional<double> m_pendingLeft, m_pendingTop, m_pendingWidth, m_pendingHeight;
     QList<std::pair<QString, QPointer<QObject>>> m_controls;
     QPointer<QAbstractButton> m_defaultButton;
 };
+
+// Where a window of that size stands, in screen pixels: centred over
+// `over`; when that covers one of `others`, beside one of them (right, left,
+// below, above) where it covers none; failing that, the one of those places
+// that covers the least of them. Always on `screen` when it fits there.
+QRect placeClearOf(const QRect &over, const QSize &size, const QList<QRect> &others, const QRect &screen);
 
 // The MDI parent. Its central widget is the MDI area; a form that puts
 // panels beside the area takes the central widget (QMainWindow::
@@ -181,6 +202,7 @@ public:
 
 private:
     friend class Form;
+    void cascade();
     void arrangeIcons();
     void fillWindowList(QMenu *menu);
 

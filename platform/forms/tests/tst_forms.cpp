@@ -365,6 +365,209 @@ private slots:
         QCOMPARE(g_log.size(), 2);
     }
 
+    void cascadeKeepsTheSizeOfEachChild()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->move(0, 0, 11730, 8700);
+        main->show();
+        auto *card = Forms::create<ChildForm>(QStringLiteral("fNote"));
+        card->move(900, 600, 8695, 6250);
+        card->show();
+        auto *list = Forms::create<ChildForm>(QStringLiteral("fGrid"));
+        list->move(0, 0, 6000, 3000);
+        list->show();
+        auto *icon = Forms::create<ChildForm>(QStringLiteral("fIcon"));
+        icon->show();
+        icon->setWindowState(vbMinimized);
+        list->show();
+        const QSize cardSize = card->subWindow()->size(), listSize = list->subWindow()->size();
+        const QPoint iconAt = icon->subWindow()->pos();
+        QCOMPARE(cardSize, QSize(pixelsX(8695), pixelsY(6250)));
+
+        main->arrange(vbCascade);
+        QCOMPARE(card->subWindow()->size(), cardSize);
+        QCOMPARE(list->subWindow()->size(), listSize);
+        // The front one last, one title bar lower and to the right.
+        QCOMPARE(card->subWindow()->pos(), QPoint(0, 0));
+        QVERIFY(list->left() > card->left());
+        QVERIFY(list->subWindow()->y() >= card->subWindow()->widget()->y());
+        QCOMPARE(Forms::activeForm(), list);
+        QCOMPARE(icon->windowState(), int(vbMinimized));
+        QCOMPARE(icon->subWindow()->pos(), iconAt);
+
+        // Maximised, then restored: its size comes back.
+        card->show();
+        card->setWindowState(vbMaximized);
+        QCOMPARE(card->windowState(), int(vbMaximized));
+        card->subWindow()->showNormal();
+        QCOMPARE(card->windowState(), int(vbNormal));
+        QCOMPARE(card->subWindow()->size(), cardSize);
+        // A maximised child is cascaded at its own size too.
+        card->setWindowState(vbMaximized);
+        main->arrange(vbCascade);
+        QCOMPARE(card->windowState(), int(vbNormal));
+        QCOMPARE(card->subWindow()->size(), cardSize);
+
+        // Many cards in a narrow area: each stays whole inside it.
+        main->setWidth(9500);
+        for (int i = 0; i < 6; ++i) {
+            auto *more = Forms::create<ChildForm>(QStringLiteral("fMore%1").arg(i));
+            more->move(0, 0, 8695, 6250);
+            more->show();
+        }
+        main->arrange(vbCascade);
+        const QRect room(QPoint(0, 0), main->mdiArea()->viewport()->size());
+        QVERIFY(room.width() < cardSize.width() + 8 * 20);
+        for (Form *c : main->children())
+            if (c != icon)
+                QVERIFY2(room.contains(c->subWindow()->geometry()), qPrintable(c->name()));
+    }
+
+    void closingAChildActivatesTheOneActiveBeforeIt()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *first = Forms::create<ChildForm>(QStringLiteral("fFirst"));
+        auto *card = Forms::create<ChildForm>(QStringLiteral("fCard"));
+        auto *other = Forms::create<ChildForm>(QStringLiteral("fOther"));
+        first->show();
+        card->show();
+        other->show();
+        card->show();
+        // The card opens a chooser; closing the chooser brings the card back,
+        // once the event that closed it is over.
+        auto *chooser = Forms::create<ChildForm>(QStringLiteral("fChooser"));
+        chooser->show();
+        g_log.clear();
+        QVERIFY(chooser->unload());
+        QCOMPARE(g_log, (QStringList{"fChooser.QueryUnload(1)", "fChooser.Unload"}));
+        QCOMPARE(Forms::activeForm(), nullptr);
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), card);
+        QCOMPARE(Forms::activeForm(), card);
+        QCOMPARE(g_log.last(), QStringLiteral("fCard.Activate"));
+
+        // A window shown by the event that closed the chooser keeps the front.
+        chooser = Forms::create<ChildForm>(QStringLiteral("fChooser2"));
+        chooser->show();
+        QVERIFY(chooser->unload());
+        auto *made = Forms::create<ChildForm>(QStringLiteral("fMade"));
+        made->show();
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), made);
+        QVERIFY(made->unload());
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), card);
+
+        // The close box too; then the next one back.
+        chooser = Forms::create<ChildForm>(QStringLiteral("fChooser3"));
+        chooser->show();
+        chooser->subWindow()->close();
+        QVERIFY(!chooser->isLoaded());
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), card);
+        QVERIFY(card->unload());
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), other);
+
+        // A child that is not the active one changes nothing.
+        QVERIFY(first->unload());
+        flushDeletes();
+        QCoreApplication::processEvents();
+        QCOMPARE(main->activeChild(), other);
+    }
+
+    void bringToFrontActivatesALoadedChildOnly()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *a = Forms::create<ChildForm>(QStringLiteral("fA"));
+        auto *b = Forms::create<ChildForm>(QStringLiteral("fB"));
+        a->show();
+        b->show();
+        a->bringToFront();
+        QCOMPARE(main->activeChild(), a);
+        QCOMPARE(main->mdiArea()->subWindowList(QMdiArea::StackingOrder).last(), a->subWindow());
+        b->hide();
+        b->bringToFront(); // hidden: stays hidden
+        QVERIFY(!b->isVisible());
+        QCOMPARE(main->activeChild(), a);
+    }
+
+    void placesClearOfTheOtherWindows()
+    {
+        const QRect screen(0, 0, 1600, 1000), main(409, 210, 782, 580);
+        // Alone: centred over the main window.
+        const QRect progress = placeClearOf(main, QSize(300, 100), {}, screen);
+        QCOMPARE(progress, QRect(650, 450, 300, 100));
+        // Beside a window that stands there already, not over it.
+        const QRect list = placeClearOf(main, QSize(300, 400), {progress}, screen);
+        QCOMPARE(list, QRect(progress.right() + 1, 300, 300, 400));
+        const QRect totals = placeClearOf(main, QSize(200, 400), {progress, list}, screen);
+        QVERIFY(!totals.intersects(progress) && !totals.intersects(list));
+        QVERIFY(screen.contains(totals));
+        // No room: on the screen, over as little as it can.
+        const QRect small(0, 0, 800, 600);
+        const QRect cramped = placeClearOf(QRect(9, 10, 782, 580), QSize(300, 400), {QRect(250, 256, 300, 88)}, small);
+        QVERIFY(small.contains(cramped));
+        QVERIFY(cramped.intersected(QRect(250, 256, 300, 88)).height() * cramped.intersected(QRect(250, 256, 300, 88)).width()
+                < 300 * 88);
+        // A window larger than the screen starts at its top left.
+        QCOMPARE(placeClearOf(main, QSize(2000, 1200), {}, screen).topLeft(), QPoint(0, 0));
+    }
+
+    void windowsOfTheirOwnStandOverTheMainWindow()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->window()->setGeometry(200, 150, 400, 300);
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+        const QRect over = main->window()->frameGeometry();
+        auto *progress = Forms::create<LogForm>(QStringLiteral("fProgress"));
+        progress->window()->resize(160, 60);
+        progress->placeOverMdiForm();
+        progress->show();
+        QCOMPARE(progress->window()->frameGeometry().center(), over.center());
+        auto *list = Forms::create<LogForm>(QStringLiteral("fList"));
+        list->window()->resize(120, 200);
+        list->placeOverMdiForm();
+        list->show();
+        QVERIFY(!list->window()->frameGeometry().intersects(progress->window()->frameGeometry()));
+        QVERIFY(list->window()->frameGeometry().intersects(over));
+    }
+
+    void childKeptInsideTheArea()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->window()->resize(700, 500);
+        main->show();
+        const QSize room = main->mdiArea()->viewport()->size();
+        auto *kept = Forms::create<ChildForm>(QStringLiteral("fKept"));
+        kept->setKeptInsideMdiArea(true);
+        kept->move(twipsX(room.width() - 100), twipsY(room.height() - 50), twipsX(300), twipsY(200));
+        kept->show();
+        const QRect g = kept->subWindow()->geometry();
+        QCOMPARE(g.size(), QSize(300, 200));
+        QCOMPARE(g.bottomRight(), QPoint(room.width() - 1, room.height() - 1));
+        // Left in place when it is inside already; at the top left when larger.
+        kept->move(twipsX(30), twipsY(20));
+        kept->show();
+        QCOMPARE(kept->subWindow()->pos(), QPoint(30, 20));
+        kept->move(twipsX(50), twipsY(50), twipsX(room.width() + 100), twipsY(100));
+        kept->show();
+        QCOMPARE(kept->subWindow()->pos(), QPoint(0, 50));
+        // Other children stay where they are put.
+        auto *free = Forms::create<ChildForm>(QStringLiteral("fFree"));
+        free->move(twipsX(room.width() - 100), 0, twipsX(300), twipsY(200));
+        free->show();
+        QCOMPARE(free->subWindow()->x(), room.width() - 100);
+    }
+
     void geometryInTwips()
     {
         QCOMPARE(twipsPerPixel(96), 15.0);
