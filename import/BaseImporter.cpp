@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
 #include <vector>
 
 namespace importer {
@@ -179,6 +180,10 @@ private:
         int shown = -1;
         std::vector<QVariant> values(size_t(plan.columns.size()));
 
+        // Into an empty table, the lookup indexes are made once after the rows.
+        std::optional<dao::BulkFill> fill;
+        if (total > 0)
+            fill.emplace(g_Db, plan.table);
         if (total > 0)
             src.MoveFirst();
         while (total > 0 && !src.Eof()) {
@@ -225,6 +230,8 @@ private:
             }
             src.MoveNext();
         }
+        if (fill)
+            fill->finish();
         src.Close();
         return count;
     }

@@ -36,6 +36,16 @@ Tables tablesOf(CardType type)
             &rsWordsNoteAll, &fldWordsNoteAllMot, &fldWordsNoteAllOccurences};
 }
 
+QString indexTable(CardType type)
+{
+    return type == CardType::Quote ? QStringLiteral("WordsCitIndex") : QStringLiteral("WordsNoteIndex");
+}
+
+QString totalsTable(CardType type)
+{
+    return type == CardType::Quote ? QStringLiteral("WordsCitAll") : QStringLiteral("WordsNoteAll");
+}
+
 QString textOf(const dao::Field &f)
 {
     const QVariant v = f.Value();
@@ -130,6 +140,9 @@ BuildResult WordIndexBuilder::build()
                     pending << key;
             }
 
+        // A first build fills the index from empty: its lookup indexes are
+        // made once after the rows rather than kept up row by row.
+        dao::BulkFill fill(g_Db, indexTable(m_type));
         textfind::WordList list;
         for (const QString &key : std::as_const(pending)) {
             if (!seekEqual(*t.cards, key))
@@ -168,6 +181,7 @@ BuildResult WordIndexBuilder::build()
             if (onCard)
                 onCard(key, rows, result.wordsSkipped);
         }
+        fill.finish();
     } catch (const vb::Error &e) {
         // The failing card's rows are already taken back; what was done
         // before it stays.
@@ -206,8 +220,7 @@ TotalsResult WordIndexBuilder::aggregate()
         std::vector<Total> totals;
         std::unordered_multimap<quint64, size_t> byHash;
         const int all = int(t.index->RecordCount());
-        const QString table = m_type == CardType::Quote ? QStringLiteral("WordsCitIndex") : QStringLiteral("WordsNoteIndex");
-        dao::ScanTable(g_Db, table, {QStringLiteral("Mot"), QStringLiteral("NboccurIndex")}, [&](const QVariantList &row) {
+        dao::ScanTable(g_Db, indexTable(m_type), {QStringLiteral("Mot"), QStringLiteral("NboccurIndex")}, [&](const QVariantList &row) {
             ++result.rowsRead;
             if (onTotalsRow)
                 onTotalsRow(result.rowsRead, all);
@@ -228,12 +241,18 @@ TotalsResult WordIndexBuilder::aggregate()
             totals.push_back({w, n});
             return true;
         });
+        // Written in the order of the word index, which keeps its pages at
+        // hand; the other index is made once after the rows.
+        std::sort(totals.begin(), totals.end(),
+                  [](const Total &a, const Total &b) { return dao::compareText(a.word, b.word) < 0; });
+        dao::BulkFill fill(g_Db, totalsTable(m_type));
         for (const Total &total : totals) {
             t.totals->AddNew();
             t.totalWord->setValue(total.word);
             t.total->setValue(int(std::min<qint64>(total.sum, std::numeric_limits<int>::max())));
             t.totals->Update();
         }
+        fill.finish();
         result.totals = int(totals.size());
         tx.Commit();
     } catch (const vb::Error &e) {

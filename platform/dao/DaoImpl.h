@@ -87,6 +87,9 @@ struct TableMeta {
     std::bitset<kMaxColumns> selectMask;
     QByteArray insertSql;
     std::vector<OrderDef> orders; // [0] = no index, [i+1] = indexes[i]
+    // While a bulk fill writes the table: the transaction level at which its
+    // indexes that allow duplicates were dropped, 0 when they are in place.
+    int asideLevel = 0;
 
     void finish();
     int findColumn(const QString &name) const;
@@ -159,9 +162,21 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     std::shared_ptr<TableMeta> findTable(const QString &name) const;
     std::shared_ptr<TableMeta> findTableFresh(const QString &name);
     void touch() { ++file->version; }
+    // Bulk fills (Bulk.cpp): drops the table's indexes that allow duplicates
+    // when it is empty and a transaction is open; builds them again.
+    bool layAside(TableMeta &t);
+    void restoreIndexes(TableMeta &t);
+    // Before the transaction level `level` commits: every index laid aside
+    // at that level or deeper is built again.
+    void restoreIndexesFrom(int level);
+    // After a rollback of `level`: the drops done there are undone.
+    void forgetAsideFrom(int level);
     void closeNow();
     qint64 takeCounter(const TableMeta &t);
 };
+
+QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix);
+QByteArray createIndexSql(const TableMeta &t, const IndexMeta &ix);
 
 // Maps an SQLite result code to our error number.
 int errorFromSqlite(int rc);

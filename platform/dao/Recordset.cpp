@@ -132,6 +132,9 @@ void RecordsetImpl::loadMemo(int col)
 
 sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly)
 {
+    // A read through an index finds it in place, even amid a bulk fill.
+    if (index >= 0 && t->asideLevel > 0)
+        db->restoreIndexes(*t);
     const quint64 key = quint64(index + 1) | quint64(eq) << 10 | quint64(range) << 15 |
                         quint64(dir > 0) << 18 | quint64(countOnly) << 19 | quint64(nullMask) << 20;
     auto it = cache.find(key);
