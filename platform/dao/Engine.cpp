@@ -676,6 +676,7 @@ sqlite3_stmt *DatabaseImpl::prepare(const QByteArray &sql)
 void DatabaseImpl::exec(const QByteArray &sql)
 {
     checkOpen();
+    releaseStreams();
     char *err = nullptr;
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err);
     sqlite3_free(err);
@@ -895,6 +896,7 @@ void Workspace::CommitTrans() const
         fail(ErrNoTransaction);
     const int l = ws.level;
     ws.level = l - 1;
+    releaseStreams();
     int err = 0;
     QString what;
     eachDb(ws, [&](DatabaseImpl &d) {
@@ -933,6 +935,7 @@ void Workspace::Rollback() const
         fail(ErrNoTransaction);
     const int l = ws.level;
     ws.level = l - 1;
+    releaseStreams();
     eachDb(ws, [&](DatabaseImpl &d) {
         if (d.savepoints < l)
             return;
