@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -142,7 +143,9 @@ BuildResult WordIndexBuilder::build()
 
         // A first build fills the index from empty: its lookup indexes are
         // made once after the rows rather than kept up row by row.
-        dao::BulkFill fill(g_Db, indexTable(m_type));
+        std::optional<dao::BulkFill> fill;
+        if (!pending.isEmpty())
+            fill.emplace(g_Db, indexTable(m_type));
         textfind::WordList list;
         for (const QString &key : std::as_const(pending)) {
             if (!seekEqual(*t.cards, key))
@@ -181,7 +184,8 @@ BuildResult WordIndexBuilder::build()
             if (onCard)
                 onCard(key, rows, result.wordsSkipped);
         }
-        fill.finish();
+        if (fill)
+            fill->finish();
     } catch (const vb::Error &e) {
         // The failing card's rows are already taken back; what was done
         // before it stays.
@@ -245,14 +249,17 @@ TotalsResult WordIndexBuilder::aggregate()
         // hand; the other index is made once after the rows.
         std::sort(totals.begin(), totals.end(),
                   [](const Total &a, const Total &b) { return dao::compareText(a.word, b.word) < 0; });
-        dao::BulkFill fill(g_Db, totalsTable(m_type));
+        std::optional<dao::BulkFill> fill;
+        if (!totals.empty())
+            fill.emplace(g_Db, totalsTable(m_type));
         for (const Total &total : totals) {
             t.totals->AddNew();
             t.totalWord->setValue(total.word);
             t.total->setValue(int(std::min<qint64>(total.sum, std::numeric_limits<int>::max())));
             t.totals->Update();
         }
-        fill.finish();
+        if (fill)
+            fill->finish();
         result.totals = int(totals.size());
         tx.Commit();
     } catch (const vb::Error &e) {

@@ -30,10 +30,11 @@ bool tableEmpty(DatabaseImpl &db, const TableMeta &t)
 
 bool DatabaseImpl::layAside(TableMeta &t)
 {
-    checkWritable();
+    checkOpen();
     if (t.asideLevel > 0)
         return true;
-    if (savepoints == 0 || !tableEmpty(*this, t))
+    // A base that cannot be written refuses the rows themselves, as ever.
+    if (readOnly || savepoints == 0 || !tableEmpty(*this, t))
         return false;
     bool any = false;
     for (const IndexMeta &ix : t.indexes)

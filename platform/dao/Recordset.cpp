@@ -284,9 +284,9 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
     sqlite3_bind_int(s, p, limit);
     int n = 0, rc;
     const int nsel = int(t->selectOrds.size());
-    const size_t ahead = size_t(std::max(limit, 1));
-    out->ids.reserve(out->ids.size() + ahead);
-    out->vals.reserve(out->vals.size() + ahead * size_t(nsel));
+    const size_t expected = size_t(std::max(limit, 1));
+    out->ids.reserve(out->ids.size() + expected);
+    out->vals.reserve(out->vals.size() + expected * size_t(nsel));
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         out->ids.push_back(sqlite3_column_int64(s, 0));
         for (int j = 0; j < nsel; ++j)
