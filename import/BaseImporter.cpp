@@ -8,6 +8,7 @@
 #include <QHash>
 #include <QSet>
 
+#include <optional>
 #include <vector>
 
 namespace importer {
@@ -184,6 +185,10 @@ private:
             if (plan.columns[i].target->Type() == dao::dbText)
                 widest[size_t(i)] = plan.columns[i].target->Size();
 
+        // Into an empty table, the lookup indexes are made once after the rows.
+        std::optional<dao::BulkFill> fill;
+        if (total > 0)
+            fill.emplace(g_Db, plan.table);
         if (total > 0)
             src.MoveFirst();
         while (total > 0 && !src.Eof()) {
@@ -230,6 +235,8 @@ private:
             }
             src.MoveNext();
         }
+        if (fill)
+            fill->finish();
         src.Close();
         return count;
     }

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace {
 
 // The open base was opened read-only on purpose (the locked mode of the
@@ -199,6 +201,8 @@ bool MoveBaseFile(const QString &newPath)
 void CreateKnowledgeBase(const QString &path, const QString &connect)
 {
     const QString abs = absolutePath(path);
+    // The file, its tables and its types are written by one commit.
+    std::optional<dao::TransactionScope> creation(std::in_place);
     dao::Database db =
         dao::DBEngine::CreateDatabase(abs, QString::fromLatin1(dao::dbLangGeneral) + connect, dao::dbEncrypt);
     // CreateBaseTables and FillTypesTable work on g_Db and leave rsTypes
@@ -215,10 +219,12 @@ void CreateKnowledgeBase(const QString &path, const QString &connect)
     try {
         CreateBaseTables();
         FillTypesTable();
+        creation->Commit();
         restore();
         db.Close();
     } catch (...) {
         restore();
+        creation.reset();
         closeQuietly(db);
         QFile::remove(abs);
         throw;

@@ -6,6 +6,7 @@
 
 #include "BaseImporter.h"
 #include "Dao.h"
+#include "DaoImpl.h"
 #include "Start.h"
 #include "Tabdef.h"
 
@@ -40,6 +41,9 @@ int main(int argc, char **argv)
     const QString connect = QStringLiteral(";pwd=Qv47Tz28");
     g_Db = dao::DBEngine::OpenDatabase(QString::fromLocal8Bit(argv[1]), false, false, connect);
     OpenBaseTables();
+    // A small page cache, so that the copy spills pages into the file before
+    // it commits, as it does with a base bigger than the cache.
+    sqlite3_exec(dao::Access::impl(g_Db)->db, "PRAGMA cache_size=-256", nullptr, nullptr, nullptr);
     dao::Database source =
         dao::DBEngine::Workspaces(0).OpenForeignDatabase(QString::fromLocal8Bit(argv[2]), connect);
     StopMidway progress;

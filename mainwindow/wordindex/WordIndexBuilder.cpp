@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <optional>
 #include <unordered_map>
 #include <vector>
 
@@ -34,6 +35,16 @@ Tables tablesOf(CardType type)
     return {&rsNote, "NoteNDX", &fldNoteCit, &fldNoteTexte,
             &rsWordsNoteIndex, &fldWordsNoteIndexMot, &fldWordsNoteIndexIndex, &fldWordsNoteIndexNbOccurIndex,
             &rsWordsNoteAll, &fldWordsNoteAllMot, &fldWordsNoteAllOccurences};
+}
+
+QString indexTable(CardType type)
+{
+    return type == CardType::Quote ? QStringLiteral("WordsCitIndex") : QStringLiteral("WordsNoteIndex");
+}
+
+QString totalsTable(CardType type)
+{
+    return type == CardType::Quote ? QStringLiteral("WordsCitAll") : QStringLiteral("WordsNoteAll");
 }
 
 QString textOf(const dao::Field &f)
@@ -130,6 +141,11 @@ BuildResult WordIndexBuilder::build()
                     pending << key;
             }
 
+        // A first build fills the index from empty: its lookup indexes are
+        // made once after the rows rather than kept up row by row.
+        std::optional<dao::BulkFill> fill;
+        if (!pending.isEmpty())
+            fill.emplace(g_Db, indexTable(m_type));
         textfind::WordList list;
         for (const QString &key : std::as_const(pending)) {
             if (!seekEqual(*t.cards, key))
@@ -168,6 +184,8 @@ BuildResult WordIndexBuilder::build()
             if (onCard)
                 onCard(key, rows, result.wordsSkipped);
         }
+        if (fill)
+            fill->finish();
     } catch (const vb::Error &e) {
         // The failing card's rows are already taken back; what was done
         // before it stays.
@@ -206,8 +224,7 @@ TotalsResult WordIndexBuilder::aggregate()
         std::vector<Total> totals;
         std::unordered_multimap<quint64, size_t> byHash;
         const int all = int(t.index->RecordCount());
-        const QString table = m_type == CardType::Quote ? QStringLiteral("WordsCitIndex") : QStringLiteral("WordsNoteIndex");
-        dao::ScanTable(g_Db, table, {QStringLiteral("Mot"), QStringLiteral("NboccurIndex")}, [&](const QVariantList &row) {
+        dao::ScanTable(g_Db, indexTable(m_type), {QStringLiteral("Mot"), QStringLiteral("NboccurIndex")}, [&](const QVariantList &row) {
             ++result.rowsRead;
             if (onTotalsRow)
                 onTotalsRow(result.rowsRead, all);
@@ -228,12 +245,21 @@ TotalsResult WordIndexBuilder::aggregate()
             totals.push_back({w, n});
             return true;
         });
+        // Written in the order of the word index, which keeps its pages at
+        // hand; the other index is made once after the rows.
+        std::sort(totals.begin(), totals.end(),
+                  [](const Total &a, const Total &b) { return dao::compareText(a.word, b.word) < 0; });
+        std::optional<dao::BulkFill> fill;
+        if (!totals.empty())
+            fill.emplace(g_Db, totalsTable(m_type));
         for (const Total &total : totals) {
             t.totals->AddNew();
             t.totalWord->setValue(total.word);
             t.total->setValue(int(std::min<qint64>(total.sum, std::numeric_limits<int>::max())));
             t.totals->Update();
         }
+        if (fill)
+            fill->finish();
         result.totals = int(totals.size());
         tx.Commit();
     } catch (const vb::Error &e) {

@@ -375,6 +375,29 @@ private:
     bool m_open = false;
 };
 
+struct TableMeta;
+
+// Rows written into a table that is empty, inside an open transaction: its
+// indexes that allow duplicates are set aside while the rows go in and made
+// again after them, one sort each. They are back before anything reads the
+// table through them, when the fill ends, and before the transaction
+// commits; a rollback brings them back by itself. On a table holding rows,
+// or with no transaction open, nothing is set aside.
+class BulkFill {
+public:
+    BulkFill(const Database &db, const QString &table);
+    ~BulkFill();
+    bool active() const;
+    // Makes the indexes again now; raises the engine's error.
+    void finish();
+    BulkFill(const BulkFill &) = delete;
+    BulkFill &operator=(const BulkFill &) = delete;
+
+private:
+    std::shared_ptr<DatabaseImpl> m_db;
+    std::shared_ptr<TableMeta> m_table;
+};
+
 // Reads the named columns of every row of a table, in stored order, without
 // moving any recordset: for scans that read each record once (memo columns
 // included, which a recordset reads one record at a time). `visit` gets the

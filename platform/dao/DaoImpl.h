@@ -87,6 +87,9 @@ struct TableMeta {
     std::bitset<kMaxColumns> selectMask;
     QByteArray insertSql;
     std::vector<OrderDef> orders; // [0] = no index, [i+1] = indexes[i]
+    // While a bulk fill writes the table: the transaction level at which its
+    // indexes that allow duplicates were dropped, 0 when they are in place.
+    int asideLevel = 0;
 
     void finish();
     int findColumn(const QString &name) const;
@@ -159,9 +162,25 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     std::shared_ptr<TableMeta> findTable(const QString &name) const;
     std::shared_ptr<TableMeta> findTableFresh(const QString &name);
     void touch() { ++file->version; }
+    // Bulk fills (Bulk.cpp): drops the table's indexes that allow duplicates
+    // when it is empty and a transaction is open; builds them again.
+    bool layAside(TableMeta &t);
+    void restoreIndexes(TableMeta &t);
+    // Before the transaction level `level` commits: every index laid aside
+    // at that level or deeper is built again.
+    void restoreIndexesFrom(int level);
+    // After a rollback of `level`: the drops done there are undone.
+    void forgetAsideFrom(int level);
     void closeNow();
     qint64 takeCounter(const TableMeta &t);
 };
+
+QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix);
+QByteArray createIndexSql(const TableMeta &t, const IndexMeta &ix);
+
+// Gives up every running walk statement (before a write, which another
+// connection's read lock could hold off).
+void releaseStreams();
 
 // Maps an SQLite result code to our error number.
 int errorFromSqlite(int rc);
@@ -264,6 +283,19 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
 
     std::unordered_map<quint64, sqlite3_stmt *> cache;
 
+    // A long walk reads on from one statement of its own, left running
+    // between moves instead of being asked again for each batch of rows. It
+    // is given up at any write and when the event loop gets control back,
+    // so that its read lock never outlives the walk.
+    sqlite3_stmt *stream = nullptr;
+    quint64 streamKey = 0;
+    bool streaming = false;
+    int streamIndex = -1;
+    qint64 streamRow = 0;
+    ~RecordsetImpl();
+    void endStream();
+    bool stepStream(int dir, quint64 version);
+
     void check() const;
     const OrderDef &order() const { return t->orders[size_t(index + 1)]; }
     QVariant value(int col);
@@ -295,9 +327,10 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     enum Range { RNone = 0, RGt, RLt, RNotNull, RIsNull };
     sqlite3_stmt *segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly);
     int runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals, int limit,
-                   Batch *out, long *countOut);
+                   Batch *out, long *countOut, bool asStream = false);
+    // mayStream: the rows beyond the current key may come from a stream.
     int scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit, Batch &out,
-             bool *crossed);
+             bool *crossed, bool mayStream = false);
 };
 
 } // namespace dao

@@ -87,6 +87,20 @@ QByteArray columnSql(const ColumnMeta &c)
 
 } // namespace
 
+QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix)
+{
+    return quoteName(t.name + u'.' + ix.name);
+}
+
+QByteArray createIndexSql(const TableMeta &t, const IndexMeta &ix)
+{
+    QByteArray sql = ix.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+    sql += indexSqlName(t, ix) + " ON " + t.sql + "(";
+    for (size_t i = 0; i < ix.cols.size(); ++i)
+        sql += (i ? ", " : "") + t.cols[size_t(ix.cols[i])].sql;
+    return sql + ")";
+}
+
 // ---------------------------------------------------------------- Field
 
 QString Field::Name() const { return need(m_impl)->name; }
@@ -497,15 +511,9 @@ void TableDefsCollection::Append(const TableDef &tdef)
     db.exec("SAVEPOINT ddl");
     try {
         db.exec(create);
-        for (const IndexMeta &ix : t->indexes) {
-            if (ix.rowidOrder)
-                continue;
-            QByteArray sql = ix.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
-            sql += quoteName(t->name + u'.' + ix.name) + " ON " + t->sql + "(";
-            for (size_t i = 0; i < ix.cols.size(); ++i)
-                sql += (i ? ", " : "") + t->cols[size_t(ix.cols[i])].sql;
-            db.exec(sql + ")");
-        }
+        for (const IndexMeta &ix : t->indexes)
+            if (!ix.rowidOrder)
+                db.exec(createIndexSql(*t, ix));
         sqlite3_stmt *s = db.prepare("INSERT INTO \"dao.tables\"(id, name) VALUES(?, ?)");
         {
             StmtScope sc(s);

@@ -236,16 +236,28 @@ void markCollation(sqlite3 *db)
         sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-void joinWorkspace(const std::shared_ptr<DatabaseImpl> &d, const std::shared_ptr<WorkspaceImpl> &ws)
+// opened: the workspace's transaction levels the connection is in already.
+void joinWorkspace(const std::shared_ptr<DatabaseImpl> &d, const std::shared_ptr<WorkspaceImpl> &ws,
+                   int opened = 0)
 {
     d->ws = ws;
     auto &v = ws->dbs;
     v.erase(std::remove_if(v.begin(), v.end(), [](auto &w) { return w.expired(); }), v.end());
     v.push_back(d);
-    for (int l = 1; l <= ws->level; ++l) {
+    d->savepoints = opened;
+    for (int l = opened + 1; l <= ws->level; ++l) {
         d->exec("SAVEPOINT \"t" + QByteArray::number(l) + "\"");
         d->savepoints = l;
     }
+}
+
+// Pages of a base kept decrypted in memory: enough for the index pages an
+// index build, an import or a listing of a big base keeps going back to (the
+// engine's own 2 MB would read and decrypt them again and again). Memory is
+// taken only as pages are read.
+void setWorkingCache(sqlite3 *db)
+{
+    stepOnce(db, "PRAGMA cache_size=-65536");
 }
 
 void prepareConnection(sqlite3 *db, const QByteArray &key)
@@ -409,6 +421,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
             bail(vb::ErrOutOfMemory);
         bail(ErrCorrupt);
     }
+    setWorkingCache(db);
     std::vector<std::shared_ptr<TableMeta>> tables;
     bool isBase = false;
     rc = loadCatalog(db, tables, isBase);
@@ -469,9 +482,16 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
     if (rc == SQLITE_OK) {
         prepareConnection(db, keyOf(locale));
         rc = stepOnce(db, "PRAGMA journal_mode=DELETE");
+        setWorkingCache(db);
         char *err = nullptr;
+        // Made inside the workspace's transaction, the base is written by
+        // its commit, with whatever the transaction puts in it (a new base's
+        // tables and types): one commit for all. Otherwise by its own.
+        QByteArray begin = ws->level == 0 ? QByteArray("BEGIN") : QByteArray();
+        for (int l = 1; l <= ws->level; ++l)
+            begin += "SAVEPOINT \"t" + QByteArray::number(l) + "\";";
         if (rc == SQLITE_OK)
-            rc = sqlite3_exec(db, "BEGIN", nullptr, nullptr, &err);
+            rc = sqlite3_exec(db, begin.constData(), nullptr, nullptr, &err);
         if (rc == SQLITE_OK)
             rc = sqlite3_exec(db, kCatalogSql.constData(), nullptr, nullptr, &err);
         if (rc == SQLITE_OK)
@@ -480,7 +500,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
                                + "'), ('collation','" + kCollationMark + "')")
                                   .constData(),
                               nullptr, nullptr, &err);
-        if (rc == SQLITE_OK)
+        if (rc == SQLITE_OK && ws->level == 0)
             rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, &err);
         sqlite3_free(err);
         if (rc != SQLITE_OK)
@@ -498,7 +518,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
     d->db = db;
     d->name = name;
     d->file = fileStateFor(name);
-    joinWorkspace(d, ws);
+    joinWorkspace(d, ws, ws->level);
     return d;
 }
 
@@ -651,6 +671,7 @@ sqlite3_stmt *DatabaseImpl::prepare(const QByteArray &sql)
 void DatabaseImpl::exec(const QByteArray &sql)
 {
     checkOpen();
+    releaseStreams();
     char *err = nullptr;
     const int rc = sqlite3_exec(db, sql.constData(), nullptr, nullptr, &err);
     sqlite3_free(err);
@@ -871,16 +892,28 @@ void Workspace::CommitTrans() const
         fail(ErrNoTransaction);
     const int l = ws.level;
     ws.level = l - 1;
+    releaseStreams();
     int err = 0;
     QString what;
     eachDb(ws, [&](DatabaseImpl &d) {
         if (d.savepoints < l)
             return;
-        const int rc = sqlite3_exec(d.db, ("RELEASE \"t" + QByteArray::number(l) + "\"").constData(),
-                                    nullptr, nullptr, nullptr);
+        // A table filled in bulk gets its indexes back before the commit.
+        int rc = SQLITE_OK;
+        try {
+            d.restoreIndexesFrom(l);
+        } catch (const vb::Error &) {
+            rc = sqlite3_extended_errcode(d.db);
+            if (rc == SQLITE_OK)
+                rc = SQLITE_ERROR;
+        }
+        if (rc == SQLITE_OK && sqlite3_exec(d.db, ("RELEASE \"t" + QByteArray::number(l) + "\"").constData(),
+                                            nullptr, nullptr, nullptr) != SQLITE_OK)
+            rc = sqlite3_extended_errcode(d.db);
         d.savepoints = l - 1;
         if (rc != SQLITE_OK && !err) {
-            err = errorFromSqlite(sqlite3_extended_errcode(d.db));
+            d.forgetAsideFrom(1);
+            err = errorFromSqlite(rc);
             what = d.name;
             // A commit that did not go through leaves nothing half done.
             sqlite3_exec(d.db, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -898,12 +931,14 @@ void Workspace::Rollback() const
         fail(ErrNoTransaction);
     const int l = ws.level;
     ws.level = l - 1;
+    releaseStreams();
     eachDb(ws, [&](DatabaseImpl &d) {
         if (d.savepoints < l)
             return;
         const QByteArray n = "\"t" + QByteArray::number(l) + "\"";
         sqlite3_exec(d.db, ("ROLLBACK TO " + n + "; RELEASE " + n).constData(), nullptr, nullptr,
                      nullptr);
+        d.forgetAsideFrom(l);
         d.savepoints = l - 1;
         d.touch();
         // Tables made inside the transaction are gone from the file: the

@@ -8,6 +8,9 @@
 
 #include "Error.h"
 
+#include <QCoreApplication>
+#include <QTimer>
+
 #include <algorithm>
 
 namespace dao {
@@ -19,8 +22,80 @@ void RecordsetImpl::check() const
     db->checkOpen();
 }
 
+namespace {
+
+std::vector<RecordsetImpl *> &liveStreams()
+{
+    static std::vector<RecordsetImpl *> v;
+    return v;
+}
+
+bool g_releaseQueued = false;
+
+} // namespace
+
+void releaseStreams()
+{
+    std::vector<RecordsetImpl *> live;
+    live.swap(liveStreams());
+    for (RecordsetImpl *r : live) {
+        sqlite3_reset(r->stream);
+        r->streaming = false;
+    }
+}
+
+RecordsetImpl::~RecordsetImpl()
+{
+    endStream();
+    sqlite3_finalize(stream);
+}
+
+void RecordsetImpl::endStream()
+{
+    if (!streaming)
+        return;
+    sqlite3_reset(stream);
+    streaming = false;
+    auto &v = liveStreams();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+}
+
+// The next row of a running walk, when the recordset still stands where the
+// walk left it. False when there is none (the walk goes on the usual way).
+bool RecordsetImpl::stepStream(int dir, quint64 version)
+{
+    if (!streaming)
+        return false;
+    if (aheadDir != dir || aheadVersion != version || !ahead.empty() || !onRow || deleted ||
+        cur.rowid != streamRow || streamIndex != index) {
+        endStream();
+        return false;
+    }
+    if (sqlite3_step(stream) != SQLITE_ROW) {
+        // At its end (a walk backwards still has the Null keys to read) or
+        // broken off: the usual way finds what is left.
+        endStream();
+        return false;
+    }
+    const size_t nsel = t->selectOrds.size();
+    cur.rowid = sqlite3_column_int64(stream, 0);
+    cur.vals.resize(t->cols.size());
+    for (size_t j = 0; j < nsel; ++j)
+        cur.vals[size_t(t->selectOrds[j])] = columnValue(stream, int(j) + 1);
+    for (int m : t->memoOrds)
+        cur.vals[size_t(m)] = QVariant();
+    cur.loaded = t->selectMask;
+    curVersion = version;
+    bof = eof = false;
+    streamRow = cur.rowid;
+    return true;
+}
+
 void RecordsetImpl::invalidate()
 {
+    endStream();
+    sqlite3_finalize(stream);
+    stream = nullptr;
     closed = true;
     ahead.clear();
     cache.clear();
@@ -132,6 +207,9 @@ void RecordsetImpl::loadMemo(int col)
 
 sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly)
 {
+    // A read through an index finds it in place, even amid a bulk fill.
+    if (index >= 0 && t->asideLevel > 0)
+        db->restoreIndexes(*t);
     const quint64 key = quint64(index + 1) | quint64(eq) << 10 | quint64(range) << 15 |
                         quint64(dir > 0) << 18 | quint64(countOnly) << 19 | quint64(nullMask) << 20;
     auto it = cache.find(key);
@@ -167,13 +245,29 @@ sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned null
 }
 
 int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals,
-                              int limit, Batch *out, long *countOut)
+                              int limit, Batch *out, long *countOut, bool asStream)
 {
     unsigned mask = 0;
     for (int i = 0; i < eq; ++i)
         if (!vals[size_t(i)].isValid())
             mask |= 1u << i;
     sqlite3_stmt *s = segment(eq, range, dir, mask, countOut != nullptr);
+    if (asStream) {
+        // The same query with a statement of its own, not limited, left
+        // running after its first row.
+        const quint64 key = quint64(index + 1) | quint64(range) << 15 | quint64(dir > 0) << 18;
+        if (!stream || streamKey != key) {
+            endStream();
+            sqlite3_finalize(stream);
+            stream = nullptr;
+            if (sqlite3_prepare_v2(db->db, sqlite3_sql(s), -1, &stream, nullptr) != SQLITE_OK)
+                db->raise(sqlite3_extended_errcode(db->db));
+            streamKey = key;
+        }
+        endStream();
+        s = stream;
+        limit = -1;
+    }
     StmtScope sc(s);
     int p = 1;
     for (int i = 0; i < eq; ++i)
@@ -190,13 +284,29 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
     sqlite3_bind_int(s, p, limit);
     int n = 0, rc;
     const int nsel = int(t->selectOrds.size());
-    out->ids.reserve(out->ids.size() + size_t(limit));
-    out->vals.reserve(out->vals.size() + size_t(limit) * size_t(nsel));
+    const size_t expected = size_t(std::max(limit, 1));
+    out->ids.reserve(out->ids.size() + expected);
+    out->vals.reserve(out->vals.size() + expected * size_t(nsel));
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         out->ids.push_back(sqlite3_column_int64(s, 0));
         for (int j = 0; j < nsel; ++j)
             out->vals.push_back(columnValue(s, j + 1));
         ++n;
+        if (asStream) {
+            sc.s = nullptr; // left running
+            streaming = true;
+            streamIndex = index;
+            streamRow = out->ids.back();
+            liveStreams().push_back(this);
+            if (!g_releaseQueued && QCoreApplication::instance()) {
+                g_releaseQueued = true;
+                QTimer::singleShot(0, [] {
+                    g_releaseQueued = false;
+                    releaseStreams();
+                });
+            }
+            return n;
+        }
     }
     if (rc != SQLITE_DONE)
         db->raise(sqlite3_extended_errcode(db->db));
@@ -210,7 +320,7 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
 // next key's rows beyond `crossLimit`. `crossed` tells whether the rows
 // came from beyond the current key.
 int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit,
-                        Batch &out, bool *crossed)
+                        Batch &out, bool *crossed, bool mayStream)
 {
     const OrderDef &o = order();
     if (crossed)
@@ -233,11 +343,14 @@ int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, i
         first = false;
         const bool known = (*from)[size_t(l)].isValid();
         int got = 0;
+        // Beyond the first ordering value the rest of the order is one
+        // query: a walk reads it on as a stream.
+        const bool asStream = mayStream && l == 0;
         if (dir > 0) {
-            got = runSegment(l, known ? RGt : RNotNull, dir, *from, lim, &out, nullptr);
+            got = runSegment(l, known ? RGt : RNotNull, dir, *from, lim, &out, nullptr, asStream);
         } else {
             if (known)
-                got = runSegment(l, RLt, dir, *from, lim, &out, nullptr);
+                got = runSegment(l, RLt, dir, *from, lim, &out, nullptr, asStream);
             if (known && got == 0 && o.ords[size_t(l)] >= 0)
                 got = runSegment(l, RIsNull, dir, *from, lim, &out, nullptr);
         }
@@ -311,6 +424,12 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
         ordinalVersion = version;
         return;
     }
+    const long ordinalBefore = ordinal >= 0 && ordinalVersion == version ? ordinal : -1;
+    if (stepStream(dir, version)) {
+        ordinal = ordinalBefore >= 0 ? ordinalBefore + dir : -1;
+        ordinalVersion = version;
+        return;
+    }
     const bool fresh = aheadDir == dir && aheadVersion == version;
     if (!fresh || ahead.empty()) {
         // Read-ahead grows while its rows get used and shrinks while writes
@@ -324,7 +443,8 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
             size = std::min(512, size * 4);
         ahead.clear();
         positionFromRow();
-        scan(dir, &pos, batch, crossBatch, ahead, &aheadCross);
+        // A walk that has gone on in this direction with no write between.
+        scan(dir, &pos, batch, crossBatch, ahead, &aheadCross, fresh && size >= 32);
         aheadDir = dir;
         aheadVersion = version;
     }
@@ -464,6 +584,7 @@ void RecordsetImpl::edit()
 void RecordsetImpl::update()
 {
     check();
+    releaseStreams();
     if (editMode == dbEditNone)
         fail(ErrUpdateWithoutEdit);
     // Whatever happens below, the edit buffer is gone afterwards: a failed
@@ -569,6 +690,7 @@ void RecordsetImpl::update()
 void RecordsetImpl::remove()
 {
     check();
+    releaseStreams();
     if (readOnly)
         fail(ErrReadOnly);
     if (!onRow)

@@ -7,6 +7,7 @@
 #include "OuvreBase.h"
 #include "OuvreFichier.h"
 #include "StorageTestUtil.h"
+#include "SyncCount.h"
 #include "Twips.h"
 #include "Util.h"
 #include "fAccueil.h"
@@ -167,6 +168,31 @@ private slots:
         QCOMPARE(main.calls, QStringList{QStringLiteral("loadAndShow")});
         QCOMPARE(errorOf([&] { dao::DBEngine::OpenDatabase(path, false, false, BuiltInConnect()); }),
                  int(dao::ErrInvalidPassword));
+    }
+
+    void aNewBaseIsWrittenByOneCommit()
+    {
+        const QString open = file(QStringLiteral("open.cvb"));
+        makeBase(open);
+        OpenAndBindBase(open, BuiltInConnect());
+        const QString path = file(QStringLiteral("onecommit.cvb"));
+        {
+            SyncCount syncs;
+            CreateKnowledgeBase(path, ConnectFor(QStringLiteral("pw")));
+            // The new base's file, catalog, tables and types in one commit;
+            // nothing written to the base that stays open.
+            QCOMPARE(syncs.baseSyncs(), 1);
+        }
+        QCOMPARE(dao::DBEngine::Workspaces(0).TransactionLevel(), 0);
+        dao::Database db = dao::DBEngine::OpenDatabase(path, false, false, ConnectFor(QStringLiteral("pw")));
+        QCOMPARE(db.TableDefs().Count(), 20);
+        QCOMPARE(db.OpenRecordset(QStringLiteral("TYPES")).RecordCount(), 13L);
+        db.Close();
+        // The open base is still in use.
+        QCOMPARE(rsTypes.RecordCount(), 13L);
+        rsCGroup1.AddNew();
+        fldCGroup1Groupe.setValue(QStringLiteral("still open"));
+        rsCGroup1.Update();
     }
 
     void createOverAnExistingFileKeepsEverything()

@@ -185,6 +185,12 @@ void TestWordIndex::failureLeavesNoPartialCard()
     QCOMPARE(after.size(), 3);
     for (const QString &row : after)
         QVERIFY2(row.startsWith(QLatin1String("AAAA0001.TXT:")), qPrintable(row));
+    // That first build filled the index from empty: its lookup indexes are
+    // there after the failure as after a build.
+    rsWordsNoteIndex.setIndex(QStringLiteral("Mot"));
+    rsWordsNoteIndex.Seek(QStringLiteral("="), QStringLiteral("TWO"));
+    QVERIFY(!rsWordsNoteIndex.NoMatch());
+    QCOMPARE(fldWordsNoteIndexIndex.Value().toString(), QStringLiteral("AAAA0001.TXT"));
 
     // The next run completes what the failure left.
     const BuildResult again = WordIndexBuilder(CardType::Note).build();
