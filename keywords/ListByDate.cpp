@@ -39,14 +39,24 @@ QList<QStringList> CardsByDate(CardType type)
     const QString keyIndex = type == CardType::Note    ? QStringLiteral("NoteNDX")
                              : type == CardType::Quote ? QStringLiteral("CitNDX")
                                                        : QStringLiteral("BibNDX");
-    // The order comes from the date index alone, newest first; the rows are
-    // then read in one pass in stored order. Fetching each row in date
-    // order would read the table's pages in scattered order, most of them
-    // several times.
+    // Both columns come from indexes that hold them beside the row's
+    // number: the date index gives the order and the dates, the key index
+    // the keys. Neither pass reads the table itself, whose rows carry the
+    // cards' texts and would cost a page or more each.
     std::vector<qint64> ids;
+    std::vector<QStringList> cards;
     const dao::ReadScope scope(g_Db);
-    dao::ScanIndex(g_Db, table, QStringLiteral("Jour"), {counter}, true, [&](const QVariantList &row) {
+    QVariant lastDate;
+    QString lastText;
+    dao::ScanIndex(g_Db, table, QStringLiteral("Jour"), {counter, dateField}, true, [&](const QVariantList &row) {
         ids.push_back(row.at(0).toLongLong());
+        // The index holds equal dates side by side: each is written out once.
+        const QVariant &date = row.at(1);
+        if (cards.empty() || date != lastDate) {
+            lastDate = date;
+            lastText = DateText(date);
+        }
+        cards.push_back(QStringList{lastText, QString()});
         return true;
     });
     // Where each row goes: by its number when the numbers are dense, as
@@ -66,29 +76,16 @@ QList<QStringList> CardsByDate(CardType type)
             return denseAt[size_t(id)];
         return sparseAt.value(id, -1);
     };
-    // Every date is written out once: the base holds far fewer dates than
-    // cards.
-    QHash<QByteArray, QString> dateTexts;
-    std::vector<QStringList> cards(ids.size());
-    dao::ScanTexts(g_Db, table, dateField, {counter, keyField, dateField}, [&](const dao::TextRow &row) {
-        const qsizetype at = placeOf(row.value(0).toLongLong());
-        if (at < 0)
-            return true;
-        QString date;
-        if (!row.textIsNull()) {
-            const QByteArray stored = row.utf8().toByteArray();
-            auto known = dateTexts.constFind(stored);
-            if (known == dateTexts.constEnd())
-                known = dateTexts.insert(stored, DateText(row.value(2)));
-            date = *known;
-        }
-        cards[size_t(at)] = QStringList{date, row.value(1).toString()};
+    dao::ScanIndex(g_Db, table, keyIndex, {counter, keyField}, false, [&](const QVariantList &row) {
+        const qsizetype at = placeOf(row.at(0).toLongLong());
+        if (at >= 0)
+            cards[size_t(at)][1] = row.at(1).toString();
         return true;
     });
     QList<QStringList> rows;
     rows.reserve(qsizetype(cards.size()));
     for (QStringList &c : cards)
-        rows.append(c.isEmpty() ? QStringList{QString(), QString()} : std::move(c));
+        rows.append(std::move(c));
     rs.setIndex(keyIndex);
     return rows;
 }
