@@ -6,16 +6,76 @@
 
 #include "CardSets.h"
 
+#include <QByteArrayView>
 #include <QDateTime>
+#include <QHash>
+#include <QLocale>
 #include <QList>
 #include <QStringList>
 #include <QVariant>
+
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
 
 namespace keywords {
 
 // A date as the list shows it: the system's short date, with the time
 // after it when there is one; "" for a card without a date.
 QString DateText(const QVariant &value);
+
+// DateText for many stored dates at once, with the same texts: the
+// locale is asked once per day and, when its time format is one that can
+// be written out here with the same result, never per time; the local time
+// is made only on the days around a change of the clock (or always, for
+// stored texts not in the form the program writes).
+class StoredDateTexts {
+public:
+    StoredDateTexts();
+    // stored: the column as the file holds it, value: as its Field gives it
+    // (asked only when needed).
+    QString text(bool isNull, bool holdsText, QByteArrayView stored, const std::function<QVariant()> &value);
+
+    // The time part of DateText, as the system locale's long time format
+    // writes it.
+    class TimeTexts {
+    public:
+        explicit TimeTexts(const QLocale &locale);
+        QString text(QTime time);
+        // Whether the format is written out here (else the locale is asked
+        // once for each time of day met).
+        bool direct() const { return m_direct; }
+
+    private:
+        bool parse(const QString &format);
+        QString written(QTime time) const;
+        QLocale m_locale;
+        bool m_direct = false;
+        // The format in pieces: a literal, or one of the fields.
+        enum Kind { Literal, Hour12, Hour12Pad, Hour, HourPad, Minute, MinutePad, Second, SecondPad, AmPm };
+        struct Piece {
+            Kind kind;
+            QString text; // the literal; for AmPm how the text is cased: "U", "L" or ""
+        };
+        std::vector<Piece> m_pieces;
+        QString m_am, m_pm;
+        std::vector<QString> m_asked; // by second of the day, when not direct
+    };
+
+private:
+    bool cleanDay(qint64 julianDay);
+    int offsetAtNoon(qint64 julianDay);
+    QLocale m_locale;
+    TimeTexts m_times;
+    std::string m_lastStored;
+    QString m_lastText;
+    bool m_haveLast = false;
+    qint64 m_day = std::numeric_limits<qint64>::min();
+    QString m_dayText;
+    bool m_dayClean = false;
+    QHash<qint64, int> m_noonOffsets; // INT_MIN: noon is no valid local time
+};
 
 // The rows of every card of that kind in descending order of the table's
 // index "Jour" (JOUR; JOURHEURE for references, which show their DATE).

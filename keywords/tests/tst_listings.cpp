@@ -13,6 +13,8 @@
 
 #include <QApplication>
 
+#include <ctime>
+
 using kwtest::Base;
 using vb::DialogScript;
 
@@ -299,6 +301,80 @@ private slots:
         QCOMPARE(shown.size(), 2);
         QCOMPARE(shown.at(0).size(), 1);
         QVERIFY(shown.at(1).isEmpty());
+    }
+
+    // The texts of stored dates, written out without a local time per row,
+    // are those of DateText of the Field's value: in zones whose clock
+    // changes (a gap, an overlap, at midnight, by half an hour, the old
+    // mean times), for odd and wrongly typed stored values and Null.
+    void storedDatesShowAsTheirFieldValues()
+    {
+        const QByteArray zoneBefore = qgetenv("TZ");
+        const bool hadZone = qEnvironmentVariableIsSet("TZ");
+        const char *values[] = {
+            "'2024-02-29 00:00:00'", "'2024-02-29 13:05:09'", "'2023-02-29 10:00:00'", "'2100-02-29 10:00:00'",
+            "'1899-12-30 00:00:00'", "'1850-06-01 13:05:09'", "'0100-01-01 00:00:01'", "'9999-12-31 23:59:59'",
+            "'1911-03-11 00:05:00'", "'1891-03-15 23:59:00'", "'2021-03-28 01:59:59'", "'2021-03-28 02:30:00'",
+            "'2021-03-28 03:00:00'", "'2021-10-31 02:30:00'", "'2021-10-31 03:00:00'", "'2018-11-04 00:00:00'",
+            "'2018-11-04 00:30:00'", "'2018-11-04 12:00:00'", "'2019-02-17 00:00:00'", "'2021-04-04 01:45:00'",
+            "'2021-10-03 02:15:00'", "'1970-01-01 00:00:00'", "'2038-01-19 03:14:08'", "'2001-01-01 10:20:30'",
+            "'2001-01-01 10:20:30'", "' 2001-01-01 10:20:30'", "'2001-01-01 10:20:30 '", "'2001-1-1'",
+            "'2001-01-01T10:20:30'", "'2001-01-01 10.20.30'", "'2001-01-01 24:00:00'", "'2001-01-01 +1:00:00'",
+            "'2001-01-01'", "'garbage'", "''", "12345", "3.5", "X'00'", "NULL"};
+        QStringList differ;
+        for (const char *zone : {"UTC", "Europe/Paris", "America/Sao_Paulo", "Australia/Lord_Howe"}) {
+            qputenv("TZ", zone);
+            tzset();
+            Base base;
+            QByteArray sql;
+            int n = 0;
+            for (const char *v : values)
+                sql += "INSERT INTO NOTE (CIT, JOUR) VALUES ('K" + QByteArray::number(++n) + "', " + v + ");";
+            QCOMPARE(sqlite3_exec(dao::Access::impl(g_Db)->db, sql.constData(), nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            OpenBaseTables();
+            const QList<QStringList> rows = keywords::CardsByDate(CardType::Note);
+            QCOMPARE(rows.size(), n);
+            rsNote.setIndex("NoteNDX");
+            for (const QStringList &r : rows) {
+                rsNote.Seek("=", r.at(1));
+                const QString old = keywords::DateText(rsNote.Fields("JOUR").Value());
+                if (rsNote.NoMatch() || r.at(0) != old || r.at(0).isNull() != old.isNull())
+                    differ << QString::fromLatin1(zone) + u' ' + r.at(1) + u' ' + r.at(0) + u'/' + old;
+            }
+        }
+        if (hadZone)
+            qputenv("TZ", zoneBefore);
+        else
+            qunsetenv("TZ");
+        tzset();
+        QCOMPARE(differ, QStringList());
+    }
+
+    // The long time format written out gives what the locale writes, for
+    // every second of the day in locales of each kind of format; where it
+    // cannot be written out (other digits) the locale's own text is kept.
+    void timeTextsAsTheLocaleWritesThem()
+    {
+        QStringList differ;
+        for (const char *name : {"C", "en_US", "en_GB", "fr_FR", "de_DE", "fi_FI", "hu_HU", "bg_BG", "ja_JP",
+                                 "ko_KR", "zh_CN", "zh_TW", "vi_VN", "ar_EG", "fa_IR", "hi_IN", "sq_AL"}) {
+            const QLocale locale(QString::fromLatin1(name));
+            keywords::StoredDateTexts::TimeTexts texts(locale);
+            if (QByteArrayView(name) == "C" || QByteArrayView(name) == "en_US" || QByteArrayView(name) == "fr_FR")
+                QVERIFY2(texts.direct(), name);
+            const int step = texts.direct() ? 1 : 61;
+            for (int s = 0; s < 24 * 3600; s += step) {
+                const QTime t = QTime(0, 0).addSecs(s);
+                if (texts.text(t) != locale.toString(t, QLocale::LongFormat))
+                    differ << QString::fromLatin1(name) + u' ' + t.toString() + u' ' + texts.text(t);
+            }
+        }
+        QCOMPARE(differ.mid(0, 10), QStringList());
+        // The system locale, as the listing uses it.
+        keywords::StoredDateTexts::TimeTexts system(QLocale::system());
+        for (int s = 0; s < 24 * 3600; s += 7)
+            QCOMPARE(system.text(QTime(0, 0).addSecs(s)), QLocale::system().toString(QTime(0, 0).addSecs(s), QLocale::LongFormat));
     }
 
     void dateText()

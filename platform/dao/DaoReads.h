@@ -20,6 +20,31 @@ namespace dao {
 
 struct TableMeta;
 
+// One row of a read, its columns as the file holds them and converted only
+// when asked: for listings that turn many rows into texts.
+class RowView {
+public:
+    bool isNull(int i) const;
+    // Whether the file holds the column as text, and that text as stored
+    // (UTF-8, not converted), valid until the visit returns.
+    bool holdsText(int i) const;
+    QByteArrayView utf8(int i) const;
+    // The stored number (0 for Null or text that is not one).
+    qint64 number(int i) const;
+    // The column as its Field gives it, and that value as text ("" for Null).
+    QVariant value(int i) const;
+    QString text(int i) const;
+
+private:
+    friend class KeyReader;
+    friend void ScanIndex(const Database &, const QString &, const QString &, const QStringList &, bool,
+                          const std::function<bool(const RowView &)> &);
+    void check(int i) const;
+    sqlite3_stmt *m_stmt = nullptr;
+    const TableMeta *m_table = nullptr;
+    const std::vector<int> *m_cols = nullptr;
+};
+
 // While it lives, the reads of the base see one state of the file and take
 // its lock once, instead of once for each read: for a listing made of many
 // seeks. Nothing is to be written while it lives. Does nothing inside a
@@ -53,11 +78,20 @@ public:
     {
         return read(QVariantList{key}, visit);
     }
+    // The same rows, as the file holds them.
+    int read(const QVariantList &key, const std::function<bool(const RowView &row)> &visit);
+    int read(const QVariant &key, const std::function<bool(const RowView &row)> &visit)
+    {
+        return read(QVariantList{key}, visit);
+    }
 
     KeyReader(const KeyReader &) = delete;
     KeyReader &operator=(const KeyReader &) = delete;
 
 private:
+    // The statement bound to the key and ready to step, or null when the
+    // key finds nothing.
+    sqlite3_stmt *start(const QVariantList &key);
     std::shared_ptr<DatabaseImpl> m_db;
     std::shared_ptr<TableMeta> m_table;
     std::vector<int> m_keyCols, m_cols;
@@ -70,6 +104,8 @@ private:
 // as held), only the index is read.
 void ScanIndex(const Database &db, const QString &table, const QString &index, const QStringList &columns,
                bool descending, const std::function<bool(const QVariantList &row)> &visit);
+void ScanIndex(const Database &db, const QString &table, const QString &index, const QStringList &columns,
+               bool descending, const std::function<bool(const RowView &row)> &visit);
 
 // One row of ScanTexts: the text column as the file holds it (UTF-8, not
 // converted) and the other columns, converted only when asked for.

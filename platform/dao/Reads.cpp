@@ -63,14 +63,60 @@ struct OwnStatement {
     OwnStatement &operator=(const OwnStatement &) = delete;
 };
 
-void readRow(sqlite3_stmt *s, const TableMeta &t, const std::vector<int> &cols, int first, QVariantList &row)
+} // namespace
+
+// ---------------------------------------------------------------- RowView
+
+void RowView::check(int i) const
 {
-    row.clear();
-    for (size_t i = 0; i < cols.size(); ++i)
-        row.append(fromStorage(t.cols[size_t(cols[i])], columnValue(s, int(i) + first)));
+    if (i < 0 || size_t(i) >= m_cols->size())
+        fail(ErrItemNotFound, QString::number(i));
 }
 
-} // namespace
+bool RowView::isNull(int i) const
+{
+    check(i);
+    return sqlite3_column_type(m_stmt, i) == SQLITE_NULL;
+}
+
+bool RowView::holdsText(int i) const
+{
+    check(i);
+    return sqlite3_column_type(m_stmt, i) == SQLITE_TEXT;
+}
+
+QByteArrayView RowView::utf8(int i) const
+{
+    if (!holdsText(i))
+        return {};
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
+    return QByteArrayView(p, sqlite3_column_bytes(m_stmt, i));
+}
+
+qint64 RowView::number(int i) const
+{
+    check(i);
+    return sqlite3_column_int64(m_stmt, i);
+}
+
+QVariant RowView::value(int i) const
+{
+    check(i);
+    return fromStorage(m_table->cols[size_t((*m_cols)[size_t(i)])], columnValue(m_stmt, i));
+}
+
+QString RowView::text(int i) const
+{
+    check(i);
+    const int type = m_table->cols[size_t((*m_cols)[size_t(i)])].type;
+    // A text held as text reads as a Field gives it, without the variant.
+    if ((type == dbText || type == dbMemo) && sqlite3_column_type(m_stmt, i) == SQLITE_TEXT) {
+        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
+        return QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i));
+    }
+    const QVariant v = value(i);
+    return v.isValid() ? v.toString() : QString();
+}
 
 // ---------------------------------------------------------------- ReadScope
 
@@ -121,7 +167,7 @@ KeyReader::KeyReader(const Database &db, const QString &table, const QString &in
 
 KeyReader::~KeyReader() = default;
 
-int KeyReader::read(const QVariantList &key, const std::function<bool(const QVariantList &row)> &visit)
+sqlite3_stmt *KeyReader::start(const QVariantList &key)
 {
     m_db->checkOpen();
     if (key.size() != qsizetype(m_keyCols.size()))
@@ -133,21 +179,42 @@ int KeyReader::read(const QVariantList &key, const std::function<bool(const QVar
             fail(ErrCriteriaMismatch);
         // Null equals nothing here, as no Seek "=" on a text finds it.
         if (!k[i].isValid())
-            return 0;
+            return nullptr;
     }
     // The cached statement: a visitor that reads through recordsets uses
     // other statements.
     sqlite3_stmt *s = m_db->prepare(m_sql);
-    StmtScope sc(s);
     for (size_t i = 0; i < k.size(); ++i)
         bindValue(s, int(i) + 1, k[i]);
-    int n = 0, rc;
+    return s;
+}
+
+int KeyReader::read(const QVariantList &key, const std::function<bool(const QVariantList &row)> &visit)
+{
     QVariantList row;
     row.reserve(qsizetype(m_cols.size()));
+    return read(key, [&](const RowView &view) {
+        row.clear();
+        for (int c = 0; c < int(m_cols.size()); ++c)
+            row.append(view.value(c));
+        return visit(row);
+    });
+}
+
+int KeyReader::read(const QVariantList &key, const std::function<bool(const RowView &row)> &visit)
+{
+    sqlite3_stmt *s = start(key);
+    if (!s)
+        return 0;
+    StmtScope sc(s);
+    RowView view;
+    view.m_stmt = s;
+    view.m_table = m_table.get();
+    view.m_cols = &m_cols;
+    int n = 0, rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        readRow(s, *m_table, m_cols, 0, row);
         ++n;
-        if (!visit(row))
+        if (!visit(view))
             return n;
     }
     if (rc != SQLITE_DONE)
@@ -158,7 +225,7 @@ int KeyReader::read(const QVariantList &key, const std::function<bool(const QVar
 // ---------------------------------------------------------------- ScanIndex
 
 void ScanIndex(const Database &db, const QString &table, const QString &index, const QStringList &columns,
-               bool descending, const std::function<bool(const QVariantList &row)> &visit)
+               bool descending, const std::function<bool(const RowView &row)> &visit)
 {
     const std::shared_ptr<DatabaseImpl> &d = need(Access::impl(db));
     const std::shared_ptr<TableMeta> t = tableOf(d, table);
@@ -166,15 +233,28 @@ void ScanIndex(const Database &db, const QString &table, const QString &index, c
     const std::vector<int> cols = columnsOf(*t, columns);
     const OrderDef &o = t->orders[size_t(i + 1)];
     OwnStatement st(*d, selectOf(*t, cols) + o.from + (descending ? o.orderDesc : o.orderAsc));
-    QVariantList row;
+    RowView view;
+    view.m_stmt = st.s;
+    view.m_table = t.get();
+    view.m_cols = &cols;
     int rc;
-    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW) {
-        readRow(st.s, *t, cols, 0, row);
-        if (!visit(row))
+    while ((rc = sqlite3_step(st.s)) == SQLITE_ROW)
+        if (!visit(view))
             return;
-    }
     if (rc != SQLITE_DONE)
         d->raise(rc);
+}
+
+void ScanIndex(const Database &db, const QString &table, const QString &index, const QStringList &columns,
+               bool descending, const std::function<bool(const QVariantList &row)> &visit)
+{
+    QVariantList row;
+    ScanIndex(db, table, index, columns, descending, [&](const RowView &view) {
+        row.clear();
+        for (int c = 0; c < columns.size(); ++c)
+            row.append(view.value(c));
+        return visit(row);
+    });
 }
 
 // ---------------------------------------------------------------- ScanTexts

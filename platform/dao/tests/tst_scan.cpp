@@ -1,6 +1,7 @@
 // The one-pass read of a table's columns, memo columns included; the reads
 // by key, in index order and of stored texts that listings and searches use.
 
+#include "DaoImpl.h"
 #include "DaoReads.h"
 #include "DaoTestUtil.h"
 
@@ -11,6 +12,7 @@ private slots:
     void stopsWhenAskedAndRefusesUnknownNames();
     void keyReaderFindsWhatSeekAndMoveNextFind();
     void indexOrderAndStoredTexts();
+    void rowViewsGiveWhatFieldsGive();
     void readScopeLocksOnceAndLeavesTransactionsAlone();
 };
 
@@ -104,6 +106,65 @@ QStringList read(dao::KeyReader &r, const QVariantList &key)
 }
 
 } // namespace
+
+// Rows read as the file holds them convert to what Fields give, for every
+// type and for values another program stored in the wrong form.
+void TestScan::rowViewsGiveWhatFieldsGive()
+{
+    QTemporaryDir dir;
+    dao::Database db = dao::DBEngine::CreateDatabase(dir.filePath("v.cvb"), kLocale, dao::dbEncrypt);
+    makeTable(db, "T",
+              {{"K", dao::dbText, 20, true}, {"N", dao::dbLong}, {"I", dao::dbInteger}, {"B", dao::dbBoolean},
+               {"D", dao::dbDate}, {"M", dao::dbMemo, 0, true}, {"C", dao::dbLong, 0, false, dao::dbAutoIncrField}},
+              {{"KX", {"K"}, ""}, {"CX", {"C"}, "U"}});
+    dao::Recordset rs = db.OpenRecordset("T");
+    addRow(rs, {QStringLiteral("k\u00E9"), 7, -3, true, QDateTime({1850, 2, 28}, {13, 5, 9}), QString(3000, u'm')});
+    addRow(rs, {QString(""), QVariant(), QVariant(), false, QVariant(), QVariant()});
+    QCOMPARE(sqlite3_exec(dao::Access::impl(db)->db,
+                          "INSERT INTO T (K, N, I, B, D, M) VALUES (42, '12', 2.5, 5, 'no date', X'414243');"
+                          "INSERT INTO T (K, N, I, B, D, M) VALUES (NULL, 'x', 70000, NULL, 12, 4.25)",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    rs = db.OpenRecordset("T");
+    rs.setIndex("CX");
+    const QStringList cols = {"K", "N", "I", "B", "D", "M", "C"};
+    int rows = 0;
+    QStringList differ;
+    dao::ScanIndex(db, "T", "CX", cols, false, [&](const dao::RowView &row) {
+        rs.Seek("=", row.number(6));
+        for (int i = 0; i < cols.size(); ++i) {
+            const QVariant field = rs.Fields(cols.at(i)).Value();
+            const QVariant v = row.value(i);
+            if (v.typeId() != field.typeId() || v != field ||
+                row.text(i) != (field.isValid() ? field.toString() : QString()))
+                differ << QString::number(rows) + u'/' + cols.at(i);
+        }
+        ++rows;
+        return true;
+    });
+    QCOMPARE(differ, QStringList());
+    QCOMPARE(rows, 4);
+    dao::KeyReader byKey(db, "T", "KX", cols);
+    QStringList seen;
+    int error = 0;
+    QCOMPARE(byKey.read(QStringLiteral("42"), [&](const dao::RowView &row) {
+        seen << QString::number(row.holdsText(0)) << QString::number(row.number(0)) << row.text(0)
+             << QString::number(row.holdsText(4)) << QString::fromUtf8(row.utf8(4))
+             << QString::number(row.value(4).isValid()) << QString::number(row.isNull(4))
+             << QString::number(row.isNull(1));
+        error = errorOf([&] { row.value(7); });
+        return true;
+    }), 1);
+    QCOMPARE(seen, (QStringList{"1", "42", "42", "1", "no date", "0", "0", "0"}));
+    QCOMPARE(error, 3265);
+    int nulls = 0;
+    byKey.read(QString(""), [&](const dao::RowView &row) {
+        nulls = row.isNull(1) + row.isNull(4) + row.isNull(5) + row.holdsText(0);
+        return false;
+    });
+    QCOMPARE(nulls, 4);
+    db.Close();
+}
 
 void TestScan::keyReaderFindsWhatSeekAndMoveNextFind()
 {
