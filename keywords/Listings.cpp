@@ -99,29 +99,29 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     dao::KeyReader linksOfKeyword(g_Db, linkTable, t.byKeyword, {ndx});
     dao::KeyReader cardOfKey(g_Db, cardTable, t.cardIndex, {t.keyField, t.authorField, t.titleField});
     dao::KeyReader linksOfCard(g_Db, linkTable, t.byCard, {groupe, ndx});
-    auto text = [](const QVariant &v) { return v.isValid() ? v.toString() : QString(); };
     // The card keys first, as the walk over the keyword's links finds them.
     QStringList cardKeys;
-    linksOfKeyword.read(keyword, [&](const QVariantList &row) {
-        cardKeys << text(row.at(0));
+    linksOfKeyword.read(keyword, [&](const dao::RowView &row) {
+        cardKeys << row.text(0);
         return true;
     });
     QList<ResultRow> out;
+    out.reserve(cardKeys.size());
     ResultRow r;
     for (const QString &k : cardKeys) {
         bool found = false;
-        cardOfKey.read(k, [&](const QVariantList &card) {
+        cardOfKey.read(k, [&](const dao::RowView &card) {
             found = true;
-            r.key = text(card.at(0));
-            r.cells[2] = text(card.at(1));
-            r.cells[3] = text(card.at(2));
+            r.key = card.text(0);
+            r.cells[2] = card.text(1);
+            r.cells[3] = card.text(2);
             return false;
         });
         if (!found)
             continue; // a link whose card is gone adds nothing
-        linksOfCard.read(r.key, [&](const QVariantList &link) {
-            r.cells[0] = text(link.at(0));
-            r.cells[1] = text(link.at(1));
+        linksOfCard.read(r.key, [&](const dao::RowView &link) {
+            r.cells[0] = link.text(0);
+            r.cells[1] = link.text(1);
             out.append(r);
             return true;
         });

@@ -40,17 +40,46 @@ namespace {
 // distinct text is compared only with the others.
 std::vector<int> ranksOf(const QList<ResultRow> &rows, int c)
 {
-    QHash<QString, int> idOf;
+    // Rows that come in order already, as a listing by key reads them,
+    // are ranked in one pass.
+    bool ordered = true;
+    for (qsizetype i = 1; ordered && i < rows.size(); ++i)
+        ordered = !(rows.at(i).cells[c] < rows.at(i - 1).cells[c]);
+    if (ordered) {
+        std::vector<int> rank(size_t(rows.size()));
+        int r = 0;
+        for (qsizetype i = 1; i < rows.size(); ++i) {
+            if (rows.at(i).cells[c] != rows.at(i - 1).cells[c])
+                ++r;
+            rank[size_t(i)] = r;
+        }
+        return rank;
+    }
+    // Each distinct text gets a number through a table of its own, open
+    // addressing on a cheap hash of the characters.
     std::vector<const QString *> distinct;
     std::vector<int> rank(size_t(rows.size()));
+    size_t width = 16;
+    while (width < size_t(rows.size()) * 2)
+        width *= 2;
+    std::vector<int> table(width, -1);
     for (qsizetype i = 0; i < rows.size(); ++i) {
         const QString &text = rows.at(i).cells[c];
-        auto it = idOf.constFind(text);
-        if (it == idOf.constEnd()) {
-            it = idOf.insert(text, int(distinct.size()));
+        if (i > 0 && text == rows.at(i - 1).cells[c]) {
+            rank[size_t(i)] = rank[size_t(i - 1)];
+            continue;
+        }
+        size_t h = 1469598103934665603ull;
+        for (const QChar ch : text)
+            h = (h ^ ch.unicode()) * 1099511628211ull;
+        size_t at = (h ^ (h >> 29)) & (width - 1);
+        while (table[at] >= 0 && *distinct[size_t(table[at])] != text)
+            at = (at + 1) & (width - 1);
+        if (table[at] < 0) {
+            table[at] = int(distinct.size());
             distinct.push_back(&text);
         }
-        rank[size_t(i)] = *it;
+        rank[size_t(i)] = table[at];
     }
     std::vector<int> order(distinct.size());
     for (size_t k = 0; k < order.size(); ++k)

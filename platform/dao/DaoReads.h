@@ -84,6 +84,7 @@ public:
     {
         return read(QVariantList{key}, visit);
     }
+    int read(const QString &key, const std::function<bool(const RowView &row)> &visit);
 
     KeyReader(const KeyReader &) = delete;
     KeyReader &operator=(const KeyReader &) = delete;
@@ -92,10 +93,13 @@ private:
     // The statement bound to the key and ready to step, or null when the
     // key finds nothing.
     sqlite3_stmt *start(const QVariantList &key);
+    int visitRows(sqlite3_stmt *s, const std::function<bool(const RowView &row)> &visit);
     std::shared_ptr<DatabaseImpl> m_db;
     std::shared_ptr<TableMeta> m_table;
     std::vector<int> m_keyCols, m_cols;
     QByteArray m_sql;
+    // The base's cached statement, kept until the base closes.
+    sqlite3_stmt *m_stmt = nullptr;
 };
 
 // Every row of a table in the order of one of its indexes (its columns,

@@ -183,10 +183,11 @@ sqlite3_stmt *KeyReader::start(const QVariantList &key)
     }
     // The cached statement: a visitor that reads through recordsets uses
     // other statements.
-    sqlite3_stmt *s = m_db->prepare(m_sql);
+    if (!m_stmt)
+        m_stmt = m_db->prepare(m_sql);
     for (size_t i = 0; i < k.size(); ++i)
-        bindValue(s, int(i) + 1, k[i]);
-    return s;
+        bindValue(m_stmt, int(i) + 1, k[i]);
+    return m_stmt;
 }
 
 int KeyReader::read(const QVariantList &key, const std::function<bool(const QVariantList &row)> &visit)
@@ -204,8 +205,25 @@ int KeyReader::read(const QVariantList &key, const std::function<bool(const QVar
 int KeyReader::read(const QVariantList &key, const std::function<bool(const RowView &row)> &visit)
 {
     sqlite3_stmt *s = start(key);
-    if (!s)
-        return 0;
+    return s ? visitRows(s, visit) : 0;
+}
+
+int KeyReader::read(const QString &key, const std::function<bool(const RowView &row)> &visit)
+{
+    const int type = m_table->cols[size_t(m_keyCols[0])].type;
+    if (m_keyCols.size() != 1 || (type != dbText && type != dbMemo))
+        return read(QVariantList{key}, visit);
+    // A text key of a text column is stored as it is: bound without the
+    // variants.
+    m_db->checkOpen();
+    if (!m_stmt)
+        m_stmt = m_db->prepare(m_sql);
+    sqlite3_bind_text16(m_stmt, 1, key.utf16(), int(key.size() * 2), SQLITE_TRANSIENT);
+    return visitRows(m_stmt, visit);
+}
+
+int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView &row)> &visit)
+{
     StmtScope sc(s);
     RowView view;
     view.m_stmt = s;
