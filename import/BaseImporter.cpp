@@ -197,6 +197,10 @@ private:
         if (total > 0) {
             fill.emplace(g_Db, plan.table);
             target.emplace(g_Db, plan.table, names);
+            if (!plan.uniqueColumns.isEmpty())
+                keys.reserve(keys.size() + total);
+            if (cardsAdded)
+                cardsAdded->reserve(cardsAdded->size() + total);
         }
         while (total > 0 && src.next()) {
             ++read;

@@ -6,6 +6,11 @@
 
 #include "DaoImpl.h"
 
+#include <QDate>
+#include <QTime>
+
+#include <cstring>
+
 namespace dao {
 
 namespace {
@@ -22,6 +27,16 @@ qsizetype utf16Length(const unsigned char *p, int n)
 {
     qsizetype units = 0;
     for (int i = 0; i < n;) {
+        // Most text is ASCII: eight bytes at a time while it lasts.
+        if (i + 8 <= n) {
+            quint64 word;
+            std::memcpy(&word, p + i, 8);
+            if ((word & 0x8080808080808080ULL) == 0) {
+                i += 8;
+                units += 8;
+                continue;
+            }
+        }
         const unsigned char c = p[i];
         if (c < 0x80) {
             ++i;
@@ -57,6 +72,34 @@ qsizetype utf16Length(const unsigned char *p, int n)
         i += extra + 1;
     }
     return units;
+}
+
+// A date text in the stored form "yyyy-MM-dd hh:mm:ss" that reads back as
+// the same date and time, within the years a Date column takes: a copy of
+// it as it is stores what reading it and writing it back would store.
+bool storedDate(const unsigned char *p, int n)
+{
+    if (n != 19 || p[4] != '-' || p[7] != '-' || p[10] != ' ' || p[13] != ':' || p[16] != ':')
+        return false;
+    auto num = [&](int at, int digits, int &out) {
+        out = 0;
+        for (int i = at; i < at + digits; ++i) {
+            if (p[i] < '0' || p[i] > '9')
+                return false;
+            out = out * 10 + (p[i] - '0');
+        }
+        return true;
+    };
+    int y, mo, d, h, mi, se;
+    if (!num(0, 4, y) || !num(5, 2, mo) || !num(8, 2, d) || !num(11, 2, h) || !num(14, 2, mi) || !num(17, 2, se))
+        return false;
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, se);
+    if (y < 100 || !date.isValid() || !time.isValid())
+        return false;
+    // A local time that the clock skipped reads back moved.
+    const QDateTime dt(date, time);
+    return dt.isValid() && dt.date() == date && dt.time() == time;
 }
 
 std::shared_ptr<TableMeta> tableOf(DatabaseImpl &d, const QString &table)
@@ -229,11 +272,14 @@ bool RowWriter::copyStored(int column, const RowReader &reader, int from, qsizet
             *length = 0;
         return true;
     case SQLITE_TEXT: {
-        if (!textual(c.type) || !textual(sc.type))
+        const bool dates = c.type == dbDate && sc.type == dbDate;
+        if (!dates && (!textual(c.type) || !textual(sc.type)))
             return false;
         const auto *p = sqlite3_column_text(st, i);
         const int n = sqlite3_column_bytes(st, i);
-        const qsizetype units = utf16Length(p, n);
+        if (dates && !storedDate(p, n))
+            return false;
+        const qsizetype units = dates ? 0 : utf16Length(p, n);
         if (units < 0)
             return false;
         s.kind = Slot::Utf8;

@@ -450,7 +450,8 @@ public:
     int set(int column, const QVariant &value);
     // The reader's value of its column `from` as it is stored, when the
     // value needs no conversion into this column (the same type, a stored
-    // form this column takes unchanged, text in valid UTF-8); false
+    // form this column takes unchanged: text in valid UTF-8, a number in its
+    // range, a date in the stored form); false
     // otherwise, leaving the column as it was. `length` gets the length of a
     // text in UTF-16 units, as QString::size() gives it.
     bool copyStored(int column, const RowReader &reader, int from, qsizetype *length = nullptr);
