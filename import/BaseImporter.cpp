@@ -8,6 +8,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -92,25 +94,31 @@ QString joinedKey(const std::vector<QVariant> &values, const QList<int> &positio
     return k;
 }
 
+QStringList columnNames(const TablePlan &plan)
+{
+    QStringList names;
+    for (const ColumnPlan &c : plan.columns)
+        names << c.name;
+    return names;
+}
+
 // The values of the open base's table that the plan holds once at most.
 QSet<QString> keysOfOpenBase(const TablePlan &plan)
 {
     QSet<QString> keys;
     if (plan.uniqueColumns.isEmpty())
         return keys;
-    dao::Recordset rs = g_Db.OpenRecordset(plan.table, dao::dbOpenTable, dao::dbReadOnly);
-    std::vector<dao::Field> fields;
+    QStringList names;
     for (int p : plan.uniqueColumns)
-        fields.push_back(rs.Fields(plan.columns[p].name));
-    keys.reserve(int(rs.RecordCount()));
+        names << plan.columns[p].name;
+    dao::RowReader rows(g_Db, plan.table, QString(), names);
+    keys.reserve(int(rows.count()));
     std::vector<QVariant> values(size_t(plan.columns.size()));
-    while (!rs.Eof()) {
-        for (size_t i = 0; i < fields.size(); ++i)
-            values[size_t(plan.uniqueColumns[int(i)])] = fields[i].Value();
+    while (rows.next()) {
+        for (int i = 0; i < plan.uniqueColumns.size(); ++i)
+            values[size_t(plan.uniqueColumns[i])] = rows.value(i);
         keys.insert(joinedKey(values, plan.uniqueColumns));
-        rs.MoveNext();
     }
-    rs.Close();
     return keys;
 }
 
@@ -149,35 +157,33 @@ private:
             count.missing = true;
             return count;
         }
-        dao::Recordset src = m_source.OpenRecordset(plan.table, dao::dbOpenTable, dao::dbReadOnly);
-        if (!plan.index.isEmpty()) {
-            // A source without the index is walked in its stored order.
-            try {
-                src.setIndex(plan.index);
-            } catch (const vb::Error &e) {
-                if (e.number() != dao::ErrNotAnIndex && e.number() != dao::ErrItemNotFound)
-                    throw;
-            }
+        const QStringList names = columnNames(plan);
+        // A source without the index is walked in its stored order.
+        std::unique_ptr<dao::RowReader> reader;
+        try {
+            reader = std::make_unique<dao::RowReader>(m_source, plan.table, plan.index, names);
+        } catch (const vb::Error &e) {
+            if (plan.index.isEmpty() || (e.number() != dao::ErrNotAnIndex && e.number() != dao::ErrItemNotFound))
+                throw;
+            reader = std::make_unique<dao::RowReader>(m_source, plan.table, QString(), names);
         }
-        // Looked up once, before the walk.
-        std::vector<dao::Field> from(size_t(plan.columns.size()));
-        for (int i = 0; i < plan.columns.size(); ++i) {
-            try {
-                from[size_t(i)] = src.Fields(plan.columns[i].name);
-            } catch (const vb::Error &e) {
-                if (e.number() != dao::ErrItemNotFound)
-                    throw;
+        dao::RowReader &src = *reader;
+        for (int i = 0; i < plan.columns.size(); ++i)
+            if (!src.has(i))
                 count.missingColumns << plan.columns[i].name;
-            }
-        }
 
         QSet<QString> &keys = m_keys[plan.table];
         QSet<QString> *owners = plan.owner == CardKind::None ? nullptr : &m_added[int(plan.owner)];
         QSet<QString> *cardsAdded = plan.card == CardKind::None ? nullptr : &m_added[int(plan.card)];
-        dao::Recordset &target = *plan.target;
-        const long total = src.RecordCount();
+        const long total = src.count();
         long read = 0;
         int shown = -1;
+        // Only the values the rules look at are read as program values; the
+        // rest go from the source to the open base as they are stored.
+        std::vector<int> looked(plan.uniqueColumns.cbegin(), plan.uniqueColumns.cend());
+        for (int p : {plan.ownerColumn, plan.referenceColumn})
+            if (p >= 0 && std::find(looked.begin(), looked.end(), p) == looked.end())
+                looked.push_back(p);
         std::vector<QVariant> values(size_t(plan.columns.size()));
         // The longest text each column of the open base takes; 0: any.
         std::vector<int> widest(size_t(plan.columns.size()), 0);
@@ -187,14 +193,19 @@ private:
 
         // Into an empty table, the lookup indexes are made once after the rows.
         std::optional<dao::BulkFill> fill;
-        if (total > 0)
+        std::optional<dao::RowWriter> target;
+        if (total > 0) {
             fill.emplace(g_Db, plan.table);
-        if (total > 0)
-            src.MoveFirst();
-        while (total > 0 && !src.Eof()) {
+            target.emplace(g_Db, plan.table, names);
+            if (!plan.uniqueColumns.isEmpty())
+                keys.reserve(keys.size() + total);
+            if (cardsAdded)
+                cardsAdded->reserve(cardsAdded->size() + total);
+        }
+        while (total > 0 && src.next()) {
             ++read;
-            for (size_t i = 0; i < from.size(); ++i)
-                values[i] = from[i] ? from[i].Value() : QVariant();
+            for (int p : looked)
+                values[size_t(p)] = src.value(p);
 
             bool offer = true;
             QString key;
@@ -216,7 +227,7 @@ private:
                 m_referencesBefore.contains(foldedKey(values[size_t(plan.referenceColumn)])))
                 offer = false;
 
-            if (offer && addRow(plan, target, from, widest, values, count)) {
+            if (offer && addRow(plan, *target, src, widest, count)) {
                 ++count.added;
                 if (!key.isNull())
                     keys.insert(key);
@@ -233,42 +244,45 @@ private:
                     m_progress->percent(percent);
                 }
             }
-            src.MoveNext();
         }
         if (fill)
             fill->finish();
-        src.Close();
         return count;
     }
 
     // One row into the open base; false when it refused the row. A value
     // that does not fit its column leaves that column empty, and the row
     // is stored without it.
-    static bool addRow(const TablePlan &plan, dao::Recordset &target, const std::vector<dao::Field> &from,
-                       const std::vector<int> &widest, const std::vector<QVariant> &values, TableCount &count)
+    static bool addRow(const TablePlan &plan, dao::RowWriter &target, const dao::RowReader &src,
+                       const std::vector<int> &widest, TableCount &count)
     {
         QStringList emptied;
-        target.AddNew();
-        for (size_t i = 0; i < from.size(); ++i) {
-            if (!from[i])
+        target.begin();
+        for (int i = 0; i < plan.columns.size(); ++i) {
+            if (!src.has(i))
                 continue;
-            const QString &column = plan.columns[int(i)].name;
-            if (widest[i] > 0 && values[i].isValid() && values[i].toString().size() > widest[i]) {
+            const QString &column = plan.columns[i].name;
+            qsizetype length = 0;
+            if (target.copyStored(i, src, i, &length)) {
+                if (widest[size_t(i)] > 0 && length > widest[size_t(i)]) {
+                    emptied << column;
+                    target.set(i, QVariant());
+                }
+                continue;
+            }
+            const QVariant value = src.value(i);
+            if (widest[size_t(i)] > 0 && value.isValid() && value.toString().size() > widest[size_t(i)]) {
                 emptied << column;
                 continue;
             }
-            try {
-                plan.columns[int(i)].target->setValue(values[i]);
-            } catch (const vb::Error &e) {
-                if (!isRowRefusal(e.number())) {
-                    target.CancelUpdate();
-                    throw;
-                }
+            if (const int refused = target.set(i, value)) {
+                if (!isRowRefusal(refused))
+                    dao::fail(refused, plan.columns[i].target->Name());
                 emptied << column;
             }
         }
         try {
-            target.Update();
+            target.insert();
         } catch (const vb::Error &e) {
             if (!isRowRefusal(e.number()))
                 throw;

@@ -4,6 +4,7 @@
 
 #include "BaseImporter.h"
 #include "DaoErrors.h"
+#include "DaoImpl.h"
 #include "Error.h"
 #include "ImportTestBases.h"
 
@@ -93,6 +94,7 @@ private slots:
     void aDamagedSourceUndoesEverything();
     void anImportEndedMidwayLeavesTheBase();
     void summaryFigures();
+    void oddValuesOfASource();
 
 private:
     QString path(const QString &name) const { return m_dir.filePath(name); }
@@ -463,6 +465,60 @@ void TestImportEngine::summaryFigures()
                             "\nWordsNoteAll : not in the source, nothing read"
                             "\n\nCards skipped because their key is already in the base : 3 notes, 0 quotes, "
                             "0 references (with their keywords, authors and other rows)."));
+}
+
+// Values a base from elsewhere may hold, written past the engine's checks:
+// text beyond ASCII (lengths in characters, not bytes), texts too long for
+// their column, keys alike but for letter case, a key too long or empty,
+// dates in another form or none.
+void TestImportEngine::oddValuesOfASource()
+{
+    const QString source = sampleSource();
+    const QByteArray e101 = QString(101, QChar(0xe9)).toUtf8(), smile = QStringLiteral("😀").toUtf8();
+    QByteArray smiles50, smiles51;
+    for (int i = 0; i < 50; ++i)
+        smiles50 += smile;
+    smiles51 = smiles50 + smile;
+    const QByteArray sql =
+        "INSERT INTO NOTE(CIT, TITRE1, AUTEUR, TEXTE, JOUR) VALUES"
+        "('ÉTÉ0001.TXT', '" + e101 + "', '" + smiles51 + "', 'naïve 😀', '2021-03-04'),"
+        "('ÉTÉ0003.TXT', 'there', NULL, 'x', NULL),"
+        "('ÉTÉ0002.TXT', '" + smiles50 + "', '', 'y', 'garbage'),"
+        "('', 'empty key', NULL, 'z', NULL),"
+        "('ABCDEFGHIJKLMNOPQRSTU.TXT', 'long key', NULL, 'w', NULL);"
+        "INSERT INTO GRNOTE(GROUPE, NDX) VALUES('Memory', 'été0001.TXT'), ('Memory', 'ÉTÉ0003.TXT');";
+    // Through the engine's own connection, which knows the text collation.
+    openAndBind(source);
+    char *err = nullptr;
+    const int rc = sqlite3_exec(dao::Access::impl(g_Db)->db, sql.constData(), nullptr, nullptr, &err);
+    const QString message = QString::fromUtf8(err ? err : "");
+    sqlite3_free(err);
+    QVERIFY2(rc == SQLITE_OK, qPrintable(message));
+    closeBase();
+    createAndBind(path(QStringLiteral("open.cvb")));
+    add(rsNote, {{&fldNoteCit, QStringLiteral("été0003.txt")}});
+    const ImportReport r = importFrom(source);
+    QVERIFY(!r.failed);
+    QCOMPARE(r.notesThere, 1);
+    const QString summary = importer::summaryText(r, QStringLiteral("source.cvb"));
+    QVERIFY2(summary.contains(QStringLiteral("\nNOTE : 3 added, 3 skipped (left empty, the value did not fit : "
+                                             "AUTEUR in 1 row, TITRE1 in 1 row)")),
+             qPrintable(summary));
+    QVERIFY2(summary.contains(QStringLiteral("\nGRNOTE : 3 added, 1 skipped")), qPrintable(summary));
+    QCOMPARE(column(QStringLiteral("NOTE"), QStringLiteral("CIT"), QStringLiteral("NoteNDX")),
+             (QStringList{"DUPO0001.TXT", "ÉTÉ0001.TXT", "ÉTÉ0002.TXT", "été0003.txt"}));
+    QCOMPARE(column(QStringLiteral("NOTE"), QStringLiteral("TITRE1"), QStringLiteral("NoteNDX")).mid(1, 2),
+             (QStringList{"~", QString::fromUtf8(smiles50)}));
+    QCOMPARE(column(QStringLiteral("NOTE"), QStringLiteral("AUTEUR"), QStringLiteral("NoteNDX")).mid(1, 2),
+             (QStringList{"~", ""}));
+    QCOMPARE(column(QStringLiteral("NOTE"), QStringLiteral("TEXTE"), QStringLiteral("NoteNDX")).mid(1, 2),
+             (QStringList{QStringLiteral("naïve 😀"), "y"}));
+    rsNote.setIndex(QStringLiteral("NoteNDX"));
+    rsNote.Seek(QStringLiteral("="), QStringLiteral("été0001.txt"));
+    QVERIFY(!rsNote.NoMatch());
+    QCOMPARE(fldNoteJour.Value().toDateTime(), QDateTime(QDate(2021, 3, 4), QTime(0, 0)));
+    rsNote.Seek(QStringLiteral("="), QStringLiteral("ÉTÉ0002.TXT"));
+    QVERIFY(fldNoteJour.isNullValue());
 }
 
 QTEST_GUILESS_MAIN(TestImportEngine)

@@ -23,6 +23,9 @@
 
 #include <functional>
 #include <memory>
+#include <vector>
+
+struct sqlite3_stmt;
 
 namespace dao {
 
@@ -405,6 +408,66 @@ private:
 // unknown table and 3265 for an unknown column.
 void ScanTable(const Database &db, const QString &table, const QStringList &columns,
                const std::function<bool(const QVariantList &row)> &visit);
+
+// Reads the named columns of every row of a table in the order of one of
+// its indexes ("": stored order), memo columns included, with one statement
+// of its own: for copies that read each record once. Raises 3078 for an
+// unknown table and 3015 for an unknown index; a column the table lacks
+// reads as Null (has() tells).
+class RowReader {
+public:
+    RowReader(const Database &db, const QString &table, const QString &index, const QStringList &columns);
+    ~RowReader();
+    bool has(int column) const;
+    long count() const;
+    // Onto the next row; false after the last.
+    bool next();
+    // The value as the table's field reads it.
+    QVariant value(int column) const;
+    RowReader(const RowReader &) = delete;
+    RowReader &operator=(const RowReader &) = delete;
+
+private:
+    friend class RowWriter;
+    std::shared_ptr<DatabaseImpl> m_db;
+    std::shared_ptr<TableMeta> m_table;
+    std::vector<int> m_cols; // column of the table, -1: not there
+    ::sqlite3_stmt *m_stmt = nullptr;
+};
+
+// Adds rows to a table through the same rules as AddNew and Update on a
+// recordset: its counter numbered by the base, Nulls, lengths and zero-length
+// texts checked, the engine's refusals raised. A value that is already in the
+// form the column stores is copied from a RowReader's row as it is.
+class RowWriter {
+public:
+    RowWriter(const Database &db, const QString &table, const QStringList &columns);
+    ~RowWriter();
+    // A new row, every column Null but the counter, which takes its number.
+    void begin();
+    // As Field::setValue; returns the error number of a refused value
+    // (the column stays Null), 0 when taken.
+    int set(int column, const QVariant &value);
+    // The reader's value of its column `from` as it is stored, when the
+    // value needs no conversion into this column (the same type, a stored
+    // form this column takes unchanged: text in valid UTF-8, a number in its
+    // range, a date in the stored form); false
+    // otherwise, leaving the column as it was. `length` gets the length of a
+    // text in UTF-16 units, as QString::size() gives it.
+    bool copyStored(int column, const RowReader &reader, int from, qsizetype *length = nullptr);
+    // As Update after AddNew: raises the refusal of the row.
+    void insert();
+    RowWriter(const RowWriter &) = delete;
+    RowWriter &operator=(const RowWriter &) = delete;
+
+private:
+    struct Slot;
+    std::shared_ptr<DatabaseImpl> m_db;
+    std::shared_ptr<TableMeta> m_table;
+    std::vector<int> m_cols;
+    std::vector<Slot> m_slots; // per column of the table
+    bool m_begun = false;
+};
 
 // The comparison every index and seek applies to text: Unicode case folding,
 // accents distinct; accented letters sort beside their base letter; texts
