@@ -325,19 +325,12 @@ void RowWriter::insert()
     for (size_t i = 0; i < n; ++i) {
         const ColumnMeta &c = t.cols[i];
         const Slot &s = m_slots[i];
-        if (s.kind == Slot::Null) {
-            if (c.required)
-                fail(ErrRequiredNull, c.name);
-            continue;
-        }
-        if (textual(c.type)) {
-            // Text columns hold text only: copied as it is or converted.
-            const qsizetype len = s.kind == Slot::Utf8 ? s.length : s.stored.toString().size();
-            if (c.type == dbText && len > c.size)
-                fail(ErrFieldTooSmall, c.name);
-            if (len == 0 && !c.allowZeroLength)
-                fail(ErrZeroLength, t.name + u'.' + c.name);
-        }
+        const bool null = s.kind == Slot::Null;
+        // Text columns hold text only: copied as it is or converted.
+        const qsizetype len = null || !textual(c.type) ? 0
+                              : s.kind == Slot::Utf8  ? s.length
+                                                      : s.stored.toString().size();
+        checkColumnValue(t, c, null, len);
     }
     for (const IndexMeta &ix : t.indexes) {
         if (!(ix.primary || ix.required) || ix.rowidOrder)

@@ -195,6 +195,11 @@ struct StmtScope {
 
 void bindValue(sqlite3_stmt *s, int i, const QVariant &v);
 QVariant columnValue(sqlite3_stmt *s, int i);
+// The refusals of a value about to be written into a column, the same for
+// an update and for a copied row: a Null where one is required, a text too
+// long for its column, an empty text where none is allowed. length is in
+// characters, as the column's size counts them.
+void checkColumnValue(const TableMeta &t, const ColumnMeta &c, bool isNull, qsizetype length);
 
 // Conversions between what the program hands over and what the file holds.
 // toStorage returns false with the error number when the value does not fit.

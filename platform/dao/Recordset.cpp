@@ -602,18 +602,8 @@ void RecordsetImpl::update()
             continue;
         const ColumnMeta &c = t->cols[i];
         const QVariant &v = editVals[i];
-        if (!v.isValid()) {
-            if (c.required)
-                fail(ErrRequiredNull, c.name);
-            continue;
-        }
-        if (c.type == dbText || c.type == dbMemo) {
-            const qsizetype len = v.toString().size();
-            if (c.type == dbText && len > c.size)
-                fail(ErrFieldTooSmall, c.name);
-            if (len == 0 && !c.allowZeroLength)
-                fail(ErrZeroLength, t->name + u'.' + c.name);
-        }
+        const bool textual = c.type == dbText || c.type == dbMemo;
+        checkColumnValue(*t, c, !v.isValid(), v.isValid() && textual ? v.toString().size() : 0);
     }
     for (const IndexMeta &ix : t->indexes) {
         if (!(ix.primary || ix.required) || ix.rowidOrder)

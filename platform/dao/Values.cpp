@@ -205,6 +205,21 @@ void bindValue(sqlite3_stmt *s, int i, const QVariant &v)
     }
 }
 
+void checkColumnValue(const TableMeta &t, const ColumnMeta &c, bool isNull, qsizetype length)
+{
+    if (isNull) {
+        if (c.required)
+            fail(ErrRequiredNull, c.name);
+        return;
+    }
+    if (c.type == dbText || c.type == dbMemo) {
+        if (c.type == dbText && length > c.size)
+            fail(ErrFieldTooSmall, c.name);
+        if (length == 0 && !c.allowZeroLength)
+            fail(ErrZeroLength, t.name + u'.' + c.name);
+    }
+}
+
 QVariant columnValue(sqlite3_stmt *s, int i)
 {
     switch (sqlite3_column_type(s, i)) {
