@@ -192,6 +192,7 @@ void Form::show()
         if (QMdiArea *area = m_sub->mdiArea())
             area->setActiveSubWindow(m_sub);
     } else {
+        const bool made = m_window->windowHandle() != nullptr;
         m_window->show();
         // The frame is known once the window is on screen: give the outer
         // size asked for, not the client size of a guessed frame.
@@ -200,7 +201,10 @@ void Form::show()
             m_pendingHeight = pendingHeight;
             applyPending();
         }
-        m_window->raise();
+        // A window put on screen for the first time is made over the
+        // others; one shown again may stand behind them.
+        if (made)
+            m_window->raise();
         m_window->activateWindow();
     }
     if (qobject_cast<MdiForm *>(this) && static_cast<MdiForm *>(this)->activeChild())
@@ -653,7 +657,12 @@ void Form::addControl(const QString &name, QObject *control)
 {
     if (control && control->objectName().isEmpty())
         control->setObjectName(name);
-    m_controls.append({name, control});
+    m_controls.append({name, control, {}});
+}
+
+void Form::addControl(const QString &name, std::function<QObject *()> make)
+{
+    m_controls.append({name, nullptr, std::move(make)});
 }
 
 void Form::addControls(std::initializer_list<std::pair<const char *, QObject *>> named)
@@ -662,20 +671,33 @@ void Form::addControls(std::initializer_list<std::pair<const char *, QObject *>>
         addControl(QString::fromLatin1(name), control);
 }
 
+QObject *Form::made(NamedControl &c) const
+{
+    if (!c.object && c.make) {
+        const auto make = std::move(c.make);
+        c.make = nullptr;
+        c.object = make();
+        if (c.object && c.object->objectName().isEmpty())
+            c.object->setObjectName(c.name);
+    }
+    return c.object;
+}
+
 QList<QObject *> Form::controls() const
 {
     QList<QObject *> out;
-    for (const auto &c : m_controls)
-        if (c.second)
-            out.append(c.second);
+    for (NamedControl &c : m_controls)
+        if (QObject *o = made(c))
+            out.append(o);
     return out;
 }
 
 QObject *Form::control(const QString &name) const
 {
-    for (const auto &c : m_controls)
-        if (c.first == name && c.second)
-            return c.second;
+    for (NamedControl &c : m_controls)
+        if (c.name == name)
+            if (QObject *o = made(c))
+                return o;
     return nullptr;
 }
 
