@@ -119,7 +119,6 @@ public:
     explicit Toolbar(QWidget *parent = nullptr);
     QAction *addButton(const QString &key, const QString &toolTipText, const QIcon &icon = QIcon());
     QAction *button(const QString &key) const;
-    QSize iconSize() const { return m_iconSize; }
 
 signals:
     void buttonClick(const QString &key);
@@ -129,9 +128,9 @@ protected:
     void changeEvent(QEvent *e) override;
 
 private:
-    void placeButtons();
+    QSize iconSize() const;
+    void placeButtons(int from = 0);
     QList<QToolButton *> m_buttons;
-    QSize m_iconSize;
 };
 
 } // namespace vb
