@@ -192,7 +192,6 @@ void Form::show()
         if (QMdiArea *area = m_sub->mdiArea())
             area->setActiveSubWindow(m_sub);
     } else {
-        const bool made = m_window->windowHandle() != nullptr;
         m_window->show();
         // The frame is known once the window is on screen: give the outer
         // size asked for, not the client size of a guessed frame.
@@ -201,10 +200,7 @@ void Form::show()
             m_pendingHeight = pendingHeight;
             applyPending();
         }
-        // A window put on screen for the first time is made over the
-        // others; one shown again may stand behind them.
-        if (made)
-            m_window->raise();
+        m_window->raise();
         m_window->activateWindow();
     }
     if (qobject_cast<MdiForm *>(this) && static_cast<MdiForm *>(this)->activeChild())
