@@ -98,6 +98,22 @@ void CardWindow::setUpShared(vb::RichTextBox *text, vb::FlexGrid *keywords, QLin
     vb::connectEvent(m_keywordGrid, &vb::FlexGrid::dblClick, this, [this] { KeywordGridDblClick(); });
 }
 
+void CardWindow::addPrintBuffer()
+{
+    addControl(QStringLiteral("ToPrint"), [this]() -> QObject * {
+        m_toPrint = new vb::RichTextBox(client());
+        m_toPrint->setVisible(false);
+        return m_toPrint;
+    });
+}
+
+vb::RichTextBox *CardWindow::ToPrint()
+{
+    if (!m_toPrint)
+        control(QStringLiteral("ToPrint"));
+    return m_toPrint;
+}
+
 void CardWindow::setCardNumber(int number) { m_fenNum->setText(QString::number(number)); }
 
 int CardWindow::cardNumber() const { return cards::cardNumberOf(m_fenNum->text()); }

@@ -8,6 +8,7 @@
 #include "CardWindows.h"
 #include "Form.h"
 
+#include <QPointer>
 #include <QStringList>
 
 class QLineEdit;
@@ -51,6 +52,9 @@ public:
     void KeywordGridDblClick();
 
     vb::RichTextBox *textBox() const { return m_text; }
+    // The design's hidden print buffer; most cards never print, so it is
+    // made the first time it is asked for (also as the control "ToPrint").
+    vb::RichTextBox *ToPrint();
     vb::FlexGrid *keywordGrid() const { return m_keywordGrid; }
 
     static constexpr double TextRightMargin = 240;
@@ -71,6 +75,8 @@ protected:
     void setUpShared(vb::RichTextBox *text, vb::FlexGrid *keywords, QLineEdit *fenNum,
                      vb::Toolbar *toolbar);
     void markChanged() { m_changed = true; }
+    // Registers the print buffer at its place among the design's controls.
+    void addPrintBuffer();
     // Keyword grid rows from the window's own keyword list.
     void showKeywords();
     // The text box follows the window, never to a negative size.
@@ -90,6 +96,7 @@ private:
     vb::RichTextBox *m_text = nullptr;
     vb::FlexGrid *m_keywordGrid = nullptr;
     QLineEdit *m_fenNum = nullptr;
+    QPointer<vb::RichTextBox> m_toPrint;
     QStringList m_keywords;
     bool m_changed = false;
     bool m_closeWithoutAsking = false;

@@ -54,8 +54,6 @@ fCitMulti::fCitMulti()
 
     CitRTF = new vb::RichTextBox(c);
     setGeometryTwips(CitRTF, 120, 2310, 7950, 2100);
-    ToPrint = new vb::RichTextBox(c);
-    ToPrint->setVisible(false);
 
     Frame2 = new QGroupBox(c);
     setGeometryTwips(Frame2, 120, 4410, 3420, 600);
@@ -95,7 +93,9 @@ fCitMulti::fCitMulti()
         {"Toolbar1", Toolbar1}, {"cgAutCit", cgAutCit}, {"cCitTitle", cCitTitle},
         {"cCitNDX", cCitNDX}, {"cCitDate", cCitDate}, {"Frame1", Frame1}, {"cgMCCit", cgMCCit},
         {"cmdAdd", cmdAdd}, {"CmdSupp", CmdSupp}, {"CmdTextComp", CmdTextComp},
-        {"CitRTF", CitRTF}, {"ToPrint", ToPrint}, {"Frame2", Frame2}, {"CmdStore", CmdStore},
+        {"CitRTF", CitRTF}});
+    addPrintBuffer();
+    addControls({{"Frame2", Frame2}, {"CmdStore", CmdStore},
         {"CmdDelete", CmdDelete}, {"Command2", Command2}, {"Command1", Command1},
         {"FenNum", FenNum}, {"FormCount", FormCount}});
 }
@@ -129,9 +129,9 @@ void fCitMulti::fillCard(const CardSlot &slot, int)
         cgAutCit->setRows(k);
     cgAutCit->refresh();
 
-    cCitTitle->clear();
+    // The boxes of a window being loaded are empty: each takes its value
+    // once, and the text replaces the whole document.
     cCitTitle->setText(slot.title);
-    CitRTF->setText(QString());
     CitRTF->setTextRTF(slot.text);
     // The whole text takes a left indent of 200 twips.
     CitRTF->setSelStart(0);

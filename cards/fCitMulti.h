@@ -25,7 +25,6 @@ public:
     QLineEdit *cCitNDX = nullptr;
     QLineEdit *cCitDate = nullptr;
     vb::RichTextBox *CitRTF = nullptr;
-    vb::RichTextBox *ToPrint = nullptr;
     QGroupBox *Frame1 = nullptr; // "Keywords"
     vb::FlexGrid *cgMCCit = nullptr;
     QPushButton *cmdAdd = nullptr;

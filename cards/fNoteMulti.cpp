@@ -65,8 +65,6 @@ fNoteMulti::fNoteMulti()
 
     NoteRTF = new vb::RichTextBox(c);
     setGeometryTwips(NoteRTF, 120, 2340, 8200, 2700);
-    ToPrint = new vb::RichTextBox(c);
-    ToPrint->setVisible(false);
     FenNum = new QLineEdit(c);
 
     setUpShared(NoteRTF, cgMCNote, FenNum, Toolbar1);
@@ -93,7 +91,9 @@ fNoteMulti::fNoteMulti()
         {"Command1", Command1}, {"cNoteNDX", cNoteNDX}, {"cNoteDate", cNoteDate},
         {"cNoteAuthor", cNoteAuthor}, {"cNoteTitle", cNoteTitle}, {"Frame2", Frame2},
         {"cgMCNote", cgMCNote}, {"KWAdd", KWAdd}, {"KWSupp", KWSupp}, {"Command7", Command7},
-        {"NoteRTF", NoteRTF}, {"ToPrint", ToPrint}, {"FenNum", FenNum}});
+        {"NoteRTF", NoteRTF}});
+    addPrintBuffer();
+    addControls({{"FenNum", FenNum}});
 }
 
 cards::CardEdits fNoteMulti::edits() const
@@ -108,14 +108,11 @@ cards::CardEdits fNoteMulti::edits() const
 
 void fNoteMulti::fillCard(const CardSlot &slot, int)
 {
-    cNoteAuthor->clear();
+    // The boxes of a window being loaded are empty: each takes its value
+    // once, and the text replaces the whole document.
     cNoteAuthor->setText(slot.noteAuthor);
-    cNoteTitle->clear();
     cNoteTitle->setText(slot.title);
-    NoteRTF->setText(QString());
     NoteRTF->setTextRTF(slot.text);
-    cNoteNDX->clear();
-    cNoteDate->clear();
     cNoteNDX->setText(slot.key);
     // The date of the record the opener stands on.
     vb::errorOf([&] { cNoteDate->setText(vb::DateText(fldNoteJour.Value())); });

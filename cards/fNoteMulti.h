@@ -24,7 +24,6 @@ public:
     QLineEdit *cNoteAuthor = nullptr;
     QLineEdit *cNoteTitle = nullptr;
     vb::RichTextBox *NoteRTF = nullptr;
-    vb::RichTextBox *ToPrint = nullptr;
     QLineEdit *FenNum = nullptr;
     QGroupBox *Frame2 = nullptr; // "Keywords"
     vb::FlexGrid *cgMCNote = nullptr;

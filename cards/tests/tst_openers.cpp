@@ -5,6 +5,7 @@
 #include "CardOpeners.h"
 #include "CardTestBase.h"
 #include "CardRules.h"
+#include "CommonControls.h"
 #include "FlexGrid.h"
 #include "GridClicks.h"
 #include "InstallCards.h"
@@ -17,6 +18,9 @@
 #include "fNoteMulti.h"
 
 #include <QLineEdit>
+#include <QPointer>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTextEdit>
 
 using namespace cardtest;
@@ -37,6 +41,38 @@ fNoteMulti *noteWindow(const QString &key, int index = 0)
 {
     const QList<CardWindowLink *> cards = cardwindows::find(CardType::Note, key);
     return index < cards.size() ? static_cast<fNoteMulti *>(cards.at(index)->cardForm()) : nullptr;
+}
+
+// The same paragraphs, runs, characters and formats, read one by one.
+bool sameDocument(const QTextDocument &a, const QTextDocument &b, QString *why)
+{
+    if (a.toPlainText() != b.toPlainText()) {
+        *why = QStringLiteral("text: ") + a.toPlainText() + QStringLiteral(" / ") + b.toPlainText();
+        return false;
+    }
+    QTextBlock x = a.begin(), y = b.begin();
+    for (; x.isValid() && y.isValid(); x = x.next(), y = y.next()) {
+        if (x.blockFormat() != y.blockFormat()) {
+            *why = QStringLiteral("paragraph format of: ") + x.text();
+            return false;
+        }
+        QTextBlock::iterator i = x.begin(), j = y.begin();
+        for (; !i.atEnd() && !j.atEnd(); ++i, ++j) {
+            if (i.fragment().text() != j.fragment().text() || i.fragment().charFormat() != j.fragment().charFormat()) {
+                *why = QStringLiteral("run: ") + i.fragment().text() + QStringLiteral(" / ") + j.fragment().text();
+                return false;
+            }
+        }
+        if (!i.atEnd() || !j.atEnd()) {
+            *why = QStringLiteral("runs of: ") + x.text();
+            return false;
+        }
+    }
+    if (x.isValid() || y.isValid()) {
+        *why = QStringLiteral("paragraph count");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -286,6 +322,77 @@ private slots:
         from->KeywordGridDblClick();
         QCOMPARE(cardwindows::all().size(), 4);
         QVERIFY(script.ok());
+    }
+
+    // Each card of a set shows its own record: its boxes, its keywords in
+    // their order, its text with every run formatted as the stored markup
+    // says; the print buffer waits until asked for; closed cards go whole.
+    void setShowsEachCardsOwnRecordAndClosingFreesIt()
+    {
+        Base base;
+        const QString rtfOne = QStringLiteral(
+            "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1\\froman Times New Roman;}}"
+            "{\\colortbl ;\\red255\\green0\\blue0;}\\pard\\li200\\f0\\fs20 Caf\\'e9 {\\b gras} et "
+            "{\\i\\cf1 italique} \\u8364? fin\\par\r\n\\pard\\qc\\f1\\fs28 {\\ul centre}\\par}");
+        const QString rtfTwo = QStringLiteral("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}\\f0\\fs24 {\\strike two} words\\par}");
+        addNote(QStringLiteral("S1.TXT"), QStringLiteral("Ann"), QStringLiteral("One"), QStringLiteral("x"), rtfOne);
+        addNote(QStringLiteral("S2.TXT"), QStringLiteral("Bob"), QStringLiteral("Two"), QStringLiteral("x"), rtfTwo,
+                QDate(2023, 1, 2));
+        addNote(QStringLiteral("S3.TXT"), {}, {}, QStringLiteral("plain\r\nlines"));
+        for (const char *k : {"set", "zeta", "Alpha"})
+            link(CardType::Note, QString::fromLatin1(k), QStringLiteral("S1.TXT"));
+        link(CardType::Note, QStringLiteral("set"), QStringLiteral("S2.TXT"));
+        link(CardType::Note, QStringLiteral("set"), QStringLiteral("S3.TXT"));
+        link(CardType::Note, QStringLiteral("beta"), QStringLiteral("S3.TXT"));
+
+        cards::OpenCardsOfKeyword(CardType::Note, QStringLiteral("set"));
+        QCOMPARE(cardwindows::all().size(), 3);
+        struct Expected {
+            const char *key, *author, *title;
+            QString rtf;
+            QStringList keywords;
+            QDate date;
+        };
+        const QList<Expected> expected{
+            {"S1.TXT", "Ann", "One", rtfOne, {QStringLiteral("Alpha"), QStringLiteral("set"), QStringLiteral("zeta")},
+             QDate(2024, 3, 5)},
+            {"S2.TXT", "Bob", "Two", rtfTwo, {QStringLiteral("set")}, QDate(2023, 1, 2)},
+            {"S3.TXT", "", "", QStringLiteral("plain\r\nlines"), {QStringLiteral("beta"), QStringLiteral("set")},
+             QDate(2024, 3, 5)},
+        };
+        QList<QPointer<QObject>> parts;
+        for (const Expected &e : expected) {
+            fNoteMulti *w = noteWindow(QString::fromLatin1(e.key));
+            QVERIFY(w);
+            QCOMPARE(w->cNoteNDX->text(), QString::fromLatin1(e.key));
+            QCOMPARE(w->cNoteAuthor->text(), QString::fromLatin1(e.author));
+            QCOMPARE(w->cNoteTitle->text(), QString::fromLatin1(e.title));
+            QCOMPARE(w->cNoteDate->text(), vb::DateText(QVariant(e.date)));
+            QCOMPARE(w->cgMCNote->rows(), int(e.keywords.size()));
+            for (int r = 0; r < e.keywords.size(); ++r)
+                QCOMPARE(w->cgMCNote->textMatrix(r, 0), e.keywords.at(r));
+            vb::RichTextBox alone;
+            alone.setTextRTF(e.rtf);
+            QString why;
+            QVERIFY2(sameDocument(*w->NoteRTF->document(), *alone.document(), &why), qPrintable(why));
+            QVERIFY(!w->isChanged());
+
+            QVERIFY(!w->findChild<vb::RichTextBox *>(QStringLiteral("ToPrint")));
+            auto *buffer = qobject_cast<vb::RichTextBox *>(w->control(QStringLiteral("ToPrint")));
+            QVERIFY(buffer);
+            QCOMPARE(w->ToPrint(), buffer);
+            QVERIFY(!buffer->isVisible());
+            QCOMPARE(buffer->parentWidget(), w->client());
+            parts << QPointer<QObject>(w) << QPointer<QObject>(w->window()) << QPointer<QObject>(buffer)
+                  << QPointer<QObject>(w->cgMCNote) << QPointer<QObject>(w->Toolbar1);
+        }
+
+        for (CardWindowLink *c : cardwindows::all())
+            c->closeWithoutAsking();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(cardwindows::all().isEmpty());
+        for (const QPointer<QObject> &p : parts)
+            QVERIFY(p.isNull());
     }
 
     void referenceCardUntilItsWindowIsInstalled()

@@ -15,6 +15,7 @@
 #include <QFontDatabase>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QToolButton>
 
 using namespace cardtest;
 using vb::DialogAnswer;
@@ -278,6 +279,41 @@ private slots:
         QCOMPARE(back.Text(), QStringLiteral("saved text"));
         QVERIFY(QFile::exists(dir.filePath(QStringLiteral("kept.doc"))));
         QVERIFY(!QFile::exists(dir.filePath(QStringLiteral("kept.doc.rtf"))));
+    }
+
+    // A click on a tool of one card of a set works on that card's text.
+    void toolsOfEachCardWorkOnItsOwnText()
+    {
+        Base base;
+        QTemporaryDir dir;
+        addNote(QStringLiteral("A.TXT"), {}, {}, QStringLiteral("text of A"));
+        addNote(QStringLiteral("B.TXT"), {}, {}, QStringLiteral("text of B"));
+        link(CardType::Note, QStringLiteral("both"), QStringLiteral("A.TXT"));
+        link(CardType::Note, QStringLiteral("both"), QStringLiteral("B.TXT"));
+        cards::OpenCardsOfKeyword(CardType::Note, QStringLiteral("both"));
+        auto *a = static_cast<fNoteMulti *>(cardwindows::find(CardType::Note, QStringLiteral("A.TXT")).value(0)->cardForm());
+        auto *b = static_cast<fNoteMulti *>(cardwindows::find(CardType::Note, QStringLiteral("B.TXT")).value(0)->cardForm());
+        QVERIFY(a && b && a != b);
+        const auto tool = [](fNoteMulti *w, int index) {
+            const QList<QToolButton *> tools = w->Toolbar1->findChildren<QToolButton *>();
+            return index < tools.size() ? tools.at(index) : nullptr;
+        };
+        QCOMPARE(tool(b, 1)->defaultAction(), b->Toolbar1->button(QStringLiteral("Save")));
+
+        DialogScript script;
+        script.fileSave(dir.filePath(QStringLiteral("b.rtf")));
+        script.fileSave(dir.filePath(QStringLiteral("a.rtf")));
+        script.expect(DialogKind::Printer, DialogAnswer::printer(dir.filePath(QStringLiteral("a.pdf"))));
+        QTest::mouseClick(tool(b, 1), Qt::LeftButton);
+        QTest::mouseClick(tool(a, 1), Qt::LeftButton);
+        QTest::mouseClick(tool(a, 2), Qt::LeftButton);
+        QVERIFY_SCRIPT(script);
+        vb::RichTextBox back;
+        back.LoadFile(dir.filePath(QStringLiteral("b.rtf")));
+        QCOMPARE(back.Text(), QStringLiteral("text of B"));
+        back.LoadFile(dir.filePath(QStringLiteral("a.rtf")));
+        QCOMPARE(back.Text(), QStringLiteral("text of A"));
+        QCOMPARE(pdfPages(dir.filePath(QStringLiteral("a.pdf"))), 1);
     }
 
     // The printout holds the box's text only: no page number at the foot.

@@ -13,6 +13,7 @@
 #include <QStyle>
 #include <QStyleOptionTab>
 #include <QTabBar>
+#include <QToolButton>
 #include <QToolTip>
 #include <cmath>
 
@@ -372,19 +373,72 @@ void ProgressBar::setMax(int max) { setMaximum(max); }
 // --- Toolbar -----------------------------------------------------------------
 
 Toolbar::Toolbar(QWidget *parent)
-    : QToolBar(parent)
+    : QWidget(parent)
 {
-    setMovable(false);
-    setFloatable(false);
+    // What a tool bar outside a main window's tool bar area is: no panel of
+    // its own (the window shows through), hover tracking for its buttons.
+    setBackgroundRole(QPalette::Button);
+    setAttribute(Qt::WA_Hover);
+}
+
+QSize Toolbar::iconSize() const
+{
+    const int extent = style()->pixelMetric(QStyle::PM_ToolBarIconSize, nullptr, this);
+    return QSize(extent, extent);
 }
 
 QAction *Toolbar::addButton(const QString &key, const QString &toolTipText, const QIcon &icon)
 {
-    QAction *a = addAction(icon, icon.isNull() ? key : QString());
+    auto *a = new QAction(icon, icon.isNull() ? key : QString(), this);
     a->setObjectName(key);
     a->setToolTip(toolTipText);
+    addAction(a);
+    auto *b = new QToolButton(this);
+    b->setAutoRaise(true);
+    b->setFocusPolicy(Qt::NoFocus);
+    b->setIconSize(iconSize());
+    b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    b->setDefaultAction(a);
+    m_buttons.append(b);
+    placeButtons(int(m_buttons.size()) - 1);
+    b->setVisible(true);
     connect(a, &QAction::triggered, this, [this, key] { runEvent([&] { emit buttonClick(key); }); });
     return a;
+}
+
+// Left to right from the margin a tool bar keeps, each button as wide as it
+// asks and as high as the bar leaves; from button `from` on.
+void Toolbar::placeButtons(int from)
+{
+    const QStyle *s = style();
+    const int margin = s->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, this)
+                       + s->pixelMetric(QStyle::PM_ToolBarFrameWidth, nullptr, this);
+    const int spacing = s->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, this);
+    const int room = qMax(0, height() - 2 * margin);
+    int x = from > 0 ? m_buttons.at(from - 1)->geometry().right() + 1 + spacing : margin;
+    for (int i = from; i < m_buttons.size(); ++i) {
+        QToolButton *b = m_buttons.at(i);
+        const QSize hint = b->sizeHint();
+        const int h = qMin(room, hint.height());
+        b->setGeometry(x, margin + (room - h) / 2, hint.width(), h);
+        x += hint.width() + spacing;
+    }
+}
+
+void Toolbar::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    placeButtons();
+}
+
+void Toolbar::changeEvent(QEvent *e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() != QEvent::StyleChange && e->type() != QEvent::FontChange)
+        return;
+    for (QToolButton *b : std::as_const(m_buttons))
+        b->setIconSize(iconSize());
+    placeButtons();
 }
 
 QAction *Toolbar::button(const QString &key) const

@@ -6,11 +6,11 @@
 #include <QProgressBar>
 #include <QRect>
 #include <QStatusBar>
-#include <QToolBar>
 #include <QVector>
 #include <QWidget>
 
 class QTabBar;
+class QToolButton;
 class QLabel;
 
 namespace vb {
@@ -109,7 +109,11 @@ public:
 };
 
 // Tools identified by key; a click on one raises buttonClick(key).
-class Toolbar : public QToolBar {
+// A row of buttons that never overflows its width (the windows give it room
+// for its few tools): the buttons stand where a tool bar places them, drawn
+// as a tool bar draws them, without a tool bar's overflow menu and layout,
+// which cost more to build than the buttons themselves.
+class Toolbar : public QWidget {
     Q_OBJECT
 public:
     explicit Toolbar(QWidget *parent = nullptr);
@@ -118,6 +122,15 @@ public:
 
 signals:
     void buttonClick(const QString &key);
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+    void changeEvent(QEvent *e) override;
+
+private:
+    QSize iconSize() const;
+    void placeButtons(int from = 0);
+    QList<QToolButton *> m_buttons;
 };
 
 } // namespace vb

@@ -653,7 +653,12 @@ void Form::addControl(const QString &name, QObject *control)
 {
     if (control && control->objectName().isEmpty())
         control->setObjectName(name);
-    m_controls.append({name, control});
+    m_controls.append({name, control, {}});
+}
+
+void Form::addControl(const QString &name, std::function<QObject *()> make)
+{
+    m_controls.append({name, nullptr, std::move(make)});
 }
 
 void Form::addControls(std::initializer_list<std::pair<const char *, QObject *>> named)
@@ -662,20 +667,33 @@ void Form::addControls(std::initializer_list<std::pair<const char *, QObject *>>
         addControl(QString::fromLatin1(name), control);
 }
 
+QObject *Form::made(NamedControl &c) const
+{
+    if (!c.object && c.make) {
+        const auto make = std::move(c.make);
+        c.make = nullptr;
+        c.object = make();
+        if (c.object && c.object->objectName().isEmpty())
+            c.object->setObjectName(c.name);
+    }
+    return c.object;
+}
+
 QList<QObject *> Form::controls() const
 {
     QList<QObject *> out;
-    for (const auto &c : m_controls)
-        if (c.second)
-            out.append(c.second);
+    for (NamedControl &c : m_controls)
+        if (QObject *o = made(c))
+            out.append(o);
     return out;
 }
 
 QObject *Form::control(const QString &name) const
 {
-    for (const auto &c : m_controls)
-        if (c.first == name && c.second)
-            return c.second;
+    for (NamedControl &c : m_controls)
+        if (c.name == name)
+            if (QObject *o = made(c))
+                return o;
     return nullptr;
 }
 

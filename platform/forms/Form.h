@@ -118,6 +118,9 @@ public:
     // form's controls; findChildren would also see the inner parts of
     // composite widgets).
     void addControl(const QString &name, QObject *control);
+    // A control of the design that few windows ever use (a hidden buffer),
+    // made the first time anything asks for it, by name or in controls().
+    void addControl(const QString &name, std::function<QObject *()> make);
     // A design's controls at once, each under its design name.
     void addControls(std::initializer_list<std::pair<const char *, QObject *>> named);
     QList<QObject *> controls() const;
@@ -172,7 +175,13 @@ private:
     bool m_mdiChild = false;
     bool m_keptInside = false;
     std::optional<double> m_pendingLeft, m_pendingTop, m_pendingWidth, m_pendingHeight;
-    QList<std::pair<QString, QPointer<QObject>>> m_controls;
+    struct NamedControl {
+        QString name;
+        QPointer<QObject> object;
+        std::function<QObject *()> make; // until it is made
+    };
+    QObject *made(NamedControl &c) const;
+    mutable QList<NamedControl> m_controls;
     QPointer<QAbstractButton> m_defaultButton;
 };
 

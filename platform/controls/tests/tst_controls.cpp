@@ -2,6 +2,8 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QTabBar>
+#include <QToolBar>
+#include <QToolButton>
 #include <QTemporaryDir>
 
 #include "Clipboard.h"
@@ -142,6 +144,57 @@ private slots:
         QCOMPARE(keys, QStringList{QStringLiteral("Print")});
         QCOMPARE(bar.button(QStringLiteral("Open"))->toolTip(), QStringLiteral("Open RTF File"));
         QVERIFY(!bar.button(QStringLiteral("Font")));
+    }
+
+    // The row of buttons stands and draws as a tool bar with the same tools
+    // would, and a click on a button reaches its key.
+    void toolbarLooksAsAToolBarAndClicksReachTheirKey()
+    {
+        QPixmap pm(16, 16);
+        pm.fill(Qt::transparent);
+        QPainter(&pm).fillRect(2, 2, 12, 12, Qt::darkBlue);
+        const QIcon icon(pm);
+        const QStringList keys{QStringLiteral("Open"), QStringLiteral("Save"), QStringLiteral("Print"),
+                               QStringLiteral("Font")};
+        QWidget formA, formB;
+        QToolBar reference(&formA);
+        reference.setMovable(false);
+        reference.setFloatable(false);
+        Toolbar bar(&formB);
+        for (QWidget *w : {static_cast<QWidget *>(&reference), static_cast<QWidget *>(&bar)})
+            w->setGeometry(0, 0, 160, 28);
+        for (const QString &k : keys) {
+            reference.addAction(icon, QString());
+            bar.addButton(k, k + QStringLiteral(" tip"), icon);
+        }
+        formA.resize(200, 40);
+        formB.resize(200, 40);
+        formA.show();
+        formB.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&formB));
+        QVERIFY(QTest::qWaitForWindowExposed(&formA));
+
+        QList<QToolButton *> expected;
+        for (QToolButton *b : reference.findChildren<QToolButton *>())
+            if (b->isVisible())
+                expected << b;
+        const QList<QToolButton *> buttons = bar.findChildren<QToolButton *>();
+        QCOMPARE(buttons.size(), keys.size());
+        QCOMPARE(expected.size(), keys.size());
+        for (int i = 0; i < keys.size(); ++i) {
+            QCOMPARE(buttons.at(i)->geometry(), expected.at(i)->geometry());
+            QCOMPARE(buttons.at(i)->iconSize(), expected.at(i)->iconSize());
+            QCOMPARE(buttons.at(i)->autoRaise(), true);
+            QCOMPARE(buttons.at(i)->focusPolicy(), Qt::NoFocus);
+            QCOMPARE(buttons.at(i)->toolTip(), keys.at(i) + QStringLiteral(" tip"));
+        }
+        QCOMPARE(bar.grab().toImage(), reference.grab().toImage());
+
+        QStringList clicked;
+        connect(&bar, &Toolbar::buttonClick, [&](const QString &k) { clicked << k; });
+        QTest::mouseClick(buttons.at(2), Qt::LeftButton);
+        QTest::mouseClick(buttons.at(0), Qt::LeftButton);
+        QCOMPARE(clicked, (QStringList{QStringLiteral("Print"), QStringLiteral("Open")}));
     }
 
     void linesShapesAndProperties()

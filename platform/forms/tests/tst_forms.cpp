@@ -690,6 +690,37 @@ private slots:
         }
     }
 
+    // A control made on first ask keeps its place among the design's
+    // controls and is made once, under its design name.
+    void controlMadeWhenFirstAskedFor()
+    {
+        LogForm f;
+        auto *first = new QPushButton(f.client());
+        auto *last = new QPushButton(f.client());
+        int made = 0;
+        f.addControl(QStringLiteral("First"), first);
+        f.addControl(QStringLiteral("Buffer"), [&]() -> QObject * {
+            ++made;
+            return new QWidget(f.client());
+        });
+        f.addControl(QStringLiteral("Last"), last);
+        QCOMPARE(f.control(QStringLiteral("Last")), last);
+        QCOMPARE(made, 0);
+        QObject *buffer = f.control(QStringLiteral("Buffer"));
+        QVERIFY(buffer);
+        QCOMPARE(buffer->objectName(), QStringLiteral("Buffer"));
+        QCOMPARE(buffer->parent(), f.client());
+        QCOMPARE(f.controls(), (QList<QObject *>{first, buffer, last}));
+        QCOMPARE(f.control(QStringLiteral("Buffer")), buffer);
+        QCOMPARE(made, 1);
+
+        // Walking the controls makes it too.
+        LogForm g;
+        g.addControl(QStringLiteral("Buffer"), [&]() -> QObject * { return new QWidget(g.client()); });
+        QCOMPARE(g.controls().size(), 1);
+        QCOMPARE(g.controls().first()->objectName(), QStringLiteral("Buffer"));
+    }
+
     void enterClicksTheDefaultButton()
     {
         auto *f = Forms::create<LogForm>();
