@@ -9,6 +9,9 @@
 #include "WindowLinks.h"
 #include "fGrid.h"
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
 
 namespace keywords {
 namespace {
@@ -85,6 +88,27 @@ void appendCardRows(KindTables &t, const QString &cardKey, const QString &author
     }
 }
 
+// A link row of the keyword: its number in the link table and its texts.
+struct KeywordLink {
+    qint64 id;
+    QString keyword, cardKey;
+};
+
+// A card as a link's key finds it, with the span of its own links.
+struct FoundCard {
+    qint64 id;
+    QString key, author, title;
+    qsizetype firstLink = 0, linkCount = 0;
+};
+
+template <class Less> std::vector<int> orderBy(size_t n, Less less)
+{
+    std::vector<int> order(n);
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), less);
+    return order;
+}
+
 } // namespace
 
 QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
@@ -92,39 +116,126 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     KindTables t = tablesOf(type);
     const QString linkTable = t.link.Name(), cardTable = t.card.Name();
     const QString groupe = QStringLiteral("GROUPE"), ndx = QStringLiteral("NDX");
-    // Each card is sought by its key, and its links by the card: the cost
-    // follows the keyword's cards, not the size of the tables. The file is
-    // locked once for all of it.
+    // The rows are those of seeking each link's card by key and the card's
+    // links by the card, as the walk does, but read in fewer and closer
+    // steps: each index is sought in key order, so its pages are at hand
+    // from the seek before; the index alone answers where it holds what is
+    // asked; rows are read in the order of the file, and the keyword's own
+    // links only once. The file is locked once for all of it.
     const dao::ReadScope scope(g_Db);
-    dao::KeyReader linksOfKeyword(g_Db, linkTable, t.byKeyword, {ndx});
-    dao::KeyReader cardOfKey(g_Db, cardTable, t.cardIndex, {t.keyField, t.authorField, t.titleField});
-    dao::KeyReader linksOfCard(g_Db, linkTable, t.byCard, {groupe, ndx});
-    // The card keys first, as the walk over the keyword's links finds them.
-    QStringList cardKeys;
-    linksOfKeyword.read(keyword, [&](const dao::RowView &row) {
-        cardKeys << row.text(0);
+    QList<ResultRow> out;
+
+    // The keyword's links, in the order of its index.
+    std::vector<KeywordLink> links;
+    dao::KeyReader(g_Db, linkTable, t.byKeyword, {groupe, ndx}).read(keyword, [&](const dao::RowView &row) {
+        links.push_back({row.rowId(), row.text(0), row.text(1)});
         return true;
     });
-    QList<ResultRow> out;
-    out.reserve(cardKeys.size());
+
+    // The card of each link key, each key sought once. A link whose card
+    // is gone has none.
+    std::vector<FoundCard> cards;
+    std::vector<int> cardOfLink(links.size(), -1);
+    {
+        dao::KeyReader reader(g_Db, cardTable, t.cardIndex, {t.keyField});
+        const std::vector<int> byKey =
+            orderBy(links.size(), [&](int a, int b) { return links[size_t(a)].cardKey < links[size_t(b)].cardKey; });
+        for (size_t o = 0; o < byKey.size(); ++o) {
+            const size_t i = size_t(byKey[o]);
+            if (o > 0 && links[i].cardKey == links[size_t(byKey[o - 1])].cardKey) {
+                cardOfLink[i] = cardOfLink[size_t(byKey[o - 1])];
+                continue;
+            }
+            reader.read(links[i].cardKey, [&](const dao::RowView &row) {
+                cardOfLink[i] = int(cards.size());
+                cards.push_back({row.rowId(), row.text(0), {}, {}});
+                return false;
+            });
+        }
+    }
+
+    // Their authors and titles, in the order of the file.
+    {
+        dao::KeyReader reader(g_Db, cardTable, dao::KeyReader::ByRowId{}, {t.authorField, t.titleField});
+        for (int c : orderBy(cards.size(), [&](int a, int b) { return cards[size_t(a)].id < cards[size_t(b)].id; })) {
+            FoundCard &card = cards[size_t(c)];
+            reader.readRow(card.id, [&](const dao::RowView &row) {
+                card.author = row.text(0);
+                card.title = row.text(1);
+                return false;
+            });
+        }
+    }
+
+    // The numbers of each card's links, from the by-card index alone; the
+    // cards come in key order already.
+    std::vector<qint64> cardLinks;
+    {
+        dao::KeyReader reader(g_Db, linkTable, t.byCard, {});
+        for (FoundCard &card : cards) {
+            card.firstLink = qsizetype(cardLinks.size());
+            reader.read(card.key, [&](const dao::RowView &row) {
+                cardLinks.push_back(row.rowId());
+                return true;
+            });
+            card.linkCount = qsizetype(cardLinks.size()) - card.firstLink;
+        }
+    }
+
+    // The texts of those links: the keyword's own are known, the others are
+    // read in the order of the file.
+    std::vector<std::pair<qint64, int>> known; // link number, index in links
+    known.reserve(links.size());
+    for (size_t i = 0; i < links.size(); ++i)
+        known.emplace_back(links[i].id, int(i));
+    std::sort(known.begin(), known.end());
+    auto knownAt = [&](qint64 id) {
+        const auto it = std::lower_bound(known.begin(), known.end(), std::pair<qint64, int>(id, -1));
+        return it != known.end() && it->first == id ? it->second : -1;
+    };
+    std::vector<qint64> others;
+    for (qint64 id : cardLinks)
+        if (knownAt(id) < 0)
+            others.push_back(id);
+    std::sort(others.begin(), others.end());
+    others.erase(std::unique(others.begin(), others.end()), others.end());
+    std::vector<std::pair<QString, QString>> otherTexts(others.size());
+    std::vector<bool> otherFound(others.size(), false);
+    {
+        dao::KeyReader reader(g_Db, linkTable, dao::KeyReader::ByRowId{}, {groupe, ndx});
+        for (size_t k = 0; k < others.size(); ++k)
+            reader.readRow(others[k], [&](const dao::RowView &row) {
+                otherTexts[k] = {row.text(0), row.text(1)};
+                otherFound[k] = true;
+                return false;
+            });
+    }
+
+    // One row per link of each card, the cards in the order of the
+    // keyword's links.
+    out.reserve(qsizetype(links.size()) * 2);
     ResultRow r;
-    for (const QString &k : cardKeys) {
-        bool found = false;
-        cardOfKey.read(k, [&](const dao::RowView &card) {
-            found = true;
-            r.key = card.text(0);
-            r.cells[2] = card.text(1);
-            r.cells[3] = card.text(2);
-            return false;
-        });
-        if (!found)
+    for (size_t i = 0; i < links.size(); ++i) {
+        if (cardOfLink[i] < 0)
             continue; // a link whose card is gone adds nothing
-        linksOfCard.read(r.key, [&](const dao::RowView &link) {
-            r.cells[0] = link.text(0);
-            r.cells[1] = link.text(1);
+        const FoundCard &card = cards[size_t(cardOfLink[i])];
+        r.key = card.key;
+        r.cells[2] = card.author;
+        r.cells[3] = card.title;
+        for (qsizetype j = card.firstLink; j < card.firstLink + card.linkCount; ++j) {
+            const qint64 id = cardLinks[size_t(j)];
+            if (const int k = knownAt(id); k >= 0) {
+                r.cells[0] = links[size_t(k)].keyword;
+                r.cells[1] = links[size_t(k)].cardKey;
+            } else {
+                const size_t at = size_t(std::lower_bound(others.begin(), others.end(), id) - others.begin());
+                if (!otherFound[at])
+                    continue;
+                r.cells[0] = otherTexts[at].first;
+                r.cells[1] = otherTexts[at].second;
+            }
             out.append(r);
-            return true;
-        });
+        }
     }
     // The shared recordsets stay on the indexes the walk would leave them on.
     t.link.setIndex(t.byKeyword);
