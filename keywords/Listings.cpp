@@ -10,6 +10,7 @@
 #include "fGrid.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 #include <vector>
 
@@ -125,10 +126,20 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     const dao::ReadScope scope(g_Db);
     QList<ResultRow> out;
 
-    // The keyword's links, in the order of its index.
+    // The keyword's links, in the order of its index; their keyword,
+    // mostly one spelling, is made into text once for each run of it.
     std::vector<KeywordLink> links;
+    QByteArray spelling; // as stored, when it was stored as text
+    bool spellingKept = false;
+    QString spelled;
     dao::KeyReader(g_Db, linkTable, t.byKeyword, {groupe, ndx}).read(keyword, [&](const dao::RowView &row) {
-        links.push_back({row.rowId(), row.text(0), row.text(1)});
+        if (!(spellingKept && row.holdsText(0) && row.utf8(0) == spelling)) {
+            spelled = row.text(0);
+            spellingKept = row.holdsText(0);
+            if (spellingKept)
+                spelling = row.utf8(0).toByteArray();
+        }
+        links.push_back({row.rowId(), spelled, row.text(1)});
         return true;
     });
 
@@ -138,8 +149,10 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     std::vector<int> cardOfLink(links.size(), -1);
     {
         dao::KeyReader reader(g_Db, cardTable, t.cardIndex, {t.keyField});
-        const std::vector<int> byKey =
-            orderBy(links.size(), [&](int a, int b) { return links[size_t(a)].cardKey < links[size_t(b)].cardKey; });
+        std::vector<const QString *> linkKeys(links.size());
+        for (size_t i = 0; i < links.size(); ++i)
+            linkKeys[i] = &links[i].cardKey;
+        const std::vector<int> byKey = orderOfTexts(linkKeys);
         for (size_t o = 0; o < byKey.size(); ++o) {
             const size_t i = size_t(byKey[o]);
             if (o > 0 && links[i].cardKey == links[size_t(byKey[o - 1])].cardKey) {
@@ -183,30 +196,34 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     }
 
     // The texts of those links: the keyword's own are known, the others are
-    // read in the order of the file.
+    // read in the order of the file. Each link of a card points to its
+    // texts: k >= 0 the keyword's link k, else the other link -k - 1.
     std::vector<std::pair<qint64, int>> known; // link number, index in links
     known.reserve(links.size());
     for (size_t i = 0; i < links.size(); ++i)
         known.emplace_back(links[i].id, int(i));
     std::sort(known.begin(), known.end());
-    auto knownAt = [&](qint64 id) {
-        const auto it = std::lower_bound(known.begin(), known.end(), std::pair<qint64, int>(id, -1));
-        return it != known.end() && it->first == id ? it->second : -1;
-    };
+    constexpr int kUnread = std::numeric_limits<int>::min();
+    std::vector<int> textsOf(cardLinks.size(), kUnread);
     std::vector<qint64> others;
-    for (qint64 id : cardLinks)
-        if (knownAt(id) < 0)
-            others.push_back(id);
+    for (size_t j = 0; j < cardLinks.size(); ++j) {
+        const auto it = std::lower_bound(known.begin(), known.end(), std::pair<qint64, int>(cardLinks[j], -1));
+        if (it != known.end() && it->first == cardLinks[j])
+            textsOf[j] = it->second;
+        else
+            others.push_back(cardLinks[j]);
+    }
     std::sort(others.begin(), others.end());
     others.erase(std::unique(others.begin(), others.end()), others.end());
-    std::vector<std::pair<QString, QString>> otherTexts(others.size());
-    std::vector<bool> otherFound(others.size(), false);
+    for (size_t j = 0; j < cardLinks.size(); ++j)
+        if (textsOf[j] == kUnread)
+            textsOf[j] = -1 - int(std::lower_bound(others.begin(), others.end(), cardLinks[j]) - others.begin());
+    std::vector<KeywordLink> otherLinks(others.size(), KeywordLink{-1, {}, {}});
     {
         dao::KeyReader reader(g_Db, linkTable, dao::KeyReader::ByRowId{}, {groupe, ndx});
         for (size_t k = 0; k < others.size(); ++k)
             reader.readRow(others[k], [&](const dao::RowView &row) {
-                otherTexts[k] = {row.text(0), row.text(1)};
-                otherFound[k] = true;
+                otherLinks[k] = {others[k], row.text(0), row.text(1)};
                 return false;
             });
     }
@@ -214,27 +231,16 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     // One row per link of each card, the cards in the order of the
     // keyword's links.
     out.reserve(qsizetype(links.size()) * 2);
-    ResultRow r;
     for (size_t i = 0; i < links.size(); ++i) {
         if (cardOfLink[i] < 0)
             continue; // a link whose card is gone adds nothing
         const FoundCard &card = cards[size_t(cardOfLink[i])];
-        r.key = card.key;
-        r.cells[2] = card.author;
-        r.cells[3] = card.title;
         for (qsizetype j = card.firstLink; j < card.firstLink + card.linkCount; ++j) {
-            const qint64 id = cardLinks[size_t(j)];
-            if (const int k = knownAt(id); k >= 0) {
-                r.cells[0] = links[size_t(k)].keyword;
-                r.cells[1] = links[size_t(k)].cardKey;
-            } else {
-                const size_t at = size_t(std::lower_bound(others.begin(), others.end(), id) - others.begin());
-                if (!otherFound[at])
-                    continue;
-                r.cells[0] = otherTexts[at].first;
-                r.cells[1] = otherTexts[at].second;
-            }
-            out.append(r);
+            const int k = textsOf[size_t(j)];
+            const KeywordLink &link = k >= 0 ? links[size_t(k)] : otherLinks[size_t(-1 - k)];
+            if (link.id < 0)
+                continue;
+            out.append(ResultRow{{link.keyword, link.cardKey, card.author, card.title}, card.key});
         }
     }
     // The shared recordsets stay on the indexes the walk would leave them on.

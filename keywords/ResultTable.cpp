@@ -33,6 +33,41 @@ ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QS
     return t;
 }
 
+std::vector<int> orderOfTexts(const std::vector<const QString *> &texts)
+{
+    // Compared first on their leading characters packed into numbers (which
+    // order as the characters do), and as whole texts only where those are
+    // the same.
+    struct Lead {
+        quint64 part[3];
+        int id;
+    };
+    std::vector<Lead> leads(texts.size());
+    for (size_t k = 0; k < texts.size(); ++k) {
+        const QString &text = *texts[k];
+        Lead &l = leads[k];
+        l.id = int(k);
+        for (int p = 0; p < 3; ++p) {
+            quint64 v = 0;
+            for (int u = 0; u < 4; ++u) {
+                const qsizetype at = p * 4 + u;
+                v = (v << 16) | (at < text.size() ? text.at(at).unicode() : 0u);
+            }
+            l.part[p] = v;
+        }
+    }
+    std::sort(leads.begin(), leads.end(), [&](const Lead &a, const Lead &b) {
+        for (int p = 0; p < 3; ++p)
+            if (a.part[p] != b.part[p])
+                return a.part[p] < b.part[p];
+        return *texts[size_t(a.id)] < *texts[size_t(b.id)];
+    });
+    std::vector<int> order(leads.size());
+    for (size_t k = 0; k < leads.size(); ++k)
+        order[k] = leads[k].id;
+    return order;
+}
+
 namespace {
 
 // The rank of each row's text in one column, in character-code order:
@@ -81,36 +116,10 @@ std::vector<int> ranksOf(const QList<ResultRow> &rows, int c)
         }
         rank[size_t(i)] = table[at];
     }
-    // The distinct texts in order, compared first on their leading
-    // characters packed into numbers (which order as the characters do), and
-    // on the whole texts only where those are the same.
-    struct Lead {
-        quint64 part[3];
-        int id;
-    };
-    std::vector<Lead> leads(distinct.size());
-    for (size_t k = 0; k < distinct.size(); ++k) {
-        const QString &text = *distinct[k];
-        Lead &l = leads[k];
-        l.id = int(k);
-        for (int p = 0; p < 3; ++p) {
-            quint64 v = 0;
-            for (int u = 0; u < 4; ++u) {
-                const qsizetype at = p * 4 + u;
-                v = (v << 16) | (at < text.size() ? text.at(at).unicode() : 0u);
-            }
-            l.part[p] = v;
-        }
-    }
-    std::sort(leads.begin(), leads.end(), [&](const Lead &a, const Lead &b) {
-        for (int p = 0; p < 3; ++p)
-            if (a.part[p] != b.part[p])
-                return a.part[p] < b.part[p];
-        return *distinct[size_t(a.id)] < *distinct[size_t(b.id)];
-    });
+    const std::vector<int> leads = orderOfTexts(distinct);
     std::vector<int> rankOfId(distinct.size());
     for (size_t k = 0; k < leads.size(); ++k)
-        rankOfId[size_t(leads[k].id)] = int(k);
+        rankOfId[size_t(leads[k])] = int(k);
     for (int &r : rank)
         r = rankOfId[size_t(r)];
     return rank;
