@@ -168,23 +168,24 @@ int ResultTable::sort(int column, const QString &currentKey)
     return 0;
 }
 
-QString ResultTable::shownText(int row, int column, int fillSortColumn) const
+bool ResultTable::shownBlank(int row, int column, int fillSortColumn) const
 {
-    const ResultRow &r = m_rows.at(row - 1);
     if (row == 1)
-        return r.cell(column);
+        return false;
+    const ResultRow &r = m_rows.at(row - 1);
     const ResultRow &above = m_rows.at(row - 2);
     switch (column) {
-    case 1:
-        return fillSortColumn == 1 && r.cell(1) == above.cell(1) ? QString() : r.cell(1);
-    case 2:
-        return fillSortColumn >= 2 && r.cell(2) == above.cell(2) ? QString() : r.cell(2);
+    case 1: return fillSortColumn == 1 && r.cell(1) == above.cell(1);
+    case 2: return fillSortColumn >= 2 && r.cell(2) == above.cell(2);
     default:
         // Author and title go with the key: shown once per card.
-        if (fillSortColumn >= 2 && r.cell(2) == above.cell(2) && r.cell(column) == above.cell(column))
-            return QString();
-        return r.cell(column);
+        return fillSortColumn >= 2 && r.cell(2) == above.cell(2) && r.cell(column) == above.cell(column);
     }
+}
+
+QString ResultTable::shownText(int row, int column, int fillSortColumn) const
+{
+    return shownBlank(row, column, fillSortColumn) ? QString() : m_rows.at(row - 1).cell(column);
 }
 
 int ResultTable::dropKey(const QString &key)

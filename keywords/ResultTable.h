@@ -56,6 +56,7 @@ public:
     // row above are blanked, the keyword when sorted by keyword, the card's
     // key, author and title otherwise.
     QString shownText(int row, int column, int fillSortColumn) const;
+    bool shownBlank(int row, int column, int fillSortColumn) const;
 
     // Removes every row of that card (keys compared as the index does).
     // Returns the number of rows removed.
