@@ -102,6 +102,15 @@ struct FoundCard {
     qsizetype firstLink = 0, linkCount = 0;
 };
 
+// The text of column i, or same when the file holds that very text: equal
+// texts then share one copy.
+QString textOr(const dao::RowView &row, int i, const QString &same)
+{
+    if (row.holdsText(i) && QAnyStringView::equal(QUtf8StringView(row.utf8(i)), same))
+        return same;
+    return row.text(i);
+}
+
 template <class Less> std::vector<int> orderBy(size_t n, Less less)
 {
     std::vector<int> order(n);
@@ -161,7 +170,7 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
             }
             reader.read(links[i].cardKey, [&](const dao::RowView &row) {
                 cardOfLink[i] = int(cards.size());
-                cards.push_back({row.rowId(), row.text(0), {}, {}});
+                cards.push_back({row.rowId(), textOr(row, 0, links[i].cardKey), {}, {}});
                 return false;
             });
         }
@@ -198,32 +207,47 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     // The texts of those links: the keyword's own are known, the others are
     // read in the order of the file. Each link of a card points to its
     // texts: k >= 0 the keyword's link k, else the other link -k - 1.
-    std::vector<std::pair<qint64, int>> known; // link number, index in links
-    known.reserve(links.size());
-    for (size_t i = 0; i < links.size(); ++i)
-        known.emplace_back(links[i].id, int(i));
-    std::sort(known.begin(), known.end());
+    // The keyword's own links of each card, by a count of them per card:
+    // a card's links are looked for among these few.
+    std::vector<int> ownFirst(cards.size() + 1, 0), own(links.size());
+    for (int c : cardOfLink)
+        if (c >= 0)
+            ++ownFirst[size_t(c) + 1];
+    for (size_t c = 0; c < cards.size(); ++c)
+        ownFirst[c + 1] += ownFirst[c];
+    {
+        std::vector<int> next(ownFirst.begin(), ownFirst.end() - 1);
+        for (size_t i = 0; i < links.size(); ++i)
+            if (cardOfLink[i] >= 0)
+                own[size_t(next[size_t(cardOfLink[i])]++)] = int(i);
+    }
     constexpr int kUnread = std::numeric_limits<int>::min();
     std::vector<int> textsOf(cardLinks.size(), kUnread);
-    std::vector<qint64> others;
-    for (size_t j = 0; j < cardLinks.size(); ++j) {
-        const auto it = std::lower_bound(known.begin(), known.end(), std::pair<qint64, int>(cardLinks[j], -1));
-        if (it != known.end() && it->first == cardLinks[j])
-            textsOf[j] = it->second;
-        else
-            others.push_back(cardLinks[j]);
+    std::vector<std::pair<qint64, int>> others; // link number, the card it was first found for
+    for (size_t c = 0; c < cards.size(); ++c) {
+        const FoundCard &card = cards[c];
+        for (qsizetype j = card.firstLink; j < card.firstLink + card.linkCount; ++j) {
+            for (int o = ownFirst[c]; o < ownFirst[c + 1] && textsOf[size_t(j)] == kUnread; ++o)
+                if (links[size_t(own[size_t(o)])].id == cardLinks[size_t(j)])
+                    textsOf[size_t(j)] = own[size_t(o)];
+            if (textsOf[size_t(j)] == kUnread)
+                others.emplace_back(cardLinks[size_t(j)], int(c));
+        }
     }
     std::sort(others.begin(), others.end());
-    others.erase(std::unique(others.begin(), others.end()), others.end());
+    others.erase(std::unique(others.begin(), others.end(),
+                             [](const auto &a, const auto &b) { return a.first == b.first; }),
+                 others.end());
     for (size_t j = 0; j < cardLinks.size(); ++j)
         if (textsOf[j] == kUnread)
-            textsOf[j] = -1 - int(std::lower_bound(others.begin(), others.end(), cardLinks[j]) - others.begin());
+            textsOf[j] = -1 - int(std::lower_bound(others.begin(), others.end(), std::pair<qint64, int>(cardLinks[j], -1)) -
+                                  others.begin());
     std::vector<KeywordLink> otherLinks(others.size(), KeywordLink{-1, {}, {}});
     {
         dao::KeyReader reader(g_Db, linkTable, dao::KeyReader::ByRowId{}, {groupe, ndx});
         for (size_t k = 0; k < others.size(); ++k)
-            reader.readRow(others[k], [&](const dao::RowView &row) {
-                otherLinks[k] = {others[k], row.text(0), row.text(1)};
+            reader.readRow(others[k].first, [&](const dao::RowView &row) {
+                otherLinks[k] = {others[k].first, row.text(0), textOr(row, 1, cards[size_t(others[k].second)].key)};
                 return false;
             });
     }
