@@ -206,9 +206,9 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
 
     // The texts of those links: the keyword's own are known, the others are
     // read in the order of the file. Each link of a card points to its
-    // texts: k >= 0 the keyword's link k, else the other link -k - 1.
-    // The keyword's own links of each card, by a count of them per card:
-    // a card's links are looked for among these few.
+    // texts: k >= 0 the keyword's link k, else the other link -k - 1. A
+    // card's links are looked for among the keyword's own links of that
+    // card, gathered by a count of them per card.
     std::vector<int> ownFirst(cards.size() + 1, 0), own(links.size());
     for (int c : cardOfLink)
         if (c >= 0)
