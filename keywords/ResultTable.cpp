@@ -16,8 +16,9 @@ namespace keywords {
 ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QStringList &gridKeys)
 {
     ResultTable t;
+    t.m_rows.reserve(std::max<qsizetype>(0, gridRows.size() - 1));
     for (int i = 1; i < gridRows.size(); ++i) {
-        ResultRow r;
+        ResultRow &r = t.m_rows.emplace_back();
         const QStringList &cells = gridRows.at(i);
         // Rows may carry column 0 or not; columns 1 to 4 are the last four.
         const int offset = cells.size() >= 5 ? 1 : 0;
@@ -28,9 +29,43 @@ ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QS
         }
         if (i < gridKeys.size())
             r.key = gridKeys.at(i);
-        t.m_rows.append(r);
     }
     return t;
+}
+
+std::vector<int> orderOfTexts(const std::vector<const QString *> &texts)
+{
+    // Compared first on their leading characters packed into numbers (which
+    // order as the characters do), and as whole texts only where those are
+    // the same.
+    struct Lead {
+        quint64 part[3];
+        int id;
+    };
+    std::vector<Lead> leads(texts.size());
+    for (size_t k = 0; k < texts.size(); ++k) {
+        const QString &text = *texts[k];
+        Lead &l = leads[k];
+        l.id = int(k);
+        for (int p = 0; p < 3; ++p) {
+            quint64 v = 0;
+            for (int u = 0; u < 4; ++u) {
+                const qsizetype at = p * 4 + u;
+                v = (v << 16) | (at < text.size() ? text.at(at).unicode() : 0u);
+            }
+            l.part[p] = v;
+        }
+    }
+    std::sort(leads.begin(), leads.end(), [&](const Lead &a, const Lead &b) {
+        for (int p = 0; p < 3; ++p)
+            if (a.part[p] != b.part[p])
+                return a.part[p] < b.part[p];
+        return *texts[size_t(a.id)] < *texts[size_t(b.id)];
+    });
+    std::vector<int> order(leads.size());
+    for (size_t k = 0; k < leads.size(); ++k)
+        order[k] = leads[k].id;
+    return order;
 }
 
 namespace {
@@ -81,13 +116,10 @@ std::vector<int> ranksOf(const QList<ResultRow> &rows, int c)
         }
         rank[size_t(i)] = table[at];
     }
-    std::vector<int> order(distinct.size());
-    for (size_t k = 0; k < order.size(); ++k)
-        order[k] = int(k);
-    std::sort(order.begin(), order.end(), [&](int a, int b) { return *distinct[size_t(a)] < *distinct[size_t(b)]; });
+    const std::vector<int> leads = orderOfTexts(distinct);
     std::vector<int> rankOfId(distinct.size());
-    for (size_t k = 0; k < order.size(); ++k)
-        rankOfId[size_t(order[k])] = int(k);
+    for (size_t k = 0; k < leads.size(); ++k)
+        rankOfId[size_t(leads[k])] = int(k);
     for (int &r : rank)
         r = rankOfId[size_t(r)];
     return rank;
@@ -102,22 +134,29 @@ int ResultTable::sort(int column, const QString &currentKey)
     // Ties on the sort column keep each card's rows together (by card key)
     // and order them by keyword; ties on the keyword go by card key. The
     // sort moves row numbers, and the rows once at the end.
-    std::vector<int> order(size_t(m_rows.size()));
-    for (size_t i = 0; i < order.size(); ++i)
-        order[i] = int(i);
     const std::vector<int> byColumn = ranksOf(m_rows, c);
     const std::vector<int> byKey = c == 1 ? byColumn : ranksOf(m_rows, 1);
     const std::vector<int> byKeyword = c == 0 ? byColumn : ranksOf(m_rows, 0);
-    std::stable_sort(order.begin(), order.end(), [&](int ia, int ib) {
-        const size_t a = size_t(ia), b = size_t(ib);
-        if (byColumn[a] != byColumn[b])
-            return byColumn[a] < byColumn[b];
+    // Each row's ranks packed in the order they count, its place last: the
+    // sort compares two numbers and keeps rows that tie in their order.
+    struct Place {
+        quint64 first, second;
+        bool operator<(const Place &o) const { return first != o.first ? first < o.first : second < o.second; }
+    };
+    std::vector<Place> places(size_t(m_rows.size()));
+    for (size_t i = 0; i < places.size(); ++i) {
+        const quint64 first = quint64(byColumn[i]) << 32;
         if (c == 0)
-            return byKey[a] < byKey[b];
-        if (c != 1 && byKey[a] != byKey[b])
-            return byKey[a] < byKey[b];
-        return byKeyword[a] < byKeyword[b];
-    });
+            places[i] = {first | quint64(byKey[i]), quint64(i)};
+        else if (c == 1)
+            places[i] = {first | quint64(byKeyword[i]), quint64(i)};
+        else
+            places[i] = {first | quint64(byKey[i]), (quint64(byKeyword[i]) << 32) | quint64(i)};
+    }
+    std::sort(places.begin(), places.end());
+    std::vector<int> order(places.size());
+    for (size_t i = 0; i < places.size(); ++i)
+        order[i] = int(places[i].second & 0xffffffffu);
     QList<ResultRow> sorted;
     sorted.reserve(m_rows.size());
     for (int i : order)
@@ -129,23 +168,24 @@ int ResultTable::sort(int column, const QString &currentKey)
     return 0;
 }
 
-QString ResultTable::shownText(int row, int column, int fillSortColumn) const
+bool ResultTable::shownBlank(int row, int column, int fillSortColumn) const
 {
-    const ResultRow &r = m_rows.at(row - 1);
     if (row == 1)
-        return r.cell(column);
+        return false;
+    const ResultRow &r = m_rows.at(row - 1);
     const ResultRow &above = m_rows.at(row - 2);
     switch (column) {
-    case 1:
-        return fillSortColumn == 1 && r.cell(1) == above.cell(1) ? QString() : r.cell(1);
-    case 2:
-        return fillSortColumn >= 2 && r.cell(2) == above.cell(2) ? QString() : r.cell(2);
+    case 1: return fillSortColumn == 1 && r.cell(1) == above.cell(1);
+    case 2: return fillSortColumn >= 2 && r.cell(2) == above.cell(2);
     default:
         // Author and title go with the key: shown once per card.
-        if (fillSortColumn >= 2 && r.cell(2) == above.cell(2) && r.cell(column) == above.cell(column))
-            return QString();
-        return r.cell(column);
+        return fillSortColumn >= 2 && r.cell(2) == above.cell(2) && r.cell(column) == above.cell(column);
     }
+}
+
+QString ResultTable::shownText(int row, int column, int fillSortColumn) const
+{
+    return shownBlank(row, column, fillSortColumn) ? QString() : m_rows.at(row - 1).cell(column);
 }
 
 int ResultTable::dropKey(const QString &key)

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 // The result window's settings that outlive it: the sort column (1 to 4),
 // the value of that column whose first row becomes current after a sort,
 // and the row scrolled to the top and selected after each fill.
@@ -54,6 +56,7 @@ public:
     // row above are blanked, the keyword when sorted by keyword, the card's
     // key, author and title otherwise.
     QString shownText(int row, int column, int fillSortColumn) const;
+    bool shownBlank(int row, int column, int fillSortColumn) const;
 
     // Removes every row of that card (keys compared as the index does).
     // Returns the number of rows removed.
@@ -62,6 +65,10 @@ public:
 private:
     QList<ResultRow> m_rows;
 };
+
+// The positions of texts in character-code order (letter case counts),
+// equal texts in no particular order among themselves.
+std::vector<int> orderOfTexts(const std::vector<const QString *> &texts);
 
 // A row number to show for a table of count rows: 1..count, 0 when empty.
 int clampRow(int row, int count);

@@ -95,10 +95,12 @@ void fGrid::FillGrid()
         const vb::FlexGrid::FillBatch batch(Grid1);
         for (int c = 1; c <= 4; ++c)
             Grid1->setTextMatrix(0, c, QString::fromLatin1(kHeaders[c - 1]));
+        // The cells are empty after the clear: only what shows is written.
         for (int i = 1; i <= n; ++i) {
             Grid1->setTextMatrix(i, 0, QString::number(i));
             for (int c = 1; c <= 4; ++c)
-                Grid1->setTextMatrix(i, c, m_table.shownText(i, c, m_fillSortColumn));
+                if (!m_table.shownBlank(i, c, m_fillSortColumn))
+                    Grid1->setTextMatrix(i, c, m_table.row(i).cell(c));
         }
     }
     // A row number left by a longer listing would point past the end.

@@ -20,26 +20,43 @@ using vb::DialogScript;
 
 namespace {
 
+// The tables of one kind of card, as the walk below uses them.
+struct Kind {
+    CardType type;
+    dao::Recordset link, card;
+    QString byKeyword, byCard, cardIndex, keyField;
+};
+Kind kindOf(CardType type)
+{
+    switch (type) {
+    case CardType::Note: return {type, rsGrNote, rsNote, "GrNote", "GrNoteNDX", "NoteNDX", "CIT"};
+    case CardType::Quote: return {type, rsGrCit, rsCit, "GrCit", "GrCitNDX", "CitNDX", "CIT"};
+    case CardType::Reference: break;
+    }
+    return {type, rsGrBib, rsBiblio, "GrBib", "GrBibNDX", "BibNDX", "NDX"};
+}
+
 // The cards of a keyword as a walk of the shared recordsets finds them:
 // seek the keyword, and for each link row seek its card, then walk the
 // card's links; rows equal to the key as the index compares are one run.
-QStringList walkedRows(dao::Recordset link, dao::Recordset card, const QString &keyField, const QString &keyword)
+QStringList walkedRows(const Kind &kind, const QString &keyword)
 {
+    dao::Recordset link = kind.link, card = kind.card;
     auto same = [](const QVariant &v, const QString &k) { return dao::compareText(v.toString(), k) == 0; };
     QStringList keys;
-    link.setIndex("GrNote");
+    link.setIndex(kind.byKeyword);
     link.Seek("=", keyword);
     if (!link.NoMatch())
         for (; !link.Eof() && same(link.Fields("GROUPE").Value(), keyword); link.MoveNext())
             keys << link.Fields("NDX").Value().toString();
     QStringList out;
-    card.setIndex("NoteNDX");
-    link.setIndex("GrNoteNDX");
+    card.setIndex(kind.cardIndex);
+    link.setIndex(kind.byCard);
     for (const QString &k : keys) {
         card.Seek("=", k);
         if (card.NoMatch())
             continue;
-        const QString key = card.Fields(keyField).Value().toString();
+        const QString key = card.Fields(kind.keyField).Value().toString();
         link.Seek("=", key);
         for (; !link.NoMatch() && !link.Eof() && same(link.Fields("NDX").Value(), key); link.MoveNext())
             out << QStringList{link.Fields("GROUPE").Value().toString(), link.Fields("NDX").Value().toString(),
@@ -48,7 +65,6 @@ QStringList walkedRows(dao::Recordset link, dao::Recordset card, const QString &
     }
     return out;
 }
-
 QStringList rowsText(const QList<keywords::ResultRow> &rows)
 {
     QStringList out;
@@ -117,12 +133,83 @@ private slots:
         }
         Base::link(rsGrNote, "Man", cards.at(3));
         writing.Commit();
-        const QStringList expected = walkedRows(rsGrNote, rsNote, "CIT", "Many");
+        const QStringList expected = walkedRows(kindOf(CardType::Note), "Many");
         QVERIFY(expected.size() > 100);
         QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "Many")), expected);
         QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "MANY")), expected);
         QCOMPARE(rsGrNote.Index(), QString("GrNote"));
         QCOMPARE(rsNote.Index(), QString("NoteNDX"));
+    }
+
+    // Each kind of card: keywords of no, one and many links; cards linked to
+    // the keyword twice (once under another spelling of their key), cards
+    // gone, cards without author or title, keys beyond ASCII, and links of a
+    // card written long after the others. The rows, their order and their
+    // texts are those of the walk of the shared recordsets.
+    void everyKindAsTheWalkFindsThem_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::newRow("notes") << int(CardType::Note);
+        QTest::newRow("quotes") << int(CardType::Quote);
+        QTest::newRow("references") << int(CardType::Reference);
+    }
+    void everyKindAsTheWalkFindsThem()
+    {
+        QFETCH(int, type);
+        Base base;
+        const Kind kind = kindOf(CardType(type));
+        dao::TransactionScope writing;
+        auto card = [&](const QString &key, const QString &author, const QString &title) {
+            switch (kind.type) {
+            case CardType::Note: Base::note(key, author, title); break;
+            case CardType::Quote:
+                Base::quote(key, "REF0000001", title);
+                if (!author.isEmpty()) {
+                    rsCit.setIndex("CitNDX");
+                    rsCit.Seek("=", key);
+                    rsCit.Edit();
+                    rsCit.Fields("AUTEUR").setValue(author);
+                    rsCit.Update();
+                }
+                break;
+            case CardType::Reference: Base::reference(key, author, title); break;
+            }
+        };
+        QStringList keys;
+        for (int i = 0; i < 40; ++i)
+            keys << (i % 13 == 4 ? QStringLiteral("\u00C9T\u00C9%1") : QStringLiteral("CARD%1"))
+                        .arg((i * 17) % 40, 3, 10, QChar('0'));
+        for (int i = 0; i < keys.size(); ++i)
+            if (i % 9 != 3) // these are gone
+                card(keys.at(i), i % 3 ? QString("Author %1").arg(i % 4) : QString(),
+                     i % 4 ? QString("Title \u00E0 %1").arg(i) : QString());
+        for (int i = 0; i < keys.size(); ++i) {
+            const QString key = keys.at(i);
+            const QString linkKey = i % 5 == 1 ? key.toLower() : key;
+            Base::link(kind.link, i % 7 == 2 ? "big" : "Big", linkKey);
+            if (i % 2 == 0)
+                Base::link(kind.link, QString("K%1").arg(i % 3), linkKey);
+            if (i % 10 == 6)
+                Base::link(kind.link, "BIG", key); // linked twice to the keyword
+        }
+        Base::link(kind.link, "Single", keys.at(1));
+        Base::link(kind.link, "Single", "GONE999");
+        Base::link(kind.link, "Gone only", keys.at(3));
+        for (int i = 0; i < keys.size(); i += 6) // written long after
+            Base::link(kind.link, QString("Late %1").arg(i), keys.at(i).toLower());
+        writing.Commit();
+        for (const QString keyword : {"Big", "Single", "Gone only", "Late 0", "Nothing"}) {
+            const QStringList expected = walkedRows(kind, keyword);
+            QCOMPARE(rowsText(keywords::CardsOfKeyword(kind.type, keyword)), expected);
+            if (keyword == "Big")
+                QVERIFY(expected.size() > 60);
+            if (keyword == "Single")
+                QCOMPARE(expected.size(), 2); // the card of its one link that is there, both its links
+            if (keyword == "Gone only" || keyword == "Nothing")
+                QVERIFY(expected.isEmpty());
+        }
+        QCOMPARE(kind.link.Index(), kind.byKeyword);
+        QCOMPARE(kind.card.Index(), kind.cardIndex);
     }
 
     void listingShowsTheGridSortedOnTheKeyword()

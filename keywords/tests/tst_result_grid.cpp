@@ -123,7 +123,12 @@ private slots:
     void sortOfManyRowsAsTheTextsCompare()
     {
         QRandomGenerator rng(9);
-        const QStringList texts = {"", "a", "A", "ab", u"\u00E9"_qs, "K", "k", "Z", "b", u"\U0001F600"_qs};
+        // Short texts, and long ones alike in their first dozen characters
+        // or more, with a character 0 or the highest one after them.
+        const QStringList texts = {"", "a", "A", "ab", "ab0", u"\u00E9"_qs, "K", "k", "Z", "b", u"\U0001F600"_qs,
+                                   "keyword 00000", "keyword 0000", "keyword 000001", "NOTE000123.TXT",
+                                   "NOTE000123.TX", QString("NOTE000123.T") + QChar(0) + "A",
+                                   QString("NOTE000123.T") + QChar(0xFFFF), "NOTE000123.T"};
         QList<ResultRow> rows;
         for (int i = 0; i < 3000; ++i) {
             ResultRow r;

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 struct sqlite3_stmt;
 
@@ -34,6 +35,9 @@ public:
     // The column as its Field gives it, and that value as text ("" for Null).
     QVariant value(int i) const;
     QString text(int i) const;
+    // The row's number in its table, for reading it again later through
+    // KeyReader::readRow.
+    qint64 rowId() const;
 
 private:
     friend class KeyReader;
@@ -86,6 +90,15 @@ public:
     }
     int read(const QString &key, const std::function<bool(const RowView &row)> &visit);
 
+    // A reader of rows by their number (RowView::rowId) instead of a key:
+    // for listings that find rows through one index and read them in the
+    // order of the file, or not at all when read already.
+    struct ByRowId {};
+    KeyReader(const Database &db, const QString &table, ByRowId, const QStringList &columns);
+    // Calls visit with the row of that number, if the table has it;
+    // returns 1 when it does, else 0.
+    int readRow(qint64 rowId, const std::function<bool(const RowView &row)> &visit);
+
     KeyReader(const KeyReader &) = delete;
     KeyReader &operator=(const KeyReader &) = delete;
 
@@ -98,6 +111,7 @@ private:
     std::shared_ptr<TableMeta> m_table;
     std::vector<int> m_keyCols, m_cols;
     QByteArray m_sql;
+    std::string m_keyBytes;
     // The base's cached statement, kept until the base closes.
     sqlite3_stmt *m_stmt = nullptr;
 };

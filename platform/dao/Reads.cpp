@@ -35,14 +35,14 @@ std::vector<int> columnsOf(const TableMeta &t, const QStringList &columns)
     return cols;
 }
 
+// The columns asked for, then the row id (which every index holds, so an
+// index that holds the columns still answers alone).
 QByteArray selectOf(const TableMeta &t, const std::vector<int> &cols)
 {
     QByteArray sql("SELECT ");
     for (size_t i = 0; i < cols.size(); ++i)
-        sql += (i ? ", " : "") + t.cols[size_t(cols[i])].sql;
-    if (cols.empty())
-        sql += "rowid";
-    return sql;
+        sql += t.cols[size_t(cols[i])].sql + ", ";
+    return sql + "rowid";
 }
 
 // A statement of its own, finalized when the read ends: the visitor may use
@@ -118,6 +118,8 @@ QString RowView::text(int i) const
     return v.isValid() ? v.toString() : QString();
 }
 
+qint64 RowView::rowId() const { return sqlite3_column_int64(m_stmt, int(m_cols->size())); }
+
 // ---------------------------------------------------------------- ReadScope
 
 ReadScope::ReadScope(const Database &db)
@@ -165,12 +167,31 @@ KeyReader::KeyReader(const Database &db, const QString &table, const QString &in
     m_sql += "rowid";
 }
 
+KeyReader::KeyReader(const Database &db, const QString &table, ByRowId, const QStringList &columns)
+    : m_db(need(Access::impl(db)))
+{
+    m_table = tableOf(m_db, table);
+    m_cols = columnsOf(*m_table, columns);
+    m_sql = selectOf(*m_table, m_cols) + " FROM " + m_table->sql + " WHERE rowid = ?";
+}
+
 KeyReader::~KeyReader() = default;
+
+int KeyReader::readRow(qint64 rowId, const std::function<bool(const RowView &row)> &visit)
+{
+    m_db->checkOpen();
+    if (!m_keyCols.empty())
+        fail(ErrInvalidArgument);
+    if (!m_stmt)
+        m_stmt = m_db->prepare(m_sql);
+    sqlite3_bind_int64(m_stmt, 1, rowId);
+    return visitRows(m_stmt, visit);
+}
 
 sqlite3_stmt *KeyReader::start(const QVariantList &key)
 {
     m_db->checkOpen();
-    if (key.size() != qsizetype(m_keyCols.size()))
+    if (m_keyCols.empty() || key.size() != qsizetype(m_keyCols.size()))
         fail(ErrInvalidArgument);
     std::vector<QVariant> k(m_keyCols.size());
     for (size_t i = 0; i < m_keyCols.size(); ++i) {
@@ -210,6 +231,8 @@ int KeyReader::read(const QVariantList &key, const std::function<bool(const RowV
 
 int KeyReader::read(const QString &key, const std::function<bool(const RowView &row)> &visit)
 {
+    if (m_keyCols.empty())
+        fail(ErrInvalidArgument);
     const int type = m_table->cols[size_t(m_keyCols[0])].type;
     if (m_keyCols.size() != 1 || (type != dbText && type != dbMemo))
         return read(QVariantList{key}, visit);
@@ -218,7 +241,20 @@ int KeyReader::read(const QString &key, const std::function<bool(const RowView &
     m_db->checkOpen();
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
-    sqlite3_bind_text16(m_stmt, 1, key.utf16(), int(key.size() * 2), SQLITE_TRANSIENT);
+    // ASCII goes in as the UTF-8 the file compares: no conversion by the
+    // engine.
+    const char16_t *p = reinterpret_cast<const char16_t *>(key.utf16());
+    const qsizetype n = key.size();
+    m_keyBytes.resize(size_t(n));
+    bool ascii = true;
+    for (qsizetype i = 0; ascii && i < n; ++i) {
+        ascii = p[i] < 0x80;
+        m_keyBytes[size_t(i)] = char(p[i]);
+    }
+    if (ascii)
+        sqlite3_bind_text(m_stmt, 1, m_keyBytes.data(), int(n), SQLITE_TRANSIENT);
+    else
+        sqlite3_bind_text16(m_stmt, 1, p, int(n * 2), SQLITE_TRANSIENT);
     return visitRows(m_stmt, visit);
 }
 

@@ -14,6 +14,7 @@ private slots:
     void indexOrderAndStoredTexts();
     void rowViewsGiveWhatFieldsGive();
     void readScopeLocksOnceAndLeavesTransactionsAlone();
+    void rowNumbersReadTheSameRowsAgain();
 };
 
 void TestScan::readsEveryRowInStoredOrder()
@@ -260,6 +261,52 @@ void TestScan::readScopeLocksOnceAndLeavesTransactionsAlone()
     dao::DBEngine::Rollback();
     QCOMPARE(read(byK, {"d"}), QStringList());
     t.db.Close();
+}
+
+// A text key finds what the key as a value finds, in letters of any case and
+// beyond ASCII; the row numbers a read gives, from the index alone when it
+// asks for no column, read those rows again, and no others.
+void TestScan::rowNumbersReadTheSameRowsAgain()
+{
+    KeyedTable t;
+    dao::Recordset rs = t.db.OpenRecordset("T");
+    addRow(rs, {QStringLiteral("\u00C9t\u00E9"), "x", "memo"});
+    addRow(rs, {QStringLiteral("e\u0301t\u00E9"), "y", "memo"}); // the same word, accent apart
+    dao::KeyReader byK(t.db, "T", "KX", {"K", "S"});
+    dao::KeyReader idsOfK(t.db, "T", "KX", {});
+    dao::KeyReader byId(t.db, "T", dao::KeyReader::ByRowId{}, {"K", "S"});
+    for (const QString key : {"aPPle", "\u00E9T\u00C9", "", "none"}) {
+        QStringList texts, again;
+        QList<qint64> ids;
+        byK.read(key, [&](const dao::RowView &row) {
+            texts << row.text(0) + u'/' + row.text(1);
+            ids << row.rowId();
+            return true;
+        });
+        QCOMPARE(texts, read(byK, {key}));
+        QList<qint64> indexIds;
+        idsOfK.read(key, [&](const dao::RowView &row) {
+            indexIds << row.rowId();
+            return true;
+        });
+        QCOMPARE(indexIds, ids);
+        for (qint64 id : ids)
+            QCOMPARE(byId.readRow(id, [&](const dao::RowView &row) {
+                again << row.text(0) + u'/' + row.text(1);
+                return true;
+            }), 1);
+        QCOMPARE(again, texts);
+    }
+    QCOMPARE(read(byK, {QStringLiteral("\u00E9t\u00E9")}).size(), 2);
+    QCOMPARE(byId.readRow(999, [](const dao::RowView &) { return true; }), 0);
+    // Each reader takes only its own kind of key.
+    QCOMPARE_ERR(byId.read(QStringLiteral("apple"), [](const dao::RowView &) { return true; }), 3001);
+    QCOMPARE_ERR(byId.read(QVariantList{"apple"}, [](const QVariantList &) { return true; }), 3001);
+    QCOMPARE_ERR(byK.readRow(1, [](const dao::RowView &) { return true; }), 3001);
+    QCOMPARE_ERR(dao::KeyReader(t.db, "Nope", dao::KeyReader::ByRowId{}, {"K"}), 3078);
+    QCOMPARE_ERR(dao::KeyReader(t.db, "T", dao::KeyReader::ByRowId{}, {"Nope"}), 3265);
+    t.db.Close();
+    QCOMPARE_ERR(byId.readRow(1, [](const dao::RowView &) { return true; }), 3420);
 }
 
 QTEST_APPLESS_MAIN(TestScan)
