@@ -129,33 +129,24 @@ RecordsetImpl::StreamStep RecordsetImpl::stepStream(int dir, quint64 version)
         streamRow = cur.rowid;
         return StreamMoved;
     }
-    // Values never read are gone with the statement's row, the ordering
-    // ones among them: the record reads them again by its row id.
-    const int err = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db->db);
-    const bool lostPlace = (live & order().cols).any();
+    // Values never read are gone with the statement's row: the record
+    // reads them again by its row id, the ordering ones too should the
+    // usual way need them.
     cur.loaded &= ~live;
     live.reset();
     endStream();
-    if (rc == SQLITE_DONE) {
-        // The stream held every row beyond the one it started from: forward
-        // none is left; backward, the rows whose first key is Null, which
-        // sort before all others.
-        clearAhead();
-        if (dir < 0 && order().ords[0] >= 0)
-            runSegment(0, RIsNull, dir, pos, crossBatch, &ahead, nullptr);
-        aheadDir = dir;
-        aheadVersion = version;
-        aheadCross = true;
-        return StreamEnded;
-    }
-    // Broken off: the usual way reads on from where the walk stands.
-    if (lostPlace) {
-        Row r;
-        if (!fetchOne(cur.rowid, r))
-            db->raise(err);
-        cur = std::move(r);
-    }
-    return StreamNone;
+    if (rc != SQLITE_DONE)
+        return StreamNone; // broken off
+    // The stream held every row beyond the one it started from: forward
+    // none is left; backward, the rows whose first key is Null, which sort
+    // before all others. Nothing needs the place of the last row.
+    clearAhead();
+    if (dir < 0 && order().ords[0] >= 0)
+        runSegment(0, RIsNull, dir, pos, crossBatch, &ahead, nullptr);
+    aheadDir = dir;
+    aheadVersion = version;
+    aheadCross = true;
+    return StreamEnded;
 }
 
 void RecordsetImpl::invalidate()
