@@ -320,6 +320,9 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     // row: a walk decodes only the values it is asked for, when asked. They
     // are read into cur.vals before the stream is given up.
     std::bitset<kMaxColumns> live;
+    // The current row's id, too, is read from the stream when needed.
+    bool rowidLive = false;
+    qint64 rowid() const { return rowidLive ? sqlite3_column_int64(stream, 0) : cur.rowid; }
     ~RecordsetImpl();
     void endStream();
     enum StreamStep { StreamNone, StreamMoved, StreamEnded };
@@ -328,6 +331,11 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     {
         live = streamCols;
         cur.loaded = streamCols;
+    }
+    void forgetLive()
+    {
+        live.reset();
+        rowidLive = false;
     }
     void readLive(int col)
     {
@@ -339,7 +347,12 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     void ensureLoaded(const std::bitset<kMaxColumns> &cols);
     sqlite3_stmt *prepareStream(sqlite3_stmt *segmentStmt, quint64 key);
 
-    void check() const;
+    void check() const
+    {
+        if (closed)
+            fail(ErrObjectClosed);
+        db->checkOpen();
+    }
     const OrderDef &order() const { return t->orders[size_t(index + 1)]; }
     QVariant value(int col);
     void setValue(int col, const QVariant &v);

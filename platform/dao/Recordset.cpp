@@ -15,13 +15,6 @@
 
 namespace dao {
 
-void RecordsetImpl::check() const
-{
-    if (closed)
-        fail(ErrObjectClosed);
-    db->checkOpen();
-}
-
 namespace {
 
 std::vector<RecordsetImpl *> &liveStreams()
@@ -47,7 +40,7 @@ void releaseStreams()
 
 RecordsetImpl::~RecordsetImpl()
 {
-    live.reset();
+    forgetLive();
     endStream();
     sqlite3_finalize(stream);
 }
@@ -65,6 +58,10 @@ void RecordsetImpl::endStream()
 
 void RecordsetImpl::settleLive()
 {
+    if (rowidLive) {
+        cur.rowid = streamRow = sqlite3_column_int64(stream, 0);
+        rowidLive = false;
+    }
     if (live.none())
         return;
     for (int c : t->selectOrds)
@@ -116,27 +113,30 @@ RecordsetImpl::StreamStep RecordsetImpl::stepStream(int dir, quint64 version)
     if (!streaming)
         return StreamNone;
     if (aheadDir != dir || aheadVersion != version || !ahead.empty() || !onRow || deleted ||
-        cur.rowid != streamRow || streamIndex != index) {
+        (!rowidLive && cur.rowid != streamRow) || streamIndex != index) {
         endStream();
         return StreamNone;
     }
     const int rc = sqlite3_step(stream);
     if (rc == SQLITE_ROW) {
-        cur.rowid = sqlite3_column_int64(stream, 0);
+        rowidLive = true;
         enterStreamRow();
         curVersion = version;
         bof = eof = false;
-        streamRow = cur.rowid;
         return StreamMoved;
     }
-    // Values never read are gone with the statement's row: the record
-    // reads them again by its row id, the ordering ones too should the
-    // usual way need them.
+    // Values never read are gone with the statement's row, the row id
+    // among them: the walk cannot say where it stood and reports why.
+    const int err = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db->db);
     cur.loaded &= ~live;
-    live.reset();
+    forgetLive();
     endStream();
-    if (rc != SQLITE_DONE)
-        return StreamNone; // broken off
+    if (rc != SQLITE_DONE) {
+        onRow = deleted = false;
+        (dir > 0 ? eof : bof) = true;
+        ordinal = -1;
+        db->raise(err);
+    }
     // The stream held every row beyond the one it started from: forward
     // none is left; backward, the rows whose first key is Null, which sort
     // before all others. Nothing needs the place of the last row.
@@ -151,7 +151,7 @@ RecordsetImpl::StreamStep RecordsetImpl::stepStream(int dir, quint64 version)
 
 void RecordsetImpl::invalidate()
 {
-    live.reset();
+    forgetLive();
     endStream();
     sqlite3_finalize(stream);
     stream = nullptr;
@@ -190,6 +190,7 @@ void RecordsetImpl::takeFrom(Batch &b)
     cur.rowid = b.ids[i];
     cur.vals.resize(t->cols.size());
     if (b.lastLive && b.next == b.ids.size()) {
+        rowidLive = false;
         enterStreamRow();
     } else {
         QVariant *v = b.vals.data() + i * nsel;
@@ -198,7 +199,7 @@ void RecordsetImpl::takeFrom(Batch &b)
         for (int m : t->memoOrds)
             cur.vals[size_t(m)] = QVariant();
         cur.loaded = t->selectMask;
-        live.reset();
+        forgetLive();
     }
     curVersion = db->file->version;
     onRow = true;
@@ -220,7 +221,7 @@ void RecordsetImpl::positionFromRow()
 void RecordsetImpl::makeCurrent(Row &&r)
 {
     cur = std::move(r);
-    live.reset();
+    forgetLive();
     curVersion = db->file->version;
     onRow = true;
     deleted = false;
@@ -245,14 +246,14 @@ bool RecordsetImpl::fetchOne(qint64 rowid, Row &out)
 void RecordsetImpl::loadCurrent()
 {
     Row r;
-    if (!fetchOne(cur.rowid, r)) {
+    if (!fetchOne(rowid(), r)) {
         // Deleted through another cursor.
         onRow = false;
         deleted = true;
         fail(ErrRecordDeleted);
     }
     cur = std::move(r);
-    live.reset();
+    forgetLive();
     curVersion = db->file->version;
 }
 
@@ -261,7 +262,7 @@ void RecordsetImpl::loadColumn(int col)
     sqlite3_stmt *s = db->prepare("SELECT " + t->cols[size_t(col)].sql + " FROM " + t->sql +
                                   " WHERE rowid = ?");
     StmtScope sc(s);
-    sqlite3_bind_int64(s, 1, cur.rowid);
+    sqlite3_bind_int64(s, 1, rowid());
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW)
         cur.vals[size_t(col)] = storedValue(t->cols[size_t(col)], s, 0);
@@ -592,7 +593,7 @@ QVariant RecordsetImpl::value(int col)
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     if (curVersion != db->file->version)
         loadCurrent();
-    wanted.set(size_t(col));
+    wanted[size_t(col)] = true;
     if (live[size_t(col)]) {
         // Read from the stream, which stands on the row, each time asked.
         return fieldValue(c, stream, streamPos[size_t(col)]);
@@ -733,7 +734,7 @@ void RecordsetImpl::update()
         int p = 1;
         for (size_t c : cols)
             bindValue(s, p++, editVals[c]);
-        sqlite3_bind_int64(s, p, cur.rowid);
+        sqlite3_bind_int64(s, p, rowid());
         if (sqlite3_step(s) != SQLITE_DONE)
             db->raise(sqlite3_extended_errcode(db->db), t->name);
     }
@@ -765,7 +766,7 @@ void RecordsetImpl::remove()
     sqlite3_stmt *s = db->prepare("DELETE FROM " + t->sql + " WHERE rowid = ?");
     {
         StmtScope sc(s);
-        sqlite3_bind_int64(s, 1, cur.rowid);
+        sqlite3_bind_int64(s, 1, rowid());
         if (sqlite3_step(s) != SQLITE_DONE)
             db->raise(sqlite3_extended_errcode(db->db), t->name);
     }
@@ -810,7 +811,7 @@ QByteArray RecordsetImpl::bookmark() const
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     QByteArray b(12, '\0');
     const qint32 id = t->id;
-    const qint64 r = cur.rowid;
+    const qint64 r = rowid();
     memcpy(b.data(), &id, 4);
     memcpy(b.data() + 4, &r, 8);
     return b;

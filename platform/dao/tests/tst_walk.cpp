@@ -164,8 +164,11 @@ private slots:
     {
         Recordset rs = typedTable();
         Field key = rs.Fields(QStringLiteral("KEY")), n = rs.Fields(QStringLiteral("N"));
+        QByteArray mark;
         int i = 0;
         for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++i) {
+            if (i == 250)
+                mark = rs.Bookmark();
             // A field read twice on a row gives the same value.
             QCOMPARE(key.Value(), key.Value());
             // The other fields are read only from row 300 on: the walk's
@@ -177,6 +180,10 @@ private slots:
             QCOMPARE(n.Value().isValid(), numberOf(i).isValid());
         }
         QCOMPARE(i, kTyped);
+        rs.setBookmark(mark);
+        compareTyped(rs, 250);
+        rs.MoveLast();
+        rs.MoveNext();
         // Past the last row there is no current record; back from there,
         // the last row again.
         QCOMPARE_ERR(key.Value(), ErrNoCurrentRecord);
