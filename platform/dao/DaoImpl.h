@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <bitset>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
@@ -335,6 +336,8 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     void forgetLive()
     {
         live.reset();
+        if (rowidLive)
+            streamRow = std::numeric_limits<qint64>::min(); // no row the stream stands on
         rowidLive = false;
     }
     void readLive(int col)
