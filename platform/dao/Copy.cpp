@@ -187,7 +187,7 @@ QVariant RowReader::value(int column) const
     const int c = m_cols[size_t(column)];
     if (c < 0)
         return {};
-    return fromStorage(m_table->cols[size_t(c >> 8)], columnValue(m_stmt, c & 0xff));
+    return fieldValue(m_table->cols[size_t(c >> 8)], m_stmt, c & 0xff);
 }
 
 // ---------------------------------------------------------------- RowWriter

@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <bitset>
+#include <limits>
 #include <unordered_map>
 #include <vector>
 
@@ -69,6 +70,7 @@ struct IndexMeta {
 struct OrderDef {
     std::vector<QByteArray> exprs; // quoted columns, then "rowid"
     std::vector<int> ords;         // column ordinals, -1 for the row id
+    std::bitset<kMaxColumns> cols; // the ordering columns
     QByteArray from;               // FROM ... [INDEXED BY ...]
     QByteArray orderAsc, orderDesc;
 };
@@ -116,12 +118,16 @@ struct Batch {
     std::vector<qint64> ids;
     std::vector<QVariant> vals;
     size_t next = 0;
+    // The last row is the one a walk's stream stands on: its values are
+    // read from there (vals holds no more than room for them).
+    bool lastLive = false;
     bool empty() const { return next >= ids.size(); }
     void clear()
     {
         ids.clear();
         vals.clear();
         next = 0;
+        lastLive = false;
     }
 };
 
@@ -195,6 +201,9 @@ struct StmtScope {
 
 void bindValue(sqlite3_stmt *s, int i, const QVariant &v);
 QVariant columnValue(sqlite3_stmt *s, int i);
+// The same for a column of the table, the stored form as columnValue gives
+// it, read with fewer calls; fieldValue: as the table's field reads it.
+QVariant storedValue(const ColumnMeta &c, sqlite3_stmt *s, int i);
 // The refusals of a value about to be written into a column, the same for
 // an update and for a copied row: a Null where one is required, a text too
 // long for its column, an empty text where none is allowed. length is in
@@ -205,6 +214,9 @@ void checkColumnValue(const TableMeta &t, const ColumnMeta &c, bool isNull, qsiz
 // toStorage returns false with the error number when the value does not fit.
 bool toStorage(const ColumnMeta &c, const QVariant &v, QVariant &out, int &err);
 QVariant fromStorage(const ColumnMeta &c, const QVariant &s);
+// The same for a value read just now, taken over when it is already so.
+QVariant fromStorage(const ColumnMeta &c, QVariant &&s);
+QVariant fieldValue(const ColumnMeta &c, sqlite3_stmt *s, int i);
 
 struct FieldImpl {
     // Definition.
@@ -297,11 +309,53 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     bool streaming = false;
     int streamIndex = -1;
     qint64 streamRow = 0;
+    // The stream selects the row id, the ordering columns and those the
+    // program has read through this recordset (`wanted`); streamPos gives
+    // each column's place in it, -1 when it is not there. A column the
+    // stream lacks is read from the file on its own, and the stream is then
+    // given up, so that the next one selects it too.
+    std::bitset<kMaxColumns> wanted;
+    std::bitset<kMaxColumns> streamCols;
+    std::vector<int> streamPos;
+    // Columns of the current row read from the stream, which stands on that
+    // row: a walk decodes only the values it is asked for, when asked. They
+    // are read into cur.vals before the stream is given up.
+    std::bitset<kMaxColumns> live;
+    // The current row's id, too, is read from the stream when needed.
+    bool rowidLive = false;
+    qint64 rowid() const { return rowidLive ? sqlite3_column_int64(stream, 0) : cur.rowid; }
     ~RecordsetImpl();
     void endStream();
-    bool stepStream(int dir, quint64 version);
+    enum StreamStep { StreamNone, StreamMoved, StreamEnded };
+    StreamStep stepStream(int dir, quint64 version);
+    void enterStreamRow()
+    {
+        live = streamCols;
+        cur.loaded = streamCols;
+    }
+    void forgetLive()
+    {
+        live.reset();
+        if (rowidLive)
+            streamRow = std::numeric_limits<qint64>::min(); // no row the stream stands on
+        rowidLive = false;
+    }
+    void readLive(int col)
+    {
+        cur.vals[size_t(col)] = storedValue(t->cols[size_t(col)], stream, streamPos[size_t(col)]);
+        live.reset(size_t(col));
+    }
+    void settleLive();
+    // The given columns of the current row in cur.vals.
+    void ensureLoaded(const std::bitset<kMaxColumns> &cols);
+    sqlite3_stmt *prepareStream(sqlite3_stmt *segmentStmt, quint64 key);
 
-    void check() const;
+    void check() const
+    {
+        if (closed)
+            fail(ErrObjectClosed);
+        db->checkOpen();
+    }
     const OrderDef &order() const { return t->orders[size_t(index + 1)]; }
     QVariant value(int col);
     void setValue(int col, const QVariant &v);
@@ -312,7 +366,7 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     void takeFrom(Batch &b);
     void makeCurrent(Row &&r);
     void loadCurrent();
-    void loadMemo(int col);
+    void loadColumn(int col);
     long countRows() const;
     long currentOrdinal();
     Row readRow(sqlite3_stmt *s) const;

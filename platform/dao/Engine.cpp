@@ -619,6 +619,7 @@ void TableMeta::finish()
         for (int c : ix.cols) {
             o.exprs.push_back(cols[size_t(c)].sql);
             o.ords.push_back(c);
+            o.cols.set(size_t(c));
             asc += cols[size_t(c)].sql + ", ";
             desc += cols[size_t(c)].sql + " DESC, ";
         }

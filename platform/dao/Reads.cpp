@@ -102,7 +102,7 @@ qint64 RowView::number(int i) const
 QVariant RowView::value(int i) const
 {
     check(i);
-    return fromStorage(m_table->cols[size_t((*m_cols)[size_t(i)])], columnValue(m_stmt, i));
+    return fieldValue(m_table->cols[size_t((*m_cols)[size_t(i)])], m_stmt, i);
 }
 
 QString RowView::text(int i) const
@@ -322,7 +322,7 @@ QVariant TextRow::value(int i) const
 {
     if (i < 0 || size_t(i) >= m_cols->size())
         fail(ErrItemNotFound, QString::number(i));
-    return fromStorage(m_table->cols[size_t((*m_cols)[size_t(i)])], columnValue(m_stmt, i + 1));
+    return fieldValue(m_table->cols[size_t((*m_cols)[size_t(i)])], m_stmt, i + 1);
 }
 
 void ScanTexts(const Database &db, const QString &table, const QString &textColumn, const QStringList &columns,

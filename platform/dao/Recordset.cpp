@@ -15,13 +15,6 @@
 
 namespace dao {
 
-void RecordsetImpl::check() const
-{
-    if (closed)
-        fail(ErrObjectClosed);
-    db->checkOpen();
-}
-
 namespace {
 
 std::vector<RecordsetImpl *> &liveStreams()
@@ -36,9 +29,10 @@ bool g_releaseQueued = false;
 
 void releaseStreams()
 {
-    std::vector<RecordsetImpl *> live;
-    live.swap(liveStreams());
-    for (RecordsetImpl *r : live) {
+    std::vector<RecordsetImpl *> running;
+    running.swap(liveStreams());
+    for (RecordsetImpl *r : running) {
+        r->settleLive();
         sqlite3_reset(r->stream);
         r->streaming = false;
     }
@@ -46,6 +40,7 @@ void releaseStreams()
 
 RecordsetImpl::~RecordsetImpl()
 {
+    forgetLive();
     endStream();
     sqlite3_finalize(stream);
 }
@@ -54,45 +49,109 @@ void RecordsetImpl::endStream()
 {
     if (!streaming)
         return;
+    settleLive();
     sqlite3_reset(stream);
     streaming = false;
     auto &v = liveStreams();
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
 }
 
+void RecordsetImpl::settleLive()
+{
+    if (rowidLive) {
+        cur.rowid = streamRow = sqlite3_column_int64(stream, 0);
+        rowidLive = false;
+    }
+    if (live.none())
+        return;
+    for (int c : t->selectOrds)
+        if (live[size_t(c)])
+            readLive(c);
+}
+
+void RecordsetImpl::ensureLoaded(const std::bitset<kMaxColumns> &cols)
+{
+    settleLive();
+    if ((cur.loaded & cols) != cols)
+        loadCurrent();
+}
+
+// The statement of a walk's stream: the segment's query with a select list
+// of its own (see `wanted`). Kept while the columns and the segment stay.
+sqlite3_stmt *RecordsetImpl::prepareStream(sqlite3_stmt *segmentStmt, quint64 key)
+{
+    const std::bitset<kMaxColumns> cols = (wanted | order().cols) & t->selectMask;
+    if (stream && streamKey == key && streamCols == cols)
+        return stream;
+    endStream();
+    sqlite3_finalize(stream);
+    stream = nullptr;
+    QByteArray list = "rowid";
+    streamPos.assign(t->cols.size(), -1);
+    int n = 0;
+    for (int c : t->selectOrds) {
+        if (!cols[size_t(c)])
+            continue;
+        list += ", " + t->cols[size_t(c)].sql;
+        streamPos[size_t(c)] = ++n;
+    }
+    const QByteArray whole = sqlite3_sql(segmentStmt);
+    const QByteArray head = "SELECT " + t->selectList;
+    const QByteArray sql = "SELECT " + list + whole.mid(head.size());
+    if (sqlite3_prepare_v2(db->db, sql.constData(), int(sql.size()), &stream, nullptr) != SQLITE_OK)
+        db->raise(sqlite3_extended_errcode(db->db));
+    streamKey = key;
+    streamCols = cols;
+    return stream;
+}
+
 // The next row of a running walk, when the recordset still stands where the
-// walk left it. False when there is none (the walk goes on the usual way).
-bool RecordsetImpl::stepStream(int dir, quint64 version)
+// walk left it: StreamMoved. StreamEnded: the stream has run out and `ahead`
+// holds what is left. StreamNone: the walk goes on the usual way.
+RecordsetImpl::StreamStep RecordsetImpl::stepStream(int dir, quint64 version)
 {
     if (!streaming)
-        return false;
+        return StreamNone;
     if (aheadDir != dir || aheadVersion != version || !ahead.empty() || !onRow || deleted ||
-        cur.rowid != streamRow || streamIndex != index) {
+        (!rowidLive && cur.rowid != streamRow) || streamIndex != index) {
         endStream();
-        return false;
+        return StreamNone;
     }
-    if (sqlite3_step(stream) != SQLITE_ROW) {
-        // At its end (a walk backwards still has the Null keys to read) or
-        // broken off: the usual way finds what is left.
-        endStream();
-        return false;
+    const int rc = sqlite3_step(stream);
+    if (rc == SQLITE_ROW) {
+        rowidLive = true;
+        enterStreamRow();
+        curVersion = version;
+        bof = eof = false;
+        return StreamMoved;
     }
-    const size_t nsel = t->selectOrds.size();
-    cur.rowid = sqlite3_column_int64(stream, 0);
-    cur.vals.resize(t->cols.size());
-    for (size_t j = 0; j < nsel; ++j)
-        cur.vals[size_t(t->selectOrds[j])] = columnValue(stream, int(j) + 1);
-    for (int m : t->memoOrds)
-        cur.vals[size_t(m)] = QVariant();
-    cur.loaded = t->selectMask;
-    curVersion = version;
-    bof = eof = false;
-    streamRow = cur.rowid;
-    return true;
+    // Values never read are gone with the statement's row, the row id
+    // among them: the walk cannot say where it stood and reports why.
+    const int err = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db->db);
+    cur.loaded &= ~live;
+    forgetLive();
+    endStream();
+    if (rc != SQLITE_DONE) {
+        onRow = deleted = false;
+        (dir > 0 ? eof : bof) = true;
+        ordinal = -1;
+        db->raise(err);
+    }
+    // The stream held every row beyond the one it started from: forward
+    // none is left; backward, the rows whose first key is Null, which sort
+    // before all others. Nothing needs the place of the last row.
+    clearAhead();
+    if (dir < 0 && order().ords[0] >= 0)
+        runSegment(0, RIsNull, dir, pos, crossBatch, &ahead, nullptr);
+    aheadDir = dir;
+    aheadVersion = version;
+    aheadCross = true;
+    return StreamEnded;
 }
 
 void RecordsetImpl::invalidate()
 {
+    forgetLive();
     endStream();
     sqlite3_finalize(stream);
     stream = nullptr;
@@ -130,12 +189,18 @@ void RecordsetImpl::takeFrom(Batch &b)
     const size_t i = b.next++;
     cur.rowid = b.ids[i];
     cur.vals.resize(t->cols.size());
-    QVariant *v = b.vals.data() + i * nsel;
-    for (size_t j = 0; j < nsel; ++j)
-        cur.vals[size_t(t->selectOrds[j])] = std::move(v[j]);
-    for (int m : t->memoOrds)
-        cur.vals[size_t(m)] = QVariant();
-    cur.loaded = t->selectMask;
+    if (b.lastLive && b.next == b.ids.size()) {
+        rowidLive = false;
+        enterStreamRow();
+    } else {
+        QVariant *v = b.vals.data() + i * nsel;
+        for (size_t j = 0; j < nsel; ++j)
+            cur.vals[size_t(t->selectOrds[j])] = std::move(v[j]);
+        for (int m : t->memoOrds)
+            cur.vals[size_t(m)] = QVariant();
+        cur.loaded = t->selectMask;
+        forgetLive();
+    }
     curVersion = db->file->version;
     onRow = true;
     deleted = false;
@@ -147,6 +212,7 @@ void RecordsetImpl::takeFrom(Batch &b)
 void RecordsetImpl::positionFromRow()
 {
     const OrderDef &o = order();
+    ensureLoaded(o.cols);
     pos.resize(o.ords.size());
     for (size_t i = 0; i < o.ords.size(); ++i)
         pos[i] = o.ords[i] < 0 ? QVariant(qlonglong(cur.rowid)) : cur.vals[size_t(o.ords[i])];
@@ -155,6 +221,7 @@ void RecordsetImpl::positionFromRow()
 void RecordsetImpl::makeCurrent(Row &&r)
 {
     cur = std::move(r);
+    forgetLive();
     curVersion = db->file->version;
     onRow = true;
     deleted = false;
@@ -179,25 +246,26 @@ bool RecordsetImpl::fetchOne(qint64 rowid, Row &out)
 void RecordsetImpl::loadCurrent()
 {
     Row r;
-    if (!fetchOne(cur.rowid, r)) {
+    if (!fetchOne(rowid(), r)) {
         // Deleted through another cursor.
         onRow = false;
         deleted = true;
         fail(ErrRecordDeleted);
     }
     cur = std::move(r);
+    forgetLive();
     curVersion = db->file->version;
 }
 
-void RecordsetImpl::loadMemo(int col)
+void RecordsetImpl::loadColumn(int col)
 {
     sqlite3_stmt *s = db->prepare("SELECT " + t->cols[size_t(col)].sql + " FROM " + t->sql +
                                   " WHERE rowid = ?");
     StmtScope sc(s);
-    sqlite3_bind_int64(s, 1, cur.rowid);
+    sqlite3_bind_int64(s, 1, rowid());
     const int rc = sqlite3_step(s);
     if (rc == SQLITE_ROW)
-        cur.vals[size_t(col)] = columnValue(s, 0);
+        cur.vals[size_t(col)] = storedValue(t->cols[size_t(col)], s, 0);
     else if (rc == SQLITE_DONE)
         cur.vals[size_t(col)] = QVariant();
     else
@@ -256,16 +324,8 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
         // The same query with a statement of its own, not limited, left
         // running after its first row.
         const quint64 key = quint64(index + 1) | quint64(range) << 15 | quint64(dir > 0) << 18;
-        if (!stream || streamKey != key) {
-            endStream();
-            sqlite3_finalize(stream);
-            stream = nullptr;
-            if (sqlite3_prepare_v2(db->db, sqlite3_sql(s), -1, &stream, nullptr) != SQLITE_OK)
-                db->raise(sqlite3_extended_errcode(db->db));
-            streamKey = key;
-        }
+        s = prepareStream(s, key);
         endStream();
-        s = stream;
         limit = -1;
     }
     StmtScope sc(s);
@@ -289,10 +349,10 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
     out->vals.reserve(out->vals.size() + expected * size_t(nsel));
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         out->ids.push_back(sqlite3_column_int64(s, 0));
-        for (int j = 0; j < nsel; ++j)
-            out->vals.push_back(columnValue(s, j + 1));
         ++n;
         if (asStream) {
+            out->vals.resize(out->vals.size() + size_t(nsel));
+            out->lastLive = true;
             sc.s = nullptr; // left running
             streaming = true;
             streamIndex = index;
@@ -307,6 +367,8 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
             }
             return n;
         }
+        for (int j = 0; j < nsel; ++j)
+            out->vals.push_back(storedValue(t->cols[size_t(t->selectOrds[size_t(j)])], s, j + 1));
     }
     if (rc != SQLITE_DONE)
         db->raise(sqlite3_extended_errcode(db->db));
@@ -398,7 +460,8 @@ long RecordsetImpl::currentOrdinal()
 void RecordsetImpl::moveTo(int dir, bool fromStart)
 {
     check();
-    dropEdit();
+    if (editMode != dbEditNone)
+        dropEdit();
     const quint64 version = db->file->version;
     if (!fromStart) {
         if ((dir > 0 && eof) || (dir < 0 && bof))
@@ -425,13 +488,14 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
         return;
     }
     const long ordinalBefore = ordinal >= 0 && ordinalVersion == version ? ordinal : -1;
-    if (stepStream(dir, version)) {
+    const StreamStep step = stepStream(dir, version);
+    if (step == StreamMoved) {
         ordinal = ordinalBefore >= 0 ? ordinalBefore + dir : -1;
         ordinalVersion = version;
         return;
     }
     const bool fresh = aheadDir == dir && aheadVersion == version;
-    if (!fresh || ahead.empty()) {
+    if (step == StreamNone && (!fresh || ahead.empty())) {
         // Read-ahead grows while its rows get used and shrinks while writes
         // make it stale, separately within a key and across keys.
         int &size = aheadCross ? crossBatch : batch;
@@ -529,8 +593,17 @@ QVariant RecordsetImpl::value(int col)
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     if (curVersion != db->file->version)
         loadCurrent();
-    if (!cur.loaded[size_t(col)])
-        loadMemo(col);
+    wanted[size_t(col)] = true;
+    if (live[size_t(col)]) {
+        // Read from the stream, which stands on the row, each time asked.
+        return fieldValue(c, stream, streamPos[size_t(col)]);
+    }
+    if (!cur.loaded[size_t(col)]) {
+        loadColumn(col);
+        // A stream without the column is given up: the next one has it.
+        if (!c.memo())
+            endStream();
+    }
     return fromStorage(c, cur.vals[size_t(col)]);
 }
 
@@ -575,6 +648,7 @@ void RecordsetImpl::edit()
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     if (curVersion != db->file->version)
         loadCurrent();
+    ensureLoaded(t->selectMask);
     dropEdit();
     editVals = cur.vals;
     dirty.assign(t->cols.size(), 0);
@@ -660,7 +734,7 @@ void RecordsetImpl::update()
         int p = 1;
         for (size_t c : cols)
             bindValue(s, p++, editVals[c]);
-        sqlite3_bind_int64(s, p, cur.rowid);
+        sqlite3_bind_int64(s, p, rowid());
         if (sqlite3_step(s) != SQLITE_DONE)
             db->raise(sqlite3_extended_errcode(db->db), t->name);
     }
@@ -686,10 +760,13 @@ void RecordsetImpl::remove()
     if (!onRow)
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     dropEdit();
+    // The walk goes on from the deleted row's values, in whatever index.
+    if ((cur.loaded & t->selectMask) != t->selectMask)
+        loadCurrent();
     sqlite3_stmt *s = db->prepare("DELETE FROM " + t->sql + " WHERE rowid = ?");
     {
         StmtScope sc(s);
-        sqlite3_bind_int64(s, 1, cur.rowid);
+        sqlite3_bind_int64(s, 1, rowid());
         if (sqlite3_step(s) != SQLITE_DONE)
             db->raise(sqlite3_extended_errcode(db->db), t->name);
     }
@@ -734,7 +811,7 @@ QByteArray RecordsetImpl::bookmark() const
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     QByteArray b(12, '\0');
     const qint32 id = t->id;
-    const qint64 r = cur.rowid;
+    const qint64 r = rowid();
     memcpy(b.data(), &id, 4);
     memcpy(b.data() + 4, &r, 8);
     return b;

@@ -41,7 +41,7 @@ void ScanTable(const Database &db, const QString &table, const QStringList &colu
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         row.clear();
         for (size_t i = 0; i < cols.size(); ++i)
-            row.append(fromStorage(t->cols[size_t(cols[i])], columnValue(s, int(i))));
+            row.append(fieldValue(t->cols[size_t(cols[i])], s, int(i)));
         if (!visit(row))
             return;
     }

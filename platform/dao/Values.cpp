@@ -185,6 +185,13 @@ QVariant fromStorage(const ColumnMeta &c, const QVariant &s)
     }
 }
 
+QVariant fromStorage(const ColumnMeta &c, QVariant &&s)
+{
+    if ((c.type == dbText || c.type == dbMemo) && s.typeId() == QMetaType::QString)
+        return std::move(s);
+    return fromStorage(c, std::as_const(s));
+}
+
 void bindValue(sqlite3_stmt *s, int i, const QVariant &v)
 {
     switch (v.typeId()) {
@@ -220,6 +227,19 @@ void checkColumnValue(const TableMeta &t, const ColumnMeta &c, bool isNull, qsiz
     }
 }
 
+namespace {
+
+// Made in place: a walk reads a text per row and field, and the copy into
+// the variant would cost a count up and down each time.
+QVariant textVariant(const char *p, int n)
+{
+    QVariant v(QMetaType::fromType<QString>());
+    *static_cast<QString *>(v.data()) = QString::fromUtf8(p, n);
+    return v;
+}
+
+} // namespace
+
 QVariant columnValue(sqlite3_stmt *s, int i)
 {
     switch (sqlite3_column_type(s, i)) {
@@ -229,11 +249,28 @@ QVariant columnValue(sqlite3_stmt *s, int i)
     case SQLITE_BLOB:
         return QByteArray(static_cast<const char *>(sqlite3_column_blob(s, i)),
                           sqlite3_column_bytes(s, i));
-    default: {
-        const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i));
-        return QString::fromUtf8(p, sqlite3_column_bytes(s, i));
+    default: return textVariant(reinterpret_cast<const char *>(sqlite3_column_text(s, i)), sqlite3_column_bytes(s, i));
     }
+}
+
+QVariant fieldValue(const ColumnMeta &c, sqlite3_stmt *s, int i)
+{
+    if (c.type == dbText || c.type == dbMemo) {
+        if (const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i)))
+            return textVariant(p, sqlite3_column_bytes(s, i));
     }
+    return fromStorage(c, columnValue(s, i));
+}
+
+QVariant storedValue(const ColumnMeta &c, sqlite3_stmt *s, int i)
+{
+    if (c.type == dbText || c.type == dbMemo) {
+        // Its affinity keeps numbers out of a text column: a text or Null,
+        // told apart without asking the type first.
+        if (const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i)))
+            return textVariant(p, sqlite3_column_bytes(s, i));
+    }
+    return columnValue(s, i);
 }
 
 } // namespace dao

@@ -49,6 +49,54 @@ class TestWalk : public QObject {
         return out;
     }
 
+    // Typed columns with Nulls, a memo, and three indexes, for the walks
+    // that read their values as they go.
+    static constexpr int kTyped = 600;
+    static QVariant numberOf(int i) { return i % 7 == 0 ? QVariant() : QVariant(i * 3); }
+    static QVariant dateOf(int i) { return i % 11 == 0 ? QVariant() : QVariant(QDateTime(QDate(2001, 1, 1).addDays(i), QTime(8, 30, i % 60))); }
+    static QVariant noteOf(int i) { return i % 5 == 0 ? QVariant() : QVariant(QStringLiteral("note %1").arg(i)); }
+    Recordset typedTable()
+    {
+        makeTable(m_db, QStringLiteral("V"),
+                  {{QStringLiteral("KEY"), dbText, 10}, {QStringLiteral("N"), dbLong}, {QStringLiteral("B"), dbBoolean},
+                   {QStringLiteral("D"), dbDate}, {QStringLiteral("NOTE"), dbText, 20}, {QStringLiteral("M"), dbMemo}},
+                  {{QStringLiteral("ByKey"), {QStringLiteral("KEY")}, QStringLiteral("U")},
+                   {QStringLiteral("ByN"), {QStringLiteral("N")}, QStringLiteral("")},
+                   {QStringLiteral("ByDate"), {QStringLiteral("D")}, QStringLiteral("")}});
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("V"));
+        TransactionScope tx;
+        for (int i = 0; i < kTyped; ++i)
+            addRow(rs, {QStringLiteral("v%1").arg(i, 4, 10, QChar(u'0')), numberOf(i), i % 2 == 0, dateOf(i), noteOf(i),
+                        QStringLiteral("memo %1").arg(i)});
+        tx.Commit();
+        rs.setIndex(QStringLiteral("ByKey"));
+        return rs;
+    }
+    // Each field of row i read as the program reads it, Nulls as Null.
+    static void compareTyped(Recordset &rs, int i)
+    {
+        const QString at = QStringLiteral("row %1").arg(i);
+        QCOMPARE(rs.Fields(QStringLiteral("KEY")).Value(), QVariant(QStringLiteral("v%1").arg(i, 4, 10, QChar(u'0'))));
+        const QVariant n = rs.Fields(QStringLiteral("N")).Value();
+        QVERIFY2(n == numberOf(i) && n.isValid() == numberOf(i).isValid(), qPrintable(at));
+        if (n.isValid())
+            QCOMPARE(n.typeId(), QMetaType::Int);
+        QCOMPARE(rs.Fields(QStringLiteral("B")).Value(), QVariant(i % 2 == 0));
+        const QVariant d = rs.Fields(QStringLiteral("D")).Value();
+        QVERIFY2(d == dateOf(i) && d.isValid() == dateOf(i).isValid(), qPrintable(at));
+        const QVariant note = rs.Fields(QStringLiteral("NOTE")).Value();
+        QVERIFY2(note == noteOf(i) && note.isValid() == noteOf(i).isValid(), qPrintable(at));
+        QCOMPARE(rs.Fields(QStringLiteral("M")).Value(), QVariant(QStringLiteral("memo %1").arg(i)));
+    }
+
+    static void compareTypedBut(Recordset &rs, int i)
+    {
+        QCOMPARE(rs.Fields(QStringLiteral("NOTE")).Value(), QVariant(QStringLiteral("edited")));
+        QCOMPARE(rs.Fields(QStringLiteral("N")).Value(), numberOf(i));
+        QCOMPARE(rs.Fields(QStringLiteral("B")).Value(), QVariant(i % 2 == 0));
+        QCOMPARE(rs.Fields(QStringLiteral("M")).Value(), QVariant(QStringLiteral("memo %1").arg(i)));
+    }
+
 private slots:
     void init()
     {
@@ -110,6 +158,137 @@ private slots:
         for (; !rs.Eof(); rs.MoveNext())
             ++rest;
         QCOMPARE(rest, kRows - 1602);
+    }
+
+    void valuesOfEveryTypeAsTheWalkReadsThem()
+    {
+        Recordset rs = typedTable();
+        Field key = rs.Fields(QStringLiteral("KEY")), n = rs.Fields(QStringLiteral("N"));
+        QByteArray mark;
+        int i = 0;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++i) {
+            if (i == 250)
+                mark = rs.Bookmark();
+            // A field read twice on a row gives the same value.
+            QCOMPARE(key.Value(), key.Value());
+            // The other fields are read only from row 300 on: the walk's
+            // statement lacks them until then.
+            if (i < 300)
+                QCOMPARE(key.Value().toString(), QStringLiteral("v%1").arg(i, 4, 10, QChar(u'0')));
+            else
+                compareTyped(rs, i);
+            QCOMPARE(n.Value().isValid(), numberOf(i).isValid());
+        }
+        QCOMPARE(i, kTyped);
+        rs.setBookmark(mark);
+        compareTyped(rs, 250);
+        rs.MoveLast();
+        rs.MoveNext();
+        // Past the last row there is no current record; back from there,
+        // the last row again.
+        QCOMPARE_ERR(key.Value(), ErrNoCurrentRecord);
+        rs.MovePrevious();
+        compareTyped(rs, kTyped - 1);
+        // The same backwards, down to the first row.
+        i = kTyped - 1;
+        for (rs.MoveLast(); !rs.Bof(); rs.MovePrevious(), --i)
+            compareTyped(rs, i);
+        QCOMPARE(i, -1);
+        QCOMPARE_ERR(key.Value(), ErrNoCurrentRecord);
+        rs.MoveNext();
+        compareTyped(rs, 0);
+    }
+
+    void editsAndDeletesAmidAWalkThatReadsOneField()
+    {
+        Recordset rs = typedTable();
+        Field key = rs.Fields(QStringLiteral("KEY"));
+        QStringList seen;
+        int i = 0;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++i) {
+            seen << key.Value().toString();
+            if (i == 200) {
+                // An edit of a field the walk never read leaves the others as
+                // they were, and the walk goes on.
+                rs.Edit();
+                rs.Fields(QStringLiteral("NOTE")).setValue(QStringLiteral("edited"));
+                rs.Update();
+                QCOMPARE(rs.Fields(QStringLiteral("NOTE")).Value(), QVariant(QStringLiteral("edited")));
+                QCOMPARE(rs.Fields(QStringLiteral("N")).Value(), numberOf(200));
+                QCOMPARE(rs.Fields(QStringLiteral("D")).Value(), dateOf(200));
+            }
+            if (i == 400)
+                rs.Delete();
+        }
+        QCOMPARE(seen.size(), kTyped);
+        QCOMPARE(seen.at(401), QStringLiteral("v0401"));
+        rs.Seek(QStringLiteral("="), QStringLiteral("v0200"));
+        compareTypedBut(rs, 200);
+        rs.Seek(QStringLiteral("="), QStringLiteral("v0400"));
+        QVERIFY(rs.NoMatch());
+
+        // A row deleted where a walk that read only KEY stands, then another
+        // index: the walk goes on from the deleted row's value there.
+        Recordset walker = m_db.OpenRecordset(QStringLiteral("V"));
+        walker.setIndex(QStringLiteral("ByKey"));
+        Field wkey = walker.Fields(QStringLiteral("KEY"));
+        walker.MoveFirst();
+        for (i = 0; i < 250; ++i) {
+            QCOMPARE(wkey.Value().toString(), QStringLiteral("v%1").arg(i, 4, 10, QChar(u'0')));
+            walker.MoveNext();
+        }
+        walker.Delete();
+        walker.setIndex(QStringLiteral("ByN"));
+        walker.MoveNext();
+        // N = 750 for row 250; the next N up is 753, row 251.
+        QCOMPARE(wkey.Value().toString(), QStringLiteral("v0251"));
+
+        // Another index amid such a walk, no delete: on from the current
+        // row's value in that index (dates follow the rows, 121 has none).
+        Recordset byDate = m_db.OpenRecordset(QStringLiteral("V"));
+        byDate.setIndex(QStringLiteral("ByKey"));
+        Field dkey = byDate.Fields(QStringLiteral("KEY"));
+        byDate.MoveFirst();
+        for (i = 0; i < 120; ++i)
+            byDate.MoveNext();
+        QCOMPARE(dkey.Value().toString(), QStringLiteral("v0120"));
+        byDate.setIndex(QStringLiteral("ByDate"));
+        byDate.MoveNext();
+        QCOMPARE(dkey.Value().toString(), QStringLiteral("v0122"));
+    }
+    void aWriteOrTheEventLoopAmidAWalkLosesNoPlace()
+    {
+        // The walk reads KEY only: its ordering field GRP stays in the
+        // walk's statement until that statement is given up.
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
+        rs.setIndex(QStringLiteral("ByGroup"));
+        Field k = rs.Fields(QStringLiteral("KEY"));
+        Recordset other = m_db.OpenRecordset(QStringLiteral("T"));
+        QStringList keys;
+        int i = 0;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext(), ++i) {
+            if (i == 1000)
+                addRow(other, {QStringLiteral("new"), QStringLiteral("g99")});
+            if (i == 2000)
+                QCoreApplication::processEvents();
+            keys << k.Value().toString();
+        }
+        QStringList expected = expectedByGroup();
+        expected << QStringLiteral("new");
+        QCOMPARE(keys, expected);
+        // The field read after another cursor changed the record: its new value.
+        rs.MoveFirst();
+        for (i = 0; i < 500; ++i)
+            rs.MoveNext();
+        const QString at = k.Value().toString();
+        other.setIndex(QStringLiteral("ByKey"));
+        other.Seek(QStringLiteral("="), at);
+        other.Edit();
+        other.Fields(QStringLiteral("KEY")).setValue(at + u'x');
+        other.Update();
+        QCOMPARE(k.Value().toString(), at + u'x');
+        rs.MoveNext();
+        QCOMPARE(k.Value().toString(), expected.at(501));
     }
 
     void aWalkLeftPartWayHoldsOffNoOtherConnection()
