@@ -111,6 +111,12 @@ void copyAcross(const QByteArray &from, const QByteArray &to, const QString &new
 
 } // namespace
 
+namespace {
+bool g_everyMoveAcross = false;
+} // namespace
+
+void testing::setEveryMoveAcrossFileSystems(bool on) { g_everyMoveAcross = on; }
+
 void Name(const QString &oldPath, const QString &newPath)
 {
     const QByteArray from = QFile::encodeName(oldPath);
@@ -124,9 +130,10 @@ void Name(const QString &oldPath, const QString &newPath)
     if (!QFileInfo(newPath).dir().exists())
         fail(ErrPathNotFound, newPath);
 
-    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
+    if (!g_everyMoveAcross
+        && ::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) == 0)
         return;
-    int e = errno;
+    int e = g_everyMoveAcross ? EXDEV : errno;
     if (e == EINVAL || e == ENOSYS || e == ENOTSUP) {
         // The file system knows no "no replace": a hard link refuses an
         // existing name just as well.

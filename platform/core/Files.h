@@ -20,4 +20,10 @@ QString Dir(const QString &path);
 // A file moves across file systems by copy and delete.
 void Name(const QString &oldPath, const QString &newPath);
 
+namespace testing {
+// For tests on a machine with a single file system: while on, every Name
+// takes the road of a move to another file system (copy, then delete).
+void setEveryMoveAcrossFileSystems(bool on);
+} // namespace testing
+
 } // namespace vb

@@ -21,9 +21,7 @@ clang++-14 -std=c++20 -g -O1 -fPIC -fsanitize=fuzzer,address,undefined \
     "$here/fuzz_rtfreader.cpp" "$src/RtfReader.cpp" "$src/RtfWriter.cpp" "$src/CodePages.cpp" \
     $(pkg-config --libs Qt6Gui) -o "$bin"
 
-seeds=("$here/seeds")
-shared="$root/../shared/testdata/rtf"
-[ -d "$shared" ] && seeds+=("$shared")
+seeds=("$here/seeds" "$src/tests/samples")
 
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=0}"
