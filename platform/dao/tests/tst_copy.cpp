@@ -76,6 +76,23 @@ QStringList dump(const Database &db)
     return out;
 }
 
+// One row's write on either road: a refused row counts by its error, an
+// added one with the fields it left empty.
+template <class Write> void countWrite(Tally &tally, const QStringList &emptied, Write write)
+{
+    try {
+        write();
+    } catch (const vb::Error &e) {
+        if (!refusal(e.number()))
+            throw;
+        tally.refusals << e.number();
+        return;
+    }
+    ++tally.added;
+    for (const QString &c : emptied)
+        ++tally.emptied[c];
+}
+
 // The road of a recordset walk, as the import took it before.
 Tally byRecordsets(const Database &src, const Database &dst, const QString &index)
 {
@@ -103,17 +120,7 @@ Tally byRecordsets(const Database &src, const Database &dst, const QString &inde
                 emptied << name;
             }
         }
-        try {
-            out.Update();
-        } catch (const vb::Error &e) {
-            if (!refusal(e.number()))
-                throw;
-            tally.refusals << e.number();
-            continue;
-        }
-        ++tally.added;
-        for (const QString &c : emptied)
-            ++tally.emptied[c];
+        countWrite(tally, emptied, [&] { out.Update(); });
     }
     tx.Commit();
     return tally;
@@ -152,17 +159,7 @@ Tally byRows(const Database &src, const Database &dst, const QString &index)
                 emptied << kCopied[i];
             }
         }
-        try {
-            out.insert();
-        } catch (const vb::Error &e) {
-            if (!refusal(e.number()))
-                throw;
-            tally.refusals << e.number();
-            continue;
-        }
-        ++tally.added;
-        for (const QString &c : emptied)
-            ++tally.emptied[c];
+        countWrite(tally, emptied, [&] { out.insert(); });
     }
     tx.Commit();
     return tally;
