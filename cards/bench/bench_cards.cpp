@@ -13,10 +13,18 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QStringListModel>
+#include <QTableView>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
+#include <QToolButton>
 
 #include <benchmark/benchmark.h>
 
@@ -174,6 +182,79 @@ void BM_FiftyBareEditors(benchmark::State &state)
     state.SetItemsProcessed(50 * state.iterations());
 }
 
+// The same card written as plain Qt with none of the program's code: a
+// window holding the card's own controls at their places, the tool row,
+// the two frames and their buttons, the four boxes filled, a one-column
+// table of the card's keyword and the text given its parsed document. What
+// showing fifty cards costs in widgets alone, beside the bare editors.
+void BM_FiftyPlainCards(benchmark::State &state)
+{
+    std::vector<QTextDocumentFragment> fragments;
+    for (int i = 0; i < 50; ++i) {
+        QTextDocument doc;
+        rtf::read(QStringView(g_small), doc);
+        fragments.emplace_back(&doc);
+    }
+    QPixmap pm(16, 16);
+    pm.fill(Qt::gray);
+    const QIcon icon(pm);
+    const auto at = [](QWidget *w, int x, int y, int width, int height) {
+        w->setGeometry(x / 15, y / 15, width / 15, height / 15);
+    };
+    for (auto _ : state) {
+        std::vector<std::unique_ptr<QWidget>> cards;
+        for (int i = 0; i < 50; ++i) {
+            auto card = std::make_unique<QWidget>();
+            card->resize(580, 417);
+            card->setWindowTitle(QStringLiteral("Note %1").arg(i + 1));
+            auto *tools = new QWidget(card.get());
+            at(tools, 0, 0, 2400, 420);
+            for (int b = 0; b < 4; ++b) {
+                auto *t = new QToolButton(tools);
+                t->setAutoRaise(true);
+                t->setIcon(icon);
+                t->setGeometry(2 + b * 23, 2, 23, 22);
+            }
+            auto *frame1 = new QGroupBox(card.get());
+            at(frame1, 120, 450, 3420, 640);
+            at(new QPushButton(QStringLiteral("Store"), frame1), 120, 180, 1000, 360);
+            at(new QPushButton(QStringLiteral("Delete"), frame1), 1200, 180, 1000, 360);
+            at(new QPushButton(QStringLiteral("New"), frame1), 2280, 180, 1000, 360);
+            const std::pair<int, int> boxes[] = {{120, 1170}, {2100, 1170}, {120, 1545}, {120, 1920}};
+            const QString texts[] = {QStringLiteral("SET_%1.TXT").arg(i, 4, 10, QLatin1Char('0')),
+                                     QStringLiteral("09/12/2026"), QStringLiteral("plain author"),
+                                     QStringLiteral("plain title")};
+            for (int b = 0; b < 4; ++b) {
+                auto *e = new QLineEdit(texts[b], card.get());
+                at(e, boxes[b].first, boxes[b].second, b == 1 ? 1440 : b == 0 ? 1900 : 3420, 315);
+            }
+            auto *frame2 = new QGroupBox(QStringLiteral("Keywords"), card.get());
+            at(frame2, 3660, 450, 4680, 1785);
+            auto *grid = new QTableView(frame2);
+            auto *model = new QStringListModel({QStringLiteral("set")}, grid);
+            grid->setModel(model);
+            grid->horizontalHeader()->hide();
+            grid->verticalHeader()->hide();
+            grid->setColumnWidth(0, 133);
+            at(grid, 120, 300, 2340, 1365);
+            at(new QPushButton(QStringLiteral("Add"), frame2), 2580, 300, 960, 360);
+            at(new QPushButton(QStringLiteral("Supp"), frame2), 3600, 300, 960, 360);
+            at(new QPushButton(QStringLiteral("Text Compare"), frame2), 2580, 720, 1980, 360);
+            auto *text = new QTextEdit(card.get());
+            at(text, 120, 2340, 8335, 2770);
+            QTextCursor(text->document()).insertFragment(fragments[std::size_t(i)]);
+            card->show();
+            card->repaint();
+            cards.push_back(std::move(card));
+        }
+        state.PauseTiming();
+        cards.clear();
+        QCoreApplication::processEvents();
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(50 * state.iterations());
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -189,6 +270,7 @@ int main(int argc, char **argv)
     closeCards();
     benchmark::RegisterBenchmark("OpenSetOf50Notes_2KB", BM_OpenSetOf50Notes)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("FiftyBareEditors_2KB", BM_FiftyBareEditors)->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("FiftyPlainCards_2KB", BM_FiftyPlainCards)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("OpenOneNote_1MB", BM_OpenOneNoteOf1MB)->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("RichTextBox_2KB", BM_RichTextBox, &g_small)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("BareQTextEditFragment_2KB", BM_BareQTextEditFragment, &g_small)
