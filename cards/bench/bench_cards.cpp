@@ -192,18 +192,25 @@ void BM_BareQTextEditFragment(benchmark::State &state, const QString *rtf)
     }
 }
 
+// The documents of n notes, parsed before the clock starts.
+std::vector<QTextDocumentFragment> parsedNotes(int n)
+{
+    std::vector<QTextDocumentFragment> fragments;
+    for (int i = 0; i < n; ++i) {
+        QTextDocument doc;
+        rtf::read(QStringView(g_small), doc);
+        fragments.emplace_back(&doc);
+    }
+    return fragments;
+}
+
 // The floor of a set: fifty bare editors made, each filled with its note's
 // document already parsed and shown at the size of a card's text box, and
 // asked to repaint, as the cards are. The fastest plain code for fifty shown
 // texts. (Neither side is really painted: see BM_OpenSetInMainWindow.)
 void BM_FiftyBareEditors(benchmark::State &state)
 {
-    std::vector<QTextDocumentFragment> fragments;
-    for (int i = 0; i < 50; ++i) {
-        QTextDocument doc;
-        rtf::read(QStringView(g_small), doc);
-        fragments.emplace_back(&doc);
-    }
+    const std::vector<QTextDocumentFragment> fragments = parsedNotes(50);
     for (auto _ : state) {
         std::vector<std::unique_ptr<QTextEdit>> edits;
         for (const QTextDocumentFragment &f : fragments) {
@@ -226,12 +233,7 @@ void BM_FiftyBareEditors(benchmark::State &state)
 // painted as it opens.
 void BM_BareEditorsInArea(benchmark::State &state)
 {
-    std::vector<QTextDocumentFragment> fragments;
-    for (int i = 0; i < state.range(0); ++i) {
-        QTextDocument doc;
-        rtf::read(QStringView(g_small), doc);
-        fragments.emplace_back(&doc);
-    }
+    const std::vector<QTextDocumentFragment> fragments = parsedNotes(int(state.range(0)));
     QMainWindow main;
     auto *area = new QMdiArea(&main);
     main.setCentralWidget(area);
@@ -263,12 +265,7 @@ void BM_BareEditorsInArea(benchmark::State &state)
 // showing fifty cards costs in widgets alone, beside the bare editors.
 void BM_FiftyPlainCards(benchmark::State &state)
 {
-    std::vector<QTextDocumentFragment> fragments;
-    for (int i = 0; i < 50; ++i) {
-        QTextDocument doc;
-        rtf::read(QStringView(g_small), doc);
-        fragments.emplace_back(&doc);
-    }
+    const std::vector<QTextDocumentFragment> fragments = parsedNotes(50);
     QPixmap pm(16, 16);
     pm.fill(Qt::gray);
     const QIcon icon(pm);
