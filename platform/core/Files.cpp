@@ -109,10 +109,9 @@ void copyAcross(const QByteArray &from, const QByteArray &to, const QString &new
     }
 }
 
-} // namespace
-
-namespace {
+// Set by tests on a machine with a single file system.
 bool g_everyMoveAcross = false;
+
 } // namespace
 
 void testing::setEveryMoveAcrossFileSystems(bool on) { g_everyMoveAcross = on; }

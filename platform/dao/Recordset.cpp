@@ -761,8 +761,7 @@ void RecordsetImpl::remove()
         fail(deleted ? ErrRecordDeleted : ErrNoCurrentRecord);
     dropEdit();
     // The walk goes on from the deleted row's values, in whatever index.
-    if ((cur.loaded & t->selectMask) != t->selectMask)
-        loadCurrent();
+    ensureLoaded(t->selectMask);
     sqlite3_stmt *s = db->prepare("DELETE FROM " + t->sql + " WHERE rowid = ?");
     {
         StmtScope sc(s);

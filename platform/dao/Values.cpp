@@ -253,15 +253,6 @@ QVariant columnValue(sqlite3_stmt *s, int i)
     }
 }
 
-QVariant fieldValue(const ColumnMeta &c, sqlite3_stmt *s, int i)
-{
-    if (c.type == dbText || c.type == dbMemo) {
-        if (const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(s, i)))
-            return textVariant(p, sqlite3_column_bytes(s, i));
-    }
-    return fromStorage(c, columnValue(s, i));
-}
-
 QVariant storedValue(const ColumnMeta &c, sqlite3_stmt *s, int i)
 {
     if (c.type == dbText || c.type == dbMemo) {
@@ -272,5 +263,7 @@ QVariant storedValue(const ColumnMeta &c, sqlite3_stmt *s, int i)
     }
     return columnValue(s, i);
 }
+
+QVariant fieldValue(const ColumnMeta &c, sqlite3_stmt *s, int i) { return fromStorage(c, storedValue(c, s, i)); }
 
 } // namespace dao
