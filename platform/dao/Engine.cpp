@@ -8,6 +8,7 @@
 #include "Collation.h"
 #include "Error.h"
 #include "Guard.h"
+#include "LeftBases.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -436,6 +437,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
     }
     limit.reset();
+    leftbases::forget(name);
 
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
@@ -513,7 +515,6 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
         ::unlink(path.constData()); // ours, made a moment ago
         fail(number, name);
     }
-    trustAsLeft(name);
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
     d->name = name;
@@ -729,7 +730,9 @@ void DatabaseImpl::closeNow()
     for (sqlite3_stmt *s : std::as_const(stmts))
         sqlite3_finalize(s);
     stmts.clear();
-    if (db && sqlite3_close_v2(db) == SQLITE_OK) // an open transaction is rolled back
+    // An open transaction is rolled back. The file is as this program left
+    // it only once no other connection of ours has it open.
+    if (db && sqlite3_close_v2(db) == SQLITE_OK && (!file || file.use_count() == 1))
         trustAsLeft(name);
     db = nullptr;
     if (auto w = ws.lock()) {

@@ -2,6 +2,7 @@
 
 #include "DaoErrors.h"
 #include "Error.h"
+#include "LeftBases.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -12,8 +13,6 @@
 
 #include <cstring>
 #include <map>
-#include <set>
-#include <tuple>
 
 namespace dao {
 
@@ -65,24 +64,7 @@ namespace {
 
 int g_timeLimit = 0;
 
-// A file as this process last left it: a file of another content, or
-// another file on the same inode, differs in size or time of change.
-using FileId = std::tuple<dev_t, ino_t, off_t, time_t, long>;
-
-std::set<FileId> &leftHere()
-{
-    static std::set<FileId> s;
-    return s;
-}
-
-bool fileId(const QString &path, FileId &id)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return false;
-    id = {st.st_dev, st.st_ino, st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-    return true;
-}
+int g_checksRun = 0;
 
 QString checkerPath()
 {
@@ -152,9 +134,12 @@ bool looksLikeNoBase(const QString &path)
 
 void trustAsLeft(const QString &path)
 {
-    FileId id;
-    if (fileId(path, id))
-        leftHere().insert(id);
+    leftbases::record(path);
+}
+
+int checksRun()
+{
+    return g_checksRun;
 }
 
 void setCheckTimeLimit(int milliseconds) { g_timeLimit = milliseconds; }
@@ -172,9 +157,9 @@ QString unsafeReason(const QString &description)
 
 void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
 {
-    FileId id;
-    if (fileId(path, id) && leftHere().count(id))
+    if (leftbases::matches(path))
         return;
+    ++g_checksRun;
     // Reading every page of a large base takes its time; a small one is
     // looked at in a fraction of a second.
     const int limit = g_timeLimit > 0 ? g_timeLimit : 4000 + int(QFileInfo(path).size() / (32 << 20)) * 1000;

@@ -43,12 +43,16 @@ private:
 // kind of file, 3049 for a damaged one, ErrNeedsRollback for a hot journal
 // that may not be rolled back (writable false), ErrUnsafeBase for anything
 // the program never makes, a checker that crashed or ran out of time.
-// A file as this process made it or left it is not looked at again.
+// A file this program closed cleanly, unchanged since, is not looked at
+// again (LeftBases.h).
 void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable);
 
-// The file at path, as it is now, was made or last written by this
-// process: opening it again needs no checker.
+// The file at path, as it is now, was cleanly closed by this program:
+// opening it again, unchanged, needs no checker.
 void trustAsLeft(const QString &path);
+
+// How many times this process has started the checker.
+int checksRun();
 
 // The checker's time limit; 0 puts back the default, which grows with the
 // file's size.

@@ -33,7 +33,7 @@ QString entry(const QString &section, const QString &key)
 
 } // namespace
 
-QString settingsFile(const QString &appName)
+QString settingsFolder()
 {
     QString dir = qEnvironmentVariable("CORVANE_SETTINGS_DIR");
     if (dir.isEmpty()) {
@@ -42,7 +42,12 @@ QString settingsFile(const QString &appName)
             dir = QDir::homePath() + QStringLiteral("/.config");
         dir += QStringLiteral("/corvane");
     }
-    return dir + QLatin1Char('/') + safePart(appName) + QStringLiteral(".ini");
+    return dir;
+}
+
+QString settingsFile(const QString &appName)
+{
+    return settingsFolder() + QLatin1Char('/') + safePart(appName) + QStringLiteral(".ini");
 }
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,

@@ -7,6 +7,8 @@
 
 namespace vb {
 
+// The folder of this user's settings (not made here).
+QString settingsFolder();
 QString settingsFile(const QString &appName);
 
 QString GetSetting(const QString &appName, const QString &section, const QString &key,

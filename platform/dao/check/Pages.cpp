@@ -1,0 +1,335 @@
+#include "Pages.h"
+
+// The plain SHA-1 block functions: the HMAC's two keyed states are made
+// once and copied for each page, which EVP's HMAC cannot do as cheaply.
+#define OPENSSL_SUPPRESS_DEPRECATED
+#include <openssl/crypto.h>
+#include <openssl/evp.h>
+#include <openssl/sha.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace check {
+
+namespace {
+
+// The engine's settings for the bases we make (its defaults): key of 32
+// bytes from 64000 rounds of PBKDF2-HMAC-SHA1 over the salt; the HMAC key
+// from 2 more rounds with the salt masked by 0x3a; page numbers enter the
+// HMAC little-endian.
+constexpr int kKdfRounds = 64000;
+constexpr int kHmacKdfRounds = 2;
+constexpr unsigned char kHmacSaltMask = 0x3a;
+constexpr int kKeySize = 32;
+constexpr int kIvSize = 16;
+constexpr int kHmacSize = 20;
+constexpr int kBlock = 16;
+constexpr char kHeader[] = "SQLite format 3";
+
+} // namespace
+
+struct PageCipher::State {
+    SHA_CTX inner {}, outer {};
+    // CBC is ECB of each block XORed with the block before it: the ECB
+    // context needs no IV, so nothing is set up per page.
+    EVP_CIPHER_CTX *ecb = nullptr;
+};
+
+PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt) : m(std::make_unique<State>())
+{
+    unsigned char key[kKeySize], hmacKey[kKeySize], hmacSalt[kSaltSize];
+    PKCS5_PBKDF2_HMAC_SHA1(passphrase.data(), int(passphrase.size()), salt, kSaltSize, kKdfRounds, kKeySize, key);
+    for (int i = 0; i < kSaltSize; ++i)
+        hmacSalt[i] = salt[i] ^ kHmacSaltMask;
+    PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(key), kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds,
+                           kKeySize, hmacKey);
+
+    unsigned char pad[SHA_CBLOCK];
+    std::memset(pad, 0x36, sizeof pad);
+    for (int i = 0; i < kKeySize; ++i)
+        pad[i] ^= hmacKey[i];
+    SHA1_Init(&m->inner);
+    SHA1_Update(&m->inner, pad, sizeof pad);
+    std::memset(pad, 0x5c, sizeof pad);
+    for (int i = 0; i < kKeySize; ++i)
+        pad[i] ^= hmacKey[i];
+    SHA1_Init(&m->outer);
+    SHA1_Update(&m->outer, pad, sizeof pad);
+
+    m->ecb = EVP_CIPHER_CTX_new();
+    EVP_DecryptInit_ex(m->ecb, EVP_aes_256_ecb(), nullptr, key, nullptr);
+    EVP_CIPHER_CTX_set_padding(m->ecb, 0);
+    OPENSSL_cleanse(key, sizeof key);
+    OPENSSL_cleanse(hmacKey, sizeof hmacKey);
+    OPENSSL_cleanse(pad, sizeof pad);
+}
+
+PageCipher::~PageCipher()
+{
+    EVP_CIPHER_CTX_free(m->ecb);
+    OPENSSL_cleanse(&m->inner, sizeof m->inner);
+    OPENSSL_cleanse(&m->outer, sizeof m->outer);
+}
+
+PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+{
+    // The first page keeps the salt in the clear before its encrypted part.
+    const int skip = pageNumber == 1 ? kSaltSize : 0;
+    const unsigned char *data = in + skip;
+    const int size = kPageSize - kReserve - skip;
+    const unsigned char *iv = in + kPageSize - kReserve;
+    const unsigned char *mac = iv + kIvSize;
+
+    unsigned char digest[SHA_DIGEST_LENGTH];
+    const unsigned char number[4] = {static_cast<unsigned char>(pageNumber), static_cast<unsigned char>(pageNumber >> 8),
+                                     static_cast<unsigned char>(pageNumber >> 16),
+                                     static_cast<unsigned char>(pageNumber >> 24)};
+    SHA_CTX c = m->inner;
+    SHA1_Update(&c, data, size_t(size + kIvSize));
+    SHA1_Update(&c, number, sizeof number);
+    SHA1_Final(digest, &c);
+    c = m->outer;
+    SHA1_Update(&c, digest, sizeof digest);
+    SHA1_Final(digest, &c);
+    if (CRYPTO_memcmp(digest, mac, kHmacSize) != 0) {
+        // The engine takes a page of zeros for one never written.
+        if (std::all_of(data, in + kPageSize, [](unsigned char b) { return b == 0; })) {
+            std::memset(out, 0, kPageSize);
+            return Blank;
+        }
+        return Forged;
+    }
+    int n = 0;
+    if (EVP_DecryptUpdate(m->ecb, out + skip, &n, data, size) != 1 || n != size)
+        return Forged;
+    for (int i = 0; i < kBlock; ++i)
+        out[skip + i] ^= iv[i];
+    for (int at = kBlock; at < size; ++at)
+        out[skip + at] ^= data[at - kBlock];
+    if (skip)
+        std::memcpy(out, kHeader, kSaltSize);
+    std::memset(out + kPageSize - kReserve, 0, kReserve);
+    return Opened;
+}
+
+// ---- the mapped file -------------------------------------------------------------
+
+PageFile::~PageFile()
+{
+    if (m_data)
+        ::munmap(const_cast<unsigned char *>(m_data), size_t(m_size));
+}
+
+bool PageFile::map(const std::string &path)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kPageSize || st.st_size % kPageSize != 0) {
+        ::close(fd);
+        return false;
+    }
+    void *p = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
+    ::close(fd);
+    if (p == MAP_FAILED)
+        return false;
+    ::madvise(p, size_t(st.st_size), MADV_WILLNEED);
+    m_data = static_cast<const unsigned char *>(p);
+    m_size = uint64_t(st.st_size);
+    m_done.assign(size_t(pages()) + 1, false);
+    return true;
+}
+
+PageCipher::Result PageFile::read(uint64_t n, unsigned char *out)
+{
+    // A copy first: what is authenticated is what is decrypted, whatever
+    // happens to the file meanwhile.
+    unsigned char in[kPageSize];
+    std::memcpy(in, m_data + (n - 1) * kPageSize, kPageSize);
+    const PageCipher::Result r = m_cipher->open(uint32_t(n), in, out);
+    if (r != PageCipher::Forged)
+        m_done[size_t(n)] = true;
+    return r;
+}
+
+bool PageFile::authenticateRest()
+{
+    // The page that holds the file locks past 1 GB is never written.
+    const uint64_t lockPage = (uint64_t(0x40000000) / kPageSize) + 1;
+    unsigned char out[kPageSize];
+    for (uint64_t n = 1; n <= pages(); ++n) {
+        if (m_done[size_t(n)] || n == lockPage)
+            continue;
+        if (read(n, out) == PageCipher::Forged)
+            return false;
+    }
+    return true;
+}
+
+// ---- the VFS ------------------------------------------------------------------------
+
+namespace {
+
+struct VfsFile {
+    sqlite3_file base;
+    PageFile *pages; // null: a file passed to the default VFS as it is
+    sqlite3_file *real() { return reinterpret_cast<sqlite3_file *>(this + 1); }
+};
+
+sqlite3_vfs *g_real = nullptr;
+PageFile *g_file = nullptr;
+
+VfsFile *of(sqlite3_file *f) { return reinterpret_cast<VfsFile *>(f); }
+sqlite3_file *real(sqlite3_file *f) { return of(f)->real(); }
+
+int xClose(sqlite3_file *f)
+{
+    sqlite3_file *r = real(f);
+    return r->pMethods ? r->pMethods->xClose(r) : SQLITE_OK;
+}
+
+int xRead(sqlite3_file *f, void *buf, int amount, sqlite3_int64 offset)
+{
+    PageFile *p = of(f)->pages;
+    if (!p)
+        return real(f)->pMethods->xRead(real(f), buf, amount, offset);
+    auto *to = static_cast<unsigned char *>(buf);
+    const uint64_t size = p->pages() * kPageSize;
+    unsigned char plain[kPageSize];
+    while (amount > 0) {
+        if (offset < 0 || uint64_t(offset) >= size) {
+            std::memset(to, 0, size_t(amount));
+            return SQLITE_IOERR_SHORT_READ;
+        }
+        const uint64_t n = uint64_t(offset) / kPageSize + 1;
+        const int at = int(uint64_t(offset) % kPageSize);
+        const int take = std::min(amount, kPageSize - at);
+        if (p->read(n, plain) == PageCipher::Forged) {
+            p->noteForged();
+            return SQLITE_IOERR_READ;
+        }
+        std::memcpy(to, plain + at, size_t(take));
+        to += take;
+        offset += take;
+        amount -= take;
+    }
+    return SQLITE_OK;
+}
+
+int xWrite(sqlite3_file *f, const void *buf, int amount, sqlite3_int64 offset)
+{
+    if (of(f)->pages)
+        return SQLITE_READONLY;
+    return real(f)->pMethods->xWrite(real(f), buf, amount, offset);
+}
+
+int xTruncate(sqlite3_file *f, sqlite3_int64 size)
+{
+    if (of(f)->pages)
+        return SQLITE_READONLY;
+    return real(f)->pMethods->xTruncate(real(f), size);
+}
+
+int xSync(sqlite3_file *f, int flags) { return real(f)->pMethods->xSync(real(f), flags); }
+int xFileSize(sqlite3_file *f, sqlite3_int64 *size)
+{
+    if (PageFile *p = of(f)->pages) {
+        *size = sqlite3_int64(p->pages() * kPageSize);
+        return SQLITE_OK;
+    }
+    return real(f)->pMethods->xFileSize(real(f), size);
+}
+int xLock(sqlite3_file *f, int level) { return real(f)->pMethods->xLock(real(f), level); }
+int xUnlock(sqlite3_file *f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
+int xCheckReservedLock(sqlite3_file *f, int *out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); }
+int xFileControl(sqlite3_file *f, int op, void *arg)
+{
+    // The size and mapping hints are about the real file; ours is served
+    // from memory already.
+    if (of(f)->pages && (op == SQLITE_FCNTL_MMAP_SIZE || op == SQLITE_FCNTL_SIZE_HINT || op == SQLITE_FCNTL_CHUNK_SIZE))
+        return SQLITE_NOTFOUND;
+    return real(f)->pMethods->xFileControl(real(f), op, arg);
+}
+int xSectorSize(sqlite3_file *f) { return real(f)->pMethods->xSectorSize(real(f)); }
+int xDeviceCharacteristics(sqlite3_file *f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
+
+const sqlite3_io_methods kMethods = {1,
+                                     xClose,
+                                     xRead,
+                                     xWrite,
+                                     xTruncate,
+                                     xSync,
+                                     xFileSize,
+                                     xLock,
+                                     xUnlock,
+                                     xCheckReservedLock,
+                                     xFileControl,
+                                     xSectorSize,
+                                     xDeviceCharacteristics,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr,
+                                     nullptr};
+
+int vOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outFlags)
+{
+    VfsFile *v = of(f);
+    v->base.pMethods = nullptr;
+    v->pages = (flags & SQLITE_OPEN_MAIN_DB) ? g_file : nullptr;
+    std::memset(v->real(), 0, size_t(g_real->szOsFile));
+    const int rc = g_real->xOpen(g_real, name, v->real(), flags, outFlags);
+    if (rc == SQLITE_OK)
+        v->base.pMethods = &kMethods;
+    return rc;
+}
+int vDelete(sqlite3_vfs *, const char *name, int syncDir) { return g_real->xDelete(g_real, name, syncDir); }
+int vAccess(sqlite3_vfs *, const char *name, int flags, int *out) { return g_real->xAccess(g_real, name, flags, out); }
+int vFullPathname(sqlite3_vfs *, const char *name, int n, char *out)
+{
+    return g_real->xFullPathname(g_real, name, n, out);
+}
+int vRandomness(sqlite3_vfs *, int n, char *out) { return g_real->xRandomness(g_real, n, out); }
+int vSleep(sqlite3_vfs *, int us) { return g_real->xSleep(g_real, us); }
+int vCurrentTime(sqlite3_vfs *, double *t) { return g_real->xCurrentTime(g_real, t); }
+int vGetLastError(sqlite3_vfs *, int n, char *out) { return g_real->xGetLastError(g_real, n, out); }
+int vCurrentTimeInt64(sqlite3_vfs *, sqlite3_int64 *t) { return g_real->xCurrentTimeInt64(g_real, t); }
+
+} // namespace
+
+const char *pageVfs(PageFile *file)
+{
+    static sqlite3_vfs vfs {};
+    g_file = file;
+    if (!g_real) {
+        g_real = sqlite3_vfs_find(nullptr);
+        if (!g_real)
+            return nullptr;
+        vfs.iVersion = 2;
+        vfs.szOsFile = int(sizeof(VfsFile)) + g_real->szOsFile;
+        vfs.mxPathname = g_real->mxPathname;
+        vfs.zName = "corvane-pages";
+        vfs.xOpen = vOpen;
+        vfs.xDelete = vDelete;
+        vfs.xAccess = vAccess;
+        vfs.xFullPathname = vFullPathname;
+        vfs.xRandomness = vRandomness;
+        vfs.xSleep = vSleep;
+        vfs.xCurrentTime = vCurrentTime;
+        vfs.xGetLastError = vGetLastError;
+        vfs.xCurrentTimeInt64 = g_real->iVersion >= 2 && g_real->xCurrentTimeInt64 ? vCurrentTimeInt64 : nullptr;
+        if (sqlite3_vfs_register(&vfs, 0) != SQLITE_OK)
+            return nullptr;
+    }
+    return vfs.zName;
+}
+
+} // namespace check

@@ -1,0 +1,74 @@
+#pragma once
+// The pages of an encrypted base, authenticated and decrypted as the engine
+// does it for the bases this program makes (1024-byte pages, a 16-byte salt
+// at the start of the file, AES-256-CBC with a random IV and an HMAC-SHA1 in
+// each page's last 48 bytes, keys by PBKDF2), with the key derived once and
+// no set-up per page. The checker reads a file through this, many pages a
+// read, and hands SQLite the plain pages to check their structure.
+
+#include <sqlite3.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace check {
+
+constexpr int kPageSize = 1024;
+constexpr int kSaltSize = 16;
+constexpr int kReserve = 48;
+
+class PageCipher {
+public:
+    // passphrase as given to sqlite3_key; salt: the file's first 16 bytes.
+    PageCipher(const std::string &passphrase, const unsigned char *salt);
+    ~PageCipher();
+    PageCipher(const PageCipher &) = delete;
+    PageCipher &operator=(const PageCipher &) = delete;
+
+    enum Result {
+        Opened, // authentic; out holds the plain page
+        Blank,  // all zeros, which the engine reads as a page of zeros
+        Forged, // not written with this key, or damaged
+    };
+    // in and out: kPageSize bytes each, not overlapping.
+    Result open(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
+
+private:
+    struct State;
+    std::unique_ptr<State> m;
+};
+
+// A base file mapped for reading, each page authenticated when it is read.
+class PageFile {
+public:
+    ~PageFile();
+    // False when the file cannot be mapped (then nothing else is used).
+    bool map(const std::string &path);
+    uint64_t pages() const { return m_size / kPageSize; }
+    const unsigned char *raw() const { return m_data; }
+
+    void setCipher(std::unique_ptr<PageCipher> cipher) { m_cipher = std::move(cipher); }
+    // Authenticates and decrypts page n (from 1) into out.
+    PageCipher::Result read(uint64_t n, unsigned char *out);
+    // Authenticates every page not read yet; false at the first that fails.
+    bool authenticateRest();
+    // Whether a read through SQLite met a page that failed.
+    bool forgedSeen() const { return m_forgedSeen; }
+    void noteForged() { m_forgedSeen = true; }
+
+private:
+    const unsigned char *m_data = nullptr;
+    uint64_t m_size = 0;
+    std::unique_ptr<PageCipher> m_cipher;
+    std::vector<bool> m_done;
+    bool m_forgedSeen = false;
+};
+
+// Registers (once) the read-only VFS "corvane-pages": the main database file
+// opened through it is served from file as plain pages; everything else
+// (locks, journals) goes to the default VFS.
+const char *pageVfs(PageFile *file);
+
+} // namespace check
