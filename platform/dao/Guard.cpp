@@ -9,8 +9,6 @@
 #include <QFileInfo>
 #include <QProcess>
 
-#include <sys/stat.h>
-
 #include <cstring>
 #include <map>
 

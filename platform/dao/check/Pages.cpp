@@ -8,7 +8,6 @@
 #include <openssl/sha.h>
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -118,41 +117,75 @@ PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in
     return Opened;
 }
 
-// ---- the mapped file -------------------------------------------------------------
+// ---- the file ----------------------------------------------------------------------
 
 PageFile::~PageFile()
 {
-    if (m_data)
-        ::munmap(const_cast<unsigned char *>(m_data), size_t(m_size));
+    if (m_fd >= 0)
+        ::close(m_fd);
 }
 
-bool PageFile::map(const std::string &path)
+bool PageFile::open(const std::string &path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (m_fd < 0)
         return false;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kPageSize || st.st_size % kPageSize != 0) {
-        ::close(fd);
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kPageSize || st.st_size % kPageSize != 0)
         return false;
-    }
-    void *p = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_SHARED, fd, 0);
-    ::close(fd);
-    if (p == MAP_FAILED)
-        return false;
-    ::madvise(p, size_t(st.st_size), MADV_WILLNEED);
-    m_data = static_cast<const unsigned char *>(p);
     m_size = uint64_t(st.st_size);
     m_done.assign(size_t(pages()) + 1, false);
+    m_runs.resize(kRuns);
     return true;
+}
+
+const unsigned char *PageFile::stored(uint64_t n)
+{
+    if (n < 1 || n > pages())
+        return nullptr;
+    ++m_clock;
+    for (Run &r : m_runs) {
+        if (r.count && n >= r.first && n < r.first + r.count) {
+            ++r.used;
+            r.lastUse = m_clock;
+            return r.bytes.get() + (n - r.first) * kPageSize;
+        }
+    }
+    Run &r = *std::min_element(m_runs.begin(), m_runs.end(),
+                               [](const Run &a, const Run &b) { return a.lastUse < b.lastUse; });
+    if (r.count) {
+        if (r.used * 8 < r.count)
+            m_runPages = std::max<uint64_t>(4, m_runPages / 2);
+        else if (r.used * 2 > r.count)
+            m_runPages = std::min<uint64_t>(kMaxRun, m_runPages * 2);
+    }
+    r.first = (n - 1) / m_runPages * m_runPages + 1;
+    r.count = std::min(m_runPages, pages() - r.first + 1);
+    if (!r.bytes)
+        r.bytes.reset(new unsigned char[kMaxRun * kPageSize]);
+    r.used = 1;
+    r.lastUse = m_clock;
+    const size_t want = size_t(r.count * kPageSize);
+    size_t got = 0;
+    while (got < want) {
+        const ssize_t k = ::pread(m_fd, r.bytes.get() + got, want - got, off_t((r.first - 1) * kPageSize + got));
+        if (k <= 0)
+            break;
+        got += size_t(k);
+    }
+    if (got < want) {
+        // Cut short meanwhile.
+        r.count = 0;
+        return nullptr;
+    }
+    return r.bytes.get() + (n - r.first) * kPageSize;
 }
 
 PageCipher::Result PageFile::read(uint64_t n, unsigned char *out)
 {
-    // A copy first: what is authenticated is what is decrypted, whatever
-    // happens to the file meanwhile.
-    unsigned char in[kPageSize];
-    std::memcpy(in, m_data + (n - 1) * kPageSize, kPageSize);
+    const unsigned char *in = stored(n);
+    if (!in)
+        return PageCipher::Forged;
     const PageCipher::Result r = m_cipher->open(uint32_t(n), in, out);
     if (r != PageCipher::Forged)
         m_done[size_t(n)] = true;
@@ -164,6 +197,7 @@ bool PageFile::authenticateRest()
     // The page that holds the file locks past 1 GB is never written.
     const uint64_t lockPage = (uint64_t(0x40000000) / kPageSize) + 1;
     unsigned char out[kPageSize];
+    m_runPages = kMaxRun;
     for (uint64_t n = 1; n <= pages(); ++n) {
         if (m_done[size_t(n)] || n == lockPage)
             continue;
@@ -211,11 +245,14 @@ int xRead(sqlite3_file *f, void *buf, int amount, sqlite3_int64 offset)
         const uint64_t n = uint64_t(offset) / kPageSize + 1;
         const int at = int(uint64_t(offset) % kPageSize);
         const int take = std::min(amount, kPageSize - at);
-        if (p->read(n, plain) == PageCipher::Forged) {
+        // A whole page, as the pager reads: decrypted in place.
+        unsigned char *into = at == 0 && take == kPageSize ? to : plain;
+        if (p->read(n, into) == PageCipher::Forged) {
             p->noteForged();
             return SQLITE_IOERR_READ;
         }
-        std::memcpy(to, plain + at, size_t(take));
+        if (into == plain)
+            std::memcpy(to, plain + at, size_t(take));
         to += take;
         offset += take;
         amount -= take;

@@ -40,17 +40,20 @@ private:
     std::unique_ptr<State> m;
 };
 
-// A base file mapped for reading, each page authenticated when it is read.
+// A base file read many pages a read, each page authenticated when it is
+// read.
 class PageFile {
 public:
     ~PageFile();
-    // False when the file cannot be mapped (then nothing else is used).
-    bool map(const std::string &path);
+    // False when the file cannot be read as whole pages (then nothing else
+    // is used).
+    bool open(const std::string &path);
     uint64_t pages() const { return m_size / kPageSize; }
-    const unsigned char *raw() const { return m_data; }
+    // The stored bytes of page n (from 1); null when the file ends before.
+    const unsigned char *stored(uint64_t n);
 
     void setCipher(std::unique_ptr<PageCipher> cipher) { m_cipher = std::move(cipher); }
-    // Authenticates and decrypts page n (from 1) into out.
+    // Authenticates and decrypts page n into out.
     PageCipher::Result read(uint64_t n, unsigned char *out);
     // Authenticates every page not read yet; false at the first that fails.
     bool authenticateRest();
@@ -59,8 +62,20 @@ public:
     void noteForged() { m_forgedSeen = true; }
 
 private:
-    const unsigned char *m_data = nullptr;
+    // Runs of pages read at once. SQLite's reads mostly go forward through
+    // a region of the file; a run mostly unused when it is dropped makes the
+    // next ones shorter, one mostly used makes them longer.
+    struct Run {
+        uint64_t first = 0, count = 0, used = 0, lastUse = 0;
+        std::unique_ptr<unsigned char[]> bytes; // room for kMaxRun pages
+    };
+    static constexpr int kRuns = 8;
+    static constexpr uint64_t kMaxRun = 1024;
+    int m_fd = -1;
     uint64_t m_size = 0;
+    uint64_t m_runPages = 256;
+    uint64_t m_clock = 0;
+    std::vector<Run> m_runs;
     std::unique_ptr<PageCipher> m_cipher;
     std::vector<bool> m_done;
     bool m_forgedSeen = false;
