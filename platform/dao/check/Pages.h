@@ -70,10 +70,10 @@ private:
         std::unique_ptr<unsigned char[]> bytes; // room for kMaxRun pages
     };
     static constexpr int kRuns = 8;
-    static constexpr uint64_t kMaxRun = 1024;
+    static constexpr uint64_t kMaxRun = 128;
     int m_fd = -1;
     uint64_t m_size = 0;
-    uint64_t m_runPages = 256;
+    uint64_t m_runPages = 64;
     uint64_t m_clock = 0;
     std::vector<Run> m_runs;
     std::unique_ptr<PageCipher> m_cipher;
