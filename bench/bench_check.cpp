@@ -76,42 +76,45 @@ Fixture &fx()
     return f;
 }
 
+// The checker on path; false, with the cause given to st, when it refused.
+bool checked(benchmark::State &st, const QString &path)
+{
+    try {
+        checkBeforeOpening(path, "Qv47Tz28", true);
+        return true;
+    } catch (const vb::Error &e) {
+        st.SkipWithError(qPrintable(QStringLiteral("the checker refused the base: ") + e.description()));
+        return false;
+    }
+}
+
 void BM_CheckNewBase(benchmark::State &st)
 {
     fx();
-    for (auto _ : st) {
-        try {
-            checkBeforeOpening(fx().small, "Qv47Tz28", true);
-        } catch (const vb::Error &e) {
-            st.SkipWithError(qPrintable(QStringLiteral("the checker refused the base: ") + e.description()));
+    for (auto _ : st)
+        if (!checked(st, fx().small))
             return;
-        }
-    }
 }
 BENCHMARK(BM_CheckNewBase)->Unit(benchmark::kMillisecond)->Iterations(10);
 
-// Processor time of the checker processes so far, in ms: on a busy machine
-// the fairer figure beside the floor's processor time.
-double childCpuMs()
+// Processor time so far, in ms, of this process (RUSAGE_SELF) or of the
+// checker processes (RUSAGE_CHILDREN): on a busy machine the fairer figures
+// to set side by side.
+double cpuMs(int who)
 {
     rusage u {};
-    ::getrusage(RUSAGE_CHILDREN, &u);
+    ::getrusage(who, &u);
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-3;
 }
 
 void BM_Check100MB(benchmark::State &st)
 {
     fx();
-    const double before = childCpuMs();
-    for (auto _ : st) {
-        try {
-            checkBeforeOpening(fx().large, "Qv47Tz28", true);
-        } catch (const vb::Error &e) {
-            st.SkipWithError(qPrintable(QStringLiteral("the checker refused the base: ") + e.description()));
+    const double before = cpuMs(RUSAGE_CHILDREN);
+    for (auto _ : st)
+        if (!checked(st, fx().large))
             return;
-        }
-    }
-    st.counters["checker_cpu_ms"] = (childCpuMs() - before) / double(st.iterations());
+    st.counters["checker_cpu_ms"] = (cpuMs(RUSAGE_CHILDREN) - before) / double(st.iterations());
 }
 BENCHMARK(BM_Check100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -192,17 +195,10 @@ bool authenticateAndDecrypt(const QString &path, const char *pass, QString &why)
     return ok;
 }
 
-double selfCpuMs()
-{
-    rusage u {};
-    ::getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-3;
-}
-
 void BM_Check100MBFloor(benchmark::State &st)
 {
     fx();
-    const double before = selfCpuMs();
+    const double before = cpuMs(RUSAGE_SELF);
     for (auto _ : st) {
         QString why;
         if (!authenticateAndDecrypt(fx().large, "Qv47Tz28", why)) {
@@ -210,7 +206,7 @@ void BM_Check100MBFloor(benchmark::State &st)
             return;
         }
     }
-    st.counters["floor_cpu_ms"] = (selfCpuMs() - before) / double(st.iterations());
+    st.counters["floor_cpu_ms"] = (cpuMs(RUSAGE_SELF) - before) / double(st.iterations());
 }
 BENCHMARK(BM_Check100MBFloor)->Unit(benchmark::kMillisecond)->Iterations(5);
 
@@ -226,12 +222,8 @@ void BM_ReopenOwnBase100MB(benchmark::State &st)
         DBEngine::OpenDatabase(own, false, false, kConnect).Close();
         const int before = checksRun();
         st.ResumeTiming();
-        try {
-            checkBeforeOpening(own, "Qv47Tz28", true);
-        } catch (const vb::Error &e) {
-            st.SkipWithError(qPrintable(QStringLiteral("the checker refused the base: ") + e.description()));
+        if (!checked(st, own))
             return;
-        }
         if (checksRun() != before) {
             st.SkipWithError("the base the program closed went through the checker again");
             return;
