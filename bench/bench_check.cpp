@@ -37,9 +37,9 @@ namespace {
 
 const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
 
-// A new base, and a copy of it grown to about 100 MB of notes. Both are
-// copies made outside the engine, so the program has not left them as they
-// are and looks at them each time.
+// A new base, and a copy of it grown to about 100 MB of notes (or the base
+// named by BENCH_CHECK_BASE). Both are copies made outside the engine, so
+// the program has not left them as they are and looks at them each time.
 struct Fixture {
     QTemporaryDir dir;
     QString small, large;
@@ -52,8 +52,14 @@ struct Fixture {
         FillTypesTable();
         g_Db.Close();
         small = dir.filePath(QStringLiteral("small.cvb"));
-        large = dir.filePath(QStringLiteral("large.cvb"));
         QFile::copy(made, small);
+        // Another base in place of the large one (bench_scale's, say).
+        if (qEnvironmentVariableIsSet("BENCH_CHECK_BASE")) {
+            large = qEnvironmentVariable("BENCH_CHECK_BASE");
+            std::printf("large base: %s, %.1f MB\n", qPrintable(large), QFileInfo(large).size() / 1048576.0);
+            return;
+        }
+        large = dir.filePath(QStringLiteral("large.cvb"));
         QFile::copy(made, large);
         sqlite3 *db = nullptr;
         sqlite3_open_v2(QFile::encodeName(large).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
