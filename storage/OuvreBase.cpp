@@ -4,6 +4,8 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "Files.h"
+#include "Guard.h"
+#include "LeftBases.h"
 #include "MainWindowLink.h"
 #include "OuvreFichier.h"
 #include "Start.h"
@@ -169,8 +171,14 @@ bool MoveBaseFile(const QString &newPath)
     QString why;
     bool moved = false;
     try {
+        // Closed by us and moved by us: still as the program left it, so
+        // the reopen under the new name needs no checker.
+        const bool asLeft = dao::leftbases::matches(oldPath);
         vb::Name(oldPath, target);
         moved = true;
+        dao::leftbases::forget(oldPath);
+        if (asLeft)
+            dao::trustAsLeft(target);
         ReopenAndBindBase(target, g_Connect);
         showMainWindow();
         return true;

@@ -4,6 +4,7 @@
 
 #include "DaoErrors.h"
 #include "Dialogs.h"
+#include "Guard.h"
 #include "OuvreBase.h"
 #include "OuvreFichier.h"
 #include "StorageTestUtil.h"
@@ -439,8 +440,11 @@ private slots:
         FakeMainWindow main;
         DialogScript script;
         g_Db.Close();
+        const int checks = dao::checksRun();
         QVERIFY(MoveBaseFile(target));
         QVERIFY2(script.ok(), script.report());
+        // The program's own base, moved by the program: no checker.
+        QCOMPARE(dao::checksRun(), checks);
         QVERIFY(!QFile::exists(path));
         QVERIFY(QFile::exists(target));
         QCOMPARE(g_BasePath, target);
