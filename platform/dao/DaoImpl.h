@@ -168,6 +168,19 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     std::shared_ptr<TableMeta> findTable(const QString &name) const;
     std::shared_ptr<TableMeta> findTableFresh(const QString &name);
     void touch() { ++file->version; }
+    // Reads outside a transaction share one read transaction, taken by the
+    // first of them: the file is locked and looked at once for a walk or a
+    // listing, not once for every statement. It ends before any write of
+    // this program (releaseStreams) and when the event loop gets control
+    // back, so that no other program waits on it for long.
+    bool readHeld = false;
+    void holdRead()
+    {
+        if (!readHeld && savepoints == 0)
+            beginHeldRead();
+    }
+    void beginHeldRead();
+    void endHeldRead();
     // Bulk fills (Bulk.cpp): drops the table's indexes that allow duplicates
     // when it is empty and a transaction is open; builds them again.
     bool layAside(TableMeta &t);
@@ -184,8 +197,10 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
 QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix);
 QByteArray createIndexSql(const TableMeta &t, const IndexMeta &ix);
 
-// Gives up every running walk statement (before a write, which another
-// connection's read lock could hold off).
+// Gives up every running walk statement and ends every held read
+// transaction (before a write, which another connection's read lock could
+// hold off, and which must not fall into a read transaction of its own
+// connection).
 void releaseStreams();
 
 // Maps an SQLite result code to our error number.

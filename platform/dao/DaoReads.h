@@ -49,10 +49,9 @@ private:
     const std::vector<int> *m_cols = nullptr;
 };
 
-// While it lives, the reads of the base see one state of the file and take
-// its lock once, instead of once for each read: for a listing made of many
-// seeks. Nothing is to be written while it lives. Does nothing inside a
-// transaction, which does the same already.
+// Takes the base's held read transaction now (every read takes it anyway,
+// see DatabaseImpl::holdRead): the reads that follow see one state of the
+// file and lock it once. A write, or the event loop's next turn, ends it.
 class ReadScope {
 public:
     explicit ReadScope(const Database &db);
@@ -62,7 +61,6 @@ public:
 
 private:
     std::shared_ptr<DatabaseImpl> m_db;
-    bool m_began = false;
 };
 
 // The rows of one table whose key on one index equals a given key, as

@@ -125,18 +125,11 @@ qint64 RowView::rowId() const { return sqlite3_column_int64(m_stmt, int(m_cols->
 ReadScope::ReadScope(const Database &db)
     : m_db(Access::impl(db))
 {
-    if (!m_db || m_db->closed || !sqlite3_get_autocommit(m_db->db))
-        return;
-    m_began = sqlite3_exec(m_db->db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (m_db && !m_db->closed)
+        m_db->holdRead();
 }
 
-ReadScope::~ReadScope()
-{
-    if (!m_began || m_db->closed || sqlite3_get_autocommit(m_db->db))
-        return;
-    if (sqlite3_exec(m_db->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        sqlite3_exec(m_db->db, "ROLLBACK", nullptr, nullptr, nullptr);
-}
+ReadScope::~ReadScope() = default;
 
 // ---------------------------------------------------------------- KeyReader
 
@@ -184,6 +177,7 @@ int KeyReader::readRow(qint64 rowId, const std::function<bool(const RowView &row
         fail(ErrInvalidArgument);
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
+    m_db->holdRead();
     sqlite3_bind_int64(m_stmt, 1, rowId);
     return visitRows(m_stmt, visit);
 }
@@ -206,6 +200,7 @@ sqlite3_stmt *KeyReader::start(const QVariantList &key)
     // other statements.
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
+    m_db->holdRead();
     for (size_t i = 0; i < k.size(); ++i)
         bindValue(m_stmt, int(i) + 1, k[i]);
     return m_stmt;
@@ -241,6 +236,7 @@ int KeyReader::read(const QString &key, const std::function<bool(const RowView &
     m_db->checkOpen();
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
+    m_db->holdRead();
     // ASCII goes in as the UTF-8 the file compares: no conversion by the
     // engine.
     const char16_t *p = reinterpret_cast<const char16_t *>(key.utf16());

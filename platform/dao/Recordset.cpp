@@ -23,7 +23,25 @@ std::vector<RecordsetImpl *> &liveStreams()
     return v;
 }
 
+std::vector<DatabaseImpl *> &heldReads()
+{
+    static std::vector<DatabaseImpl *> v;
+    return v;
+}
+
 bool g_releaseQueued = false;
+
+// Streams and held reads end when the event loop next gets control.
+void queueRelease()
+{
+    if (g_releaseQueued || !QCoreApplication::instance())
+        return;
+    g_releaseQueued = true;
+    QTimer::singleShot(0, [] {
+        g_releaseQueued = false;
+        releaseStreams();
+    });
+}
 
 } // namespace
 
@@ -36,6 +54,41 @@ void releaseStreams()
         sqlite3_reset(r->stream);
         r->streaming = false;
     }
+    std::vector<DatabaseImpl *> held;
+    held.swap(heldReads());
+    for (DatabaseImpl *d : held)
+        d->endHeldRead();
+}
+
+void DatabaseImpl::beginHeldRead()
+{
+    // Inside a transaction of the program's own the reads share it already.
+    if (closed || !sqlite3_get_autocommit(db))
+        return;
+    sqlite3_stmt *s = prepare("BEGIN");
+    StmtScope sc(s);
+    if (sqlite3_step(s) != SQLITE_DONE)
+        return; // the reads then go one by one, as they would anyway
+    readHeld = true;
+    heldReads().push_back(this);
+    queueRelease();
+}
+
+void DatabaseImpl::endHeldRead()
+{
+    if (!readHeld)
+        return;
+    readHeld = false;
+    auto &v = heldReads();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    if (!db || sqlite3_get_autocommit(db))
+        return;
+    // Nothing was written in it: ending it either way loses nothing.
+    sqlite3_stmt *s = prepare("COMMIT");
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 RecordsetImpl::~RecordsetImpl()
@@ -230,6 +283,7 @@ void RecordsetImpl::makeCurrent(Row &&r)
 
 bool RecordsetImpl::fetchOne(qint64 rowid, Row &out)
 {
+    db->holdRead();
     sqlite3_stmt *s = db->prepare("SELECT " + t->selectList + " FROM " + t->sql + " WHERE rowid = ?");
     StmtScope sc(s);
     sqlite3_bind_int64(s, 1, rowid);
@@ -259,6 +313,7 @@ void RecordsetImpl::loadCurrent()
 
 void RecordsetImpl::loadColumn(int col)
 {
+    db->holdRead();
     sqlite3_stmt *s = db->prepare("SELECT " + t->cols[size_t(col)].sql + " FROM " + t->sql +
                                   " WHERE rowid = ?");
     StmtScope sc(s);
@@ -320,6 +375,7 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
         if (!vals[size_t(i)].isValid())
             mask |= 1u << i;
     sqlite3_stmt *s = segment(eq, range, dir, mask, countOut != nullptr);
+    db->holdRead();
     if (asStream) {
         // The same query with a statement of its own, not limited, left
         // running after its first row.
@@ -358,13 +414,7 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
             streamIndex = index;
             streamRow = out->ids.back();
             liveStreams().push_back(this);
-            if (!g_releaseQueued && QCoreApplication::instance()) {
-                g_releaseQueued = true;
-                QTimer::singleShot(0, [] {
-                    g_releaseQueued = false;
-                    releaseStreams();
-                });
-            }
+            queueRelease();
             return n;
         }
         for (int j = 0; j < nsel; ++j)
@@ -430,6 +480,7 @@ long RecordsetImpl::countRows() const
     if (count >= 0 && countVersion == db->file->version)
         return count;
     sqlite3_stmt *s = db->prepare("SELECT count(*) FROM " + t->sql);
+    db->holdRead();
     StmtScope sc(s);
     if (sqlite3_step(s) != SQLITE_ROW)
         db->raise(sqlite3_extended_errcode(db->db));
@@ -965,6 +1016,7 @@ void Recordset::setPercentPosition(double percent)
     const OrderDef &o = r.order();
     sqlite3_stmt *s = r.db->prepare("SELECT " + r.t->selectList + o.from + o.orderAsc +
                                     " LIMIT 1 OFFSET ?");
+    r.db->holdRead();
     Row row;
     {
         StmtScope sc(s);
