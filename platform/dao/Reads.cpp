@@ -69,8 +69,13 @@ struct OwnStatement {
 
 void RowView::check(int i) const
 {
-    if (i < 0 || size_t(i) >= m_cols->size())
+    if (i < 0 || size_t(i) >= (m_metas ? m_metas->size() : m_cols->size()))
         fail(ErrItemNotFound, QString::number(i));
+}
+
+const ColumnMeta &RowView::meta(int i) const
+{
+    return m_metas ? *(*m_metas)[size_t(i)] : m_table->cols[size_t((*m_cols)[size_t(i)])];
 }
 
 bool RowView::isNull(int i) const
@@ -102,13 +107,13 @@ qint64 RowView::number(int i) const
 QVariant RowView::value(int i) const
 {
     check(i);
-    return fieldValue(m_table->cols[size_t((*m_cols)[size_t(i)])], m_stmt, i);
+    return fieldValue(meta(i), m_stmt, i);
 }
 
 QString RowView::text(int i) const
 {
     check(i);
-    const int type = m_table->cols[size_t((*m_cols)[size_t(i)])].type;
+    const int type = meta(i).type;
     // A text held as text reads as a Field gives it, without the variant.
     if ((type == dbText || type == dbMemo) && sqlite3_column_type(m_stmt, i) == SQLITE_TEXT) {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
@@ -118,7 +123,10 @@ QString RowView::text(int i) const
     return v.isValid() ? v.toString() : QString();
 }
 
-qint64 RowView::rowId() const { return sqlite3_column_int64(m_stmt, int(m_cols->size())); }
+qint64 RowView::rowId() const
+{
+    return sqlite3_column_int64(m_stmt, int(m_metas ? m_metas->size() : m_cols->size()));
+}
 
 // ---------------------------------------------------------------- ReadScope
 
@@ -269,6 +277,68 @@ int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView
     }
     if (rc != SQLITE_DONE)
         m_db->raise(sqlite3_extended_errcode(m_db->db));
+    return n;
+}
+
+// ---------------------------------------------------------------- ReadCardsOfKey
+
+int ReadCardsOfKey(const Database &db, const CardsOfKey &what, const QString &key,
+                   const std::function<bool(const RowView &row)> &visit)
+{
+    const std::shared_ptr<DatabaseImpl> &d = need(Access::impl(db));
+    const std::shared_ptr<TableMeta> links = tableOf(d, what.linkTable), cards = tableOf(d, what.cardTable);
+    const IndexMeta &byKeyword = links->indexes[size_t(indexOf(*links, what.byKeyword))];
+    const IndexMeta &byCard = links->indexes[size_t(indexOf(*links, what.byCard))];
+    const IndexMeta &cardIndex = cards->indexes[size_t(indexOf(*cards, what.cardIndex))];
+    if (byCard.cols.size() != 1 || cardIndex.cols.size() != 1 || byKeyword.rowidOrder || byCard.rowidOrder ||
+        cardIndex.rowidOrder)
+        fail(ErrInvalidArgument);
+    const std::vector<int> linkCols = columnsOf(*links, what.linkColumns),
+                           cardCols = columnsOf(*cards, what.cardColumns);
+    std::vector<const ColumnMeta *> metas;
+    QByteArray sql = "SELECT ";
+    for (int c : linkCols) {
+        metas.push_back(&links->cols[size_t(c)]);
+        sql += "l." + links->cols[size_t(c)].sql + ", ";
+    }
+    for (int c : cardCols) {
+        metas.push_back(&cards->cols[size_t(c)]);
+        sql += "c." + cards->cols[size_t(c)].sql + ", ";
+    }
+    const QByteArray &cardOfLink = links->cols[size_t(byCard.cols[0])].sql;
+    const QByteArray &cardKey = cards->cols[size_t(cardIndex.cols[0])].sql;
+    // The key's links in the order of their index, each card found by its
+    // unique key, its links in the order of theirs: SQLite walks the three
+    // indexes in that order, without sorting.
+    sql += "c.rowid FROM " + links->sql + " k INDEXED BY " + indexSqlName(*links, byKeyword) + " JOIN " + cards->sql +
+           " c INDEXED BY " + indexSqlName(*cards, cardIndex) + " ON c." + cardKey + " = k." + cardOfLink + " JOIN " +
+           links->sql + " l INDEXED BY " + indexSqlName(*links, byCard) + " ON l." + cardOfLink + " = c." + cardKey +
+           " WHERE k." + links->cols[size_t(byKeyword.cols[0])].sql + " = ? ORDER BY ";
+    for (int c : byKeyword.cols)
+        sql += "k." + links->cols[size_t(c)].sql + ", ";
+    sql += "k.rowid, l." + cardOfLink + ", l.rowid";
+
+    int err = 0;
+    QVariant k;
+    if (!toStorage(links->cols[size_t(byKeyword.cols[0])], key, k, err))
+        fail(ErrCriteriaMismatch);
+    if (!k.isValid())
+        return 0;
+    sqlite3_stmt *s = d->prepare(sql);
+    d->holdRead();
+    StmtScope sc(s);
+    bindValue(s, 1, k);
+    RowView view;
+    view.m_stmt = s;
+    view.m_metas = &metas;
+    int n = 0, rc;
+    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
+        ++n;
+        if (!visit(view))
+            return n;
+    }
+    if (rc != SQLITE_DONE)
+        d->raise(sqlite3_extended_errcode(d->db));
     return n;
 }
 

@@ -79,6 +79,7 @@ void DatabaseImpl::endHeldRead()
     if (!readHeld)
         return;
     readHeld = false;
+    ++readEpoch;
     auto &v = heldReads();
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
     if (!db || sqlite3_get_autocommit(db))
@@ -431,8 +432,16 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
 // a walk over one key's rows, the program's usual loop, never reads the
 // next key's rows beyond `crossLimit`. `crossed` tells whether the rows
 // came from beyond the current key.
+int RecordsetImpl::restStart(int dir) const
+{
+    constexpr int unknown = std::numeric_limits<int>::max();
+    if (dir < 0 || aheadRest == unknown || aheadEpoch != db->readEpoch || !db->readHeld)
+        return unknown;
+    return aheadRest - 1;
+}
+
 int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit,
-                        Batch &out, bool *crossed, bool mayStream)
+                        Batch &out, bool *crossed, bool mayStream, int startLevel, int *rest)
 {
     const OrderDef &o = order();
     if (crossed)
@@ -448,6 +457,10 @@ int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, i
         skipRowLevel = (*from)[size_t(l)].isValid();
     bool first = true;
     for (int l = m - 1; l >= 0; --l) {
+        if (l > startLevel) {
+            first = false; // read whole before: as if asked, and empty
+            continue;
+        }
         if (l == m - 1 && skipRowLevel)
             continue;
         const int lim = first ? limit : crossLimit;
@@ -469,6 +482,10 @@ int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, i
         if (got > 0) {
             if (crossed)
                 *crossed = cross;
+            // Fewer than asked: this level, and every one inside it, is
+            // read whole.
+            if (rest && dir > 0 && !asStream && got < lim)
+                *rest = l;
             return got;
         }
     }
@@ -556,10 +573,15 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
             size = std::max(2, size / 2);
         else if (fresh)
             size = std::min(512, size * 4);
+        const int start = fresh ? restStart(dir) : std::numeric_limits<int>::max();
         ahead.clear();
-        positionFromRow();
-        // A walk that has gone on in this direction with no write between.
-        scan(dir, &pos, batch, crossBatch, ahead, &aheadCross, fresh && size >= 32);
+        aheadRest = std::numeric_limits<int>::max();
+        if (start >= 0) {
+            positionFromRow();
+            // A walk that has gone on in this direction with no write between.
+            scan(dir, &pos, batch, crossBatch, ahead, &aheadCross, fresh && size >= 32, start, &aheadRest);
+            aheadEpoch = db->readEpoch;
+        }
         aheadDir = dir;
         aheadVersion = version;
     }
@@ -610,8 +632,11 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
     Batch &out = scratch;
     out.clear();
     const int kc = int(k.size());
+    // A seek "=" reads the first rows of its key, which a walk usually
+    // goes on to read.
+    constexpr int seekAhead = 8;
     switch (kind) {
-    case 0: runSegment(kc, RNone, +1, k, 1, &out, nullptr); break;
+    case 0: runSegment(kc, RNone, +1, k, seekAhead, &out, nullptr); break;
     case 1:
         if (!runSegment(kc, RNone, +1, k, 1, &out, nullptr))
             scan(+1, &k, 1, 1, out, nullptr);
@@ -631,7 +656,21 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
         return;
     }
     noMatch = false;
+    const bool wholeKey = out.ids.size() < size_t(seekAhead);
     takeFrom(out);
+    if (kind != 0)
+        return;
+    // The rest of the rows read are the walk's next ones.
+    std::swap(ahead, scratch);
+    aheadDir = +1;
+    aheadVersion = db->file->version;
+    aheadCross = false;
+    batch = crossBatch = 8;
+    if (wholeKey) {
+        // Every row of the key is read: a walk goes on beyond it.
+        aheadRest = kc;
+        aheadEpoch = db->readEpoch;
+    }
 }
 
 QVariant RecordsetImpl::value(int col)

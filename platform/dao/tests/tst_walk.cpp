@@ -11,6 +11,8 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
+
 using namespace dao;
 
 class TestWalk : public QObject {
@@ -456,6 +458,61 @@ private slots:
         QCOMPARE(keys.size(), kRows + 2);
         QCOMPARE(keys.last(), QStringLiteral("k9999y"));
         QCOMPARE(keys.at(kRows), QStringLiteral("k9999x"));
+        sqlite3_close(raw);
+    }
+
+    // A seek that reads every row of its key, and a walk that reads the
+    // rest of a key whole, go on to the next key without asking again:
+    // unless something may have written meanwhile.
+    void aKeyReadWholeIsAskedAgainAfterAWrite()
+    {
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
+        Recordset other = m_db.OpenRecordset(QStringLiteral("T"));
+        for (const char *k : {"h1", "h2", "h3"})
+            addRow(other, {QString::fromLatin1(k), QStringLiteral("h")});
+        addRow(other, {QStringLiteral("i1"), QStringLiteral("i")});
+        rs.setIndex(QStringLiteral("ByGroup"));
+        Field k = rs.Fields(QStringLiteral("KEY"));
+        auto walkFrom = [&](const QString &group, int steps, const std::function<void(int)> &amid) {
+            QStringList keys;
+            rs.Seek(QStringLiteral("="), group);
+            for (int i = 0; i < steps && !rs.Eof(); ++i, rs.MoveNext()) {
+                amid(i);
+                keys << k.Value().toString();
+            }
+            return keys;
+        };
+        const auto nothing = [](int) {};
+        QCOMPARE(walkFrom(QStringLiteral("h"), 5, nothing), QStringList({"h1", "h2", "h3", "i1"}));
+        // The program's own write after the seek.
+        QCOMPARE(walkFrom(QStringLiteral("h"), 5,
+                          [&](int i) {
+                              if (i == 2)
+                                  addRow(other, {QStringLiteral("h4"), QStringLiteral("h")});
+                          }),
+                 QStringList({"h1", "h2", "h3", "h4", "i1"}));
+        // Another program's, once the event loop has turned.
+        sqlite3 *raw = rawConnection();
+        QCOMPARE(walkFrom(QStringLiteral("h"), 6,
+                          [&](int i) {
+                              if (i != 3)
+                                  return;
+                              QCoreApplication::processEvents();
+                              QCOMPARE(sqlite3_exec(raw, "INSERT INTO T(KEY, GRP) VALUES('h5', 'H')", nullptr, nullptr,
+                                                    nullptr),
+                                       SQLITE_OK);
+                          }),
+                 QStringList({"h1", "h2", "h3", "h4", "h5", "i1"}));
+        // A key read whole by a walk's batch after the seek's: 19 rows.
+        for (int i = 0; i < 14; ++i)
+            addRow(other, {QStringLiteral("h%1").arg(i + 6, 2, 10, QChar(u'0')), QStringLiteral("h")});
+        QStringList keys = walkFrom(QStringLiteral("h"), 21, [&](int i) {
+            if (i != 18)
+                return;
+            QCoreApplication::processEvents();
+            QCOMPARE(sqlite3_exec(raw, "INSERT INTO T(KEY, GRP) VALUES('h99', 'h')", nullptr, nullptr, nullptr), SQLITE_OK);
+        });
+        QCOMPARE(keys.mid(17), QStringList({"h18", "h19", "h99", "i1"}));
         sqlite3_close(raw);
     }
 
