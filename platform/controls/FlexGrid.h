@@ -26,7 +26,7 @@ public:
     FlexGrid(int rows, int cols, int fixedRows, int fixedCols, QWidget *parent = nullptr);
     ~FlexGrid() override;
 
-    int rows() const { return int(m_cells.size()); }
+    int rows() const { return m_cells.rows; }
     // Shrinking drops the last rows, growing adds empty ones; 0 is allowed.
     // A current row beyond the new end moves to the last row.
     void setRows(int rows);
@@ -146,7 +146,27 @@ private:
                    bool press);
     void headerMouse(QEvent *e, bool columnHeader);
 
-    QVector<QVector<Cell>> m_cells;
+    // Every cell, row after row, in one block: a grid of many rows is one
+    // allocation, not one for each row.
+    struct Cells {
+        QVector<Cell> all;
+        int rows = 0, cols = 0;
+        Cell &at(int r, int c) { return all[qsizetype(r) * cols + c]; }
+        const Cell &at(int r, int c) const { return all.at(qsizetype(r) * cols + c); }
+        void setRows(int n)
+        {
+            all.resize(qsizetype(n) * cols);
+            rows = n;
+        }
+        void setCols(int n);
+        void insertRow(int r, const QVector<Cell> &line);
+        void removeRow(int r)
+        {
+            all.remove(qsizetype(r) * cols, cols);
+            --rows;
+        }
+    };
+    Cells m_cells;
     int m_cols = 0;
     int m_fixedRows = 0;
     int m_fixedCols = 0;
