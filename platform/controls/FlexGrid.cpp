@@ -42,18 +42,21 @@ public:
         const int c = index.column() + g->headerCols();
         if (r >= g->rows() || c >= g->cols())
             return {};
-        const FlexGrid::Cell &cell = g->m_cells.at(r, c);
         const bool fixed = r < g->m_fixedRows || c < g->m_fixedCols;
         switch (role) {
-        case Qt::DisplayRole: return cell.text;
-        case Qt::BackgroundRole:
-            if (cell.back.isValid())
-                return cell.back;
+        case Qt::DisplayRole: return g->m_cells.at(r, c).text;
+        case Qt::BackgroundRole: {
+            const QColor back = g->m_cells.colorsAt(r, c).back;
+            if (back.isValid())
+                return back;
             return fixed ? QVariant(g->palette().color(QPalette::Button)) : QVariant();
-        case Qt::ForegroundRole:
-            if (cell.fore.isValid())
-                return cell.fore;
+        }
+        case Qt::ForegroundRole: {
+            const QColor fore = g->m_cells.colorsAt(r, c).fore;
+            if (fore.isValid())
+                return fore;
             return {};
+        }
         default: return {};
         }
     }
@@ -262,6 +265,25 @@ void FlexGrid::setRows(int n)
         emit rowColChange();
 }
 
+template <class To> void FlexGrid::Cells::moveColors(To to)
+{
+    if (colors.isEmpty())
+        return;
+    QHash<qsizetype, Colors> moved;
+    for (auto it = colors.cbegin(); it != colors.cend(); ++it)
+        if (const qsizetype p = to(it.key()); p >= 0)
+            moved.insert(p, it.value());
+    colors = std::move(moved);
+}
+
+void FlexGrid::Cells::setRows(int n)
+{
+    const qsizetype end = qsizetype(n) * cols;
+    all.resize(end);
+    rows = n;
+    moveColors([end](qsizetype p) { return p < end ? p : -1; });
+}
+
 void FlexGrid::Cells::setCols(int n)
 {
     QVector<Cell> wider(qsizetype(rows) * n);
@@ -269,6 +291,8 @@ void FlexGrid::Cells::setCols(int n)
         for (int c = 0; c < qMin(cols, n); ++c)
             wider[qsizetype(r) * n + c] = std::move(at(r, c));
     all = std::move(wider);
+    const int old = cols;
+    moveColors([old, n](qsizetype p) { return p % old < n ? p / old * n + p % old : -1; });
     cols = n;
 }
 
@@ -278,6 +302,23 @@ void FlexGrid::Cells::insertRow(int r, const QVector<Cell> &line)
     for (int c = 0; c < cols && c < line.size(); ++c)
         at(r, c) = line.at(c);
     ++rows;
+    const qsizetype from = qsizetype(r) * cols, by = cols;
+    moveColors([from, by](qsizetype p) { return p < from ? p : p + by; });
+}
+
+void FlexGrid::Cells::removeRow(int r)
+{
+    const qsizetype from = qsizetype(r) * cols, by = cols;
+    all.remove(from, by);
+    --rows;
+    moveColors([from, by](qsizetype p) { return p < from ? p : p < from + by ? -1 : p - by; });
+}
+
+void FlexGrid::Cells::clear()
+{
+    for (Cell &c : all)
+        c.text.clear();
+    colors.clear();
 }
 
 void FlexGrid::setCols(int n)
@@ -489,8 +530,7 @@ void FlexGrid::removeItem(int r)
 
 void FlexGrid::clear()
 {
-    for (Cell &c : m_cells.all)
-        c = Cell();
+    m_cells.clear();
     m_model->allChanged();
 }
 
@@ -500,9 +540,9 @@ QColor FlexGrid::cellBackColor() const
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    const Cell &c = m_cells.at(m_row, m_col);
-    if (c.back.isValid())
-        return c.back;
+    const QColor back = m_cells.colorsAt(m_row, m_col).back;
+    if (back.isValid())
+        return back;
     return palette().color(m_row < m_fixedRows || m_col < m_fixedCols ? QPalette::Button : QPalette::Base);
 }
 
@@ -510,7 +550,7 @@ void FlexGrid::setCellBackColor(const QColor &color)
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    m_cells.at(m_row, m_col).back = color;
+    m_cells.paint(m_row, m_col).back = color;
     m_model->cellChanged(m_row, m_col);
 }
 
@@ -518,15 +558,15 @@ QColor FlexGrid::cellForeColor() const
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    const Cell &c = m_cells.at(m_row, m_col);
-    return c.fore.isValid() ? c.fore : palette().color(QPalette::Text);
+    const QColor fore = m_cells.colorsAt(m_row, m_col).fore;
+    return fore.isValid() ? fore : palette().color(QPalette::Text);
 }
 
 void FlexGrid::setCellForeColor(const QColor &color)
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    m_cells.at(m_row, m_col).fore = color;
+    m_cells.paint(m_row, m_col).fore = color;
     m_model->cellChanged(m_row, m_col);
 }
 
