@@ -67,22 +67,25 @@ std::vector<int> orderOfTexts(const std::vector<const QString *> &texts)
     return order;
 }
 
+bool sortsBefore(const ResultRow &a, const ResultRow &b, int column)
+{
+    const int c = column - 1;
+    if (const int d = QString::compare(a.cells[c], b.cells[c]); d != 0)
+        return d < 0;
+    if (c == 0)
+        return QString::compare(a.cells[1], b.cells[1]) < 0;
+    if (c != 1)
+        if (const int d = QString::compare(a.cells[1], b.cells[1]); d != 0)
+            return d < 0;
+    return QString::compare(a.cells[0], b.cells[0]) < 0;
+}
+
 int ResultTable::sort(int column, const QString &currentKey)
 {
     column = std::clamp(column, 1, 4);
+    std::stable_sort(m_rows.begin(), m_rows.end(),
+                     [column](const ResultRow &a, const ResultRow &b) { return sortsBefore(a, b, column); });
     const int c = column - 1;
-    // Ties on the sort column keep each card's rows together (by card key)
-    // and order them by keyword; ties on the keyword go by card key.
-    std::stable_sort(m_rows.begin(), m_rows.end(), [c](const ResultRow &a, const ResultRow &b) {
-        if (const int d = QString::compare(a.cells[c], b.cells[c]); d != 0)
-            return d < 0;
-        if (c == 0)
-            return QString::compare(a.cells[1], b.cells[1]) < 0;
-        if (c != 1)
-            if (const int d = QString::compare(a.cells[1], b.cells[1]); d != 0)
-                return d < 0;
-        return QString::compare(a.cells[0], b.cells[0]) < 0;
-    });
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows.at(i).cells[c] == currentKey)
             return i + 1;

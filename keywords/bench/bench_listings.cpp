@@ -9,6 +9,7 @@
 #include "LargeBase.h"
 #include "ListByDate.h"
 #include "Listings.h"
+#include "MedianReporter.h"
 #include "ProgramState.h"
 #include "Start.h"
 #include "WindowLinks.h"
@@ -241,36 +242,6 @@ void BM_DirectNotesByDateTwoPasses(benchmark::State &state)
 }
 BENCHMARK(BM_DirectNotesByDateTwoPasses)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-// The real time of each run, for the medians and ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, std::vector<double>> times;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (!r.error_occurred)
-                times[r.run_name.function_name].push_back(r.GetAdjustedRealTime());
-    }
-    double median(const std::string &name) const
-    {
-        auto it = times.find(name);
-        if (it == times.end() || it->second.empty())
-            return 0;
-        std::vector<double> v = it->second;
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    }
-};
-
-std::string nameOf(const char *what, int notes, int first = -1)
-{
-    std::string n = std::string(what) + "/" + std::to_string(notes);
-    if (first >= 0)
-        n += first ? "/first" : "/warm";
-    return n;
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -294,7 +265,7 @@ int main(int argc, char **argv)
             }
 
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    benchbase::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nThe notes of a keyword of 30 %% of the notes, medians (ms), against one joined query:\n");
     for (int notes : sizes)

@@ -7,6 +7,7 @@
 
 #include "Dao.h"
 #include "Listings.h"
+#include "MedianReporter.h"
 #include "ProgramState.h"
 #include "ResultTable.h"
 #include "Start.h"
@@ -80,20 +81,6 @@ void BM_CardsOfKeyword(benchmark::State &state)
 BENCHMARK(BM_CardsOfKeyword)->Unit(benchmark::kMillisecond);
 // ---- the sort: the table's, the packed sort it had before, and a plain
 // std::stable_sort, on the same rows.
-
-// The order the window sorts in: by the column in character codes, ties by
-// card key then keyword (by keyword when sorting by key).
-bool plainLess(const keywords::ResultRow &a, const keywords::ResultRow &b, int c)
-{
-    if (const int d = QString::compare(a.cells[c], b.cells[c]); d != 0)
-        return d < 0;
-    if (c == 0)
-        return QString::compare(a.cells[1], b.cells[1]) < 0;
-    if (c != 1)
-        if (const int d = QString::compare(a.cells[1], b.cells[1]); d != 0)
-            return d < 0;
-    return QString::compare(a.cells[0], b.cells[0]) < 0;
-}
 
 // The packed sort the table had before: each column's texts ranked once
 // (open addressing on a hash, then the distinct texts ordered), the ranks
@@ -224,7 +211,7 @@ void BM_Sort(benchmark::State &state, SortKind kind, int cards, int column)
         case Packed: packedSort(rows, c); break;
         case Plain:
             std::stable_sort(rows.begin(), rows.end(),
-                             [c](const keywords::ResultRow &a, const keywords::ResultRow &b) { return plainLess(a, b, c); });
+                             [c](const keywords::ResultRow &a, const keywords::ResultRow &b) { return keywords::sortsBefore(a, b, c + 1); });
             break;
         }
     };
@@ -233,7 +220,7 @@ void BM_Sort(benchmark::State &state, SortKind kind, int cards, int column)
         QList<keywords::ResultRow> got = source, want = source;
         run(got);
         std::stable_sort(want.begin(), want.end(),
-                         [c](const keywords::ResultRow &a, const keywords::ResultRow &b) { return plainLess(a, b, c); });
+                         [c](const keywords::ResultRow &a, const keywords::ResultRow &b) { return keywords::sortsBefore(a, b, c + 1); });
         for (qsizetype i = 0; i < got.size(); ++i)
             if (got.at(i).key != want.at(i).key || got.at(i).cells[0] != want.at(i).cells[0]) {
                 state.SkipWithError(QStringLiteral("%1 sort: row %2 out of the window's order").arg(kKinds[kind]).arg(i + 1).toStdString().c_str());
@@ -272,28 +259,6 @@ void BM_GridResort(benchmark::State &state)
 }
 BENCHMARK(BM_GridResort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
 
-// The real time of each run of the sorts, for the medians and ratios.
-class SortReporter : public benchmark::ConsoleReporter {
-public:
-    std::map<std::string, std::vector<double>> times;
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (!r.error_occurred)
-                times[r.run_name.function_name].push_back(r.GetAdjustedRealTime());
-    }
-    double median(const std::string &name) const
-    {
-        auto it = times.find(name);
-        if (it == times.end() || it->second.empty())
-            return 0;
-        std::vector<double> v = it->second;
-        std::sort(v.begin(), v.end());
-        return v[v.size() / 2];
-    }
-};
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -311,7 +276,7 @@ int main(int argc, char **argv)
                                                  [=](benchmark::State &st) { BM_Sort(st, kind, cards, column); })
                         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
-    SortReporter reporter;
+    benchbase::MedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nSorts, median of three (ms), by the window's rules:\n");
     for (int cards : sizes)

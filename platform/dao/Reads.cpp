@@ -262,13 +262,14 @@ int KeyReader::read(const QString &key, const std::function<bool(const RowView &
     return visitRows(m_stmt, visit);
 }
 
-int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView &row)> &visit)
+namespace {
+
+// Steps the statement, which the view reads, until visit returns false or
+// the rows run out; the statement is reset after. Returns the rows visited.
+int visitAll(DatabaseImpl &d, sqlite3_stmt *s, const RowView &view,
+             const std::function<bool(const RowView &row)> &visit)
 {
     StmtScope sc(s);
-    RowView view;
-    view.m_stmt = s;
-    view.m_table = m_table.get();
-    view.m_cols = &m_cols;
     int n = 0, rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         ++n;
@@ -276,8 +277,19 @@ int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView
             return n;
     }
     if (rc != SQLITE_DONE)
-        m_db->raise(sqlite3_extended_errcode(m_db->db));
+        d.raise(sqlite3_extended_errcode(d.db));
     return n;
+}
+
+} // namespace
+
+int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView &row)> &visit)
+{
+    RowView view;
+    view.m_stmt = s;
+    view.m_table = m_table.get();
+    view.m_cols = &m_cols;
+    return visitAll(*m_db, s, view, visit);
 }
 
 // ---------------------------------------------------------------- ReadCardsOfKey
@@ -326,20 +338,11 @@ int ReadCardsOfKey(const Database &db, const CardsOfKey &what, const QString &ke
         return 0;
     sqlite3_stmt *s = d->prepare(sql);
     d->holdRead();
-    StmtScope sc(s);
     bindValue(s, 1, k);
     RowView view;
     view.m_stmt = s;
     view.m_metas = &metas;
-    int n = 0, rc;
-    while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
-        ++n;
-        if (!visit(view))
-            return n;
-    }
-    if (rc != SQLITE_DONE)
-        d->raise(sqlite3_extended_errcode(d->db));
-    return n;
+    return visitAll(*d, s, view, visit);
 }
 
 // ---------------------------------------------------------------- ScanIndex
