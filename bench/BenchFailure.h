@@ -67,3 +67,14 @@ void guard(benchmark::State &st, Body &&body)
         new ::benchmark::internal::FunctionBenchmark(#fn, +[](::benchmark::State &st) {                  \
             ::benchfail::guard(st, [&] { fn(st); });                                                      \
         })))
+
+namespace benchfail {
+
+// benchmark::RegisterBenchmark with fn's failures guarded.
+template <class Fn, class... Args>
+benchmark::internal::Benchmark *registerGuarded(const char *name, Fn fn, Args... args)
+{
+    return benchmark::RegisterBenchmark(name, [=](benchmark::State &st) { guard(st, [&] { fn(st, args...); }); });
+}
+
+} // namespace benchfail

@@ -16,6 +16,8 @@
 #include <QApplication>
 #include <QHash>
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -51,7 +53,7 @@ void BM_NotesOfKeywordIntoGrid(benchmark::State &state)
         state.counters["rows"] = double(vb::Forms::find<fGrid>()->table().count());
     }
 }
-BENCHMARK(BM_NotesOfKeywordIntoGrid)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_NotesOfKeywordIntoGrid)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_NotesOfKeyword(benchmark::State &state)
 {
@@ -59,7 +61,7 @@ void BM_NotesOfKeyword(benchmark::State &state)
         state.counters["rows"] =
             double(keywords::CardsOfKeyword(CardType::Note, QString::fromLatin1(benchbase::kBigKeyword)).size());
 }
-BENCHMARK(BM_NotesOfKeyword)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_NotesOfKeyword)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same rows with three prepared statements: the links of the keyword,
 // then per card its record and its links, each by its index.
@@ -107,7 +109,7 @@ void BM_DirectNotesOfKeyword(benchmark::State &state)
     sqlite3_finalize(card);
     sqlite3_finalize(cardLinks);
 }
-BENCHMARK(BM_DirectNotesOfKeyword)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_DirectNotesOfKeyword)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The same rows from one joined query.
 void BM_DirectNotesOfKeywordJoin(benchmark::State &state)
@@ -134,7 +136,7 @@ void BM_DirectNotesOfKeywordJoin(benchmark::State &state)
     }
     sqlite3_finalize(s);
 }
-BENCHMARK(BM_DirectNotesOfKeywordJoin)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_DirectNotesOfKeywordJoin)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // ---- notes by date ----------------------------------------------------------
 
@@ -145,14 +147,14 @@ void BM_NotesByDateIntoList(benchmark::State &state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_NotesByDateIntoList)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_NotesByDateIntoList)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_NotesByDate(benchmark::State &state)
 {
     for (auto _ : state)
         state.counters["rows"] = double(keywords::CardsByDate(CardType::Note).size());
 }
-BENCHMARK(BM_NotesByDate)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_NotesByDate)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The rows in the order of the date index, newest first, from one query:
 // through the index, each row fetched in date order (0), or read in stored
@@ -171,7 +173,7 @@ void BM_DirectNotesByDate(benchmark::State &state)
     }
     sqlite3_finalize(s);
 }
-BENCHMARK(BM_DirectNotesByDate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_DirectNotesByDate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The order from the index alone, the rows in stored order, put together.
 void BM_DirectNotesByDateTwoPasses(benchmark::State &state)
@@ -192,7 +194,7 @@ void BM_DirectNotesByDateTwoPasses(benchmark::State &state)
     sqlite3_finalize(order);
     sqlite3_finalize(all);
 }
-BENCHMARK(BM_DirectNotesByDateTwoPasses)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_DirectNotesByDateTwoPasses)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace
 

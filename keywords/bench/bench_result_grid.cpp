@@ -13,6 +13,8 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -62,7 +64,7 @@ void BM_ListIntoGrid(benchmark::State &state)
         benchmark::DoNotOptimize(vb::Forms::find<fGrid>());
     }
 }
-BENCHMARK(BM_ListIntoGrid)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(BM_ListIntoGrid)->Unit(benchmark::kMillisecond);
 
 // The walk alone, without the window.
 void BM_CardsOfKeyword(benchmark::State &state)
@@ -70,7 +72,7 @@ void BM_CardsOfKeyword(benchmark::State &state)
     for (auto _ : state)
         benchmark::DoNotOptimize(keywords::CardsOfKeyword(CardType::Note, "Big").size());
 }
-BENCHMARK(BM_CardsOfKeyword)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(BM_CardsOfKeyword)->Unit(benchmark::kMillisecond);
 
 void BM_TableSort(benchmark::State &state)
 {
@@ -83,7 +85,7 @@ void BM_TableSort(benchmark::State &state)
         benchmark::DoNotOptimize(t.sort(column, QString()));
     }
 }
-BENCHMARK(BM_TableSort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(BM_TableSort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
 
 void BM_StdStableSort(benchmark::State &state)
 {
@@ -99,7 +101,7 @@ void BM_StdStableSort(benchmark::State &state)
         benchmark::DoNotOptimize(rows.data());
     }
 }
-BENCHMARK(BM_StdStableSort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(BM_StdStableSort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
 
 // The window's own re-sort: a click in row 1 of the column sorts and refills.
 void BM_GridResort(benchmark::State &state)
@@ -114,7 +116,7 @@ void BM_GridResort(benchmark::State &state)
         g->Grid1_Click();
     }
 }
-BENCHMARK(BM_GridResort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(BM_GridResort)->DenseRange(1, 4)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
