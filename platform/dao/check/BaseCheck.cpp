@@ -438,9 +438,20 @@ private:
                 if (rc != SQLITE_OK)
                     return failure(rc);
             }
-            // sum(1), not count(*): a count may take any index of the table.
+            // Walked in its order: a plain count may take any b-tree of the
+            // table, and a scan of an index no smaller than its table is
+            // never planned.
+            std::string first;
+            rc = each(("PRAGMA index_info(" + quoted(index) + ")").c_str(), [&](sqlite3_stmt *s) {
+                if (sqlite3_column_int(s, 0) == 0)
+                    first = columnText(s, 2);
+            });
+            if (rc != SQLITE_OK || first.empty())
+                return rc != SQLITE_OK ? failure(rc) : "corrupt";
             sqlite3_int64 entries = 0;
-            rc = each(("SELECT sum(1) FROM " + quoted(table) + " INDEXED BY " + quoted(index)).c_str(),
+            rc = each(("SELECT count(*) FROM (SELECT 1 FROM " + quoted(table) + " INDEXED BY " + quoted(index) +
+                       " ORDER BY " + quoted(first) + ")")
+                          .c_str(),
                       [&](sqlite3_stmt *s) { entries = sqlite3_column_int64(s, 0); });
             if (rc != SQLITE_OK)
                 return failure(rc);
