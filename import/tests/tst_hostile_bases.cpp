@@ -638,7 +638,8 @@ void TestHostileBases::anIndexThatLostEntriesLosesNoRow()
     loseIndexEntries(file, 10);
     QCOMPARE(rawValue(file, "PRAGMA quick_check"), QStringLiteral("ok"));
     QVERIFY(rawValue(file, "PRAGMA integrity_check") != QStringLiteral("ok"));
-    QCOMPARE(rawValue(file, "SELECT count(*) FROM \"NOTE\" NOT INDEXED"), QStringLiteral("21"));
+    QCOMPARE(rawValue(file, "SELECT sum(1) FROM \"NOTE\" NOT INDEXED"), QStringLiteral("21"));
+    QCOMPARE(rawValue(file, "SELECT count(*) FROM \"NOTE\""), QStringLiteral("11"));
     const QByteArray bytes = readFile(file);
 
     openTarget();

@@ -385,7 +385,7 @@ void TestWordWindows::attachingAgainWritesNoSecondLink()
         fWords *w = vb::Forms::find<fWords>();
         QVERIFY(w);
         w->show();
-        QVERIFY(QTest::qWaitForWindowExposed(w));
+        QVERIFY(QTest::qWaitForWindowExposed(w->window()));
         QCOMPARE(column(w->Grid2, 0), (QStringList{"Physics", "Sun"}));
 
         w->Grid2->setRow(1);

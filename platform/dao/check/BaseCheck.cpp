@@ -433,7 +433,9 @@ private:
         std::map<std::string, sqlite3_int64> rows;
         for (const auto &[index, table] : indexes) {
             if (!rows.count(table)) {
-                rc = each(("SELECT count(*) FROM " + quoted(table) + " NOT INDEXED").c_str(),
+                // sum(1): a plain count(*) takes the smallest b-tree, NOT
+                // INDEXED or not.
+                rc = each(("SELECT sum(1) FROM " + quoted(table) + " NOT INDEXED").c_str(),
                           [&](sqlite3_stmt *s) { rows[table] = sqlite3_column_int64(s, 0); });
                 if (rc != SQLITE_OK)
                     return failure(rc);
