@@ -70,9 +70,15 @@ QString basePath(int notes)
 {
     return folder() + QStringLiteral("/notes-%1-%2.cvb").arg(notes).arg(QLatin1String(kGeneration));
 }
+// Work files are this run's own: two runs at once never write into each
+// other's copy (a lock held past the engine's wait fails a build).
+QString workPrefix()
+{
+    return QStringLiteral("work-%1-").arg(QCoreApplication::applicationPid());
+}
 QString workPath(const QString &what)
 {
-    return folder() + QStringLiteral("/work-") + what + QStringLiteral(".cvb");
+    return folder() + u'/' + workPrefix() + what + QStringLiteral(".cvb");
 }
 
 [[noreturn]] void die(sqlite3 *db, const char *what)
@@ -316,6 +322,9 @@ QString freshCopy(const QString &from, const QString &as)
 {
     const QString p = workPath(as);
     QFile::remove(p);
+    // A journal left by a run that was ended would be rolled back into the
+    // new copy when it is opened.
+    QFile::remove(p + QStringLiteral("-journal"));
     QFile in(from);
     if (!in.copy(p))
         benchfail::fail("copying " + from.toStdString() + " to " + p.toStdString(), in.errorString().toStdString());
@@ -643,6 +652,9 @@ int main(int argc, char **argv)
     closeBase();
     for (vb::Form *f : vb::Forms::all())
         f->unload();
+    QDir work(folder());
+    for (const QString &f : work.entryList({workPrefix() + u'*'}, QDir::Files))
+        work.remove(f);
 
     auto at = [&](const char *name, int size) {
         const auto it = reporter.seconds.find({name, size});
