@@ -11,6 +11,8 @@
 #include "Start.h"
 #include "Tabdef.h"
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -101,7 +103,7 @@ void BM_CheckNewBase(benchmark::State &st)
         if (!checked(st, fx().small))
             return;
 }
-BENCHMARK(BM_CheckNewBase)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_GUARDED(BM_CheckNewBase)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 // Processor time so far, in ms, of this process (RUSAGE_SELF) or of the
 // checker processes (RUSAGE_CHILDREN): on a busy machine the fairer figures
@@ -122,7 +124,7 @@ void BM_Check100MB(benchmark::State &st)
             return;
     st.counters["checker_cpu_ms"] = (cpuMs(RUSAGE_CHILDREN) - before) / double(st.iterations());
 }
-BENCHMARK(BM_Check100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_GUARDED(BM_Check100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The floor: what authenticating and decrypting every page costs at the
 // least, with the engine's settings for our bases (PBKDF2-HMAC-SHA1, 64000
@@ -246,7 +248,7 @@ void BM_OpenNewBaseUnchecked(benchmark::State &st)
         DBEngine::OpenDatabase(fx().small, false, true, kConnect).Close();
     }
 }
-BENCHMARK(BM_OpenNewBaseUnchecked)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_GUARDED(BM_OpenNewBaseUnchecked)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 
