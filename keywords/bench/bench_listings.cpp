@@ -18,6 +18,8 @@
 #include <QApplication>
 #include <QHash>
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -190,7 +192,7 @@ void BM_NotesByDateIntoList(benchmark::State &state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_NotesByDateIntoList)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_NotesByDateIntoList)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_NotesByDate(benchmark::State &state)
 {
@@ -198,7 +200,7 @@ void BM_NotesByDate(benchmark::State &state)
     for (auto _ : state)
         state.counters["rows"] = double(keywords::CardsByDate(CardType::Note).size());
 }
-BENCHMARK(BM_NotesByDate)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_NotesByDate)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The rows in the order of the date index, newest first, from one query:
 // through the index, each row fetched in date order (0), or read in stored
@@ -218,7 +220,7 @@ void BM_DirectNotesByDate(benchmark::State &state)
     }
     sqlite3_finalize(s);
 }
-BENCHMARK(BM_DirectNotesByDate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_DirectNotesByDate)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // The order from the index alone, the rows in stored order, put together.
 void BM_DirectNotesByDateTwoPasses(benchmark::State &state)
@@ -240,7 +242,7 @@ void BM_DirectNotesByDateTwoPasses(benchmark::State &state)
     sqlite3_finalize(order);
     sqlite3_finalize(all);
 }
-BENCHMARK(BM_DirectNotesByDateTwoPasses)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_GUARDED(BM_DirectNotesByDateTwoPasses)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 std::string nameOf(const char *what, int notes, int first = -1)
 {
@@ -263,12 +265,12 @@ int main(int argc, char **argv)
     for (int notes : sizes)
         for (int round = 0; round < 3; ++round)
             for (int first : {1, 0}) {
-                benchmark::RegisterBenchmark(nameOf("KeywordIntoGrid", notes, first).c_str(),
+                benchfail::registerGuarded(nameOf("KeywordIntoGrid", notes, first).c_str(),
                                              first ? BM_KeywordIntoGridFirst : BM_KeywordIntoGrid)
                     ->Arg(notes)->Unit(benchmark::kMillisecond)->Iterations(first ? 1 : 3);
-                benchmark::RegisterBenchmark(nameOf("CardsOfKeyword", notes, first).c_str(), BM_CardsOfKeyword)
+                benchfail::registerGuarded(nameOf("CardsOfKeyword", notes, first).c_str(), BM_CardsOfKeyword)
                     ->Args({notes, first})->Unit(benchmark::kMillisecond)->Iterations(first ? 1 : 3);
-                benchmark::RegisterBenchmark(nameOf("DirectCardsOfKeyword", notes, first).c_str(), BM_DirectCardsOfKeyword)
+                benchfail::registerGuarded(nameOf("DirectCardsOfKeyword", notes, first).c_str(), BM_DirectCardsOfKeyword)
                     ->Args({notes, first})->Unit(benchmark::kMillisecond)->Iterations(first ? 1 : 3);
             }
 
