@@ -244,6 +244,14 @@ void BM_DirectNotesByDateTwoPasses(benchmark::State &state)
 }
 BENCHMARK_GUARDED(BM_DirectNotesByDateTwoPasses)->Unit(benchmark::kMillisecond)->Iterations(3);
 
+std::string nameOf(const char *what, int notes, int first = -1)
+{
+    std::string n = std::string(what) + "/" + std::to_string(notes);
+    if (first >= 0)
+        n += first ? "/first" : "/warm";
+    return n;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
