@@ -29,7 +29,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace importtest;
 
@@ -583,6 +589,104 @@ void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
     QVERIFY(clock.elapsed() < 3000);
     // Afterwards statements run as long as they need.
     QCOMPARE(sqlite3_exec(db, "SELECT count(*) FROM \"NOTE\"", nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+namespace {
+
+// Should a road block on opening the pipe, a writer comes by after a while
+// and closes it at once: the reader gets its end, and the test fails on its
+// time instead of blocking the whole run.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(const QString &fifo) : m_fifo(QFile::encodeName(fifo))
+    {
+        m_thread = std::thread([this] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            while (!m_done) {
+                if (std::chrono::steady_clock::now() > deadline) {
+                    // Succeeds only while someone reads the pipe.
+                    const int fd = ::open(m_fifo.constData(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    ~PipeWatchdog()
+    {
+        m_done = true;
+        m_thread.join();
+    }
+
+private:
+    QByteArray m_fifo;
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
+void TestHostileBases::aPipeADeviceOrAFolderIsRefusedUnread()
+{
+    const QString fifo = path(QStringLiteral("pipe.cvb"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = path(QStringLiteral("folder.cvb"));
+    QVERIFY(QDir().mkdir(folder));
+    const PipeWatchdog watchdog(fifo);
+    openTarget();
+    const auto before = wholeBase();
+    for (const QString &file : {fifo, QStringLiteral("/dev/zero"), folder}) {
+        QElapsedTimer clock;
+        clock.start();
+        FakeMainWindow main;
+        m_script->fileOpen(file).msgBox(vb::vbOK);
+        openThroughWelcome();
+        const QString said = m_script->shown().last().prompt;
+        QCOMPARE(said, QStringLiteral("'%1' is not a file but a folder, a pipe, a device or a socket : it cannot "
+                                      "be a base.")
+                           .arg(file));
+        QVERIFY(main.calls.isEmpty());
+        QCOMPARE(g_BasePath, path(QStringLiteral("open.cvb")));
+
+        QCOMPARE(importOf(file),
+                 kCannot + QStringLiteral("it is not a file but a folder, a pipe, a device or a socket"));
+        QCOMPARE(wholeBase(), before);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(file + u' ' + QString::number(clock.elapsed())));
+    }
+}
+
+void TestHostileBases::aBaseAnotherProgramWritesIsInUse()
+{
+    const QString file = path(QStringLiteral("busy.cvb"));
+    QFile::copy(m_template, file);
+    // Another program in the middle of a long write.
+    sqlite3 *holder = nullptr;
+    QCOMPARE(sqlite3_open_v2(QFile::encodeName(file).constData(), &holder, SQLITE_OPEN_READWRITE, nullptr),
+             SQLITE_OK);
+    sqlite3_key(holder, "Qv47Tz28", 8);
+    dao::registerTextCollation(holder);
+    QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE; DELETE FROM \"CGROUP1\"", nullptr, nullptr, nullptr), SQLITE_OK);
+
+    openTarget();
+    const auto before = wholeBase();
+    {
+        FakeMainWindow main;
+        m_script->fileOpen(file).msgBox(vb::vbOK);
+        openThroughWelcome();
+        QCOMPARE(m_script->shown().last().prompt,
+                 QStringLiteral("The base '%1' is in use by another program : try again when it has finished.")
+                     .arg(file));
+        QVERIFY(main.calls.isEmpty());
+    }
+    QCOMPARE(importOf(file), kCannot + QStringLiteral("it is in use by another program : try again when it has "
+                                                      "finished"));
+    QCOMPARE(wholeBase(), before);
+
+    // Once the other program is done, the base imports.
+    QCOMPARE(sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(holder);
+    QVERIFY(importOf(file).startsWith(QStringLiteral("Import of busy.cvb : ")));
 }
 
 QTEST_MAIN(TestHostileBases)

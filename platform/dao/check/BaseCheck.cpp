@@ -8,7 +8,8 @@
 //
 // Prints one line: "ok", "key" (the key does not open it), "notabase",
 // "journal" (a hot journal, and the file may not be written), "corrupt",
-// "nomem", "open" (cannot be opened at all) or "refuse KIND" for something
+// "nomem", "busy" (another program holds it locked), "open" (cannot be
+// opened at all) or "refuse KIND" for something
 // the program never makes. With "w" a hot journal is rolled back first, as
 // any writable open of the file would do.
 
@@ -175,6 +176,8 @@ private:
         if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
             return "open";
         sqlite3_extended_result_codes(m_db, 1);
+        // A writer of another program holds its lock for a moment at a time.
+        sqlite3_busy_timeout(m_db, 2000);
         if (!m_key.empty())
             sqlite3_key(m_db, m_key.data(), int(m_key.size()));
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
@@ -202,6 +205,8 @@ private:
         switch (rc & 0xff) {
         case SQLITE_NOTADB: return "key";
         case SQLITE_NOMEM: return "nomem";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "busy";
         case SQLITE_CANTOPEN: return "open";
         default: return "corrupt";
         }
@@ -220,7 +225,15 @@ private:
         return rc;
     }
 
-    static std::string failure(int rc) { return (rc & 0xff) == SQLITE_NOMEM ? "nomem" : "corrupt"; }
+    static std::string failure(int rc)
+    {
+        switch (rc & 0xff) {
+        case SQLITE_NOMEM: return "nomem";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "busy";
+        default: return "corrupt";
+        }
+    }
 
     // The schema as text; nothing of it is run.
     std::string readSchema()
