@@ -52,7 +52,7 @@ bool LowMemoryGuard()
 
 bool CardSetTooLarge(const vb::MemoryStatus &s, qint64 count)
 {
-    return count > 0 && count * kCardMemoryKB > s.availPhys;
+    return count > kSmallCardSet && count * kCardMemoryKB > s.availPhys;
 }
 
 QString CardSetTooLargeMessage(const vb::MemoryStatus &s, qint64 count)

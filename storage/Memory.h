@@ -40,7 +40,11 @@ inline constexpr qint64 kCardMemoryKB = 400;
 // Sets up to this size open without a question.
 inline constexpr int kCardsWithoutQuestion = 300;
 
-// Whether count cards would take more than the available physical memory.
+// Sets up to this size are left to the low-memory guard alone.
+inline constexpr int kSmallCardSet = 20;
+
+// Whether count cards, more than a small set, would take more than the
+// available physical memory.
 bool CardSetTooLarge(const vb::MemoryStatus &status, qint64 count);
 // What is said of such a set.
 QString CardSetTooLargeMessage(const vb::MemoryStatus &status, qint64 count);

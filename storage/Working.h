@@ -4,6 +4,7 @@
 // the values are painted during their work, and unload it at the end.
 
 #include "Form.h"
+#include "Memory.h"
 
 #include <QString>
 
@@ -53,7 +54,7 @@ private:
 // Opening a set of cards, shown in Working with its Stop button when the
 // set is larger than kCardsWithoutProgress: "Opening cards...", the cards
 // opened and the cards of the set, the bar. Unloads Working when it ends.
-inline constexpr int kCardsWithoutProgress = 20;
+inline constexpr int kCardsWithoutProgress = kSmallCardSet;
 class CardSetProgress {
 public:
     explicit CardSetProgress(qsizetype total);

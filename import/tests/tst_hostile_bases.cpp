@@ -23,6 +23,7 @@
 #include <sqlite3.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPushButton>
@@ -334,6 +335,8 @@ private slots:
     void theProgramsOwnBaseRunsNoTriggers();
     void noConnectionMakesViewsTriggersOrAttachments();
     void aStatementOnTheCatalogEndsAtItsTimeLimit();
+    void aPipeADeviceOrAFolderIsRefusedUnread();
+    void aBaseAnotherProgramWritesIsInUse();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }

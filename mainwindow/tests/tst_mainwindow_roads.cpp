@@ -18,6 +18,7 @@
 #include "fCorvane.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
