@@ -18,6 +18,7 @@
 #include "Working.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
