@@ -26,11 +26,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
 #include <thread>
 
@@ -663,13 +666,15 @@ void TestHostileBases::aBaseAnotherProgramWritesIsInUse()
 {
     const QString file = path(QStringLiteral("busy.cvb"));
     QFile::copy(m_template, file);
-    // Another program in the middle of a long write.
-    sqlite3 *holder = nullptr;
-    QCOMPARE(sqlite3_open_v2(QFile::encodeName(file).constData(), &holder, SQLITE_OPEN_READWRITE, nullptr),
-             SQLITE_OK);
-    sqlite3_key(holder, "Qv47Tz28", 8);
-    dao::registerTextCollation(holder);
-    QCOMPARE(sqlite3_exec(holder, "BEGIN EXCLUSIVE; DELETE FROM \"CGROUP1\"", nullptr, nullptr, nullptr), SQLITE_OK);
+    // Another program in the middle of a long write: this test run again as
+    // the lock holder, which keeps its lock until its input closes.
+    QProcess holder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CORVANE_TEST_HOLD_BASE"), file);
+    holder.setProcessEnvironment(env);
+    holder.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(holder.waitForReadyRead(20000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
 
     openTarget();
     const auto before = wholeBase();
@@ -687,10 +692,37 @@ void TestHostileBases::aBaseAnotherProgramWritesIsInUse()
     QCOMPARE(wholeBase(), before);
 
     // Once the other program is done, the base imports.
-    QCOMPARE(sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(holder);
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(20000));
     QVERIFY(importOf(file).startsWith(QStringLiteral("Import of busy.cvb : ")));
 }
+
+namespace {
+
+// Run with CORVANE_TEST_HOLD_BASE set, the test is the other program: it
+// starts a write on that base, says "held", and keeps the base locked until
+// its input closes.
+const int g_holdBase = [] {
+    const QByteArray file = qgetenv("CORVANE_TEST_HOLD_BASE");
+    if (file.isEmpty())
+        return 0;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        std::_Exit(2);
+    sqlite3_key(db, "Qv47Tz28", 8);
+    dao::registerTextCollation(db);
+    if (sqlite3_exec(db, "BEGIN EXCLUSIVE; DELETE FROM \"CGROUP1\"", nullptr, nullptr, nullptr) != SQLITE_OK)
+        std::_Exit(3);
+    std::fputs("held\n", stdout);
+    std::fflush(stdout);
+    while (std::fgetc(stdin) != EOF) {
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    std::_Exit(0);
+}();
+
+} // namespace
 
 QTEST_MAIN(TestHostileBases)
 #include "tst_hostile_bases.moc"
