@@ -11,6 +11,7 @@
 #include "RichTextBox.h"
 #include "Start.h"
 #include "WindowLinks.h"
+#include "Working.h"
 #include "fCitMulti.h"
 #include "fNoteMulti.h"
 
@@ -147,9 +148,17 @@ void OpenCardsOfKeyword(CardType type, const QString &keyword)
         if (type == CardType::Note)
             GridRowCount = 0;
         const QStringList keys = keywordCardKeys(type, keyword);
+        if (!CardSetMayOpen(keys.size(), QString::number(keys.size()) + QStringLiteral(" cards are filed under '") +
+                                             keyword + QStringLiteral("' - open them all ?")))
+            return;
+        CardSetProgress progress(keys.size());
         // The records of the whole set are read under one lock of the file.
         const dao::ReadScope scope(g_Db);
+        qsizetype done = 0;
         for (const QString &key : keys) {
+            // The user may stop a long opening; the cards open stay.
+            if (done++ && !progress.opened(done - 1))
+                break;
             if (!seekCard(type, key))
                 continue;
             // A set opener selects no hit.

@@ -79,6 +79,12 @@ QString sourceRefusalMessage(int errorNumber, const QString &description)
     case dao::ErrUnsafeBase:
         why = dao::unsafeReason(description);
         break;
+    case dao::ErrBaseInUse:
+        why = QStringLiteral("it is in use by another program : try again when it has finished");
+        break;
+    case dao::ErrNotAFile:
+        why = QStringLiteral("it is not a file but a folder, a pipe, a device or a socket");
+        break;
     default:
         why = description;
         break;

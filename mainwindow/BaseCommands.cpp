@@ -60,8 +60,9 @@ void ImportIntoBase(BaseServices &s)
         s.closeBase();
         s.reopenBase();
     } catch (const vb::Error &e) {
-        vb::MsgBox(reopenFailedMessage(e.description()), vb::vbExclamation);
+        // A window before the message, which must not be the last one.
         s.showWelcome();
+        vb::MsgBox(reopenFailedMessage(e.description()), vb::vbExclamation);
         return;
     }
     s.showMainWindow();

@@ -8,6 +8,7 @@
 #include "ProgramState.h"
 #include "Start.h"
 #include "WindowLinks.h"
+#include "Working.h"
 
 #include <new>
 
@@ -57,11 +58,21 @@ int OpenKeywordCards(CardType type, const QString &keyword)
             vb::MsgBox(QStringLiteral("No Match"), vb::vbExclamation);
             return 0;
         }
+        const QString question = QString::number(keys.size()) + QStringLiteral(" cards are filed under '") +
+                                 keyword + QStringLiteral("' - open them all ?");
+        if (!::CardSetMayOpen(keys.size(), question))
+            return 0;
         BeginCardSet(type);
         // Cards opened as a set carry no search hit.
         SearchTextPos = 0;
         CardTables t = cardTablesOf(type);
+        CardSetProgress progress(keys.size());
+        qsizetype done = 0;
         for (const QString &key : keys) {
+            // The user may stop a long opening; the cards open stay.
+            if (done && !progress.opened(done))
+                break;
+            ++done;
             t.cards.setIndex(t.cardIndex);
             t.cards.Seek(QStringLiteral("="), key);
             if (t.cards.NoMatch())

@@ -1,6 +1,7 @@
 #include "Memory.h"
 
 #include "Alert.h"
+#include "Dialogs.h"
 #include "Form.h"
 #include "Runtime.h"
 
@@ -47,4 +48,30 @@ bool LowMemoryGuard()
         return true;
     }
     return false;
+}
+
+bool CardSetTooLarge(const vb::MemoryStatus &s, qint64 count)
+{
+    return count > kSmallCardSet && count * kCardMemoryKB > s.availPhys;
+}
+
+QString CardSetTooLargeMessage(const vb::MemoryStatus &s, qint64 count)
+{
+    return QStringLiteral("These %1 cards would take about %2 MB of memory, and %3 MB are free : they are not "
+                          "opened. Please close some windows, or open a smaller set.")
+        .arg(count)
+        .arg((count * kCardMemoryKB + 1023) / 1024)
+        .arg(s.availPhys / 1024);
+}
+
+bool CardSetMayOpen(qint64 count, const QString &question)
+{
+    const vb::MemoryStatus s = vb::GetMemoryStatus();
+    if (CardSetTooLarge(s, count)) {
+        vb::MsgBox(CardSetTooLargeMessage(s, count), vb::vbExclamation);
+        return false;
+    }
+    if (count > kCardsWithoutQuestion && !question.isEmpty())
+        return vb::MsgBox(question, vb::vbOKCancel + vb::vbQuestion) == vb::vbOK;
+    return true;
 }

@@ -33,3 +33,24 @@ void CheckMemory();
 // and less than 2000 KB of virtual memory available at the same time.
 bool MemoryTooShortForCards(const vb::MemoryStatus &status);
 bool LowMemoryGuard();
+
+// What one card window takes, about (its editors, grids and frame, with the
+// card's text), in KB.
+inline constexpr qint64 kCardMemoryKB = 400;
+// Sets up to this size open without a question.
+inline constexpr int kCardsWithoutQuestion = 300;
+
+// Sets up to this size are left to the low-memory guard alone.
+inline constexpr int kSmallCardSet = 20;
+
+// Whether count cards, more than a small set, would take more than the
+// available physical memory.
+bool CardSetTooLarge(const vb::MemoryStatus &status, qint64 count);
+// What is said of such a set.
+QString CardSetTooLargeMessage(const vb::MemoryStatus &status, qint64 count);
+
+// The judgement of a set of count cards about to open, after the low-memory
+// guard: a set the available memory cannot hold is refused with a message;
+// a set of more than kCardsWithoutQuestion asks question (OK / Cancel)
+// first, unless question is empty. True when the set may open.
+bool CardSetMayOpen(qint64 count, const QString &question);

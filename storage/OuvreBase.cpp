@@ -8,6 +8,7 @@
 #include "LeftBases.h"
 #include "MainWindowLink.h"
 #include "OuvreFichier.h"
+#include "ProgramState.h"
 #include "Start.h"
 #include "Tabdef.h"
 #include "fAccueil.h"
@@ -53,6 +54,12 @@ dao::Database bindAndCommit(dao::Database db, const QString &path, const QString
         g_Db = old;
         closeQuietly(db);
         throw;
+    }
+    // The rows and caption of the last search name cards of the base they
+    // searched; the result grid must not show them over another one.
+    if (path != g_BasePath) {
+        ClearGridRows();
+        GridCaption.clear();
     }
     g_BasePath = path;
     g_Connect = connect;
@@ -136,8 +143,9 @@ bool ReopenBaseAskPassword()
         } catch (const vb::Error &e) {
             if (e.number() == dao::ErrInvalidPassword)
                 continue;
-            vb::MsgBox(e.description(), vb::vbExclamation);
+            // The welcome window first: the message must not be the last window.
             ShowWelcome();
+            vb::MsgBox(e.description(), vb::vbExclamation);
             return false;
         }
     }
@@ -183,7 +191,7 @@ bool MoveBaseFile(const QString &newPath)
         showMainWindow();
         return true;
     } catch (const vb::Error &e) {
-        why = e.description();
+        why = QStringLiteral("The base could not be saved as ") + target + QStringLiteral(" : ") + e.description();
     }
     // Back to the original base, under its own name when it can be.
     QString original = oldPath;
@@ -194,15 +202,17 @@ bool MoveBaseFile(const QString &newPath)
             original = target;
         }
     }
+    // A window first, then the message: with no window loaded, the box's
+    // own event loop would see the program's last window gone and end it.
     try {
         ReopenAndBindBase(original, g_Connect);
     } catch (const vb::Error &e) {
-        vb::MsgBox(why + QStringLiteral("\n") + e.description(), vb::vbExclamation);
         ShowWelcome();
+        vb::MsgBox(why + QStringLiteral("\n") + e.description(), vb::vbExclamation);
         return false;
     }
-    vb::MsgBox(why, vb::vbExclamation);
     showMainWindow();
+    vb::MsgBox(why, vb::vbExclamation);
     return false;
 }
 

@@ -4,13 +4,24 @@
 // the values are painted during their work, and unload it at the end.
 
 #include "Form.h"
+#include "Memory.h"
+
+#include <QString>
 
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 namespace vb {
 class ProgressBar;
 }
+
+// Paints a progress window now and, at most a few times a second, lets the
+// window system catch up: the window mapped and exposed, a menu that started
+// the work closed over the main window. No input reaches any window
+// meanwhile (it is dropped), so the user starts nothing else while the work
+// runs; with acceptInput, the window's own controls take theirs.
+void PaintProgress(vb::Form &window, bool acceptInput = false);
 
 class Working : public vb::Form {
     Q_OBJECT
@@ -22,7 +33,39 @@ public:
     QLineEdit *Text3 = nullptr;   // a first count
     QLineEdit *Text4 = nullptr;   // a second count
     vb::ProgressBar *ProgressBar1 = nullptr;
+    QPushButton *cmdStop = nullptr; // shown only for work that may stop
+
+    // Painted now, as the work goes (hides Form::refresh on purpose).
+    void refresh();
+
+    // Shows the Stop button (Escape does the same) below the frame.
+    void offerStop();
+    bool stopRequested() const { return m_stop; }
 
 protected:
     void formLoad() override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    bool m_stop = false;
+    bool m_stopOffered = false;
+};
+
+// Opening a set of cards, shown in Working with its Stop button when the
+// set is larger than kCardsWithoutProgress: "Opening cards...", the cards
+// opened and the cards of the set, the bar. Unloads Working when it ends.
+inline constexpr int kCardsWithoutProgress = kSmallCardSet;
+class CardSetProgress {
+public:
+    explicit CardSetProgress(qsizetype total);
+    ~CardSetProgress();
+    CardSetProgress(const CardSetProgress &) = delete;
+    CardSetProgress &operator=(const CardSetProgress &) = delete;
+
+    // After each card; false once the user asked to stop.
+    bool opened(qsizetype done);
+
+private:
+    qsizetype m_total;
+    Working *m_window = nullptr;
 };

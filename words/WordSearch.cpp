@@ -8,6 +8,7 @@
 #include "Screen.h"
 #include "Start.h"
 #include "WindowLinks.h"
+#include "Working.h"
 
 #include <algorithm>
 #include <cstring>
@@ -201,6 +202,11 @@ void searchByWord(CardType type)
         vb::MsgBox(noMatch, vb::vbExclamation);
         return;
     }
+    // A set the free memory cannot hold is refused before any question.
+    if (!CardSetMayOpen(scan.hits.size(), QString())) {
+        SearchTextPos = 0;
+        return;
+    }
     if (scan.hits.size() > kCardsWithoutAsking) {
         const QString q = QString::number(scan.hits.size()) + QStringLiteral(" cards contain '") + SearchText +
                           QStringLiteral("' - open them all ?");
@@ -212,7 +218,12 @@ void searchByWord(CardType type)
 
     const Table t = tableOf(type);
     BeginCardSet(type);
+    CardSetProgress progress(scan.hits.size());
+    qsizetype done = 0;
     for (const TextHit &hit : scan.hits) {
+        // The user may stop a long opening; the cards open stay.
+        if (done++ && !progress.opened(done - 1))
+            break;
         try {
             vb::HourglassCursor wait;
             // The opener reads the record the shared recordset stands on.

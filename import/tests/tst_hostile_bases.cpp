@@ -24,13 +24,23 @@
 #include <sqlite3.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFont>
+#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace importtest;
 
@@ -361,6 +371,8 @@ private slots:
     void theProgramsOwnBaseRunsNoTriggers();
     void noConnectionMakesViewsTriggersOrAttachments();
     void aStatementOnTheCatalogEndsAtItsTimeLimit();
+    void aPipeADeviceOrAFolderIsRefusedUnread();
+    void aBaseAnotherProgramWritesIsInUse();
     void anIndexThatLostEntriesLosesNoRow();
 
 private:
@@ -618,6 +630,133 @@ void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
     // Afterwards statements run as long as they need.
     QCOMPARE(sqlite3_exec(db, "SELECT count(*) FROM \"NOTE\"", nullptr, nullptr, nullptr), SQLITE_OK);
 }
+
+namespace {
+
+// Should a road block on opening the pipe, a writer comes by after a while
+// and closes it at once: the reader gets its end, and the test fails on its
+// time instead of blocking the whole run.
+class PipeWatchdog {
+public:
+    explicit PipeWatchdog(const QString &fifo) : m_fifo(QFile::encodeName(fifo))
+    {
+        m_thread = std::thread([this] {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+            while (!m_done) {
+                if (std::chrono::steady_clock::now() > deadline) {
+                    // Succeeds only while someone reads the pipe.
+                    const int fd = ::open(m_fifo.constData(), O_WRONLY | O_NONBLOCK);
+                    if (fd >= 0)
+                        ::close(fd);
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            }
+        });
+    }
+    ~PipeWatchdog()
+    {
+        m_done = true;
+        m_thread.join();
+    }
+
+private:
+    QByteArray m_fifo;
+    std::atomic<bool> m_done{false};
+    std::thread m_thread;
+};
+
+} // namespace
+
+void TestHostileBases::aPipeADeviceOrAFolderIsRefusedUnread()
+{
+    const QString fifo = path(QStringLiteral("pipe.cvb"));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString folder = path(QStringLiteral("folder.cvb"));
+    QVERIFY(QDir().mkdir(folder));
+    const PipeWatchdog watchdog(fifo);
+    openTarget();
+    const auto before = wholeBase();
+    for (const QString &file : {fifo, QStringLiteral("/dev/zero"), folder}) {
+        QElapsedTimer clock;
+        clock.start();
+        FakeMainWindow main;
+        m_script->fileOpen(file).msgBox(vb::vbOK);
+        openThroughWelcome();
+        const QString said = m_script->shown().last().prompt;
+        QCOMPARE(said, QStringLiteral("'%1' is not a file but a folder, a pipe, a device or a socket : it cannot "
+                                      "be a base.")
+                           .arg(file));
+        QVERIFY(main.calls.isEmpty());
+        QCOMPARE(g_BasePath, path(QStringLiteral("open.cvb")));
+
+        QCOMPARE(importOf(file),
+                 kCannot + QStringLiteral("it is not a file but a folder, a pipe, a device or a socket"));
+        QCOMPARE(wholeBase(), before);
+        QVERIFY2(clock.elapsed() < 2000, qPrintable(file + u' ' + QString::number(clock.elapsed())));
+    }
+}
+
+void TestHostileBases::aBaseAnotherProgramWritesIsInUse()
+{
+    const QString file = path(QStringLiteral("busy.cvb"));
+    QFile::copy(m_template, file);
+    // Another program in the middle of a long write: this test run again as
+    // the lock holder, which keeps its lock until its input closes.
+    QProcess holder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("CORVANE_TEST_HOLD_BASE"), file);
+    holder.setProcessEnvironment(env);
+    holder.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(holder.waitForReadyRead(20000));
+    QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
+
+    openTarget();
+    const auto before = wholeBase();
+    {
+        FakeMainWindow main;
+        m_script->fileOpen(file).msgBox(vb::vbOK);
+        openThroughWelcome();
+        QCOMPARE(m_script->shown().last().prompt,
+                 QStringLiteral("The base '%1' is in use by another program : try again when it has finished.")
+                     .arg(file));
+        QVERIFY(main.calls.isEmpty());
+    }
+    QCOMPARE(importOf(file), kCannot + QStringLiteral("it is in use by another program : try again when it has "
+                                                      "finished"));
+    QCOMPARE(wholeBase(), before);
+
+    // Once the other program is done, the base imports.
+    holder.closeWriteChannel();
+    QVERIFY(holder.waitForFinished(20000));
+    QVERIFY(importOf(file).startsWith(QStringLiteral("Import of busy.cvb : ")));
+}
+
+namespace {
+
+// Run with CORVANE_TEST_HOLD_BASE set, the test is the other program: it
+// starts a write on that base, says "held", and keeps the base locked until
+// its input closes.
+const int g_holdBase = [] {
+    const QByteArray file = qgetenv("CORVANE_TEST_HOLD_BASE");
+    if (file.isEmpty())
+        return 0;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2(file.constData(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+        std::_Exit(2);
+    sqlite3_key(db, "Qv47Tz28", 8);
+    dao::registerTextCollation(db);
+    if (sqlite3_exec(db, "BEGIN EXCLUSIVE; DELETE FROM \"CGROUP1\"", nullptr, nullptr, nullptr) != SQLITE_OK)
+        std::_Exit(3);
+    std::fputs("held\n", stdout);
+    std::fflush(stdout);
+    while (std::fgetc(stdin) != EOF) {
+    }
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    std::_Exit(0);
+}();
+
+} // namespace
 
 // A file whose key index of the notes lacks about half of its 21 notes
 // passes a quick look page by page; read through that index, those notes

@@ -12,11 +12,13 @@
 #include "ImportBase.h"
 #include "InstallMainWindowLink.h"
 #include "OuvreBase.h"
+#include "ProgramState.h"
 #include "Start.h"
 #include "fAccueil.h"
 #include "fCorvane.h"
 
 #include <QAction>
+#include <QPushButton>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -60,12 +62,14 @@ private slots:
     void saveAsMovesABaseOfAnotherFolder();
     void saveAsRefusesAnExistingFile();
     void saveAsCancelledKeepsTheWindow();
+    void saveAsThatFailsSaysWhyOverTheSameBase();
     void importReopensWithTheBaseKey();
     void importCancelledKeepsTheWindow();
     void importIntoAMovedBaseIsUndone();
     void loadAsksTheChangedCardFirst();
     void lockedBaseStaysLockedThroughImportAndSaveAs();
     void baseFromTheWelcomeReloadsTheWindow();
+    void loadForgetsTheSearchOfTheOtherBase();
 
 private:
     QString basePath(const QString &name) const
@@ -152,6 +156,73 @@ void TestRoads::saveAsCancelledKeepsTheWindow()
     f.menuItem(QStringLiteral("mSaveAs"))->trigger();
     QCOMPARE(vb::Forms::find<fCorvane>(), &f);
     QCOMPARE(rsCGroup1.RecordCount(), 1L);
+}
+
+namespace {
+
+// Answers as the real boxes do: a message box runs an event loop of its own
+// while it is shown. Notes what stood behind each message.
+class ModalBoxes : public vb::DialogHandler {
+public:
+    explicit ModalBoxes(const QString &saveAs) : m_saveAs(saveAs) { m_previous = vb::setDialogHandler(this); }
+    ~ModalBoxes() override { vb::setDialogHandler(m_previous); }
+
+    vb::DialogAnswer answer(const vb::DialogRequest &r) override
+    {
+        if (r.kind == vb::DialogKind::FileSave)
+            return vb::DialogAnswer::file(m_saveAs);
+        said << r.prompt;
+        const fCorvane *f = vb::Forms::find<fCorvane>();
+        mainWindowBehind << (f && f->isVisible());
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        return vb::DialogAnswer::result(vb::vbOK);
+    }
+
+    QStringList said;
+    QList<bool> mainWindowBehind;
+
+private:
+    QString m_saveAs;
+    vb::DialogHandler *m_previous = nullptr;
+};
+
+} // namespace
+
+void TestRoads::saveAsThatFailsSaysWhyOverTheSameBase()
+{
+    fCorvane *f = &openOnBase(QStringLiteral("Stays.cvb"));
+    rsCGroup1.AddNew();
+    fldCGroup1Groupe.setValue(QStringLiteral("Kept"));
+    rsCGroup1.Update();
+    int ends = 0;
+    vb::Forms::setProgramEndHandler([&] { ++ends; });
+    // A rename no user can make: into a folder that is not there, and onto a
+    // path whose folder is a file.
+    QFile blocker(basePath(QStringLiteral("a-file")));
+    QVERIFY(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    for (const QString &target :
+         {basePath(QStringLiteral("no-such-folder/Moved.cvb")), basePath(QStringLiteral("a-file/Moved.cvb"))}) {
+        {
+            ModalBoxes boxes(target);
+            f->menuItem(QStringLiteral("mSaveAs"))->trigger();
+            QCOMPARE(boxes.said.size(), 1);
+            QVERIFY2(boxes.said.first().startsWith(QStringLiteral("The base could not be saved as ") + target +
+                                                   QStringLiteral(" : ")),
+                     qPrintable(boxes.said.first()));
+            QCOMPARE(boxes.mainWindowBehind, QList<bool>{true});
+        }
+        QCoreApplication::processEvents();
+        QCOMPARE(ends, 0);
+        f = vb::Forms::find<fCorvane>();
+        QVERIFY(f);
+        QVERIFY(f->isVisible());
+        QCOMPARE(f->caption(), QStringLiteral("Corvane Studio - Stays.cvb"));
+        QCOMPARE(g_BasePath, basePath(QStringLiteral("Stays.cvb")));
+        QCOMPARE(rsCGroup1.RecordCount(), 2L);
+    }
+    vb::Forms::setProgramEndHandler([] {});
 }
 
 QString TestRoads::sourceWithKeyword(const QString &keyword)
@@ -288,6 +359,24 @@ void TestRoads::baseFromTheWelcomeReloadsTheWindow()
     rsCGroup1.setIndex(QStringLiteral("Groupe"));
     rsCGroup1.Seek(QStringLiteral("="), QStringLiteral("stored by the card"));
     QVERIFY(!rsCGroup1.NoMatch());
+}
+
+void TestRoads::loadForgetsTheSearchOfTheOtherBase()
+{
+    CreateKnowledgeBase(basePath(QStringLiteral("Other.cvb")), BuiltInConnect());
+    fCorvane &f = openOnBase(QStringLiteral("Searched.cvb"));
+    // What a search of this base left for the result grid.
+    GridCaption = QStringLiteral("Notes - Keyword : Travel");
+    GridRows = {QStringList{QString()}, QStringList{QStringLiteral("Travel"), QStringLiteral("DUPO0001.TXT")}};
+    GridKeys = {QString(), QStringLiteral("DUPO0001.TXT")};
+    f.menuItem(QStringLiteral("mLoad2"))->trigger();
+    m_script->fileOpen(basePath(QStringLiteral("Other.cvb")));
+    vb::Forms::get<fAccueil>().Command2->click();
+    QVERIFY(vb::Forms::find<fCorvane>());
+    QCOMPARE(g_BasePath, basePath(QStringLiteral("Other.cvb")));
+    QCOMPARE(GridCaption, QString());
+    QVERIFY(GridKeys.size() <= 1);
+    QVERIFY(!GridKeys.contains(QStringLiteral("DUPO0001.TXT")));
 }
 
 QTEST_MAIN(TestRoads)

@@ -15,9 +15,14 @@
 #include "Tabdef.h"
 #include "TestBase.h"
 #include "WindowLinks.h"
+#include "Working.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QThread>
 #include <QtTest>
 
 using vb::DialogScript;
@@ -101,6 +106,81 @@ private slots:
         vb::setMemoryStatusSource([] { return memory(49, 2000); });
         QCOMPARE(mainwindow::OpenKeywordNotes("K"), 1);
         QVERIFY(!vb::Forms::isLoaded<Alert>());
+    }
+
+    void aLargeSetIsJudgedAskedAndMayBeStopped()
+    {
+        // The figures of the set in question: 30,000 cards are more than 8 GB
+        // free can hold; 300 open at once; one more asks.
+        QVERIFY(::CardSetTooLarge(memory(qint64(8) << 20, 1 << 22), 30000));
+        QVERIFY(!::CardSetTooLarge(memory(qint64(8) << 20, 1 << 22), 300));
+
+        Base base;
+        const int total = 400;
+        for (int i = 0; i < total; ++i) {
+            const QString key = QStringLiteral("BIGS%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+            note(key);
+            link(rsGrNote, "Big", key);
+        }
+        int opened = 0;
+        windowLinks().showNoteCard = [&] { ++opened; };
+        const QString question = QStringLiteral("400 cards are filed under 'Big' - open them all ?");
+        {
+            // Free memory for a hundred cards: refused, and said why.
+            const vb::MemoryStatus small = memory(100 * ::kCardMemoryKB, 1 << 22);
+            vb::setMemoryStatusSource([=] { return small; });
+            DialogScript script;
+            script.msgBox(vb::vbOK, ::CardSetTooLargeMessage(small, total));
+            QCOMPARE(mainwindow::OpenKeywordNotes("Big"), 0);
+            QVERIFY_SCRIPT(script);
+            QCOMPARE(opened, 0);
+            QVERIFY(::CardSetTooLargeMessage(small, total).startsWith("These 400 cards would take about 157 MB"));
+        }
+        vb::setMemoryStatusSource([] { return memory(1 << 20, 1 << 22); });
+        {
+            DialogScript script;
+            script.msgBox(vb::vbCancel, question);
+            QCOMPARE(mainwindow::OpenKeywordNotes("Big"), 0);
+            QVERIFY_SCRIPT(script);
+            QCOMPARE(opened, 0);
+        }
+        // Opened after OK, in Working: a click on its Stop, arriving while
+        // the cards open, ends the opening; the cards open stay. A click
+        // elsewhere meanwhile runs nothing.
+        QPushButton elsewhere(QStringLiteral("another command"));
+        elsewhere.show();
+        int otherCommand = 0;
+        connect(&elsewhere, &QPushButton::clicked, [&] { ++otherCommand; });
+        auto click = [](QWidget *w) {
+            const QPoint at = w->rect().center();
+            for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+                QCoreApplication::postEvent(w, new QMouseEvent(t, at, w->mapToGlobal(at), Qt::LeftButton,
+                                                               t == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                             : Qt::NoButton,
+                                                               Qt::NoModifier));
+        };
+        QString stepShown;
+        windowLinks().showNoteCard = [&] {
+            ++opened;
+            if (opened == 50) {
+                Working *w = vb::Forms::find<Working>();
+                QVERIFY(w && w->isVisible() && w->cmdStop->isVisible());
+                stepShown = w->Label1->text() + u'|' + w->Text4->text();
+                click(&elsewhere);
+                click(w->cmdStop);
+            }
+            QThread::msleep(2);
+        };
+        DialogScript script;
+        script.msgBox(vb::vbOK, question);
+        const int result = mainwindow::OpenKeywordNotes("Big");
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(stepShown, QStringLiteral("Opening cards...| 400"));
+        QVERIFY2(result > 50 && result < total, qPrintable(QString::number(result)));
+        QCOMPARE(result, opened);
+        QVERIFY(!vb::Forms::isLoaded<Working>());
+        QCoreApplication::processEvents();
+        QCOMPARE(otherCommand, 0);
     }
 
     void deletedCardsAreSkippedAndSlotsCountFromOne()

@@ -23,6 +23,8 @@ void indexAll(CardType type)
     CardKind = cardKindName(type);
     frmMots &progress = vb::Forms::get<frmMots>();
     progress.show();
+    // Mapped and painted before the work, the menu that started it closed.
+    progress.refresh();
     BuildResult result;
     {
         vb::HourglassCursor wait;

@@ -1,5 +1,7 @@
 #include "frmMots.h"
 
+#include "Working.h"
+
 #include "CardWindows.h"
 #include "Twips.h"
 
@@ -37,3 +39,5 @@ void frmMots::formLoad()
     window()->resize(vb::pixelsX(4500), vb::pixelsY(1320));
     placeOverMdiForm();
 }
+
+void frmMots::refresh() { PaintProgress(*this); }

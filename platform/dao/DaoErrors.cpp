@@ -65,6 +65,13 @@ QString errorDescription(int number, const QString &arg)
         return QStringLiteral("The file '%1' was not opened : its catalog takes far longer to read than a "
                               "base's does.")
             .arg(arg);
+    case ErrNotAFile:
+        return QStringLiteral("'%1' is not a file but a folder, a pipe, a device or a socket : it cannot be a "
+                              "base.")
+            .arg(arg);
+    case ErrBaseInUse:
+        return QStringLiteral("The base '%1' is in use by another program : try again when it has finished.")
+            .arg(arg);
     case ErrOverflow: return QStringLiteral("Numeric field overflow.");
     case ErrObjectClosed: return QStringLiteral("Object invalid or no longer set.");
     case ErrConversion: return QStringLiteral("Data type conversion error.");

@@ -47,6 +47,8 @@ enum ErrorNumber : int {
     ErrNotABase = 3343,
     ErrNeedsRollback = 3734,       // a hot journal in a file that may not be written
     ErrUnsafeBase = 3735,          // the file holds what the program never makes
+    ErrNotAFile = 3736,            // a folder, a pipe, a device or a socket
+    ErrBaseInUse = 3045,           // another program holds the file locked
     ErrOverflow = 3349,
     ErrObjectClosed = 3420,
     ErrConversion = 3421,

@@ -373,16 +373,18 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         readOnly = true;
     if (name.isEmpty())
         fail(ErrFileNotFound, name);
-    const QFileInfo fi(name);
-    if (!fi.exists())
+    // A pipe, a device or a socket would block or endlessly feed the first
+    // read: only a regular file (or a link to one) is ever opened.
+    struct stat st {};
+    if (::stat(QFile::encodeName(name).constData(), &st) != 0)
         fail(ErrFileNotFound, name);
-    if (fi.isDir())
-        fail(ErrCannotOpen, name);
+    if (!S_ISREG(st.st_mode))
+        fail(ErrNotAFile, name);
     // Our bases are made of whole 1024-byte pages; anything else was cut
     // short or is some other file.
     if (looksLikeNoBase(name))
         fail(ErrNotABase, name);
-    if (fi.size() % 1024 != 0)
+    if (st.st_size % 1024 != 0)
         fail(plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt, name);
 
     // A base in a folder this user cannot write to could not keep its
@@ -420,12 +422,17 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
             bail(plainSqliteHeader(name) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword);
         if ((rc & 0xff) == SQLITE_NOMEM)
             bail(vb::ErrOutOfMemory);
+        // Still locked after the busy timeout: another program writes it.
+        if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+            bail(ErrBaseInUse);
         bail(ErrCorrupt);
     }
     setWorkingCache(db);
     std::vector<std::shared_ptr<TableMeta>> tables;
     bool isBase = false;
     rc = loadCatalog(db, tables, isBase);
+    if ((rc & 0xff) == SQLITE_BUSY || (rc & 0xff) == SQLITE_LOCKED)
+        bail(ErrBaseInUse);
     if (rc != SQLITE_OK)
         bail((rc & 0xff) == SQLITE_NOTADB && plainSqliteHeader(name) ? ErrNotABase : ErrCorrupt);
     if (!isBase)
@@ -751,6 +758,11 @@ void DatabaseImpl::closeNow()
 
 qint64 DatabaseImpl::takeCounter(const TableMeta &t)
 {
+    // A counter is a Long; a file from elsewhere may hold any 64-bit number
+    // there, and the one after the largest must not wrap round to a small,
+    // used one.
+    constexpr qint64 kLast = 2147483647;
+    auto after = [](qint64 v) { return v >= kLast ? kLast + 1 : v + 1; };
     auto it = file->nextCounter.find(t.id);
     if (it == file->nextCounter.end()) {
         qint64 next = 1;
@@ -759,18 +771,23 @@ qint64 DatabaseImpl::takeCounter(const TableMeta &t)
             StmtScope sc(s);
             sqlite3_bind_text(s, 1, t.name.toUtf8().constData(), -1, SQLITE_TRANSIENT);
             if (sqlite3_step(s) == SQLITE_ROW)
-                next = std::max(next, qint64(sqlite3_column_int64(s, 0)) + 1);
+                next = std::max(next, after(sqlite3_column_int64(s, 0)));
         }
         s = prepare("SELECT max(rowid) FROM " + t.sql);
         {
             StmtScope sc(s);
             if (sqlite3_step(s) == SQLITE_ROW)
-                next = std::max(next, qint64(sqlite3_column_int64(s, 0)) + 1);
+                next = std::max(next, after(sqlite3_column_int64(s, 0)));
         }
         it = file->nextCounter.insert(t.id, next);
     }
-    if (it.value() > 2147483647)
-        fail(ErrOverflow);
+    if (it.value() > kLast)
+        vb::raise(ErrOverflow,
+                  QStringLiteral("The counter %1 of the table %2 has reached its largest value (%3) : no row can be "
+                                 "added to this table.")
+                      .arg(t.cols[size_t(t.counter)].name, t.name)
+                      .arg(kLast),
+                  QStringLiteral("DAO"));
     return it.value()++;
 }
 

@@ -191,6 +191,8 @@ void checkBeforeOpening(const QString &path, const QByteArray &key, bool writabl
         fail(ErrNeedsRollback, path);
     if (line == "corrupt")
         fail(ErrCorrupt, path);
+    if (line == "busy")
+        fail(ErrBaseInUse, path);
     if (line == "nomem")
         fail(vb::ErrOutOfMemory, path);
     if (line == "open")

@@ -12,6 +12,8 @@
 
 #include <QComboBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -81,6 +83,29 @@ frmType::frmType()
     addControl(QStringLiteral("CmdCancel"), CmdCancel);
     vb::connectEvent(CmdOK, &QPushButton::clicked, this, [this] { CmdOK_Click(); });
     vb::connectEvent(CmdCancel, &QPushButton::clicked, this, [this] { CmdCancel_Click(); });
+    for (QObject *o : {static_cast<QObject *>(Combo1), static_cast<QObject *>(Combo1->lineEdit()),
+                       static_cast<QObject *>(CmdOK), static_cast<QObject *>(CmdCancel)})
+        o->installEventFilter(this);
+}
+
+bool frmType::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return vb::Form::eventFilter(watched, event);
+    const auto *k = static_cast<QKeyEvent *>(event);
+    if (k->modifiers() & ~Qt::KeyboardModifiers(Qt::KeypadModifier))
+        return false;
+    switch (k->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        (watched == CmdCancel ? CmdCancel : CmdOK)->click();
+        return true;
+    case Qt::Key_Escape:
+        CmdCancel->click();
+        return true;
+    default:
+        return false;
+    }
 }
 
 void frmType::formLoad()

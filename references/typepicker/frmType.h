@@ -42,6 +42,9 @@ public:
 
 protected:
     void formLoad() override;
+    // Enter picks the type (Cancel when it has the focus), Escape cancels,
+    // from whichever control the keys reach.
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QString m_key;

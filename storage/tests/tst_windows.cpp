@@ -20,6 +20,8 @@
 #include "frmSelecChemin.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QMouseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +47,24 @@ MemoryStatus status(qint64 totalPhys, qint64 availPhys, qint64 totalVirtual, qin
 class Plain : public Form {
 public:
     Plain() { window()->resize(pixelsX(6000), pixelsY(3000)); }
+};
+
+// The texts a label had each time it was painted.
+class PaintLog : public QObject {
+public:
+    explicit PaintLog(QLabel *label) : m_label(label) { label->installEventFilter(this); }
+    QStringList painted;
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (o == m_label && e->type() == QEvent::Paint)
+            painted << m_label->text();
+        return false;
+    }
+
+private:
+    QLabel *m_label;
 };
 
 class PlainMdi : public MdiForm {
@@ -157,6 +177,41 @@ private slots:
         const MainWindowSize s = mainWindowSize();
         QCOMPARE(s.leftPanel, 0.0);
         QCOMPARE(leftOverMainWindow(s, 4320), intDiv(s.width - 4320, 2));
+    }
+
+    void workingIsPaintedWhileTheWorkRuns()
+    {
+        // The work never returns to the event loop: what refresh() paints is
+        // all the user sees.
+        Working &w = Forms::get<Working>();
+        w.show();
+        PaintLog log(w.Label1);
+        QPushButton elsewhere(QStringLiteral("another command"));
+        elsewhere.show();
+        int clicked = 0;
+        connect(&elsewhere, &QPushButton::clicked, [&] { ++clicked; });
+        QElapsedTimer clock;
+        clock.start();
+        for (int step = 1; clock.elapsed() < 600; ++step) {
+            w.Label1->setText(QStringLiteral("Step %1").arg(step));
+            if (step == 3) {
+                // A click on another window while the work runs.
+                const QPoint at = elsewhere.rect().center();
+                QCoreApplication::postEvent(&elsewhere, new QMouseEvent(QEvent::MouseButtonPress, at, elsewhere.mapToGlobal(at),
+                                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+                QCoreApplication::postEvent(&elsewhere, new QMouseEvent(QEvent::MouseButtonRelease, at, elsewhere.mapToGlobal(at),
+                                                                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
+            }
+            w.refresh();
+            QTest::qSleep(5);
+        }
+        QVERIFY2(log.painted.size() >= 3, qPrintable(log.painted.join(u',')));
+        QCOMPARE(log.painted.first(), QStringLiteral("Step 1"));
+        QCOMPARE(log.painted.filter(QStringLiteral("Step")).size(), log.painted.size());
+        // Nothing the user did meanwhile runs, then or afterwards.
+        QCoreApplication::processEvents();
+        QCOMPARE(clicked, 0);
+        QCOMPARE(w.cmdStop->isVisible(), false);
     }
 
     void resizeTagRules()

@@ -7,6 +7,8 @@
 #include "WordsTestUtil.h"
 
 #include "DaoImpl.h"
+#include "Memory.h"
+#include "MemoryStatus.h"
 #include "Tabdef.h"
 
 #include <QApplication>
@@ -62,6 +64,7 @@ private slots:
     void positionsCountTheCharactersOfTheText();
     void positionsAsTheDecodedTextGivesThem();
     void manyHitsAskFirst();
+    void hitsTheFreeMemoryCannotHoldOpenNothing();
     void textSearchListsOneRowPerKeyword();
     void textSearchWithoutHitLeavesTheList();
 
@@ -224,6 +227,28 @@ void TestWordSearch::manyHitsAskFirst()
     SearchNotesByWord();
     QCOMPARE(m_opened.size(), 26);
     QVERIFY_SCRIPT(s);
+}
+
+void TestWordSearch::hitsTheFreeMemoryCannotHoldOpenNothing()
+{
+    {
+        dao::TransactionScope tx;
+        for (int i = 1; i <= 26; ++i)
+            addNote(QStringLiteral("MANY%1.TXT").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("common"));
+        tx.Commit();
+    }
+    vb::MemoryStatus room;
+    room.totalPhys = room.totalVirtual = 1 << 22;
+    room.availPhys = 10 * ::kCardMemoryKB;
+    room.availVirtual = 1 << 22;
+    vb::setMemoryStatusSource([=] { return room; });
+    m_term = QStringLiteral("common");
+    vb::DialogScript s;
+    s.msgBox(vb::vbOK, ::CardSetTooLargeMessage(room, 26));
+    SearchNotesByWord();
+    vb::setMemoryStatusSource({});
+    QVERIFY_SCRIPT(s);
+    QCOMPARE(m_opened.size(), 0);
 }
 
 void TestWordSearch::textSearchListsOneRowPerKeyword()

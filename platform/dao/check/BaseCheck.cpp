@@ -8,7 +8,8 @@
 //
 // Prints one line: "ok", "key" (the key does not open it), "notabase",
 // "journal" (a hot journal, and the file may not be written), "corrupt",
-// "nomem", "open" (cannot be opened at all) or "refuse KIND" for something
+// "nomem", "busy" (another program holds it locked), "open" (cannot be
+// opened at all) or "refuse KIND" for something
 // the program never makes. With "w" a hot journal is rolled back first, as
 // any writable open of the file would do.
 //
@@ -247,6 +248,8 @@ private:
     void configure()
     {
         sqlite3_extended_result_codes(m_db, 1);
+        // A writer of another program holds its lock for a moment at a time.
+        sqlite3_busy_timeout(m_db, 2000);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
@@ -286,6 +289,8 @@ private:
         switch (rc & 0xff) {
         case SQLITE_NOTADB: return "key";
         case SQLITE_NOMEM: return "nomem";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "busy";
         case SQLITE_CANTOPEN: return "open";
         default: return "corrupt";
         }
@@ -304,7 +309,15 @@ private:
         return rc;
     }
 
-    static std::string failure(int rc) { return (rc & 0xff) == SQLITE_NOMEM ? "nomem" : "corrupt"; }
+    static std::string failure(int rc)
+    {
+        switch (rc & 0xff) {
+        case SQLITE_NOMEM: return "nomem";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: return "busy";
+        default: return "corrupt";
+        }
+    }
 
     // The schema as text; nothing of it is run.
     std::string readSchema()

@@ -1,6 +1,7 @@
 // Opening and creating bases, encryption and damaged files, read-only
 // bases, transactions, table definitions and the text order.
 
+#include "DaoErrors.h"
 #include "DaoTestUtil.h"
 #include "../../core/tests/Unprivileged.h"
 
@@ -180,7 +181,8 @@ private slots:
         const QString p = path("missing.cvb");
         QCOMPARE_ERR(DBEngine::OpenDatabase(p, false, false, kConnect), 3024);
         QVERIFY(!QFile::exists(p));
-        QCOMPARE_ERR(DBEngine::OpenDatabase(m_dir.path(), false, false, kConnect), 3051);
+        // A folder is no file at all, and says so.
+        QCOMPARE_ERR(DBEngine::OpenDatabase(m_dir.path(), false, false, kConnect), int(ErrNotAFile));
     }
 
     void filesThatAreNotBasesGiveAnError()

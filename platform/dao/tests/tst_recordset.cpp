@@ -2,7 +2,10 @@
 // seeks, moves, deletes while walking, the edit buffer, counters, sizes and
 // Nulls, and several cursors on one table.
 
+#include "DaoImpl.h"
 #include "DaoTestUtil.h"
+
+#include <sqlite3.h>
 
 using namespace dao;
 
@@ -281,6 +284,39 @@ private slots:
         rs.Seek("=", 2);
         QCOMPARE(rs.Fields("NDX").Value().toString(), QStringLiteral("N1"));
         QCOMPARE(rs.RecordCount(), 3L);
+    }
+
+    void aCounterAtItsLargestValueRefusesTheAdd()
+    {
+        // The largest Long, and the largest number a file from elsewhere can
+        // hold there: neither wraps round to a used number.
+        for (const char *last : {"2147483647", "9223372036854775807"}) {
+            const QString path = m_dir.filePath(QStringLiteral("full-%1.cvb").arg(QLatin1String(last)));
+            Database db = DBEngine::CreateDatabase(path, kLocale, dbEncrypt);
+            makeTable(db, "T", {{"CIT", dbText, 20}, {"NoteCount", dbLong, 0, false, 17}},
+                      {{"NoteCount", {"NoteCount"}, "PUR"}});
+            // The row as another program wrote it, before this one counted.
+            const QByteArray sql = QByteArray("INSERT INTO \"T\"(\"CIT\", \"NoteCount\") VALUES('first', ") + last + ")";
+            QCOMPARE(sqlite3_exec(Access::impl(db)->db, sql.constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+            Recordset rs = db.OpenRecordset("T");
+            for (int attempt = 0; attempt < 2; ++attempt) {
+                try {
+                    rs.AddNew();
+                    rs.Fields("CIT").setValue("second");
+                    rs.Update();
+                    QFAIL("a row was added past the largest counter");
+                } catch (const vb::Error &e) {
+                    QCOMPARE(e.number(), int(ErrOverflow));
+                    QCOMPARE(e.description(), QStringLiteral("The counter NoteCount of the table T has reached its "
+                                                             "largest value (2147483647) : no row can be added to "
+                                                             "this table."));
+                }
+            }
+            QCOMPARE(rs.RecordCount(), 1L);
+            rs.MoveFirst();
+            QCOMPARE(rs.Fields("CIT").Value().toString(), QStringLiteral("first"));
+            db.Close();
+        }
     }
 
     void sizesNullsAndDuplicates()

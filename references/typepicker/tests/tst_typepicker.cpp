@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -107,6 +108,49 @@ private slots:
         QCOMPARE(opened, 0);
         QVERIFY(!vb::Forms::isLoaded<frmType>());
         QVERIFY(typeOf("Li_____001").toString().isEmpty());
+    }
+
+    void enterPicksAndEscapeCancels()
+    {
+        Base base;
+        QStringList opened;
+        windowLinks().showReferenceCard = [&] { opened << fldBiblioNdx.Value().toString(); };
+        // Enter from the combo's text, after choosing with the arrow keys.
+        ShowTypePicker("Li_____001");
+        frmType *w = vb::Forms::find<frmType>();
+        QApplication::setActiveWindow(w->Combo1->window());
+        w->Combo1->setFocus();
+        w->Combo1->setCurrentIndex(0);
+        QTest::keyClick(w->Combo1->lineEdit(), Qt::Key_Down);
+        QCOMPARE(w->Combo1->currentText(), QString("Book"));
+        QTest::keyClick(w->Combo1->lineEdit(), Qt::Key_Return);
+        QCOMPARE(typeOf("Li_____001").toString(), QString("Book"));
+        QCOMPARE(opened, QStringList({"Li_____001"}));
+        QVERIFY(!vb::Forms::isLoaded<frmType>());
+
+        // Escape, from the combo or from a button: nothing stored, no card.
+        for (int from = 0; from < 2; ++from) {
+            ShowTypePicker("Martine001");
+            w = vb::Forms::find<frmType>();
+            w->Combo1->setEditText("Web");
+            QWidget *target = from == 0 ? static_cast<QWidget *>(w->Combo1->lineEdit()) : w->CmdOK;
+            QTest::keyClick(target, Qt::Key_Escape);
+            QVERIFY(!vb::Forms::isLoaded<frmType>());
+            QVERIFY(typeOf("Martine001").toString().isEmpty());
+        }
+        // Enter on the focused Cancel button cancels; the keypad's Enter on
+        // OK stores.
+        ShowTypePicker("Martine001");
+        w = vb::Forms::find<frmType>();
+        w->Combo1->setEditText("Web");
+        QTest::keyClick(w->CmdCancel, Qt::Key_Return);
+        QVERIFY(typeOf("Martine001").toString().isEmpty());
+        ShowTypePicker("Martine001");
+        w = vb::Forms::find<frmType>();
+        w->Combo1->setEditText("Web");
+        QTest::keyClick(w->CmdOK, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(typeOf("Martine001").toString(), QString("Web"));
+        QCOMPARE(opened, QStringList({"Li_____001", "Martine001"}));
     }
 
     void failedStoresSayWhyAndKeepTheWindow()
