@@ -6,6 +6,7 @@
 #include "Error.h"
 #include "Runtime.h"
 #include "Start.h"
+#include "RowUpdate.h"
 
 namespace cards {
 
@@ -157,25 +158,19 @@ void storeCard(CardType type, const QString &key, const CardEdits &edits)
 {
     seekOrRaise(type, key);
     dao::Recordset &rs = cardTable(type);
-    rs.Edit();
-    try {
-        if (type == CardType::Note) {
-            if (edits.author)
-                fldNoteAuteur.setValue(*edits.author);
-            fldNoteTitre1.setValue(edits.title);
-            fldNoteTexte.setValue(edits.plainText);
-            fldNoteTextRtf.setValue(edits.richText);
-        } else {
-            fldCitTitre1.setValue(edits.title);
-            fldCitTexte.setValue(edits.plainText);
-            fldCitTextRtf.setValue(edits.richText);
-        }
-        rs.Update();
-    } catch (...) {
-        if (rs.EditMode() != dao::dbEditNone)
-            rs.CancelUpdate();
-        throw;
+    dao::RowUpdate row(rs, dao::RowUpdate::Edit);
+    if (type == CardType::Note) {
+        if (edits.author)
+            fldNoteAuteur.setValue(*edits.author);
+        fldNoteTitre1.setValue(edits.title);
+        fldNoteTexte.setValue(edits.plainText);
+        fldNoteTextRtf.setValue(edits.richText);
+    } else {
+        fldCitTitre1.setValue(edits.title);
+        fldCitTexte.setValue(edits.plainText);
+        fldCitTextRtf.setValue(edits.richText);
     }
+    row.Update();
 }
 
 void deleteCard(CardType type, const QString &key)
