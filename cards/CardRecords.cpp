@@ -7,6 +7,7 @@
 #include "Error.h"
 #include "Runtime.h"
 #include "Start.h"
+#include "RowUpdate.h"
 
 #include <QCryptographicHash>
 
@@ -219,25 +220,19 @@ bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardSt
     }
     seekOrRaise(type, key);
     dao::Recordset &rs = cardTable(type);
-    rs.Edit();
-    try {
-        if (type == CardType::Note) {
-            if (edits.author)
-                fldNoteAuteur.setValue(*edits.author);
-            fldNoteTitre1.setValue(edits.title);
-            fldNoteTexte.setValue(edits.plainText);
-            fldNoteTextRtf.setValue(edits.richText);
-        } else {
-            fldCitTitre1.setValue(edits.title);
-            fldCitTexte.setValue(edits.plainText);
-            fldCitTextRtf.setValue(edits.richText);
-        }
-        rs.Update();
-    } catch (...) {
-        if (rs.EditMode() != dao::dbEditNone)
-            rs.CancelUpdate();
-        throw;
+    dao::RowUpdate row(rs, dao::RowUpdate::Edit);
+    if (type == CardType::Note) {
+        if (edits.author)
+            fldNoteAuteur.setValue(*edits.author);
+        fldNoteTitre1.setValue(edits.title);
+        fldNoteTexte.setValue(edits.plainText);
+        fldNoteTextRtf.setValue(edits.richText);
+    } else {
+        fldCitTitre1.setValue(edits.title);
+        fldCitTexte.setValue(edits.plainText);
+        fldCitTextRtf.setValue(edits.richText);
     }
+    row.Update();
     const CardStamp written = readCardStamp(type, key).value_or(stamp);
     transaction.Commit();
     stamp = written;

@@ -4,29 +4,6 @@
 
 namespace cards {
 
-void SortCardKeywords(QStringList &keywords)
-{
-    const qsizetype k = keywords.size();
-    if (k < 2)
-        return;
-    qsizetype i = 0;
-    while (i != k - 1) {
-        QString smallest = vb::LCase(keywords.at(i));
-        for (qsizetype j = i + 1; j < k; ++j) {
-            const QString lower = vb::LCase(keywords.at(j));
-            if (lower < smallest)
-                smallest = lower;
-        }
-        for (qsizetype j = i; j < k; ++j) {
-            if (vb::LCase(keywords.at(j)) == smallest) {
-                keywords.swapItemsAt(i, j);
-                if (i < k - 1)
-                    ++i;
-            }
-        }
-    }
-}
-
 QString cardCaption(const QString &first, const QString &searchText, int number)
 {
     return first + QStringLiteral(" : ") + QLatin1Char('\'') + searchText + QLatin1Char('\'') +

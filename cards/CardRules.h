@@ -11,11 +11,6 @@
 
 namespace cards {
 
-// Keywords ascending by their lower-case form, compared code by code, in
-// place. Entries that differ only in case end up side by side, in the order
-// the gathering swaps leave them.
-void SortCardKeywords(QStringList &keywords);
-
 // "first : 'term' (n)": the note's title or the quote's first author.
 QString cardCaption(const QString &first, const QString &searchText, int number);
 

@@ -1,5 +1,6 @@
 #include "CardWindow.h"
 
+#include "CardKeywords.h"
 #include "CardOpeners.h"
 #include "CardRules.h"
 #include "CardTextTools.h"
@@ -164,7 +165,7 @@ void CardWindow::reloadKeywords()
     } catch (const vb::Error &) {
         return; // the grid keeps what it showed
     }
-    cards::SortCardKeywords(m_keywords);
+    SortCardKeywords(m_keywords);
     showKeywords();
 }
 
@@ -218,7 +219,7 @@ void CardWindow::formLoad()
     });
     fillCard(slot, n);
     m_keywords = slot.keywords;
-    cards::SortCardKeywords(m_keywords);
+    SortCardKeywords(m_keywords);
     showKeywords();
     selectHit(slot.hitPosition, m_searchTerm);
     formResize();

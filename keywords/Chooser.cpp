@@ -8,6 +8,7 @@
 #include "Error.h"
 #include "ProgramState.h"
 #include "Start.h"
+#include "RowUpdate.h"
 
 namespace keywords {
 
@@ -82,15 +83,10 @@ bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &sele
             // All links or none: a retry after a failure doubles nothing.
             dao::TransactionScope transaction;
             for (const QString &k : wanted) {
-                t.links.AddNew();
-                try {
-                    t.links.Fields(QStringLiteral("GROUPE")).setValue(k);
-                    t.links.Fields(QStringLiteral("NDX")).setValue(cardKey);
-                    t.links.Update();
-                } catch (...) {
-                    t.links.CancelUpdate();
-                    throw;
-                }
+                dao::RowUpdate row(t.links, dao::RowUpdate::AddNew);
+                t.links.Fields(QStringLiteral("GROUPE")).setValue(k);
+                t.links.Fields(QStringLiteral("NDX")).setValue(cardKey);
+                row.Update();
             }
             transaction.Commit();
         }

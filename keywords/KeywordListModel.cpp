@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "KeywordWindowTexts.h"
+#include "RowUpdate.h"
 
 namespace keywords {
 
@@ -31,12 +32,10 @@ void KeywordListModel::load()
     if (m_keywords.RecordCount() == 0) {
         // The base always has a keyword once this window was opened.
         try {
-            m_keywords.AddNew();
+            dao::RowUpdate row(m_keywords, dao::RowUpdate::AddNew);
             m_keyword.setValue(texts::noKeyword);
-            m_keywords.Update();
+            row.Update();
         } catch (const vb::Error &e) {
-            if (m_keywords.EditMode() != dao::dbEditNone)
-                m_keywords.CancelUpdate();
             reportWriteError(e);
         }
     }
@@ -80,15 +79,9 @@ bool KeywordListModel::add()
             vb::MsgBox(texts::keywordExists, vb::vbExclamation);
             return false;
         }
-        m_keywords.AddNew();
-        try {
-            m_keyword.setValue(keyword);
-            m_keywords.Update();
-        } catch (...) {
-            if (m_keywords.EditMode() != dao::dbEditNone)
-                m_keywords.CancelUpdate();
-            throw;
-        }
+        dao::RowUpdate row(m_keywords, dao::RowUpdate::AddNew);
+        m_keyword.setValue(keyword);
+        row.Update();
     } catch (const vb::Error &e) {
         reportWriteError(e);
         return false;

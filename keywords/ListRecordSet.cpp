@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "KeywordWindowTexts.h"
+#include "RowUpdate.h"
 
 #include <algorithm>
 
@@ -77,16 +78,9 @@ bool AddListItem(const QString &text, ListRows &list, dao::Recordset &rs, const 
                    vb::vbYesNo | vb::vbQuestion) != vb::vbYes)
         return false;
     try {
-        rs.AddNew();
-        try {
-            field.setValue(text);
-            rs.Update();
-        } catch (...) {
-            // A failed Update has already dropped the new row: cancelling
-            // again would hide the real cause behind its own error.
-            dao::CancelPending(rs);
-            throw;
-        }
+        dao::RowUpdate row(rs, dao::RowUpdate::AddNew);
+        field.setValue(text);
+        row.Update();
     } catch (const vb::Error &e) {
         // A text the table refuses (the same entry in another letter case
         // under a unique index, a text too long) is said, not swallowed.

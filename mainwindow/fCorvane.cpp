@@ -13,6 +13,7 @@
 #include "Twips.h"
 #include "WindowLinks.h"
 #include "frmAbout.h"
+#include "RowUpdate.h"
 
 #include <QAction>
 #include <QFrame>
@@ -27,6 +28,7 @@
 #include <QResizeEvent>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <type_traits>
 
 using mainwindow::Toggle;
 using vb::setGeometryTwips;
@@ -443,11 +445,16 @@ void fCorvane::buildMenus()
         a->setObjectName(QString::fromLatin1(name));
         m_items.insert(a->objectName(), a);
     };
-    auto item = [&](QMenu *parent, const char *name, const QString &caption, void (fCorvane::*command)()) {
+    // A command of the window itself, or one of MainCommands, reached
+    // directly.
+    auto item = [&](QMenu *parent, const char *name, const QString &caption, auto command) {
         QAction *a = parent->addAction(caption);
         a->setObjectName(QString::fromLatin1(name));
         m_items.insert(a->objectName(), a);
-        vb::connectEvent(a, &QAction::triggered, this, [this, command] { (this->*command)(); });
+        if constexpr (std::is_same_v<decltype(command), void (fCorvane::*)()>)
+            vb::connectEvent(a, &QAction::triggered, this, [this, command] { (this->*command)(); });
+        else
+            vb::connectEvent(a, &QAction::triggered, this, [this, command] { ((*m_commands).*command)(); });
         return a;
     };
 
@@ -466,26 +473,26 @@ void fCorvane::buildMenus()
     QMenu *type = top("mDataType", QStringLiteral("&DataType"));
     QMenu *ref = sub(type, "mRef", QStringLiteral("&Reference"));
     QMenu *bibOpen = sub(ref, "mBibOpen", QStringLiteral("&Open"));
-    item(bibOpen, "mBibOpenAuthor", QStringLiteral("by &Author"), &fCorvane::mBibOpenAuthor_Click);
-    item(bibOpen, "mBibOpenKW", QStringLiteral("by &Keyword"), &fCorvane::mBibOpenKW_Click);
-    item(ref, "mBibNew2", QStringLiteral("&New"), &fCorvane::mBibNew2_Click);
+    item(bibOpen, "mBibOpenAuthor", QStringLiteral("by &Author"), &mainwindow::MainCommands::mBibOpenAuthor_Click);
+    item(bibOpen, "mBibOpenKW", QStringLiteral("by &Keyword"), &mainwindow::MainCommands::mBibOpenKW_Click);
+    item(ref, "mBibNew2", QStringLiteral("&New"), &mainwindow::MainCommands::mBibNew2_Click);
     QMenu *quote = sub(type, "mQuote", QStringLiteral("&Quote"));
     QMenu *citOpen = sub(quote, "mCitOpen", QStringLiteral("&Open"));
-    item(citOpen, "mCitOpenAuthor", QStringLiteral("by &Author"), &fCorvane::mCitOpenAuthor_Click);
-    item(citOpen, "mCitOpenKW", QStringLiteral("by &Keyword"), &fCorvane::mCitOpenKW_Click);
-    item(citOpen, "mCitOpenDate", QStringLiteral("by &Date"), &fCorvane::mCitOpenDate_Click);
-    item(quote, "mCitNew2", QStringLiteral("&New"), &fCorvane::mCitNew2_Click);
+    item(citOpen, "mCitOpenAuthor", QStringLiteral("by &Author"), &mainwindow::MainCommands::mCitOpenAuthor_Click);
+    item(citOpen, "mCitOpenKW", QStringLiteral("by &Keyword"), &mainwindow::MainCommands::mCitOpenKW_Click);
+    item(citOpen, "mCitOpenDate", QStringLiteral("by &Date"), &mainwindow::MainCommands::mCitOpenDate_Click);
+    item(quote, "mCitNew2", QStringLiteral("&New"), &mainwindow::MainCommands::mCitNew2_Click);
     QMenu *note = sub(type, "mn", QStringLiteral("&Note"));
     QMenu *noteOpen = sub(note, "mNote", QStringLiteral("&Open"));
-    item(noteOpen, "mNotebyKeyword", QStringLiteral("by &Keyword"), &fCorvane::mNotebyKeyword_Click);
-    item(noteOpen, "mNotebyDate", QStringLiteral("by &Date"), &fCorvane::mNotebyDate_Click);
-    item(note, "mNoteNew", QStringLiteral("&New"), &fCorvane::mNoteNew_Click);
+    item(noteOpen, "mNotebyKeyword", QStringLiteral("by &Keyword"), &mainwindow::MainCommands::mNotebyKeyword_Click);
+    item(noteOpen, "mNotebyDate", QStringLiteral("by &Date"), &mainwindow::MainCommands::mNotebyDate_Click);
+    item(note, "mNoteNew", QStringLiteral("&New"), &mainwindow::MainCommands::mNoteNew_Click);
     sep(type, "Nul4");
 
     QMenu *newMenu = top("mNew", QStringLiteral("&New"));
-    item(newMenu, "mBibNew", QStringLiteral("&Reference"), &fCorvane::mBibNew_Click);
-    item(newMenu, "mCitNew", QStringLiteral("&Quote"), &fCorvane::mCitNew_Click);
-    item(newMenu, "mNNew", QStringLiteral("&Note"), &fCorvane::mNNew_Click);
+    item(newMenu, "mBibNew", QStringLiteral("&Reference"), &mainwindow::MainCommands::mBibNew_Click);
+    item(newMenu, "mCitNew", QStringLiteral("&Quote"), &mainwindow::MainCommands::mCitNew_Click);
+    item(newMenu, "mNNew", QStringLiteral("&Note"), &mainwindow::MainCommands::mNNew_Click);
 
     // No items: shown greyed.
     top("mEdit", QStringLiteral("&Edit"))->menuAction()->setEnabled(false);
@@ -494,19 +501,19 @@ void fCorvane::buildMenus()
     item(kw, "mKWList", QStringLiteral("&List"), &fCorvane::mKWList_Click);
     item(kw, "mKWStruct", QStringLiteral("&Structure"), &fCorvane::mKWStruct_Click);
     QMenu *indexAll = sub(kw, "mIndexAll", QStringLiteral("&Index All"));
-    item(indexAll, "mIndexAllQuotes", QStringLiteral("&Quotes"), &fCorvane::mIndexAllQuotes_Click);
-    item(indexAll, "mIndexAllNotes", QStringLiteral("&Notes"), &fCorvane::mIndexAllNotes_Click);
+    item(indexAll, "mIndexAllQuotes", QStringLiteral("&Quotes"), &mainwindow::MainCommands::mIndexAllQuotes_Click);
+    item(indexAll, "mIndexAllNotes", QStringLiteral("&Notes"), &mainwindow::MainCommands::mIndexAllNotes_Click);
     QMenu *allKw = sub(kw, "mnuAllKeywords", QStringLiteral("&All Keywords"));
-    item(allKw, "mnuAllKeywordsQuotes", QStringLiteral("&Quotes"), &fCorvane::mnuAllKeywordsQuotes_Click);
-    item(allKw, "mnuAllKeywordsNotes", QStringLiteral("&Notes"), &fCorvane::mnuAllKeywordsNotes_Click);
+    item(allKw, "mnuAllKeywordsQuotes", QStringLiteral("&Quotes"), &mainwindow::MainCommands::mnuAllKeywordsQuotes_Click);
+    item(allKw, "mnuAllKeywordsNotes", QStringLiteral("&Notes"), &mainwindow::MainCommands::mnuAllKeywordsNotes_Click);
 
     QMenu *find = top("FindNoteText", QStringLiteral("Search Word in Text"));
     QMenu *inQuotes = sub(find, "mCitFindTextAll", QStringLiteral("in Quotes"));
-    item(inQuotes, "GridKWText2", QStringLiteral("display Grid"), &fCorvane::GridKWText2_Click);
-    item(inQuotes, "mCitFindText", QStringLiteral("display Cards"), &fCorvane::mCitFindText_Click);
+    item(inQuotes, "GridKWText2", QStringLiteral("display Grid"), &mainwindow::MainCommands::GridKWText2_Click);
+    item(inQuotes, "mCitFindText", QStringLiteral("display Cards"), &mainwindow::MainCommands::mCitFindText_Click);
     QMenu *inNotes = sub(find, "mNFindTextAll", QStringLiteral("in Notes"));
-    item(inNotes, "GridKWText", QStringLiteral("display Grid"), &fCorvane::GridKWText_Click);
-    item(inNotes, "mNFindText", QStringLiteral("display Cards"), &fCorvane::mNFindText_Click);
+    item(inNotes, "GridKWText", QStringLiteral("display Grid"), &mainwindow::MainCommands::GridKWText_Click);
+    item(inNotes, "mNFindText", QStringLiteral("display Cards"), &mainwindow::MainCommands::mNFindText_Click);
 
     QMenu *windows = top("mWindows", QStringLiteral("Windows"));
     item(windows, "mWCascade", QStringLiteral("Cascade"), &fCorvane::mWCascade_Click);
@@ -551,16 +558,9 @@ void fCorvane::formLoad()
     if (rsCGroup1.RecordCount() == 0) {
         // A read-only base refuses the row: it then loads with an empty list.
         vb::trapNumber(dao::ErrReadOnly, [] {
-            rsCGroup1.AddNew();
-            try {
-                fldCGroup1Groupe.setValue(QStringLiteral("No Keyword"));
-                rsCGroup1.Update();
-            } catch (...) {
-                // A failed Update has given the row up already; its error
-                // is the one to report.
-                dao::CancelPending(rsCGroup1);
-                throw;
-            }
+            dao::RowUpdate row(rsCGroup1, dao::RowUpdate::AddNew);
+            fldCGroup1Groupe.setValue(QStringLiteral("No Keyword"));
+            row.Update();
         });
     }
 

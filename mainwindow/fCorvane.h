@@ -117,35 +117,8 @@ public:
 
     mainwindow::KeywordBrowserHooks &browser() { return *m_browser; }
 
-    // --- searches and card commands (the logic is in MainCommands)
-    void OptionNote_Click();
-    void OptionCit_Click();
-    void OptionRef_Click();
-    void CommandSearchText_Click();
-    void TextSearch_KeyDown(int keyCode, int shift);
-    void CommandSearchOther_Click();
-    void RunOtherSearch();
-    void GridKWText_Click();
-    void GridKWText2_Click();
-    void mCitFindText_Click();
-    void mNFindText_Click();
-    void mBibOpenAuthor_Click();
-    void mBibOpenKW_Click();
-    void mBibNew2_Click();
-    void mCitOpenAuthor_Click();
-    void mCitOpenKW_Click();
-    void mCitOpenDate_Click();
-    void mCitNew2_Click();
-    void mNotebyKeyword_Click();
-    void mNotebyDate_Click();
-    void mNoteNew_Click();
-    void mBibNew_Click();
-    void mCitNew_Click();
-    void mNNew_Click();
-    void mIndexAllNotes_Click();
-    void mIndexAllQuotes_Click();
-    void mnuAllKeywordsNotes_Click();
-    void mnuAllKeywordsQuotes_Click();
+    // --- searches and card commands: the controls and menu items call
+    // MainCommands directly.
     // The all-keywords tab in front, where the tab strip shows.
     void ShowAllKeywordsTab();
 

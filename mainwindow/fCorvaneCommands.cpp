@@ -1,6 +1,6 @@
 // fCorvane's searches and card commands: the window's side of MainCommands
-// (what it reads from the controls) and the handlers of the controls and
-// menu items, which hand over at once.
+// (what it reads from the controls); the controls and menu items call
+// MainCommands directly.
 
 #include "fCorvane.h"
 
@@ -71,15 +71,15 @@ void fCorvane::connectSearchControls()
 
     // clicked: the user's choice only; the program sets the options without
     // running these.
-    vb::connectEvent(OptionNote, &QRadioButton::clicked, this, [this] { OptionNote_Click(); });
-    vb::connectEvent(OptionCit, &QRadioButton::clicked, this, [this] { OptionCit_Click(); });
-    vb::connectEvent(OptionRef, &QRadioButton::clicked, this, [this] { OptionRef_Click(); });
-    vb::connectEvent(CommandSearchText, &QPushButton::clicked, this, [this] { CommandSearchText_Click(); });
-    vb::connectEvent(TextSearch, &QLineEdit::returnPressed, this, [this] { TextSearch_KeyDown(13, 0); });
-    vb::connectEvent(CommandSearchOther, &QPushButton::clicked, this, [this] { CommandSearchOther_Click(); });
+    vb::connectEvent(OptionNote, &QRadioButton::clicked, this, [this] { m_commands->OptionNote_Click(); });
+    vb::connectEvent(OptionCit, &QRadioButton::clicked, this, [this] { m_commands->OptionCit_Click(); });
+    vb::connectEvent(OptionRef, &QRadioButton::clicked, this, [this] { m_commands->OptionRef_Click(); });
+    vb::connectEvent(CommandSearchText, &QPushButton::clicked, this, [this] { m_commands->CommandSearchText_Click(); });
+    vb::connectEvent(TextSearch, &QLineEdit::returnPressed, this, [this] { m_commands->TextSearch_KeyDown(13, 0); });
+    vb::connectEvent(CommandSearchOther, &QPushButton::clicked, this, [this] { m_commands->RunOtherSearch(); });
     // Choosing an order runs the search at once.
     for (QRadioButton *order : {OptionByAuthor, OptionByKeyword, OptionByDate})
-        vb::connectEvent(order, &QRadioButton::clicked, this, [this] { RunOtherSearch(); });
+        vb::connectEvent(order, &QRadioButton::clicked, this, [this] { m_commands->RunOtherSearch(); });
 }
 
 void fCorvane::ShowAllKeywordsTab()
@@ -90,32 +90,3 @@ void fCorvane::ShowAllKeywordsTab()
     TabStrip1->setSelectedIndex(3);
     TabStrip1_Click();
 }
-
-void fCorvane::OptionNote_Click() { m_commands->OptionNote_Click(); }
-void fCorvane::OptionCit_Click() { m_commands->OptionCit_Click(); }
-void fCorvane::OptionRef_Click() { m_commands->OptionRef_Click(); }
-void fCorvane::CommandSearchText_Click() { m_commands->CommandSearchText_Click(); }
-void fCorvane::TextSearch_KeyDown(int keyCode, int shift) { m_commands->TextSearch_KeyDown(keyCode, shift); }
-void fCorvane::CommandSearchOther_Click() { m_commands->RunOtherSearch(); }
-void fCorvane::RunOtherSearch() { m_commands->RunOtherSearch(); }
-void fCorvane::GridKWText_Click() { m_commands->GridKWText_Click(); }
-void fCorvane::GridKWText2_Click() { m_commands->GridKWText2_Click(); }
-void fCorvane::mCitFindText_Click() { m_commands->mCitFindText_Click(); }
-void fCorvane::mNFindText_Click() { m_commands->mNFindText_Click(); }
-void fCorvane::mBibOpenAuthor_Click() { m_commands->mBibOpenAuthor_Click(); }
-void fCorvane::mBibOpenKW_Click() { m_commands->mBibOpenKW_Click(); }
-void fCorvane::mBibNew2_Click() { m_commands->mBibNew2_Click(); }
-void fCorvane::mCitOpenAuthor_Click() { m_commands->mCitOpenAuthor_Click(); }
-void fCorvane::mCitOpenKW_Click() { m_commands->mCitOpenKW_Click(); }
-void fCorvane::mCitOpenDate_Click() { m_commands->mCitOpenDate_Click(); }
-void fCorvane::mCitNew2_Click() { m_commands->mCitNew2_Click(); }
-void fCorvane::mNotebyKeyword_Click() { m_commands->mNotebyKeyword_Click(); }
-void fCorvane::mNotebyDate_Click() { m_commands->mNotebyDate_Click(); }
-void fCorvane::mNoteNew_Click() { m_commands->mNoteNew_Click(); }
-void fCorvane::mBibNew_Click() { m_commands->mBibNew_Click(); }
-void fCorvane::mCitNew_Click() { m_commands->mCitNew_Click(); }
-void fCorvane::mNNew_Click() { m_commands->mNNew_Click(); }
-void fCorvane::mIndexAllNotes_Click() { m_commands->mIndexAllNotes_Click(); }
-void fCorvane::mIndexAllQuotes_Click() { m_commands->mIndexAllQuotes_Click(); }
-void fCorvane::mnuAllKeywordsNotes_Click() { m_commands->mnuAllKeywordsNotes_Click(); }
-void fCorvane::mnuAllKeywordsQuotes_Click() { m_commands->mnuAllKeywordsQuotes_Click(); }

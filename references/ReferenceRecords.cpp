@@ -5,6 +5,7 @@
 #include "Error.h"
 #include "ReferenceRules.h"
 #include "Start.h"
+#include "RowUpdate.h"
 
 #include <QCryptographicHash>
 #include <QDate>
@@ -51,24 +52,11 @@ int deleteRowsOf(dao::Recordset &rs, const char *index, const dao::Field &keyFie
     return n;
 }
 
-// An Edit or AddNew whose writes fail leaves no edit pending behind it.
 template <class F> void writeRow(dao::Recordset &rs, bool add, F &&write)
 {
-    if (add)
-        rs.AddNew();
-    else
-        rs.Edit();
-    try {
-        write();
-        rs.Update();
-    } catch (const vb::Error &) {
-        try {
-            if (rs.EditMode() != dao::dbEditNone)
-                rs.CancelUpdate();
-        } catch (const vb::Error &) {
-        }
-        throw;
-    }
+    dao::RowUpdate row(rs, add ? dao::RowUpdate::AddNew : dao::RowUpdate::Edit);
+    write();
+    row.Update();
 }
 
 QVariant numberOrNull(const QString &label, const QString &text, qint64 min, qint64 max)

@@ -6,29 +6,6 @@
 
 namespace references {
 
-void SortCardKeywords(QStringList &keywords)
-{
-    const int last = int(keywords.size()) - 1;
-    int i = 0;
-    // The walk goes on from wherever the previous run of equal entries left
-    // i; each pass moves at least the smallest entry into place.
-    while (i < last) {
-        QString m = keywords.at(i).toLower();
-        for (int j = i + 1; j <= last; ++j) {
-            const QString lower = keywords.at(j).toLower();
-            if (lower < m)
-                m = lower;
-        }
-        for (int j = i; j <= last; ++j) {
-            if (keywords.at(j).toLower() == m) {
-                keywords.swapItemsAt(j, i);
-                if (i < last)
-                    ++i;
-            }
-        }
-    }
-}
-
 QString CardCaption(const QString &firstAuthor, const QString &keyword, int number)
 {
     return firstAuthor + QStringLiteral(" : ") + keyword + QStringLiteral(" (") + QString::number(number) +

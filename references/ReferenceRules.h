@@ -27,11 +27,6 @@ inline constexpr int kPublisherNameSize = 80;  // EDITEUR.NOM
 inline constexpr int kPublisherTownSize = 50;  // EDITEUR.Ville
 inline constexpr int kQuoteTextSize = 100;     // CIT.Auteur, CIT.Titre1
 
-// Sorts a card's keywords in place, ascending by their lower-cased text
-// compared code by code; keywords equal but for letter case end up side by
-// side in the order the swaps leave them.
-void SortCardKeywords(QStringList &keywords);
-
 // "Durand : Memory (3)".
 QString CardCaption(const QString &firstAuthor, const QString &keyword, int number);
 

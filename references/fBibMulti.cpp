@@ -1,5 +1,6 @@
 #include "fBibMulti.h"
 
+#include "CardKeywords.h"
 #include "CardSets.h"
 #include "CommonControls.h"
 #include "Dao.h"
@@ -19,6 +20,7 @@
 #include "Twips.h"
 #include "WindowLinks.h"
 #include "fFirstEdit.h"
+#include "RowUpdate.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -582,14 +584,8 @@ void fBibMulti::cmdSuppKW_Click()
         if (!referenceStillThere())
             return;
         // A read-only base says so before anything is asked.
-        rsBiblio.Edit();
-        rsBiblio.Update();
+        dao::RowUpdate(rsBiblio, dao::RowUpdate::Edit).Update();
     } catch (const vb::Error &e) {
-        try {
-            if (rsBiblio.EditMode() != dao::dbEditNone)
-                rsBiblio.CancelUpdate();
-        } catch (const vb::Error &) {
-        }
         ReportWriteFailure(e);
         return;
     }

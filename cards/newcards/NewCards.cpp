@@ -7,6 +7,7 @@
 #include "Runtime.h"
 #include "Start.h"
 #include "WindowLinks.h"
+#include "RowUpdate.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -100,15 +101,12 @@ bool CreateNoteForAuthors(const QStringList &authors)
             return false;
         }
         key = *free;
-        rsNote.AddNew();
-        try {
+        {
+            dao::RowUpdate row(rsNote, dao::RowUpdate::AddNew);
             fldNoteCit.setValue(key);
             fldNoteAuteur.setValue(author);
             fldNoteJour.setValue(QDate::currentDate());
-            rsNote.Update();
-        } catch (...) {
-            rsNote.CancelUpdate();
-            throw;
+            row.Update();
         }
         rsNote.setIndex(QStringLiteral("NoteNDX"));
         rsNote.Seek(QStringLiteral("="), key);
@@ -155,27 +153,19 @@ bool CreateReferenceForAuthors(const QStringList &authors)
         key = *free;
         // The reference, its author rows and its authors text: all or none.
         dao::TransactionScope transaction;
-        rsBiblio.AddNew();
-        try {
+        {
+            dao::RowUpdate row(rsBiblio, dao::RowUpdate::AddNew);
             fldBiblioNdx.setValue(key);
             fldBiblioAuteur.setValue(joined);
             // The list by date orders references on this stamp.
             rsBiblio.Fields(QStringLiteral("JOURHEURE")).setValue(QDateTime::currentDateTime());
-            rsBiblio.Update();
-        } catch (...) {
-            rsBiblio.CancelUpdate();
-            throw;
+            row.Update();
         }
         for (const QString &a : authors) {
-            rsAutNdx.AddNew();
-            try {
-                fldAutNdxAuteur.setValue(a);
-                fldAutNdxNdx.setValue(key);
-                rsAutNdx.Update();
-            } catch (...) {
-                rsAutNdx.CancelUpdate();
-                throw;
-            }
+            dao::RowUpdate row(rsAutNdx, dao::RowUpdate::AddNew);
+            fldAutNdxAuteur.setValue(a);
+            fldAutNdxNdx.setValue(key);
+            row.Update();
         }
         transaction.Commit();
         rsBiblio.setIndex(QStringLiteral("BibNDX"));

@@ -1,5 +1,6 @@
 // The card rules and the record operations, without windows.
 
+#include "CardKeywords.h"
 #include "CardRecords.h"
 #include "CardRules.h"
 #include "CardTestBase.h"

@@ -55,6 +55,7 @@ private slots:
     void initTestCase();
     void cleanupTestCase();
     void createByClassIdBesideExecutable();
+    void aRegisteredLibraryNeverComesBeforeTheShippedOne();
     void mainWindowRoad();
     void canUnloadNowWhileInstanceLives();
     void getClassObjectRefusesOthers();
@@ -102,6 +103,28 @@ void TestVantrelComponent::createByClassIdBesideExecutable()
     QVERIFY(m_exports.registerServer && m_exports.unregisterServer && m_exports.getClassObject
             && m_exports.canUnloadNow);
     delete c.widget();
+}
+
+void TestVantrelComponent::aRegisteredLibraryNeverComesBeforeTheShippedOne()
+{
+    // The store of registrations is the user's to write: an entry naming
+    // another library that serves the same class (here a copy of ours) must
+    // not bring that file into the process while ours is there.
+    const QString planted = QDir(qEnvironmentVariable("CORVANE_SETTINGS_DIR")).filePath("planted/libVantrel.so");
+    QDir().mkpath(QFileInfo(planted).absolutePath());
+    QFile::remove(planted);
+    QVERIFY(QFile::copy(libraryFile(), planted));
+    com::registry::registerServer(CLSID_Palvex, planted, ProgId);
+
+    com::Control c = com::Control::create(CLSID_Palvex, m_form, LibraryName);
+    QVERIFY(!c.isNull());
+    QCOMPARE(com::loadedLibraries(), QStringList{QFileInfo(libraryFile()).absoluteFilePath()});
+    delete c.widget();
+    // The entry itself is left for the user to mend.
+    QCOMPARE(com::registry::serverPath(CLSID_Palvex), planted);
+
+    com::registry::unregisterServer(CLSID_Palvex);
+    QFile::remove(planted);
 }
 
 void TestVantrelComponent::mainWindowRoad()

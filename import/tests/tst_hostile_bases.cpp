@@ -603,7 +603,11 @@ void TestHostileBases::noConnectionMakesViewsTriggersOrAttachments()
     sqlite3 *db = dao::Access::impl(g_Db)->db;
     auto refused = [&](const char *sql) { return sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK; };
     QVERIFY(refused("CREATE TEMP TRIGGER t AFTER INSERT ON main.\"NOTE\" BEGIN DELETE FROM \"CIT\"; END"));
+    // A stored trigger would outlive this connection and run in any other
+    // program that opens the file.
+    QVERIFY(refused("CREATE TRIGGER t AFTER INSERT ON \"NOTE\" BEGIN DELETE FROM \"CIT\"; END"));
     QVERIFY(refused("CREATE VIEW v AS SELECT 1"));
+    QVERIFY(refused("CREATE TEMP VIEW v AS SELECT 1"));
     QVERIFY(refused("ATTACH DATABASE ':memory:' AS other"));
     QVERIFY(refused("PRAGMA writable_schema=ON"));
     QVERIFY(refused("SELECT load_extension('libm')"));

@@ -1,6 +1,7 @@
 #include "KeywordGraph.h"
 
 #include "Start.h"
+#include "RowUpdate.h"
 
 #include <set>
 
@@ -114,15 +115,10 @@ bool KeywordGraph::hasLink(const QString &upper, const QString &lower) const
 
 void KeywordGraph::addLink(const QString &upper, const QString &lower) const
 {
-    m_links.AddNew();
-    try {
-        m_upper.setValue(upper);
-        m_lower.setValue(lower);
-        m_links.Update();
-    } catch (...) {
-        dao::CancelPending(m_links);
-        throw;
-    }
+    dao::RowUpdate row(m_links, dao::RowUpdate::AddNew);
+    m_upper.setValue(upper);
+    m_lower.setValue(lower);
+    row.Update();
 }
 
 bool KeywordGraph::removeLink(const QString &upper, const QString &lower) const

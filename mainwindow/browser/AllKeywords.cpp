@@ -5,6 +5,7 @@
 #include "Dialogs.h"
 #include "Error.h"
 #include "BrowserTexts.h"
+#include "RowUpdate.h"
 
 #include <algorithm>
 
@@ -125,14 +126,9 @@ bool AllKeywordsPane::add(const QString &text)
         }
         if (vb::MsgBox(texts::confirmAdd(text), vb::vbYesNo) != vb::vbYes)
             return false;
-        m_keywords.AddNew();
-        try {
-            m_keyword.setValue(text);
-            m_keywords.Update();
-        } catch (...) {
-            dao::CancelPending(m_keywords);
-            throw;
-        }
+        dao::RowUpdate added(m_keywords, dao::RowUpdate::AddNew);
+        m_keyword.setValue(text);
+        added.Update();
     } catch (const vb::Error &e) {
         showWriteError(e, vb::vbExclamation);
         return false;

@@ -86,26 +86,38 @@ IClassFactory *factoryFrom(const QString &path, const QUuid &clsid, QString &why
 
 } // namespace
 
-QString libraryBesideExecutable(const QString &name)
+QString shippedLibrary(const QString &name)
 {
     if (name.contains(QLatin1Char('/')))
         return name;
-    return QDir(QCoreApplication::applicationDirPath())
-        .filePath(QStringLiteral("lib%1.so").arg(name));
+    const QString file = QStringLiteral("lib%1.so").arg(name);
+    const QDir own(QCoreApplication::applicationDirPath());
+    const QString beside = own.filePath(file);
+#ifdef CORVANE_LIB_FROM_BIN
+    // Installed, the library lies in the library folder of the program's
+    // own prefix; the build tree keeps both side by side.
+    if (!QFileInfo::exists(beside)) {
+        const QString installed = QDir::cleanPath(own.filePath(QStringLiteral(CORVANE_LIB_FROM_BIN "/") + file));
+        if (QFileInfo::exists(installed))
+            return installed;
+    }
+#endif
+    return beside;
 }
 
-IClassFactory *getClassObject(const QUuid &clsid, const QString &fallbackLibrary)
+IClassFactory *getClassObject(const QUuid &clsid, const QString &shipped)
 {
     QString why;
+    // The library shipped with the program comes first: the store of
+    // registrations is the user's to write, and a stale or planted entry
+    // must not bring another library into the process at start.
+    if (!shipped.isEmpty()) {
+        if (IClassFactory *f = factoryFrom(shippedLibrary(shipped), clsid, why))
+            return f;
+    }
     const QString registered = registry::serverPath(clsid);
     if (!registered.isEmpty()) {
         if (IClassFactory *f = factoryFrom(registered, clsid, why))
-            return f;
-    }
-    // A registration left over from a moved or deleted build must not keep
-    // the program from finding the library it ships with.
-    if (!fallbackLibrary.isEmpty()) {
-        if (IClassFactory *f = factoryFrom(libraryBesideExecutable(fallbackLibrary), clsid, why))
             return f;
     }
     if (why.isEmpty())
@@ -113,9 +125,9 @@ IClassFactory *getClassObject(const QUuid &clsid, const QString &fallbackLibrary
     cannotCreate(why);
 }
 
-IUnknown *createInstance(const QUuid &clsid, QWidget *parent, const QString &fallbackLibrary)
+IUnknown *createInstance(const QUuid &clsid, QWidget *parent, const QString &shipped)
 {
-    IUnknown *object = getClassObject(clsid, fallbackLibrary)->createInstance(parent);
+    IUnknown *object = getClassObject(clsid, shipped)->createInstance(parent);
     if (!object)
         cannotCreate(QStringLiteral("class %1 made no instance").arg(clsid.toString()));
     return object;
@@ -183,9 +195,9 @@ void putProperty(IUnknown *object, const QString &name, const QVariant &value)
     putProperty(object, idOfName(object, name), value);
 }
 
-Control Control::create(const QUuid &clsid, QWidget *parent, const QString &fallbackLibrary)
+Control Control::create(const QUuid &clsid, QWidget *parent, const QString &shipped)
 {
-    return Control(createInstance(clsid, parent, fallbackLibrary));
+    return Control(createInstance(clsid, parent, shipped));
 }
 
 template <class I>

@@ -29,20 +29,20 @@ class QWidget;
 
 namespace com {
 
-// The library file a host falls back on when the class is not registered:
-// libName.so beside the executable (QCoreApplication::applicationDirPath()).
-// A name holding a '/' is taken as a path as it is.
-QString libraryBesideExecutable(const QString &name);
+// The library file shipped with the program: libName.so beside the
+// executable (the build tree), else in the library folder of the program's
+// own prefix (installed). A name holding a '/' is taken as a path as it is.
+QString shippedLibrary(const QString &name);
 
-// The factory of clsid: from the library registered for it, else (nothing
-// registered, or the registered file does not load) from fallbackLibrary as
-// libraryBesideExecutable resolves it. The library stays loaded until
-// freeUnusedLibraries. Raises vb::Error 429 when no library serves the class.
-IClassFactory *getClassObject(const QUuid &clsid, const QString &fallbackLibrary = {});
+// The factory of clsid: from the shipped library when one is named and
+// serves the class, else from the library registered for it. The library
+// stays loaded until freeUnusedLibraries. Raises vb::Error 429 when no
+// library serves the class.
+IClassFactory *getClassObject(const QUuid &clsid, const QString &shipped = {});
 
 // A new instance of clsid, child of parent. Raises vb::Error 429 as above.
 IUnknown *createInstance(const QUuid &clsid, QWidget *parent,
-                         const QString &fallbackLibrary = {});
+                         const QString &shipped = {});
 
 // Unloads every loaded library whose DllCanUnloadNow says S_OK; returns how
 // many were unloaded.
@@ -68,7 +68,7 @@ public:
     explicit Control(IUnknown *object) : m_object(object) {}
     // Creates the instance (see createInstance).
     static Control create(const QUuid &clsid, QWidget *parent,
-                          const QString &fallbackLibrary = {});
+                          const QString &shipped = {});
 
     IUnknown *object() const { return m_object; }
     bool isNull() const { return m_object == nullptr; }

@@ -23,8 +23,8 @@ inline constexpr QUuid IID_EnumPosition{0x86603930, 0x63FB, 0x11D4, 0xA4, 0x34, 
 inline constexpr QUuid IID_EnumStyle{0x86603931, 0x63FB, 0x11D4, 0xA4, 0x34, 0, 0, 0, 0, 0, 0};
 
 inline constexpr char ProgId[] = "Palvex_Ctl.Palvex";
-// Base name of the library file (libVantrel.so), for com::createInstance's
-// fallback beside the executable.
+// Base name of the library file (libVantrel.so) shipped with the program,
+// for com::createInstance.
 inline constexpr char LibraryName[] = "Vantrel";
 
 enum EnumPosition : qint32 { Down = 0, up = 1 };

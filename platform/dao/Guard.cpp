@@ -5,6 +5,7 @@
 #include "LeftBases.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -64,14 +65,19 @@ int g_timeLimit = 0;
 
 int g_checksRun = 0;
 
+// The checker lies where the program's own files lie, and nowhere else: in
+// the build tree beside the program, installed in the checker folder of the
+// same prefix. A program that looked further (a path of the tree it was
+// built in) could start a stale or planted checker.
 QString checkerPath()
 {
-    const QString beside = QCoreApplication::instance()
-                               ? QCoreApplication::applicationDirPath() + QStringLiteral("/corvane-check")
-                               : QString();
-#ifdef CORVANE_CHECK_PATH
+    const QString own = QCoreApplication::instance()
+                            ? QCoreApplication::applicationDirPath()
+                            : QFileInfo(QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget()).absolutePath();
+    const QString beside = own + QStringLiteral("/corvane-check");
+#ifdef CORVANE_CHECKER_FROM_BIN
     if (!QFileInfo(beside).isExecutable())
-        return QStringLiteral(CORVANE_CHECK_PATH);
+        return QDir::cleanPath(own + QStringLiteral("/" CORVANE_CHECKER_FROM_BIN "/corvane-check"));
 #endif
     return beside;
 }

@@ -2,6 +2,7 @@
 // question, quote keys, the type shown, the view a type opens and its
 // geometry, the number boxes, the column limits and the memory guard.
 
+#include "CardKeywords.h"
 #include "ReferenceRules.h"
 
 #include <QtTest>

@@ -9,6 +9,7 @@
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"
+#include "RowUpdate.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -40,14 +41,9 @@ bool StoreReferenceType(const QString &key, const QString &type)
             vb::MsgBox(QStringLiteral("This record does not exists"), vb::vbExclamation);
             return false;
         }
-        rsBiblio.Edit();
-        try {
-            fldBiblioType.setValue(type);
-            rsBiblio.Update();
-        } catch (...) {
-            rsBiblio.CancelUpdate();
-            throw;
-        }
+        dao::RowUpdate row(rsBiblio, dao::RowUpdate::Edit);
+        fldBiblioType.setValue(type);
+        row.Update();
     } catch (const vb::Error &e) {
         if (e.number() == dao::ErrReadOnly)
             vb::MsgBox(QStringLiteral("Fichier en lecture seule !"), vb::vbExclamation);

@@ -1,9 +1,10 @@
 #pragma once
 // The calls by which one folder's windows reach another's. Each folder fills
 // the hooks it provides when the program starts (its Install* function);
-// callers use the free functions below by their procedure names. A hook that
-// no folder filled shows "This command is not available yet" (or returns an
-// empty answer), so a program built without a folder stays sound.
+// callers use the free functions below by their procedure names. The program
+// links every folder and fills every hook (app/); a hook no folder filled,
+// which only happens where a test links a few folders, shows "This command
+// is not available yet", and a query or question answers empty or false.
 
 #include "CardSets.h"
 #include "Dao.h"

@@ -19,7 +19,7 @@ private slots:
     void unregisterLeavesOtherClasses();
     void unregisterWithoutStore();
     void unknownClassCannotBeCreated();
-    void staleRegistrationFallsBackBesideExecutable();
+    void staleRegistrationAndNoShippedLibrary();
     void fileThatIsNoLibrary();
 };
 
@@ -86,17 +86,17 @@ void TestRegistry::unknownClassCannotBeCreated()
     }
 }
 
-void TestRegistry::staleRegistrationFallsBackBesideExecutable()
+void TestRegistry::staleRegistrationAndNoShippedLibrary()
 {
     reg::registerServer(Palvex_Ctl::CLSID_Palvex, "/nowhere/libVantrel.so");
-    // The fallback is missing as well: the error still says 429, and the
-    // registration is left alone.
+    // The shipped library is missing as well: the error still says 429, and
+    // the registration is left alone.
     QVERIFY_THROWS_EXCEPTION(vb::Error,
                              com::getClassObject(Palvex_Ctl::CLSID_Palvex, "NoSuchLibrary"));
     QCOMPARE(reg::serverPath(Palvex_Ctl::CLSID_Palvex), QStringLiteral("/nowhere/libVantrel.so"));
-    QCOMPARE(com::libraryBesideExecutable("Vantrel"),
+    QCOMPARE(com::shippedLibrary("Vantrel"),
              QCoreApplication::applicationDirPath() + QStringLiteral("/libVantrel.so"));
-    QCOMPARE(com::libraryBesideExecutable("/x/libY.so"), QStringLiteral("/x/libY.so"));
+    QCOMPARE(com::shippedLibrary("/x/libY.so"), QStringLiteral("/x/libY.so"));
 }
 
 void TestRegistry::fileThatIsNoLibrary()

@@ -4,6 +4,7 @@
 
 #include "DaoImpl.h"
 #include "DaoTestUtil.h"
+#include "RowUpdate.h"
 
 #include <sqlite3.h>
 
@@ -192,6 +193,51 @@ private slots:
         QVERIFY(rs.NoMatch());
         rs.Seek("=", "a");
         QVERIFY(!rs.NoMatch());
+    }
+
+    void aRowUpdateGivesUpWhatItDidNotWrite()
+    {
+        Recordset rs = cards("C9");
+        addRow(rs, {"K1"});
+        {
+            RowUpdate row(rs, RowUpdate::AddNew);
+            rs.Fields("CIT").setValue("K2");
+            row.Update();
+        }
+        QCOMPARE(rs.RecordCount(), 2L);
+
+        // Left by an error before its Update: the new row is given up and
+        // the recordset takes the next write.
+        QCOMPARE(errorOf([&] {
+                     RowUpdate row(rs, RowUpdate::AddNew);
+                     rs.Fields("CIT").setValue("K3");
+                     vb::raise(vb::ErrOverflow, QStringLiteral("Overflow"));
+                 }),
+                 int(vb::ErrOverflow));
+        QCOMPARE(rs.EditMode(), int(dbEditNone));
+        QCOMPARE(rs.RecordCount(), 2L);
+
+        // A refused Update reports its own cause, not the cancel's.
+        QCOMPARE(errorOf([&] {
+                     RowUpdate row(rs, RowUpdate::AddNew);
+                     rs.Fields("CIT").setValue("k1");
+                     row.Update();
+                 }),
+                 3022);
+        QCOMPARE(rs.EditMode(), int(dbEditNone));
+
+        // An Edit left unwritten keeps the row as it was.
+        rs.setIndex("NoteNDX");
+        rs.Seek("=", "K1");
+        QCOMPARE(errorOf([&] {
+                     RowUpdate row(rs, RowUpdate::Edit);
+                     rs.Fields("AUTEUR").setValue("Lost");
+                     vb::raise(vb::ErrOverflow, QStringLiteral("Overflow"));
+                 }),
+                 int(vb::ErrOverflow));
+        QCOMPARE(rs.EditMode(), int(dbEditNone));
+        rs.Seek("=", "K1");
+        QVERIFY(rs.Fields("AUTEUR").isNullValue());
     }
 
     void addNewUpdateAndTheCurrentRecord()

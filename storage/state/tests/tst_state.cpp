@@ -85,6 +85,13 @@ private slots:
         script.msgBox(vb::vbOK, QString::fromLatin1(kNotAvailableYet));
         ShowNoteCard();
         QVERIFY2(script.ok(), script.report());
+        // A question no folder answers is answered "no": the caller must not
+        // go on as if a card were made or rows imported.
+        script.msgBox(vb::vbOK, QString::fromLatin1(kNotAvailableYet));
+        QVERIFY(!CreateNoteForAuthors({QStringLiteral("Martin")}));
+        script.msgBox(vb::vbOK, QString::fromLatin1(kNotAvailableYet));
+        QVERIFY(!ImportBase());
+        QVERIFY2(script.ok(), script.report());
         // Tidying calls and queries stay silent.
         UnloadResultGrid();
         DropDeletedCard(CardType::Note, QStringLiteral("X"));
