@@ -3,9 +3,9 @@
 #include "Dao.h"
 #include "Error.h"
 #include "ReferenceRules.h"
+#include "Runtime.h"
 #include "Start.h"
 
-#include <QDate>
 #include <QSet>
 
 namespace references {
@@ -213,7 +213,7 @@ Outcome AddQuoteForReference(const QString &referenceKey, QString *newKey)
         fldCitNdx.setValue(referenceKey);
         fldCitCit.setValue(key);
         fldCitAuteur.setValue(author);
-        fldCitJour.setValue(QDate::currentDate());
+        fldCitJour.setValue(vb::Today());
         fldCitTitre1.setValue(title);
         fldCitTexte.setValue(QString(QLatin1String("")));
     });

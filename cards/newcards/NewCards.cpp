@@ -8,8 +8,6 @@
 #include "Start.h"
 #include "WindowLinks.h"
 
-#include <QDate>
-#include <QDateTime>
 
 namespace newcards {
 namespace {
@@ -104,7 +102,7 @@ bool CreateNoteForAuthors(const QStringList &authors)
         try {
             fldNoteCit.setValue(key);
             fldNoteAuteur.setValue(author);
-            fldNoteJour.setValue(QDate::currentDate());
+            fldNoteJour.setValue(vb::Today());
             rsNote.Update();
         } catch (...) {
             rsNote.CancelUpdate();
@@ -160,7 +158,7 @@ bool CreateReferenceForAuthors(const QStringList &authors)
             fldBiblioNdx.setValue(key);
             fldBiblioAuteur.setValue(joined);
             // The list by date orders references on this stamp.
-            rsBiblio.Fields(QStringLiteral("JOURHEURE")).setValue(QDateTime::currentDateTime());
+            rsBiblio.Fields(QStringLiteral("JOURHEURE")).setValue(vb::Now());
             rsBiblio.Update();
         } catch (...) {
             rsBiblio.CancelUpdate();
