@@ -595,18 +595,19 @@ void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
 // keep their date, and the import empties nothing.
 void TestHostileBases::datesTheClockSkipsByBothRoads()
 {
-    const QStringList noteDay{QStringLiteral("2024-03-31T02:30:00Z")};
-    const QStringList quoteDay{QStringLiteral("2018-11-04T00:00:00Z")};
+    const QStringList noteDay{QStringLiteral("2024-03-31T02:30:00.000Z")};
+    const QStringList quoteDay{QStringLiteral("2018-11-04T00:00:00.000Z")};
     for (const char *zone : {"Europe/Paris", "America/Sao_Paulo"}) {
         const ZoneScope scope(zone);
-        const QString file = path(QStringLiteral("clock.cvb"));
-        QFile::remove(file);
+        const QString name = QStringLiteral("clock-%1.cvb").arg(QString::fromLatin1(zone).section(u'/', 1));
+        const QString file = path(name);
         QFile::copy(m_template, file);
         raw(file, "UPDATE \"NOTE\" SET JOUR = '2024-03-31 02:30:00'; UPDATE \"CIT\" SET JOUR = '2018-11-04T00:00'");
 
-        openTarget();
+        openTarget(QStringLiteral("open-") + name);
         const QString said = importOf(file);
-        QVERIFY2(said.startsWith(QStringLiteral("Import of clock.cvb : ")) && !said.contains(QStringLiteral("did not fit")),
+        QVERIFY2(said.startsWith(QStringLiteral("Import of ") + name + QStringLiteral(" : ")) &&
+                     !said.contains(QStringLiteral("did not fit")),
                  qPrintable(said));
         QCOMPARE(fieldOf(QStringLiteral("NOTE"), QStringLiteral("JOUR")), noteDay);
         QCOMPARE(fieldOf(QStringLiteral("CIT"), QStringLiteral("JOUR")), quoteDay);

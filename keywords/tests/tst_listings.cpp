@@ -434,7 +434,7 @@ private slots:
                 const QDate day = QDate::fromString(stored.mid(1, 10), QStringLiteral("yyyy-MM-dd"));
                 const QTime time = QTime::fromString(stored.mid(12, 8), QStringLiteral("HH:mm:ss"));
                 if (stored.size() == 21 && day.isValid() && time.isValid() && r.at(0) != vb::DateText(day, time))
-                    differ << QString::fromLatin1(zone) + u' ' + r.at(1) + u' ' + r.at(0) + u" is not " + stored;
+                    differ << QString::fromLatin1(zone) + u' ' + r.at(1) + u' ' + r.at(0) + QStringLiteral(" is not ") + stored;
             }
         }
         if (hadZone)

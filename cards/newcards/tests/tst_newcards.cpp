@@ -158,6 +158,8 @@ private slots:
         Base base;
         DialogScript script; // no message
         windowLinks().showTypePicker = [](const QString &) {};
+        windowLinks().showNoteCard = [] {};
+        windowLinks().unloadChooser = [] {};
         QVERIFY(newcards::CreateNoteForAuthors({"Li"}));
         QCOMPARE(fldNoteCit.Value().toString(), QString("LI__0001.TXT"));
         QCOMPARE(fldNoteJour.Value().toDateTime(), QDateTime(QDate(2018, 11, 4), QTime(0, 0), Qt::UTC));
