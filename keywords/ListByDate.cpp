@@ -3,6 +3,7 @@
 #include "DaoReads.h"
 #include "Start.h"
 #include "WindowLinks.h"
+#include "Runtime.h"
 
 #include <QHash>
 #include <QLocale>
@@ -12,42 +13,28 @@
 
 namespace keywords {
 
-QString DateText(const QVariant &value)
-{
-    if (!value.isValid() || value.isNull())
-        return QString();
-    const QDateTime when = value.toDateTime();
-    if (!when.isValid())
-        return value.toString();
-    const QLocale locale = QLocale::system();
-    if (when.time() == QTime(0, 0))
-        return locale.toString(when.date(), QLocale::ShortFormat);
-    return locale.toString(when.date(), QLocale::ShortFormat) + QLatin1Char(' ') +
-           locale.toString(when.time(), QLocale::LongFormat);
-}
-
 // ---------------------------------------------------------------- TimeTexts
 
 StoredDateTexts::TimeTexts::TimeTexts(const QLocale &locale)
-    : m_locale(locale)
+    : m_locale(locale), m_pattern(vb::TimePattern(locale))
 {
     m_am = locale.amText();
     m_pm = locale.pmText();
-    m_direct = locale.zeroDigit() == QStringLiteral("0") && parse(locale.timeFormat(QLocale::LongFormat));
+    m_direct = locale.zeroDigit() == QStringLiteral("0") && parse(m_pattern);
     // Written out only when it gives what the locale gives, every hour of
     // the day with one- and two-digit minutes and seconds.
     for (int h = 0; m_direct && h < 24; ++h)
         for (const QTime t : {QTime(h, (h * 7) % 60, (h * 13 + 5) % 60), QTime(h, 9, 0), QTime(h, 0, 59)})
-            m_direct = written(t) == locale.toString(t, QLocale::LongFormat);
+            m_direct = written(t) == locale.toString(t, m_pattern);
     if (!m_direct)
         m_asked.resize(24 * 3600);
 }
 
 // The fields of a time format as the locale writes them: h and H (AP
 // makes h 12-hour), m, s, one or two letters each; A and a with the
-// following P or p for the day's half, in capitals or small letters; t for
-// the zone's abbreviation; quoted text. Anything else (milliseconds, a
-// date field, other letters) is left to the locale.
+// following P or p for the day's half, in capitals or small letters; quoted
+// text. Anything else (milliseconds, a date field, other letters) is left to
+// the locale.
 bool StoredDateTexts::TimeTexts::parse(const QString &f)
 {
     auto quoted = [&](qsizetype &i) {
@@ -99,10 +86,6 @@ bool StoredDateTexts::TimeTexts::parse(const QString &f)
         case 'H': m_pieces.push_back({two ? HourPad : Hour, {}}); break;
         case 'm': m_pieces.push_back({two ? MinutePad : Minute, {}}); break;
         case 's': m_pieces.push_back({two ? SecondPad : Second, {}}); break;
-        case 't':
-            literal(QDateTime::currentDateTime().timeZoneAbbreviation());
-            i += 1;
-            continue;
         case 'a':
         case 'A': {
             const bool pair = i + 1 < f.size() && f.at(i + 1) == (c == u'a' ? u'p' : u'P');
@@ -162,38 +145,15 @@ QString StoredDateTexts::TimeTexts::text(QTime time)
         return written(time);
     QString &asked = m_asked[size_t(time.msecsSinceStartOfDay() / 1000)];
     if (asked.isNull())
-        asked = m_locale.toString(time, QLocale::LongFormat);
+        asked = m_locale.toString(time, m_pattern);
     return asked;
 }
 
 // ---------------------------------------------------------------- StoredDateTexts
 
 StoredDateTexts::StoredDateTexts()
-    : m_locale(QLocale::system()), m_times(m_locale)
+    : m_times(m_locale)
 {
-}
-
-int StoredDateTexts::offsetAtNoon(qint64 julianDay)
-{
-    auto it = m_noonOffsets.constFind(julianDay);
-    if (it != m_noonOffsets.constEnd())
-        return *it;
-    const QDate day = QDate::fromJulianDay(julianDay);
-    const QDateTime noon(day, QTime(12, 0));
-    const int offset = noon.isValid() && noon.date() == day && noon.time() == QTime(12, 0)
-                           ? noon.offsetFromUtc()
-                           : std::numeric_limits<int>::min();
-    m_noonOffsets.insert(julianDay, offset);
-    return offset;
-}
-
-// A day on which the local clock does not change, nor on the days either
-// side: each of its times is a valid local time that stays as it is.
-bool StoredDateTexts::cleanDay(qint64 julianDay)
-{
-    const int offset = offsetAtNoon(julianDay);
-    return offset != std::numeric_limits<int>::min() && offsetAtNoon(julianDay - 1) == offset &&
-           offsetAtNoon(julianDay + 1) == offset;
 }
 
 namespace {
@@ -225,31 +185,23 @@ QString StoredDateTexts::text(bool isNull, bool holdsText, QByteArrayView stored
     if (isNull)
         return QString();
     if (!holdsText)
-        return DateText(value());
+        return vb::DateText(value());
     // The index holds equal dates side by side: each is written out once.
     if (m_haveLast && stored == QByteArrayView(m_lastStored.data(), qsizetype(m_lastStored.size())))
         return m_lastText;
     QString out;
     int v[6];
-    bool done = false;
-    if (storedParts(stored, v)) {
-        const QDate date(v[0], v[1], v[2]);
-        const QTime time(v[3], v[4], v[5]);
-        if (date.isValid() && time.isValid()) {
-            const qint64 jd = date.toJulianDay();
-            if (jd != m_day) {
-                m_day = jd;
-                m_dayClean = cleanDay(jd);
-                m_dayText = m_dayClean ? m_locale.toString(date, QLocale::ShortFormat) : QString();
-            }
-            if (m_dayClean) {
-                out = time == QTime(0, 0) ? m_dayText : m_dayText + QLatin1Char(' ') + m_times.text(time);
-                done = true;
-            }
+    const QDate date = storedParts(stored, v) ? QDate(v[0], v[1], v[2]) : QDate();
+    const QTime time = date.isValid() ? QTime(v[3], v[4], v[5]) : QTime();
+    if (time.isValid()) {
+        if (date.toJulianDay() != m_day) {
+            m_day = date.toJulianDay();
+            m_dayText = vb::DateText(date, QTime(0, 0), m_locale);
         }
+        out = time == QTime(0, 0) ? m_dayText : m_dayText + QLatin1Char(' ') + m_times.text(time);
+    } else {
+        out = vb::DateText(value());
     }
-    if (!done)
-        out = DateText(value());
     m_lastStored.assign(stored.data(), size_t(stored.size()));
     m_lastText = out;
     m_haveLast = true;

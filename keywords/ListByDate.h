@@ -8,7 +8,6 @@
 
 #include <QByteArrayView>
 #include <QDateTime>
-#include <QHash>
 #include <QLocale>
 #include <QList>
 #include <QStringList>
@@ -21,15 +20,10 @@
 
 namespace keywords {
 
-// A date as the list shows it: the system's short date, with the time
-// after it when there is one; "" for a card without a date.
-QString DateText(const QVariant &value);
-
-// DateText for many stored dates at once, with the same texts: the
-// locale is asked once per day and, when its time format is one that can
-// be written out here with the same result, never per time; the local time
-// is made only on the days around a change of the clock (or always, for
-// stored texts not in the form the program writes).
+// vb::DateText (the cards' date text) for many stored dates at once, with
+// the same texts: the locale is asked once per day and, when its time
+// pattern is one that can be written out here with the same result, never
+// per time.
 class StoredDateTexts {
 public:
     StoredDateTexts();
@@ -37,13 +31,12 @@ public:
     // (asked only when needed).
     QString text(bool isNull, bool holdsText, QByteArrayView stored, const std::function<QVariant()> &value);
 
-    // The time part of DateText, as the system locale's long time format
-    // writes it.
+    // The time part of vb::DateText in that locale.
     class TimeTexts {
     public:
         explicit TimeTexts(const QLocale &locale);
         QString text(QTime time);
-        // Whether the format is written out here (else the locale is asked
+        // Whether the pattern is written out here (else the locale is asked
         // once for each time of day met).
         bool direct() const { return m_direct; }
 
@@ -51,8 +44,9 @@ public:
         bool parse(const QString &format);
         QString written(QTime time) const;
         QLocale m_locale;
+        QString m_pattern;
         bool m_direct = false;
-        // The format in pieces: a literal, or one of the fields.
+        // The pattern in pieces: a literal, or one of the fields.
         enum Kind { Literal, Hour12, Hour12Pad, Hour, HourPad, Minute, MinutePad, Second, SecondPad, AmPm };
         struct Piece {
             Kind kind;
@@ -64,8 +58,6 @@ public:
     };
 
 private:
-    bool cleanDay(qint64 julianDay);
-    int offsetAtNoon(qint64 julianDay);
     QLocale m_locale;
     TimeTexts m_times;
     std::string m_lastStored;
@@ -73,8 +65,6 @@ private:
     bool m_haveLast = false;
     qint64 m_day = std::numeric_limits<qint64>::min();
     QString m_dayText;
-    bool m_dayClean = false;
-    QHash<qint64, int> m_noonOffsets; // INT_MIN: noon is no valid local time
 };
 
 // The rows of every card of that kind in descending order of the table's

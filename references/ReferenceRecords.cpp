@@ -4,11 +4,11 @@
 #include "DaoReads.h"
 #include "Error.h"
 #include "ReferenceRules.h"
+#include "Runtime.h"
 #include "Start.h"
 #include "RowUpdate.h"
 
 #include <QCryptographicHash>
-#include <QDate>
 #include <QSet>
 
 namespace references {
@@ -286,7 +286,7 @@ Outcome AddQuoteForReference(const QString &referenceKey, QString *newKey)
         fldCitNdx.setValue(referenceKey);
         fldCitCit.setValue(key);
         fldCitAuteur.setValue(author);
-        fldCitJour.setValue(QDate::currentDate());
+        fldCitJour.setValue(vb::Today());
         fldCitTitre1.setValue(title);
         fldCitTexte.setValue(QString(QLatin1String("")));
     });

@@ -9,8 +9,6 @@
 #include "WindowLinks.h"
 #include "RowUpdate.h"
 
-#include <QDate>
-#include <QDateTime>
 
 namespace newcards {
 namespace {
@@ -105,7 +103,7 @@ bool CreateNoteForAuthors(const QStringList &authors)
             dao::RowUpdate row(rsNote, dao::RowUpdate::AddNew);
             fldNoteCit.setValue(key);
             fldNoteAuteur.setValue(author);
-            fldNoteJour.setValue(QDate::currentDate());
+            fldNoteJour.setValue(vb::Today());
             row.Update();
         }
         rsNote.setIndex(QStringLiteral("NoteNDX"));
@@ -158,7 +156,7 @@ bool CreateReferenceForAuthors(const QStringList &authors)
             fldBiblioNdx.setValue(key);
             fldBiblioAuteur.setValue(joined);
             // The list by date orders references on this stamp.
-            rsBiblio.Fields(QStringLiteral("JOURHEURE")).setValue(QDateTime::currentDateTime());
+            rsBiblio.Fields(QStringLiteral("JOURHEURE")).setValue(vb::Now());
             row.Update();
         }
         for (const QString &a : authors) {

@@ -13,6 +13,7 @@
 #include "RichTextBox.h"
 #include "Runtime.h"
 #include "WindowLinks.h"
+#include "ZoneScope.h"
 #include "ReferenceCardDouble.h"
 #include "fCitMulti.h"
 #include "fNoteMulti.h"
@@ -237,6 +238,36 @@ private slots:
         QTRY_COMPARE(cardwindows::all().size(), 3);
         QVERIFY(!cardwindows::find(CardType::Note, QStringLiteral("N2.TXT")).isEmpty());
         QCOMPARE(NoteCards.count, 2);
+    }
+
+    // The date boxes show a stored date as stored, where the local clock
+    // skips that hour (Paris, spring) or that midnight (Sao Paulo).
+    void dateBoxesShowTimesTheClockSkips()
+    {
+        for (const char *zone : {"Europe/Paris", "America/Sao_Paulo"}) {
+            const ZoneScope scope(zone);
+            Base base;
+            addNote(QStringLiteral("SKIP0001.TXT"), QStringLiteral("Ann"), {}, QStringLiteral("x"), {}, QDate());
+            rsNote.setIndex(QStringLiteral("NoteNDX"));
+            rsNote.Seek(QStringLiteral("="), QStringLiteral("SKIP0001.TXT"));
+            rsNote.Edit();
+            fldNoteJour.setValue(QStringLiteral("2024-03-31 02:30:00"));
+            rsNote.Update();
+            addQuote(QStringLiteral("SKIP0001.TXT"), QStringLiteral("Nobody_001"), {}, QStringLiteral("y"),
+                     QDate(2018, 11, 4));
+            QVERIFY(seekKey(CardType::Note, QStringLiteral("SKIP0001.TXT")));
+            ShowNoteCard();
+            fNoteMulti *note = noteWindow(QStringLiteral("SKIP0001.TXT"));
+            QVERIFY(note);
+            QCOMPARE(note->cNoteDate->text(), vb::DateText(QDate(2024, 3, 31), QTime(2, 30)));
+            QVERIFY(seekKey(CardType::Quote, QStringLiteral("SKIP0001.TXT")));
+            ShowQuoteCard();
+            auto *quote = static_cast<fCitMulti *>(
+                cardwindows::find(CardType::Quote, QStringLiteral("SKIP0001.TXT")).first()->cardForm());
+            QCOMPARE(quote->cCitDate->text(), vb::DateText(QVariant(QDate(2018, 11, 4))));
+            QVERIFY(quote->cCitDate->text().contains(QStringLiteral("2018")));
+            unloadAll();
+        }
     }
 
     void quoteOpenerTakesTheReferenceAuthors()

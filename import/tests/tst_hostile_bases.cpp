@@ -17,8 +17,10 @@
 #include "ImportTestBases.h"
 #include "WindowLinks.h"
 #include "OuvreBase.h"
+#include "Runtime.h"
 #include "StorageTestUtil.h"
 #include "Working.h"
+#include "ZoneScope.h"
 #include "fAccueil.h"
 
 #include <sqlite3.h>
@@ -374,6 +376,8 @@ private slots:
     void aPipeADeviceOrAFolderIsRefusedUnread();
     void aBaseAnotherProgramWritesIsInUse();
     void anIndexThatLostEntriesLosesNoRow();
+
+    void datesTheClockSkipsByBothRoads();
 
 private:
     QString path(const QString &name) const { return m_dir->filePath(name); }
@@ -813,6 +817,45 @@ void TestHostileBases::anIndexThatLostEntriesLosesNoRow()
     QCOMPARE(r.count(QStringLiteral("NOTE"))->added, 21);
     QCOMPARE(r.count(QStringLiteral("NOTE"))->skipped, 0);
     QCOMPARE(fieldOf(QStringLiteral("NOTE"), QStringLiteral("CIT")).size(), 21);
+}
+
+// A note dated in the hour the Paris clock skips in spring (in the stored
+// form) and a quote dated at the midnight the Sao Paulo clock skips (in
+// another date form): opened as the base or imported, in either zone, both
+// keep their date, and the import empties nothing.
+void TestHostileBases::datesTheClockSkipsByBothRoads()
+{
+    const QStringList noteDay{QStringLiteral("2024-03-31T02:30:00.000Z")};
+    const QStringList quoteDay{QStringLiteral("2018-11-04T00:00:00.000Z")};
+    for (const char *zone : {"Europe/Paris", "America/Sao_Paulo"}) {
+        const ZoneScope scope(zone);
+        const QString name = QStringLiteral("clock-%1.cvb").arg(QString::fromLatin1(zone).section(u'/', 1));
+        const QString file = path(name);
+        QFile::copy(m_template, file);
+        raw(file, "UPDATE \"NOTE\" SET JOUR = '2024-03-31 02:30:00'; UPDATE \"CIT\" SET JOUR = '2018-11-04T00:00'");
+
+        openTarget(QStringLiteral("open-") + name);
+        const QString said = importOf(file);
+        QVERIFY2(said.startsWith(QStringLiteral("Import of ") + name + QStringLiteral(" : ")) &&
+                     !said.contains(QStringLiteral("did not fit")),
+                 qPrintable(said));
+        QCOMPARE(fieldOf(QStringLiteral("NOTE"), QStringLiteral("JOUR")), noteDay);
+        QCOMPARE(fieldOf(QStringLiteral("CIT"), QStringLiteral("JOUR")), quoteDay);
+        closeBase();
+
+        FakeMainWindow main;
+        m_script->fileOpen(file);
+        openThroughWelcome();
+        QCOMPARE(g_BasePath, file);
+        QCOMPARE(fieldOf(QStringLiteral("NOTE"), QStringLiteral("JOUR")), noteDay);
+        QCOMPARE(fieldOf(QStringLiteral("CIT"), QStringLiteral("JOUR")), quoteDay);
+        rsNote.setIndex(QStringLiteral("NoteNDX"));
+        rsNote.Seek(QStringLiteral("="), QStringLiteral("DUPO0001.TXT"));
+        QCOMPARE(vb::DateText(fldNoteJour.Value()), vb::DateText(QDate(2024, 3, 31), QTime(2, 30)));
+        for (vb::Form *f : vb::Forms::all())
+            f->unload();
+        closeBase();
+    }
 }
 
 QTEST_MAIN(TestHostileBases)

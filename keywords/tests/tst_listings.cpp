@@ -9,6 +9,7 @@
 #include "ListByDate.h"
 #include "Listings.h"
 #include "ProgramState.h"
+#include "Runtime.h"
 #include "WindowLinks.h"
 #include "fGrid.h"
 
@@ -375,7 +376,7 @@ private slots:
         rsNote.setIndex("Jour");
         const QList<QStringList> rows = keywords::CardsByDate(CardType::Note);
         QCOMPARE(rows.size(), 4);
-        QCOMPARE(rows.at(0), QStringList({keywords::DateText(QDateTime(d3, QTime())), "A"}));
+        QCOMPARE(rows.at(0), QStringList({vb::DateText(QVariant(d3)), "A"}));
         QCOMPARE(rows.at(2).at(1), QString("C"));
         QCOMPARE(rows.at(3), QStringList({QString(), "N"}));
         QCOMPARE(rsNote.Index(), QString("NoteNDX"));
@@ -392,7 +393,7 @@ private slots:
             Base::note(keys.at(i), {}, {}, i % 3 == 2 ? QVariant() : QVariant(i % 2 ? d1 : d2));
         QStringList shown;
         for (const QStringList &r : keywords::CardsByDate(CardType::Note))
-            shown << r.at(1) + (r.at(0).isEmpty() ? "-" : r.at(0) == keywords::DateText(QDateTime(d2, {})) ? "2" : "1");
+            shown << r.at(1) + (r.at(0).isEmpty() ? "-" : r.at(0) == vb::DateText(QVariant(d2)) ? "2" : "1");
         QCOMPARE(shown, QStringList({"E72", "E52", "E12", "E81", "E41", "E21", "E6-", "E3-"}));
 
         // A row numbered far beyond the others (written by another program)
@@ -432,10 +433,11 @@ private slots:
         QVERIFY(shown.at(1).isEmpty());
     }
 
-    // The texts of stored dates, written out without a local time per row,
-    // are those of DateText of the Field's value: in zones whose clock
-    // changes (a gap, an overlap, at midnight, by half an hour, the old
-    // mean times), for odd and wrongly typed stored values and Null.
+    // The texts of stored dates, written out without a value per row, are
+    // those of the cards' DateText of the Field's value: in zones whose
+    // clock changes (a gap, an overlap, at midnight, by half an hour, the
+    // old mean times), for odd and wrongly typed stored values and Null.
+    // A date the clock skips shows as stored, as any other.
     void storedDatesShowAsTheirFieldValues()
     {
         const QByteArray zoneBefore = qgetenv("TZ");
@@ -467,9 +469,14 @@ private slots:
             rsNote.setIndex("NoteNDX");
             for (const QStringList &r : rows) {
                 rsNote.Seek("=", r.at(1));
-                const QString old = keywords::DateText(rsNote.Fields("JOUR").Value());
+                const QString old = vb::DateText(rsNote.Fields("JOUR").Value());
                 if (rsNote.NoMatch() || r.at(0) != old || r.at(0).isNull() != old.isNull())
                     differ << QString::fromLatin1(zone) + u' ' + r.at(1) + u' ' + r.at(0) + u'/' + old;
+                const QString stored = QString::fromLatin1(values[r.at(1).mid(1).toInt() - 1]);
+                const QDate day = QDate::fromString(stored.mid(1, 10), QStringLiteral("yyyy-MM-dd"));
+                const QTime time = QTime::fromString(stored.mid(12, 8), QStringLiteral("HH:mm:ss"));
+                if (stored.size() == 21 && day.isValid() && time.isValid() && r.at(0) != vb::DateText(day, time))
+                    differ << QString::fromLatin1(zone) + u' ' + r.at(1) + u' ' + r.at(0) + QStringLiteral(" is not ") + stored;
             }
         }
         if (hadZone)
@@ -480,7 +487,7 @@ private slots:
         QCOMPARE(differ, QStringList());
     }
 
-    // The long time format written out gives what the locale writes, for
+    // The cards' time pattern written out gives what the locale writes, for
     // every second of the day in locales of each kind of format; where it
     // cannot be written out (other digits) the locale's own text is kept.
     void timeTextsAsTheLocaleWritesThem()
@@ -495,23 +502,51 @@ private slots:
             const int step = texts.direct() ? 1 : 61;
             for (int s = 0; s < 24 * 3600; s += step) {
                 const QTime t = QTime(0, 0).addSecs(s);
-                if (texts.text(t) != locale.toString(t, QLocale::LongFormat))
+                if (texts.text(t) != locale.toString(t, vb::TimePattern(locale)))
                     differ << QString::fromLatin1(name) + u' ' + t.toString() + u' ' + texts.text(t);
             }
         }
         QCOMPARE(differ.mid(0, 10), QStringList());
-        // The system locale, as the listing uses it.
-        keywords::StoredDateTexts::TimeTexts system(QLocale::system());
+        // The program's locale, as the listing uses it.
+        keywords::StoredDateTexts::TimeTexts current{QLocale()};
         for (int s = 0; s < 24 * 3600; s += 7)
-            QCOMPARE(system.text(QTime(0, 0).addSecs(s)), QLocale::system().toString(QTime(0, 0).addSecs(s), QLocale::LongFormat));
+            QCOMPARE(current.text(QTime(0, 0).addSecs(s)), QLocale().toString(QTime(0, 0).addSecs(s), vb::TimePattern(QLocale())));
     }
 
-    void dateText()
+    // The list writes each date as the card windows do: four-digit years
+    // (1850 and 1950 apart), no zone after a time (summer or winter), the
+    // hour the clock skips as stored; in each locale.
+    void listsWriteTheCardsDateText()
     {
-        QVERIFY(keywords::DateText(QVariant()).isEmpty());
-        const QString day = keywords::DateText(QDateTime({2024, 2, 29}, {}));
-        QVERIFY(!day.isEmpty());
-        QVERIFY(keywords::DateText(QDateTime({2024, 2, 29}, {13, 5})).startsWith(day + ' '));
+        const QLocale before;
+        for (const QLocale &locale : {QLocale(QLocale::English, QLocale::UnitedStates),
+                                      QLocale(QLocale::French, QLocale::France), QLocale::system()}) {
+            QLocale::setDefault(locale);
+            Base base;
+            const QList<QPair<QString, QDateTime>> dated{
+                {"OLD", QDateTime({1850, 6, 1}, {0, 0}, Qt::UTC)},
+                {"MID", QDateTime({1950, 6, 1}, {0, 0}, Qt::UTC)},
+                {"SUMMER", QDateTime({2024, 7, 14}, {13, 5, 9}, Qt::UTC)},
+                {"WINTER", QDateTime({2024, 1, 14}, {13, 5, 9}, Qt::UTC)},
+                {"SKIPPED", QDateTime({2024, 3, 31}, {2, 30}, Qt::UTC)},
+                {"MIDNIGHT", QDateTime({2018, 11, 4}, {0, 0}, Qt::UTC)},
+            };
+            for (const auto &[key, when] : dated)
+                Base::note(key, {}, {}, when);
+            QHash<QString, QString> shown;
+            for (const QStringList &r : keywords::CardsByDate(CardType::Note))
+                shown.insert(r.at(1), r.at(0));
+            for (const auto &[key, when] : dated) {
+                QCOMPARE(shown.value(key), vb::DateText(when.date(), when.time(), locale));
+                QVERIFY2(shown.value(key).contains(QString::number(when.date().year())), qPrintable(shown.value(key)));
+            }
+            QVERIFY(shown.value("OLD") != shown.value("MID"));
+            for (const char *key : {"SUMMER", "WINTER"})
+                for (const char *zone : {"CET", "CEST", "UTC", "GMT", "BRT", "-03", "+01", "+02"})
+                    QVERIFY2(!shown.value(key).contains(QLatin1String(zone)), qPrintable(shown.value(key)));
+        }
+        QLocale::setDefault(before);
+        QVERIFY(vb::DateText(QVariant()).isEmpty());
     }
 };
 

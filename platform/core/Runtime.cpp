@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <functional>
+
 #include <cmath>
 #include <limits>
 
@@ -317,32 +319,53 @@ int InStr(int start, const QString &text, const QString &sought, int compare)
 
 namespace {
 
-// Short date patterns with a two-digit year lose the century; widen them.
-QString fullYearPattern(QString pattern)
+std::function<QDateTime()> &clockForTests()
 {
+    static std::function<QDateTime()> clock;
+    return clock;
+}
+
+} // namespace
+
+QString DatePattern(const QLocale &locale)
+{
+    // A short pattern with a two-digit year loses the century: widen it.
+    QString pattern = locale.dateFormat(QLocale::ShortFormat);
     if (!pattern.contains(QLatin1String("yyyy")))
         pattern.replace(QLatin1String("yy"), QLatin1String("yyyy"));
     return pattern;
 }
 
-// The long time pattern without its time zone.
-QString timePattern(const QLocale &locale)
+QString TimePattern(const QLocale &locale)
 {
-    QString pattern = locale.timeFormat(QLocale::LongFormat);
-    pattern.remove(QLatin1Char('t'));
-    return pattern.trimmed();
+    // Stored times belong to no zone: the zone field goes, quoted text stays.
+    const QString f = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (const QChar c : f) {
+        if (c == u'\'')
+            quoted = !quoted;
+        if (quoted || c != u't')
+            out += c;
+    }
+    return out.trimmed();
 }
 
-} // namespace
+QString DateText(QDate date, QTime time, const QLocale &locale)
+{
+    if (!date.isValid())
+        return {};
+    QString out = locale.toString(date, DatePattern(locale));
+    if (time.isValid() && time != QTime(0, 0))
+        out += QLatin1Char(' ') + locale.toString(time, TimePattern(locale));
+    return out;
+}
 
 QString DateText(const QDateTime &value, const QLocale &locale)
 {
     if (!value.isValid())
         return {};
-    QString out = locale.toString(value.date(), fullYearPattern(locale.dateFormat(QLocale::ShortFormat)));
-    if (value.time().isValid() && value.time() != QTime(0, 0))
-        out += QLatin1Char(' ') + locale.toString(value.time(), timePattern(locale));
-    return out;
+    return DateText(value.date(), value.time(), locale);
 }
 
 QString DateText(const QVariant &value, const QLocale &locale)
@@ -350,10 +373,20 @@ QString DateText(const QVariant &value, const QLocale &locale)
     if (!value.isValid() || value.isNull())
         return {};
     if (value.typeId() == QMetaType::QDate)
-        return DateText(QDateTime(value.toDate(), QTime(0, 0)), locale);
+        return DateText(value.toDate(), QTime(0, 0), locale);
     if (value.typeId() == QMetaType::QDateTime)
         return DateText(value.toDateTime(), locale);
     return {};
 }
+
+QDateTime Now()
+{
+    const QDateTime local = clockForTests() ? clockForTests()() : QDateTime::currentDateTime();
+    return QDateTime(local.date(), QTime(local.time().hour(), local.time().minute(), local.time().second()), Qt::UTC);
+}
+
+QDate Today() { return Now().date(); }
+
+void SetClockForTests(std::function<QDateTime()> clock) { clockForTests() = std::move(clock); }
 
 } // namespace vb

@@ -8,6 +8,8 @@
 #include <QVariant>
 #include <QtGlobal>
 
+#include <functional>
+
 namespace vb {
 
 enum : int { ErrDivisionByZero = 11 };
@@ -65,10 +67,25 @@ inline int InStr(const QString &text, const QString &sought, int compare = vbBin
     return InStr(1, text, sought, compare);
 }
 
-// A date as the cards show it: the locale's short date with the full year,
-// followed by the time when it is not midnight. Null (an invalid value) and
-// values that are no date give "".
+// A date as the cards and the lists show it: the locale's short date with
+// the full year, followed by the time when it is not midnight, in the
+// locale's long time format without a zone (a stored date belongs to none).
+// Null (an invalid value) and values that are no date give "". A QDateTime
+// is written as its own date() and time(), whatever its time spec.
+QString DateText(QDate date, QTime time, const QLocale &locale = QLocale());
 QString DateText(const QDateTime &value, const QLocale &locale = QLocale());
 QString DateText(const QVariant &value, const QLocale &locale = QLocale());
+// The two patterns DateText writes with.
+QString DatePattern(const QLocale &locale);
+QString TimePattern(const QLocale &locale);
+
+// The local wall clock, read once and kept without a zone (Qt::UTC holding
+// the local date and time, to the second): a day whose midnight the clock
+// skips still has its midnight, and the value never moves again.
+QDateTime Now();
+QDate Today();
+// Tests set the wall clock the program reads (its date() and time() are
+// taken as they are); an empty function gives the real clock back.
+void SetClockForTests(std::function<QDateTime()> clock);
 
 } // namespace vb

@@ -10,8 +10,10 @@
 //
 // Values are QVariant: Null is an invalid QVariant; Text and Memo read as
 // QString, Long and Integer as int, Boolean as bool (stored as -1/0; writes
-// take bool or any number, non-zero being True), Date as QDateTime (local,
-// second precision; writes take QDateTime, QDate or an ISO date text).
+// take bool or any number, non-zero being True), Date as QDateTime in
+// Qt::UTC whose date() and time() are the stored wall-clock value, which
+// belongs to no zone (second precision; writes take a QDateTime's own date()
+// and time() whatever its zone, a QDate, or an ISO date text).
 
 #include <QByteArray>
 #include <QDateTime>

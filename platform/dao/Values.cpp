@@ -14,35 +14,48 @@ namespace dao {
 
 namespace {
 
-QString dateText(const QDateTime &dt)
+// A stored date is a wall-clock value that belongs to no zone: it is read,
+// written and converted as a date and a time of day, never as a local time,
+// which the clock can skip (a spring hour, or a midnight in some zones).
+QString dateText(QDate d, QTime t)
 {
-    const QDate d = dt.date();
-    const QTime t = dt.time();
     return QString::asprintf("%04d-%02d-%02d %02d:%02d:%02d", d.year(), d.month(), d.day(),
                              t.hour(), t.minute(), t.second());
 }
 
-bool parseDate(const QString &s, QDateTime &out)
+QTime toSecond(QTime t) { return QTime(t.hour(), t.minute(), t.second()); }
+
+bool parseDate(const QString &s, QDate &date, QTime &time)
 {
     // Our own stored form first; it is the common case.
     if (s.size() == 19 && s[4] == u'-' && s[7] == u'-' && s[10] == u' ') {
         const QDate d(s.mid(0, 4).toInt(), s.mid(5, 2).toInt(), s.mid(8, 2).toInt());
         const QTime t(s.mid(11, 2).toInt(), s.mid(14, 2).toInt(), s.mid(17, 2).toInt());
         if (d.isValid() && t.isValid()) {
-            out = QDateTime(d, t);
+            date = d;
+            time = t;
             return true;
         }
     }
     const QString v = s.trimmed();
+    const QDate d = v.size() == 10 ? QDate::fromString(v, Qt::ISODate) : QDate();
+    if (d.isValid()) {
+        date = d;
+        time = QTime(0, 0);
+        return true;
+    }
+    // A text with a zone or an offset keeps the date and time it writes; one
+    // without is read as if in UTC, which skips no hour.
     QDateTime dt = QDateTime::fromString(v, Qt::ISODate);
-    if (!dt.isValid()) {
-        const QDate d = QDate::fromString(v, Qt::ISODate);
-        if (d.isValid())
-            dt = QDateTime(d, QTime(0, 0));
+    if (!dt.isValid() || dt.timeSpec() == Qt::LocalTime) {
+        const QDateTime utc = QDateTime::fromString(v + QLatin1Char('Z'), Qt::ISODate);
+        if (utc.isValid())
+            dt = utc;
     }
     if (!dt.isValid())
         return false;
-    out = QDateTime(dt.date(), QTime(dt.time().hour(), dt.time().minute(), dt.time().second()));
+    date = dt.date();
+    time = toSecond(dt.time());
     return true;
 }
 
@@ -93,7 +106,7 @@ bool toStorage(const ColumnMeta &c, const QVariant &v, QVariant &out, int &err)
         else if (v.typeId() == QMetaType::Bool)
             out = v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
         else if (v.typeId() == QMetaType::QDateTime)
-            out = dateText(v.toDateTime());
+            out = dateText(v.toDateTime().date(), toSecond(v.toDateTime().time()));
         else if (v.canConvert<QString>())
             out = v.toString();
         else {
@@ -128,15 +141,22 @@ bool toStorage(const ColumnMeta &c, const QVariant &v, QVariant &out, int &err)
         return true;
     }
     case dbDate: {
-        QDateTime dt;
-        if (v.typeId() == QMetaType::QDateTime)
-            dt = v.toDateTime();
-        else if (v.typeId() == QMetaType::QDate)
-            dt = QDateTime(v.toDate(), QTime(0, 0));
-        else if (v.typeId() == QMetaType::QTime)
-            dt = QDateTime(QDate(1899, 12, 30), v.toTime());
-        else if (v.typeId() == QMetaType::QString) {
-            if (!parseDate(v.toString(), dt)) {
+        QDate date;
+        QTime time(0, 0);
+        if (v.typeId() == QMetaType::QDateTime) {
+            // Its own date and time, whatever its zone.
+            const QDateTime dt = v.toDateTime();
+            if (dt.isValid()) {
+                date = dt.date();
+                time = toSecond(dt.time());
+            }
+        } else if (v.typeId() == QMetaType::QDate) {
+            date = v.toDate();
+        } else if (v.typeId() == QMetaType::QTime) {
+            date = QDate(1899, 12, 30);
+            time = toSecond(v.toTime());
+        } else if (v.typeId() == QMetaType::QString) {
+            if (!parseDate(v.toString(), date, time)) {
                 err = ErrConversion;
                 return false;
             }
@@ -149,13 +169,15 @@ bool toStorage(const ColumnMeta &c, const QVariant &v, QVariant &out, int &err)
             // Days since 30 December 1899, the fraction being the time.
             const double days = std::floor(d);
             const qint64 secs = qint64(std::llround((d - days) * 86400.0));
-            dt = QDateTime(QDate(1899, 12, 30).addDays(qint64(days)), QTime(0, 0)).addSecs(secs);
+            const QDateTime dt = QDateTime(QDate(1899, 12, 30).addDays(qint64(days)), QTime(0, 0), Qt::UTC).addSecs(secs);
+            date = dt.date();
+            time = dt.time();
         }
-        if (!dt.isValid() || dt.date().year() < 100 || dt.date().year() > 9999) {
+        if (!date.isValid() || !time.isValid() || date.year() < 100 || date.year() > 9999) {
             err = ErrConversion;
             return false;
         }
-        out = dateText(dt);
+        out = dateText(date, time);
         return true;
     }
     default: err = ErrInvalidFieldType; return false;
@@ -176,9 +198,10 @@ QVariant fromStorage(const ColumnMeta &c, const QVariant &s)
     case dbInteger: return int(s.toLongLong());
     case dbBoolean: return s.toLongLong() != 0;
     case dbDate: {
-        QDateTime dt;
-        if (parseDate(s.toString(), dt))
-            return dt;
+        QDate date;
+        QTime time;
+        if (parseDate(s.toString(), date, time))
+            return QDateTime(date, time, Qt::UTC);
         return {};
     }
     default: return s;

@@ -5,7 +5,9 @@
 #include "Dialogs.h"
 #include "NewCards.h"
 #include "ProgramState.h"
+#include "Runtime.h"
 #include "TestBase.h"
+#include "ZoneScope.h"
 #include "WindowLinks.h"
 
 #include <QtTest>
@@ -51,6 +53,7 @@ private slots:
         ResetProgramState();
         windowLinks() = WindowLinks{};
         InstallNewCards();
+        vb::SetClockForTests({});
     }
 
     void keyRules()
@@ -126,7 +129,7 @@ private slots:
         QCOMPARE(unloaded, 1);
         QCOMPARE(SearchTextPos, 0);
         QCOMPARE(fldNoteAuteur.Value().toString(), QString("Li"));
-        QCOMPARE(fldNoteJour.Value().toDateTime(), QDateTime(QDate::currentDate(), QTime()));
+        QCOMPARE(fldNoteJour.Value().toDateTime(), QDateTime(vb::Today(), QTime(0, 0), Qt::UTC));
         QCOMPARE(SelectMode, 1);
     }
 
@@ -135,7 +138,7 @@ private slots:
         Base base;
         QString picked;
         windowLinks().showTypePicker = [&](const QString &k) { picked = k; };
-        const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+        const QDateTime before = vb::Now().addSecs(-1);
         QVERIFY(newcards::CreateReferenceForAuthors({"Li", "Martinez"}));
         QCOMPARE(picked, QString("Li_____001"));
         rsBiblio.setIndex("BibNDX");
@@ -144,6 +147,27 @@ private slots:
         QCOMPARE(fldBiblioAuteur.Value().toString(), QString("Li Martinez "));
         QVERIFY(rsBiblio.Fields("JOURHEURE").Value().toDateTime() >= before);
         QCOMPARE(autNdxRows(), QStringList({"Li@Li_____001", "Martinez@Li_____001"}));
+    }
+
+    // On a day whose midnight the clock skips, a new note is dated that
+    // day and a new reference stamped with the wall clock, as on any day.
+    void newCardsOnADayWithoutMidnight()
+    {
+        const ZoneScope zone("America/Sao_Paulo");
+        vb::SetClockForTests([] { return QDateTime(QDate(2018, 11, 4), QTime(9, 15, 30), Qt::UTC); });
+        Base base;
+        DialogScript script; // no message
+        windowLinks().showTypePicker = [](const QString &) {};
+        windowLinks().showNoteCard = [] {};
+        windowLinks().unloadChooser = [] {};
+        QVERIFY(newcards::CreateNoteForAuthors({"Li"}));
+        QCOMPARE(fldNoteCit.Value().toString(), QString("LI__0001.TXT"));
+        QCOMPARE(fldNoteJour.Value().toDateTime(), QDateTime(QDate(2018, 11, 4), QTime(0, 0), Qt::UTC));
+        QVERIFY(newcards::CreateReferenceForAuthors({"Li"}));
+        QCOMPARE(rsBiblio.Fields("JOURHEURE").Value().toDateTime(),
+                 QDateTime(QDate(2018, 11, 4), QTime(9, 15, 30), Qt::UTC));
+        vb::SetClockForTests({});
+        QVERIFY2(script.ok(), script.report());
     }
 
     void lengthsAreRefusedBeforeAnyWrite()

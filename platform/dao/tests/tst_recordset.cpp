@@ -426,7 +426,7 @@ private slots:
         rs.Fields("WordsNb").setValue(-32768);
         rs.Update();
         rs.MoveFirst();
-        QCOMPARE(rs.Fields("JOUR").Value().toDateTime(), when);
+        QCOMPARE(rs.Fields("JOUR").Value().toDateTime(), QDateTime(when.date(), when.time(), Qt::UTC));
         QCOMPARE(rs.Fields("TEXTE").Value().toString(), rtf);
         QCOMPARE(rs.Fields("AsKW").Value(), QVariant(true));
         QCOMPARE(rs.Fields("WordsNb").Value().toInt(), -32768);
