@@ -34,6 +34,7 @@
 #include <QElapsedTimer>
 #include <QFont>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -631,8 +632,8 @@ void TestHostileBases::openLongWordCards(const QString &road)
     const qint64 ms = clock.elapsed();
     QVERIFY2(ms < 10000, qPrintable(road + QStringLiteral(": %1 ms").arg(ms)));
 
-    auto *n = vb::Forms::find<fNoteMulti>();
-    auto *q = vb::Forms::find<fCitMulti>();
+    auto *n = qobject_cast<fNoteMulti *>(NoteCards.window.data());
+    auto *q = qobject_cast<fCitMulti *>(QuoteCards.window.data());
     QVERIFY(n && n->isVisible() && q && q->isVisible());
     QCOMPARE(n->NoteRTF->Text(), note);
     QCOMPARE(n->NoteRTF->SelStart(), kLongWordHit - 1);
