@@ -8,6 +8,8 @@
 #include "Start.h"
 #include "Tabdef.h"
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -68,14 +70,14 @@ void BM_CheckNewBase(benchmark::State &st)
     for (auto _ : st)
         checkBeforeOpening(fx().small, "Qv47Tz28", true);
 }
-BENCHMARK(BM_CheckNewBase)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_GUARDED(BM_CheckNewBase)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 void BM_Check100MB(benchmark::State &st)
 {
     for (auto _ : st)
         checkBeforeOpening(fx().large, "Qv47Tz28", true);
 }
-BENCHMARK(BM_Check100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_GUARDED(BM_Check100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The open that follows, for scale: one key derivation and the catalog.
 void BM_OpenNewBaseUnchecked(benchmark::State &st)
@@ -85,7 +87,7 @@ void BM_OpenNewBaseUnchecked(benchmark::State &st)
         DBEngine::OpenDatabase(fx().small, false, true, kConnect).Close();
     }
 }
-BENCHMARK(BM_OpenNewBaseUnchecked)->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK_GUARDED(BM_OpenNewBaseUnchecked)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 } // namespace
 

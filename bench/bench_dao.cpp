@@ -9,6 +9,8 @@
 #include "Tabdef.h"
 #include "../storage/tests/SyncCount.h"
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -91,10 +93,8 @@ Fixture &fx()
 sqlite3_stmt *prep(const char *sql)
 {
     sqlite3_stmt *s = nullptr;
-    if (sqlite3_prepare_v2(fx().raw, sql, -1, &s, nullptr) != SQLITE_OK) {
-        std::fprintf(stderr, "%s: %s\n", sql, sqlite3_errmsg(fx().raw));
-        std::abort();
-    }
+    if (sqlite3_prepare_v2(fx().raw, sql, -1, &s, nullptr) != SQLITE_OK)
+        benchfail::fail(sql, sqlite3_errmsg(fx().raw));
     return s;
 }
 
@@ -284,14 +284,14 @@ public:
 } // namespace
 
 #define PAIR(name, ...)                                                                            \
-    BENCHMARK(name##_Engine)->Repetitions(3)->ReportAggregatesOnly(true) __VA_ARGS__;             \
-    BENCHMARK(name##_Direct)->Repetitions(3)->ReportAggregatesOnly(true) __VA_ARGS__
+    BENCHMARK_GUARDED(name##_Engine)->Repetitions(3)->ReportAggregatesOnly(true) __VA_ARGS__;             \
+    BENCHMARK_GUARDED(name##_Direct)->Repetitions(3)->ReportAggregatesOnly(true) __VA_ARGS__
 PAIR(Seek);
 PAIR(Walk, ->Unit(benchmark::kMillisecond));
 PAIR(KeywordLinks, ->Unit(benchmark::kMicrosecond));
 PAIR(AddNew, ->Arg(1)->Unit(benchmark::kMillisecond));
 PAIR(AddNew, ->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond));
-BENCHMARK(CreateBase)->Iterations(5)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(CreateBase)->Iterations(5)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

@@ -12,9 +12,11 @@
 //   bench_scale --benchmark_filter=/10000/         one size
 
 #include "BaseImporter.h"
+#include "BenchFailure.h"
 #include "CardSets.h"
 #include "Collation.h"
 #include "DaoImpl.h"
+#include "Guard.h"
 #include "ImportPlan.h"
 #include "ListByDate.h"
 #include "ProgramState.h"
@@ -68,15 +70,20 @@ QString basePath(int notes)
 {
     return folder() + QStringLiteral("/notes-%1-%2.cvb").arg(notes).arg(QLatin1String(kGeneration));
 }
+// Work files are this run's own: two runs at once never write into each
+// other's copy (a lock held past the engine's wait fails a build).
+QString workPrefix()
+{
+    return QStringLiteral("work-%1-").arg(QCoreApplication::applicationPid());
+}
 QString workPath(const QString &what)
 {
-    return folder() + QStringLiteral("/work-") + what + QStringLiteral(".cvb");
+    return folder() + u'/' + workPrefix() + what + QStringLiteral(".cvb");
 }
 
-void die(sqlite3 *db, const char *what)
+[[noreturn]] void die(sqlite3 *db, const char *what)
 {
-    std::fprintf(stderr, "%s: %s\n", what, db ? sqlite3_errmsg(db) : "?");
-    std::abort();
+    benchfail::fail(what, db ? sqlite3_errmsg(db) : "no connection");
 }
 
 void exec(sqlite3 *db, const QByteArray &sql)
@@ -315,8 +322,12 @@ QString freshCopy(const QString &from, const QString &as)
 {
     const QString p = workPath(as);
     QFile::remove(p);
-    if (!QFile::copy(from, p))
-        std::abort();
+    // A journal left by a run that was ended would be rolled back into the
+    // new copy when it is opened.
+    QFile::remove(p + QStringLiteral("-journal"));
+    QFile in(from);
+    if (!in.copy(p))
+        benchfail::fail("copying " + from.toStdString() + " to " + p.toStdString(), in.errorString().toStdString());
     return p;
 }
 
@@ -355,6 +366,18 @@ double peakMemoryMb()
         if (line.rfind("VmHWM:", 0) == 0)
             return std::stod(line.substr(6)) / 1024.0;
     return 0;
+}
+
+// Why an index build stopped: the engine's error and where.
+std::string buildFailure(const wordindex::BuildResult &r)
+{
+    return QStringLiteral("the index build stopped after %1 cards (%2 rows; last card %3): error %4, %5 (%6)")
+        .arg(r.cardsIndexed)
+        .arg(r.rowsWritten)
+        .arg(r.lastKey.isEmpty() ? QStringLiteral("none") : r.lastKey)
+        .arg(r.failure->number())
+        .arg(r.failure->description(), r.failure->source())
+        .toStdString();
 }
 
 std::map<int, double> g_buildPeak;
@@ -405,13 +428,20 @@ void BM_IndexBuild(benchmark::State &st)
     for (auto _ : st) {
         st.PauseTiming();
         closeBase();
-        openBase(freshCopy(source, QStringLiteral("build-%1").arg(n)));
+        const QString copy = freshCopy(source, QStringLiteral("build-%1").arg(n));
+        // A byte copy of a base this program made: the look before opening
+        // is BM_Open's to time, and at this size, on a busy machine, it may
+        // pass its time limit and end the run before the build is reached.
+        dao::trustAsLeft(copy);
+        openBase(copy);
         resetPeakMemory();
         st.ResumeTiming();
         const wordindex::BuildResult r = wordindex::WordIndexBuilder(CardType::Note).build();
         st.PauseTiming();
-        if (r.failure)
-            st.SkipWithError("the index build failed");
+        if (r.failure) {
+            benchfail::skip(st, buildFailure(r));
+            return;
+        }
         g_buildPeak[n] = std::max(g_buildPeak[n], peakMemoryMb());
         g_indexRows[n] = r.rowsWritten;
         st.counters["rows"] = r.rowsWritten;
@@ -438,11 +468,15 @@ void BM_IndexBuildFloor(benchmark::State &st)
         QStringList stop;
         {
             sqlite3_stmt *s = nullptr;
-            sqlite3_prepare_v2(db, "SELECT Word FROM words", -1, &s, nullptr);
-            while (sqlite3_step(s) == SQLITE_ROW)
+            if (sqlite3_prepare_v2(db, "SELECT Word FROM words", -1, &s, nullptr) != SQLITE_OK)
+                die(db, "reading the excluded words");
+            int rc;
+            while ((rc = sqlite3_step(s)) == SQLITE_ROW)
                 stop << QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)),
                                           sqlite3_column_bytes(s, 0));
             sqlite3_finalize(s);
+            if (rc != SQLITE_DONE)
+                die(db, "reading the excluded words");
         }
         const textfind::ExcludedWords excluded(stop);
         exec(db, "BEGIN");
@@ -451,12 +485,14 @@ void BM_IndexBuildFloor(benchmark::State &st)
         for (const auto &ix : indexes)
             exec(db, QByteArray("DROP INDEX \"WordsNoteIndex.") + ix[0] + '"');
         sqlite3_stmt *read = nullptr, *ins = nullptr;
-        sqlite3_prepare_v2(db, "SELECT CIT, TEXTE FROM NOTE ORDER BY CIT", -1, &read, nullptr);
-        sqlite3_prepare_v2(db, "INSERT INTO WordsNoteIndex(Mot, \"Index\", NboccurIndex) VALUES(?, ?, ?)", -1, &ins,
-                           nullptr);
+        if (sqlite3_prepare_v2(db, "SELECT CIT, TEXTE FROM NOTE ORDER BY CIT", -1, &read, nullptr) != SQLITE_OK ||
+            sqlite3_prepare_v2(db, "INSERT INTO WordsNoteIndex(Mot, \"Index\", NboccurIndex) VALUES(?, ?, ?)", -1,
+                               &ins, nullptr) != SQLITE_OK)
+            die(db, "preparing the index build");
         textfind::WordList list;
         double rows = 0;
-        while (sqlite3_step(read) == SQLITE_ROW) {
+        int step;
+        while ((step = sqlite3_step(read)) == SQLITE_ROW) {
             const int keyBytes = sqlite3_column_bytes(read, 0);
             const QByteArray k(reinterpret_cast<const char *>(sqlite3_column_text(read, 0)), keyBytes);
             const QString text = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(read, 1)),
@@ -476,6 +512,8 @@ void BM_IndexBuildFloor(benchmark::State &st)
                 ++rows;
             }
         }
+        if (step != SQLITE_DONE)
+            die(db, "reading the notes");
         sqlite3_finalize(read);
         sqlite3_finalize(ins);
         for (const auto &ix : indexes)
@@ -494,10 +532,17 @@ void BM_IndexRerun(benchmark::State &st)
     // The base the last build of this size left, or a build of its own first.
     closeBase();
     openBase(QFile::exists(built) ? built : freshCopy(sourceBase(n), QStringLiteral("build-%1").arg(n)));
-    if (rsWordsNoteIndex.RecordCount() == 0)
-        wordindex::WordIndexBuilder(CardType::Note).build();
+    if (rsWordsNoteIndex.RecordCount() == 0) {
+        const wordindex::BuildResult first = wordindex::WordIndexBuilder(CardType::Note).build();
+        if (first.failure)
+            return benchfail::skip(st, buildFailure(first));
+    }
     for (auto _ : st) {
         const wordindex::BuildResult r = wordindex::WordIndexBuilder(CardType::Note).build();
+        if (r.failure) {
+            benchfail::skip(st, buildFailure(r));
+            break;
+        }
         st.counters["kept"] = r.cardsKept;
     }
     closeBase();
@@ -516,8 +561,10 @@ void BM_Import(benchmark::State &st)
         const importer::ImportReport r = importer::BaseImporter(src, nullptr).run();
         src.Close();
         st.PauseTiming();
-        if (r.failed)
-            st.SkipWithError("the import failed");
+        if (r.failed) {
+            benchfail::skip(st, "the import failed: " + r.failure.toStdString());
+            return;
+        }
         g_importRows[n] = r.added();
         st.counters["rows"] = r.added();
         closeBase();
@@ -572,15 +619,15 @@ public:
 } // namespace
 
 #define SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)
-BENCHMARK(BM_Open) SIZES;
-BENCHMARK(BM_KeywordIntoGrid) SIZES;
-BENCHMARK(BM_NotesByDate) SIZES;
-BENCHMARK(BM_TextSearch) SIZES;
-BENCHMARK(BM_IndexBuild) SIZES;
-BENCHMARK(BM_IndexBuildFloor) SIZES;
-BENCHMARK(BM_IndexRerun) SIZES;
-BENCHMARK(BM_Import) SIZES;
-BENCHMARK(BM_ImportFloor) SIZES;
+BENCHMARK_GUARDED(BM_Open) SIZES;
+BENCHMARK_GUARDED(BM_KeywordIntoGrid) SIZES;
+BENCHMARK_GUARDED(BM_NotesByDate) SIZES;
+BENCHMARK_GUARDED(BM_TextSearch) SIZES;
+BENCHMARK_GUARDED(BM_IndexBuild) SIZES;
+BENCHMARK_GUARDED(BM_IndexBuildFloor) SIZES;
+BENCHMARK_GUARDED(BM_IndexRerun) SIZES;
+BENCHMARK_GUARDED(BM_Import) SIZES;
+BENCHMARK_GUARDED(BM_ImportFloor) SIZES;
 
 int main(int argc, char **argv)
 {
@@ -605,6 +652,9 @@ int main(int argc, char **argv)
     closeBase();
     for (vb::Form *f : vb::Forms::all())
         f->unload();
+    QDir work(folder());
+    for (const QString &f : work.entryList({workPrefix() + u'*'}, QDir::Files))
+        work.remove(f);
 
     auto at = [&](const char *name, int size) {
         const auto it = reporter.seconds.find({name, size});

@@ -2,10 +2,13 @@
 
 #include "Dao.h"
 #include "DaoErrors.h"
+#include "DaoReads.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "Runtime.h"
 #include "Start.h"
+
+#include <QCryptographicHash>
 
 namespace cards {
 
@@ -43,6 +46,55 @@ void seekOrRaise(CardType type, const QString &key)
     if (!seekCard(type, key))
         cardGone();
 }
+
+// The counter and the columns a store replaces, as the table names them.
+QStringList stampColumns(CardType type)
+{
+    if (type == CardType::Note)
+        return {QStringLiteral("NoteCount"), QStringLiteral("AUTEUR"), QStringLiteral("TITRE1"),
+                QStringLiteral("Texte"), QStringLiteral("TEXTRTF")};
+    return {QStringLiteral("CitCount"), QStringLiteral("Titre1"), QStringLiteral("Texte"),
+            QStringLiteral("TEXTRTF")};
+}
+
+// Null and an empty text read alike in a card's boxes: they digest alike.
+QByteArray digestOf(const QStringList &values)
+{
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    for (const QString &v : values) {
+        const qint64 n = v.size();
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
+        hash.addData(QByteArrayView(reinterpret_cast<const char *>(v.utf16()), v.size() * 2));
+    }
+    return hash.result();
+}
+
+} // namespace
+
+std::optional<CardStamp> readCardStamp(CardType type, const QString &key)
+{
+    const Tables t = tablesOf(type);
+    const QStringList columns = stampColumns(type);
+    dao::KeyReader reader(g_Db, t.table->Name(), QString::fromLatin1(t.keyIndex), columns);
+    std::optional<CardStamp> stamp;
+    reader.read(key, [&](const dao::RowView &row) {
+        QStringList values;
+        for (int i = 1; i < columns.size(); ++i)
+            values << row.text(i);
+        stamp = CardStamp{row.number(0), digestOf(values)};
+        return false; // the key is unique: its first row is the record
+    });
+    return stamp;
+}
+
+void checkSameCard(CardType type, const QString &key, qint64 counter)
+{
+    const std::optional<CardStamp> now = readCardStamp(type, key);
+    if (!now || now->counter != counter)
+        cardGone();
+}
+
+namespace {
 
 // Walks the links of one card from its first row on the by-card index.
 template <class F> void forEachLinkOf(CardType type, const QString &key, F &&visit)
@@ -153,8 +205,18 @@ QStringList keywordCardKeys(CardType type, const QString &keyword)
     return keys;
 }
 
-void storeCard(CardType type, const QString &key, const CardEdits &edits)
+bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardStamp &stamp)
 {
+    // Read, compare and write under one transaction: the base's lock keeps
+    // any other writer out until the write is in.
+    dao::TransactionScope transaction;
+    const std::optional<CardStamp> now = readCardStamp(type, key);
+    if (!now || now->counter != stamp.counter)
+        cardGone();
+    if (now->digest != stamp.digest) {
+        stamp = *now;
+        return false;
+    }
     seekOrRaise(type, key);
     dao::Recordset &rs = cardTable(type);
     rs.Edit();
@@ -176,12 +238,18 @@ void storeCard(CardType type, const QString &key, const CardEdits &edits)
             rs.CancelUpdate();
         throw;
     }
+    const CardStamp written = readCardStamp(type, key).value_or(stamp);
+    transaction.Commit();
+    stamp = written;
+    return true;
 }
 
-void deleteCard(CardType type, const QString &key)
+void deleteCard(CardType type, const QString &key, std::optional<qint64> counter)
 {
-    seekOrRaise(type, key);
     dao::TransactionScope transaction;
+    if (counter)
+        checkSameCard(type, key, *counter);
+    seekOrRaise(type, key);
     forEachLinkOf(type, key, [](dao::Recordset &links, const QString &) {
         links.Delete();
         return true;

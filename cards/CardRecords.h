@@ -20,7 +20,7 @@ class Error;
 namespace cards {
 
 // Said when a card's record is no longer in the base.
-inline constexpr const char *kCardGone = "This card is no longer in the base";
+inline constexpr const char *kCardGone = "This card is no longer in the base.";
 // Said when a quote's reference is not in the base.
 inline constexpr const char *kReferenceGone = "The reference of this quote is not in the base";
 // The read-only message (error 3027).
@@ -65,16 +65,45 @@ struct CardEdits {
     QString plainText;
     QString richText;
 };
-// Raises vb::Error: kCardGoneError when the record is gone, the engine's
+
+// Which record a card read, and what it read there: the record's counter
+// (NoteCount, CitCount), which no later record takes again, tells it from a
+// newer card that took its key; the digest stands for the values a store
+// replaces (a note's author, title and both texts; a quote's title and both
+// texts) as the card read them.
+struct CardStamp {
+    qint64 counter = -1;
+    QByteArray digest;
+    bool operator==(const CardStamp &) const = default;
+};
+// The stamp of the record under that key now, read without moving the
+// shared recordsets; nothing when the key is not in the base.
+std::optional<CardStamp> readCardStamp(CardType type, const QString &key);
+// Raises kCardGoneError unless the key names the record the counter names.
+void checkSameCard(CardType type, const QString &key, qint64 counter);
+
+// Writes the edits into the record the stamp names, with the check in the
+// same transaction, so that no other window or running copy of the program
+// can slip a change in between. Returns false and writes nothing when the
+// values a store replaces are not those the stamp read: `stamp` then holds
+// the record's present ones, for a store that replaces them knowingly. On a
+// write, `stamp` becomes what the record holds now. Raises vb::Error:
+// kCardGoneError when the key is gone or holds another record, the engine's
 // error otherwise (3027 read-only, 3163 too long, ...). Nothing is half
 // written.
-void storeCard(CardType type, const QString &key, const CardEdits &edits);
+bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardStamp &stamp);
 // Deletes the card's keyword links and its record, all or nothing; raises as
-// storeCard does.
-void deleteCard(CardType type, const QString &key);
+// storeCard does. With a counter, a record of that key but another counter
+// counts as gone.
+void deleteCard(CardType type, const QString &key, std::optional<qint64> counter = std::nullopt);
 // Deletes the card's links whose keyword is exactly that text (case
 // included); returns how many went.
 int removeKeywordLinks(CardType type, const QString &key, const QString &keyword);
+
+// The question of a store whose record changed since the card read it.
+inline constexpr const char *kChangedSinceRead =
+    "This card was changed in the base since it was read here (in another window or by another "
+    "program).\n\nReplace those changes with what this window holds?";
 
 // The message a failed write shows.
 QString writeFailureText(const vb::Error &error);

@@ -210,6 +210,12 @@ void CardWindow::formLoad()
     // The text box takes its size before its text: the text is then laid
     // out once, at the width it is shown with.
     formResize();
+    // Read by key without moving the shared cursor, which a set opener may
+    // be walking.
+    vb::errorOf([&] {
+        if (const auto stamp = cards::readCardStamp(m_type, slot.key))
+            m_stamp = *stamp;
+    });
     fillCard(slot, n);
     m_keywords = slot.keywords;
     cards::SortCardKeywords(m_keywords);
@@ -249,8 +255,30 @@ void CardWindow::formResize() { stretchText(); }
 
 bool CardWindow::Store()
 {
+    const cards::CardEdits e = edits();
+    cards::CardStamp stamp = m_stamp;
     try {
-        cards::storeCard(m_type, tag(), edits());
+        while (!cards::storeCard(m_type, tag(), e, stamp)) {
+            // Changed elsewhere since it was read: the user decides, and a
+            // declined store writes nothing and keeps what the window holds.
+            bringToFront();
+            if (vb::MsgBox(QString::fromLatin1(cards::kChangedSinceRead),
+                           vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2)
+                != vb::vbYes)
+                return false;
+        }
+    } catch (const vb::Error &error) {
+        cards::reportWriteFailure(error);
+        return false;
+    }
+    m_stamp = stamp;
+    return true;
+}
+
+bool CardWindow::stillOwnCard()
+{
+    try {
+        cards::checkSameCard(m_type, tag(), m_stamp.counter);
     } catch (const vb::Error &e) {
         cards::reportWriteFailure(e);
         return false;
@@ -261,7 +289,7 @@ bool CardWindow::Store()
 void CardWindow::Delete()
 {
     try {
-        cards::deleteCard(m_type, tag());
+        cards::deleteCard(m_type, tag(), m_stamp.counter);
     } catch (const vb::Error &e) {
         cards::reportWriteFailure(e);
         return;
@@ -285,6 +313,8 @@ void CardWindow::AddKeywords()
 {
     CardKind = cardKindName(m_type);
     SelectMode = 1;
+    if (!stillOwnCard())
+        return;
     try {
         if (!cards::seekCard(m_type, tag())) {
             vb::MsgBox(QString::fromLatin1(cards::kCardGone), vb::vbExclamation);
@@ -325,6 +355,7 @@ void CardWindow::RemoveKeyword()
     if (vb::MsgBox(cards::suppQuestion(keyword, m_type), vb::vbOKCancel | vb::vbQuestion) != vb::vbOK)
         return;
     try {
+        cards::checkSameCard(m_type, tag(), m_stamp.counter);
         cards::removeKeywordLinks(m_type, tag(), keyword);
     } catch (const vb::Error &e) {
         cards::reportWriteFailure(e);
@@ -338,6 +369,9 @@ void CardWindow::TextCompare()
     UnloadWordWindows();
     AnalysedCardKind = cardKindName(m_type);
     AnalysedCardKey = tag();
+    // The word window attaches keywords by this key.
+    if (!stillOwnCard())
+        return;
     try {
         if (!cards::seekCard(m_type, tag())) {
             vb::MsgBox(QString::fromLatin1(cards::kCardGone), vb::vbExclamation);

@@ -71,6 +71,10 @@ protected:
     virtual double designWidth() const = 0;
     virtual double designHeight() const = 0;
 
+    // The key still names the record the card loaded (not a newer card that
+    // took the key after a delete); otherwise says so.
+    bool stillOwnCard();
+
     // Builds the toolbar with its four tools and wires the shared controls.
     void setUpShared(vb::RichTextBox *text, vb::FlexGrid *keywords, QLineEdit *fenNum,
                      vb::Toolbar *toolbar);
@@ -98,6 +102,8 @@ private:
     QLineEdit *m_fenNum = nullptr;
     QPointer<vb::RichTextBox> m_toPrint;
     QStringList m_keywords;
+    // The record the card loaded and what it held then.
+    cards::CardStamp m_stamp;
     bool m_changed = false;
     bool m_closeWithoutAsking = false;
 };

@@ -155,6 +155,8 @@ void fCitMulti::formResize()
 
 void fCitMulti::OpenReference()
 {
+    if (!stillOwnCard())
+        return;
     try {
         if (!cards::seekCard(CardType::Quote, tag())) {
             vb::MsgBox(QString::fromLatin1(cards::kCardGone), vb::vbExclamation);

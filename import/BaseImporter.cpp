@@ -53,13 +53,7 @@ QString foldedKey(const QVariant &value)
 {
     if (!value.isValid() || value.isNull())
         return QStringLiteral("N");
-    const QString text = value.toString();
-    QString out;
-    out.reserve(text.size() + 1);
-    out.append(u'V');
-    for (QChar c : text)
-        out.append(c.isSurrogate() ? c : c.toCaseFolded());
-    return out;
+    return u'V' + dao::textKey(value.toString());
 }
 
 namespace {
@@ -158,16 +152,10 @@ private:
             return count;
         }
         const QStringList names = columnNames(plan);
-        // A source without the index is walked in its stored order.
-        std::unique_ptr<dao::RowReader> reader;
-        try {
-            reader = std::make_unique<dao::RowReader>(m_source, plan.table, plan.index, names);
-        } catch (const vb::Error &e) {
-            if (plan.index.isEmpty() || (e.number() != dao::ErrNotAnIndex && e.number() != dao::ErrItemNotFound))
-                throw;
-            reader = std::make_unique<dao::RowReader>(m_source, plan.table, QString(), names);
-        }
-        dao::RowReader &src = *reader;
+        // The source is walked in its stored order, never through one of its
+        // indexes: an index that lost entries (a file damaged elsewhere, which
+        // the quick look before opening does not see) would hide their rows.
+        dao::RowReader src(m_source, plan.table, QString(), names);
         for (int i = 0; i < plan.columns.size(); ++i)
             if (!src.has(i))
                 count.missingColumns << plan.columns[i].name;
@@ -175,6 +163,7 @@ private:
         QSet<QString> &keys = m_keys[plan.table];
         QSet<QString> *owners = plan.owner == CardKind::None ? nullptr : &m_added[int(plan.owner)];
         QSet<QString> *cardsAdded = plan.card == CardKind::None ? nullptr : &m_added[int(plan.card)];
+        // For the progress bar only: a count may go through a damaged index.
         const long total = src.count();
         long read = 0;
         int shown = -1;
@@ -194,15 +183,15 @@ private:
         // Into an empty table, the lookup indexes are made once after the rows.
         std::optional<dao::BulkFill> fill;
         std::optional<dao::RowWriter> target;
-        if (total > 0) {
-            fill.emplace(g_Db, plan.table);
-            target.emplace(g_Db, plan.table, names);
-            if (!plan.uniqueColumns.isEmpty())
-                keys.reserve(keys.size() + total);
-            if (cardsAdded)
-                cardsAdded->reserve(cardsAdded->size() + total);
-        }
-        while (total > 0 && src.next()) {
+        while (src.next()) {
+            if (!target) {
+                fill.emplace(g_Db, plan.table);
+                target.emplace(g_Db, plan.table, names);
+                if (!plan.uniqueColumns.isEmpty())
+                    keys.reserve(keys.size() + total);
+                if (cardsAdded)
+                    cardsAdded->reserve(cardsAdded->size() + total);
+            }
             ++read;
             for (int p : looked)
                 values[size_t(p)] = src.value(p);
@@ -238,7 +227,7 @@ private:
             }
 
             if (plan.progress && m_progress) {
-                const int percent = int(read * 100 / total);
+                const int percent = int(std::min(read, total) * 100 / std::max(total, 1L));
                 if (percent != shown) {
                     shown = percent;
                     m_progress->percent(percent);

@@ -77,8 +77,8 @@ private:
 // The closing summary shown to the user.
 QString summaryText(const ImportReport &report, const QString &sourceName);
 
-// The text of a key as the indexes compare it (letter case folded), with a
-// Null told apart from "".
+// The text of a key as the indexes compare it (normal form C, letter case
+// folded), with a Null told apart from "".
 QString foldedKey(const QVariant &value);
 
 } // namespace importer

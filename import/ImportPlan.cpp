@@ -14,13 +14,11 @@ QList<ColumnPlan> cols(std::initializer_list<std::pair<const char *, dao::Field 
     return out;
 }
 
-TablePlan table(const char *name, const char *label, const char *index, dao::Recordset *target,
-                QList<ColumnPlan> columns)
+TablePlan table(const char *name, const char *label, dao::Recordset *target, QList<ColumnPlan> columns)
 {
     TablePlan t;
     t.table = QString::fromUtf8(name);
     t.label = QString::fromUtf8(label);
-    t.index = QString::fromUtf8(index);
     t.target = target;
     t.columns = std::move(columns);
     return t;
@@ -55,12 +53,12 @@ TablePlan quiet(TablePlan t)
 QList<TablePlan> build()
 {
     QList<TablePlan> p;
-    p << unique(table("CGROUP1", "Import Keywords List", "Groupe", &rsCGroup1, cols({{"GROUPE", &fldCGroup1Groupe}})),
+    p << unique(table("CGROUP1", "Import Keywords List", &rsCGroup1, cols({{"GROUPE", &fldCGroup1Groupe}})),
                 {0});
-    p << unique(table("GROUP2", "Import Keywords Relations", "", &rsGroup2,
+    p << unique(table("GROUP2", "Import Keywords Relations", &rsGroup2,
                       cols({{"GROUPE", &fldGroup2Groupe}, {"GROUPE2", &fldGroup2Groupe2}})),
                 {0, 1});
-    TablePlan quotes = card(table("CIT", "Import Quotes", "CitNDX", &rsCit,
+    TablePlan quotes = card(table("CIT", "Import Quotes", &rsCit,
                                   cols({{"CIT", &fldCitCit},
                                         {"AUTEUR", &fldCitAuteur},
                                         {"NDX", &fldCitNdx},
@@ -71,10 +69,10 @@ QList<TablePlan> build()
                             CardKind::Quote);
     quotes.referenceColumn = 2;
     p << quotes;
-    p << ownedBy(table("GRCIT", "Import Quotes Keywords", "", &rsGrCit,
+    p << ownedBy(table("GRCIT", "Import Quotes Keywords", &rsGrCit,
                        cols({{"GROUPE", &fldGrCitGroupe}, {"NDX", &fldGrCitNdx}, {"WordsNb", &fldGrCitWordsNb}})),
                  CardKind::Quote, 1);
-    p << card(table("BIBLIO", "Import References", "BibNDX", &rsBiblio,
+    p << card(table("BIBLIO", "Import References", &rsBiblio,
                     cols({{"NDX", &fldBiblioNdx},
                           {"DATE", &fldBiblioDate},
                           {"AUTEUR", &fldBiblioAuteur},
@@ -91,20 +89,20 @@ QList<TablePlan> build()
                           {"LIEU_ORIG", &fldBiblioLieuOrig},
                           {"DATE_ORIG", &fldBiblioDateOrig}})),
               CardKind::Reference);
-    p << ownedBy(table("GRBIB", "Import References Keywords", "", &rsGrBib,
+    p << ownedBy(table("GRBIB", "Import References Keywords", &rsGrBib,
                        cols({{"GROUPE", &fldGrBibGroupe}, {"NDX", &fldGrBibNdx}})),
                  CardKind::Reference, 1);
     p << quiet(ownedBy(
-        table("AUTNDX", "", "", &rsAutNdx, cols({{"NDX", &fldAutNdxNdx}, {"AUTEUR", &fldAutNdxAuteur}})),
+        table("AUTNDX", "", &rsAutNdx, cols({{"NDX", &fldAutNdxNdx}, {"AUTEUR", &fldAutNdxAuteur}})),
         CardKind::Reference, 0));
-    p << unique(table("AUTEURS", "Import Authors", "Nom", &rsAuteurs, cols({{"NOM", &fldAuteursNom}})), {0});
-    p << unique(table("EDITEUR", "Import Editors", "NOM", &rsEditeur,
+    p << unique(table("AUTEURS", "Import Authors", &rsAuteurs, cols({{"NOM", &fldAuteursNom}})), {0});
+    p << unique(table("EDITEUR", "Import Editors", &rsEditeur,
                       cols({{"NOM", &fldEditeurNom}, {"Ville", &fldEditeurVille}})),
                 {0});
-    p << unique(table("REVUE", "Import Reviews", "", &rsRevue,
+    p << unique(table("REVUE", "Import Reviews", &rsRevue,
                       cols({{"NOM", &fldRevueNom}, {"Ville", &fldRevueVille}, {"ISSN", &fldRevueIssn}})),
                 {0});
-    p << ownedBy(table("RevueArticle", "Import Articles", "NDX", &rsRevueArticle,
+    p << ownedBy(table("RevueArticle", "Import Articles", &rsRevueArticle,
                        cols({{"NDX", &fldRevueArticleNdx},
                              {"RevueTitre", &fldRevueArticleRevueTitre},
                              {"RevueNumero", &fldRevueArticleRevueNumero},
@@ -114,7 +112,7 @@ QList<TablePlan> build()
                              {"Mois", &fldRevueArticleMois},
                              {"Pages", &fldRevueArticlePages}})),
                  CardKind::Reference, 0);
-    p << card(table("NOTE", "Import Notes", "NoteNDX", &rsNote,
+    p << card(table("NOTE", "Import Notes", &rsNote,
                     cols({{"CIT", &fldNoteCit},
                           {"AUTEUR", &fldNoteAuteur},
                           {"TITRE1", &fldNoteTitre1},
@@ -122,29 +120,29 @@ QList<TablePlan> build()
                           {"TEXTRTF", &fldNoteTextRtf},
                           {"JOUR", &fldNoteJour}})),
               CardKind::Note);
-    p << ownedBy(table("GRNOTE", "Import Notes Keywords", "", &rsGrNote,
+    p << ownedBy(table("GRNOTE", "Import Notes Keywords", &rsGrNote,
                        cols({{"GROUPE", &fldGrNoteGroupe}, {"NDX", &fldGrNoteNdx}, {"WordsNb", &fldGrNoteWordsNb}})),
                  CardKind::Note, 1);
-    p << quiet(unique(table("AUTNOTE", "", "AutNoteNom", &rsAutNote, cols({{"NOM", &fldAutNoteNom}})), {0}));
-    p << unique(table("Words", "Import List of Words", "WNDX", &rsWords, cols({{"Word", &fldWordsWord}})), {0});
-    p << quiet(ownedBy(table("WordsCitIndex", "", "", &rsWordsCitIndex,
+    p << quiet(unique(table("AUTNOTE", "", &rsAutNote, cols({{"NOM", &fldAutNoteNom}})), {0}));
+    p << unique(table("Words", "Import List of Words", &rsWords, cols({{"Word", &fldWordsWord}})), {0});
+    p << quiet(ownedBy(table("WordsCitIndex", "", &rsWordsCitIndex,
                              cols({{"Mot", &fldWordsCitIndexMot},
                                    {"TypeFichier", &fldWordsCitIndexTypeFichier},
                                    {"Index", &fldWordsCitIndexIndex},
                                    {"NbOccurIndex", &fldWordsCitIndexNbOccurIndex},
                                    {"AsKW", &fldWordsCitIndexAsKW}})),
                        CardKind::Quote, 2));
-    p << quiet(ownedBy(table("WordsNoteIndex", "", "", &rsWordsNoteIndex,
+    p << quiet(ownedBy(table("WordsNoteIndex", "", &rsWordsNoteIndex,
                              cols({{"Mot", &fldWordsNoteIndexMot},
                                    {"TypeFichier", &fldWordsNoteIndexTypeFichier},
                                    {"Index", &fldWordsNoteIndexIndex},
                                    {"NbOccurIndex", &fldWordsNoteIndexNbOccurIndex},
                                    {"AsKW", &fldWordsNoteIndexAsKW}})),
                        CardKind::Note, 2));
-    p << quiet(unique(table("WordsCitAll", "", "", &rsWordsCitAll,
+    p << quiet(unique(table("WordsCitAll", "", &rsWordsCitAll,
                             cols({{"Mot", &fldWordsCitAllMot}, {"Occurences", &fldWordsCitAllOccurences}})),
                       {0}));
-    p << quiet(unique(table("WordsNoteAll", "", "", &rsWordsNoteAll,
+    p << quiet(unique(table("WordsNoteAll", "", &rsWordsNoteAll,
                             cols({{"Mot", &fldWordsNoteAllMot}, {"Occurences", &fldWordsNoteAllOccurences}})),
                       {0}));
     return p;

@@ -1,6 +1,6 @@
 #pragma once
 // What a base import copies, table by table, in the order it walks them:
-// the progress label, the source index of the walk, the columns written
+// the progress label, the columns written
 // through the open base's shared field objects, and the rules that keep the
 // open base sound (a row already there is not added again; the rows that
 // hang on a card come only with a card this import added).
@@ -24,8 +24,6 @@ struct TablePlan {
     // Written into the progress window before the walk; "" keeps the label
     // of the table before.
     QString label;
-    // Source index of the walk; "" walks the stored order.
-    QString index;
     // The progress bar follows this walk.
     bool progress = true;
     dao::Recordset *target = nullptr;

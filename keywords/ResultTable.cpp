@@ -2,7 +2,6 @@
 
 #include "Dao.h"
 
-#include <QHash>
 
 #include <algorithm>
 #include <vector>
@@ -68,100 +67,25 @@ std::vector<int> orderOfTexts(const std::vector<const QString *> &texts)
     return order;
 }
 
-namespace {
-
-// The rank of each row's text in one column, in character-code order:
-// equal texts share a rank. The sort then compares numbers, and each
-// distinct text is compared only with the others.
-std::vector<int> ranksOf(const QList<ResultRow> &rows, int c)
+bool sortsBefore(const ResultRow &a, const ResultRow &b, int column)
 {
-    // Rows that come in order already, as a listing by key reads them,
-    // are ranked in one pass.
-    bool ordered = true;
-    for (qsizetype i = 1; ordered && i < rows.size(); ++i)
-        ordered = !(rows.at(i).cells[c] < rows.at(i - 1).cells[c]);
-    if (ordered) {
-        std::vector<int> rank(size_t(rows.size()));
-        int r = 0;
-        for (qsizetype i = 1; i < rows.size(); ++i) {
-            if (rows.at(i).cells[c] != rows.at(i - 1).cells[c])
-                ++r;
-            rank[size_t(i)] = r;
-        }
-        return rank;
-    }
-    // Each distinct text gets a number through a table of its own, open
-    // addressing on a cheap hash of the characters.
-    std::vector<const QString *> distinct;
-    std::vector<int> rank(size_t(rows.size()));
-    size_t width = 16;
-    while (width < size_t(rows.size()) * 2)
-        width *= 2;
-    std::vector<int> table(width, -1);
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        const QString &text = rows.at(i).cells[c];
-        if (i > 0 && text == rows.at(i - 1).cells[c]) {
-            rank[size_t(i)] = rank[size_t(i - 1)];
-            continue;
-        }
-        size_t h = 1469598103934665603ull;
-        for (const QChar ch : text)
-            h = (h ^ ch.unicode()) * 1099511628211ull;
-        size_t at = (h ^ (h >> 29)) & (width - 1);
-        while (table[at] >= 0 && *distinct[size_t(table[at])] != text)
-            at = (at + 1) & (width - 1);
-        if (table[at] < 0) {
-            table[at] = int(distinct.size());
-            distinct.push_back(&text);
-        }
-        rank[size_t(i)] = table[at];
-    }
-    const std::vector<int> leads = orderOfTexts(distinct);
-    std::vector<int> rankOfId(distinct.size());
-    for (size_t k = 0; k < leads.size(); ++k)
-        rankOfId[size_t(leads[k])] = int(k);
-    for (int &r : rank)
-        r = rankOfId[size_t(r)];
-    return rank;
+    const int c = column - 1;
+    if (const int d = QString::compare(a.cells[c], b.cells[c]); d != 0)
+        return d < 0;
+    if (c == 0)
+        return QString::compare(a.cells[1], b.cells[1]) < 0;
+    if (c != 1)
+        if (const int d = QString::compare(a.cells[1], b.cells[1]); d != 0)
+            return d < 0;
+    return QString::compare(a.cells[0], b.cells[0]) < 0;
 }
-
-} // namespace
 
 int ResultTable::sort(int column, const QString &currentKey)
 {
     column = std::clamp(column, 1, 4);
+    std::stable_sort(m_rows.begin(), m_rows.end(),
+                     [column](const ResultRow &a, const ResultRow &b) { return sortsBefore(a, b, column); });
     const int c = column - 1;
-    // Ties on the sort column keep each card's rows together (by card key)
-    // and order them by keyword; ties on the keyword go by card key. The
-    // sort moves row numbers, and the rows once at the end.
-    const std::vector<int> byColumn = ranksOf(m_rows, c);
-    const std::vector<int> byKey = c == 1 ? byColumn : ranksOf(m_rows, 1);
-    const std::vector<int> byKeyword = c == 0 ? byColumn : ranksOf(m_rows, 0);
-    // Each row's ranks packed in the order they count, its place last: the
-    // sort compares two numbers and keeps rows that tie in their order.
-    struct Place {
-        quint64 first, second;
-        bool operator<(const Place &o) const { return first != o.first ? first < o.first : second < o.second; }
-    };
-    std::vector<Place> places(size_t(m_rows.size()));
-    for (size_t i = 0; i < places.size(); ++i) {
-        const quint64 first = quint64(byColumn[i]) << 32;
-        if (c == 0)
-            places[i] = {first | quint64(byKey[i]), quint64(i)};
-        else if (c == 1)
-            places[i] = {first | quint64(byKeyword[i]), quint64(i)};
-        else
-            places[i] = {first | quint64(byKey[i]), (quint64(byKeyword[i]) << 32) | quint64(i)};
-    }
-    std::sort(places.begin(), places.end());
-    std::vector<int> order(places.size());
-    for (size_t i = 0; i < places.size(); ++i)
-        order[i] = int(places[i].second & 0xffffffffu);
-    QList<ResultRow> sorted;
-    sorted.reserve(m_rows.size());
-    for (int i : order)
-        sorted.append(std::move(m_rows[i]));
-    m_rows = std::move(sorted);
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows.at(i).cells[c] == currentKey)
             return i + 1;

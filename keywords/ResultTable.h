@@ -66,6 +66,11 @@ private:
     QList<ResultRow> m_rows;
 };
 
+// The order the result window sorts rows in by a column (1 to 4): the
+// column's texts by character codes (letter case counts), ties by card key
+// then keyword (by keyword when sorting by key).
+bool sortsBefore(const ResultRow &a, const ResultRow &b, int column);
+
 // The positions of texts in character-code order (letter case counts),
 // equal texts in no particular order among themselves.
 std::vector<int> orderOfTexts(const std::vector<const QString *> &texts);

@@ -14,6 +14,9 @@ namespace references {
 inline const QString kReadOnly = QStringLiteral("Fichier en lecture seule !");
 inline const QString kReferenceGone = QStringLiteral("This reference is no longer in the base.");
 inline const QString kDataChanged = QStringLiteral("The data have changed - do you want save?");
+inline const QString kReferenceChanged = QStringLiteral(
+    "This reference was changed in the base since it was read here (in another window or by another "
+    "program).\n\nReplace those changes with what this window holds?");
 
 // A failed write: the read-only message for 3027, the engine's own
 // description otherwise; both with the exclamation icon.

@@ -1,10 +1,12 @@
 #include "ReferenceRecords.h"
 
 #include "Dao.h"
+#include "DaoReads.h"
 #include "Error.h"
 #include "ReferenceRules.h"
 #include "Start.h"
 
+#include <QCryptographicHash>
 #include <QDate>
 #include <QSet>
 
@@ -96,7 +98,88 @@ std::optional<QString> numberCheck(const QString &label, const QString &text, qi
     return box.error;
 }
 
+QStringList partColumns(Part part)
+{
+    switch (part) {
+    case Part::Main: return {QStringLiteral("TITRE1"), QStringLiteral("TITRE2"), QStringLiteral("Type")};
+    case Part::Book:
+        return {QStringLiteral("EDITEUR"), QStringLiteral("LIEU"), QStringLiteral("ANNEE"), QStringLiteral("ISBN"),
+                QStringLiteral("Congress")};
+    case Part::FirstEdition:
+        return {QStringLiteral("TITRE_ORI"), QStringLiteral("EDITEUROR"), QStringLiteral("LIEU_ORIG"),
+                QStringLiteral("DATE_ORIG")};
+    case Part::Article: break;
+    }
+    return {QStringLiteral("RevueTitre"), QStringLiteral("Annee"), QStringLiteral("Mois"),
+            QStringLiteral("RevueNumero"), QStringLiteral("Pages")};
+}
+
+void addText(QCryptographicHash &hash, const QString &v)
+{
+    const qint64 n = v.size();
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(v.utf16()), v.size() * 2));
+}
+
+// A store given what the card read: checks, writes and reads the stamp
+// again in one transaction.
+template <class F> Outcome storeChecked(const QString &key, Part part, ReadStamp *read, F &&write)
+{
+    dao::TransactionScope tx;
+    if (read) {
+        const std::optional<ReadStamp> now = ReadPartStamp(key, part);
+        if (!now || now->identity != read->identity)
+            return Outcome::Missing;
+        if (now->digest != read->digest) {
+            *read = *now;
+            return Outcome::Changed;
+        }
+    }
+    const Outcome done = write();
+    if (done != Outcome::Done)
+        return done;
+    std::optional<ReadStamp> written;
+    if (read)
+        written = ReadPartStamp(key, part);
+    tx.Commit();
+    if (written)
+        *read = *written;
+    return done;
+}
+
 } // namespace
+
+std::optional<ReadStamp> ReadPartStamp(const QString &key, Part part)
+{
+    const bool article = part == Part::Article;
+    QStringList columns{QStringLiteral("BiblioCount")};
+    if (!article)
+        columns << partColumns(part);
+    std::optional<ReadStamp> stamp;
+    QCryptographicHash hash(QCryptographicHash::Sha256);
+    dao::KeyReader biblio(g_Db, QStringLiteral("BIBLIO"), QStringLiteral("BibNDX"), columns);
+    biblio.read(key, [&](const dao::RowView &row) {
+        stamp = ReadStamp{row.number(0), {}};
+        for (int i = 1; i < columns.size(); ++i)
+            addText(hash, row.text(i));
+        return false;
+    });
+    if (!stamp)
+        return stamp;
+    if (article) {
+        const QStringList cols = partColumns(part);
+        dao::KeyReader rows(g_Db, QStringLiteral("RevueArticle"), QStringLiteral("NDX"), cols);
+        // The row a store writes is the first of the key; none is a state too.
+        const int n = rows.read(key, [&](const dao::RowView &row) {
+            for (int i = 0; i < cols.size(); ++i)
+                addText(hash, row.text(i));
+            return false;
+        });
+        hash.addData(QByteArrayView(n ? "+" : "-"));
+    }
+    stamp->digest = hash.result();
+    return stamp;
+}
 
 bool SeekReference(const QString &key)
 {
@@ -174,9 +257,11 @@ QStringList ReferenceKeysOfKeyword(const QString &keyword)
     return out;
 }
 
-Outcome DeleteReference(const QString &key)
+Outcome DeleteReference(const QString &key, std::optional<qint64> identity)
 {
     if (!SeekReference(key))
+        return Outcome::Missing;
+    if (identity && fldBiblioBiblioCount.Value().toLongLong() != *identity)
         return Outcome::Missing;
     if (seekFirst(rsCit, "BibNDX", key))
         return Outcome::HasQuotes;
@@ -235,16 +320,18 @@ std::optional<MainFields> ReadMainFields(const QString &key)
     return f;
 }
 
-Outcome StoreMainFields(const QString &key, const MainFields &fields)
+Outcome StoreMainFields(const QString &key, const MainFields &fields, ReadStamp *read)
 {
-    if (!SeekReference(key))
-        return Outcome::Missing;
-    writeRow(rsBiblio, false, [&] {
-        fldBiblioTitre1.setValue(fields.title1);
-        fldBiblioTitre2.setValue(fields.title2);
-        fldBiblioType.setValue(fields.type);
+    return storeChecked(key, Part::Main, read, [&] {
+        if (!SeekReference(key))
+            return Outcome::Missing;
+        writeRow(rsBiblio, false, [&] {
+            fldBiblioTitre1.setValue(fields.title1);
+            fldBiblioTitre2.setValue(fields.title2);
+            fldBiblioType.setValue(fields.type);
+        });
+        return Outcome::Done;
     });
-    return Outcome::Done;
 }
 
 QStringList ReadTypes()
@@ -392,54 +479,61 @@ std::optional<QString> CheckFirstEdition(const FirstEdition &f)
                     numberCheck(QStringLiteral("Date"), f.date, kIntMin, kIntMax)});
 }
 
-Outcome StoreBookDetails(const QString &key, const BookDetails &b)
+Outcome StoreBookDetails(const QString &key, const BookDetails &b, ReadStamp *read)
 {
     const QVariant year = numberOrNull(QStringLiteral("Date"), b.date, kIntMin, kIntMax);
-    if (!SeekReference(key))
-        return Outcome::Missing;
-    writeRow(rsBiblio, false, [&] {
-        fldBiblioEditeur.setValue(b.publisher);
-        fldBiblioLieu.setValue(b.town);
-        fldBiblioAnnee.setValue(year);
-        fldBiblioIsbn.setValue(b.isbn);
-        fldBiblioCongress.setValue(b.congress);
+    return storeChecked(key, Part::Book, read, [&] {
+        if (!SeekReference(key))
+            return Outcome::Missing;
+        writeRow(rsBiblio, false, [&] {
+            fldBiblioEditeur.setValue(b.publisher);
+            fldBiblioLieu.setValue(b.town);
+            fldBiblioAnnee.setValue(year);
+            fldBiblioIsbn.setValue(b.isbn);
+            fldBiblioCongress.setValue(b.congress);
+        });
+        return Outcome::Done;
     });
-    return Outcome::Done;
 }
 
-Outcome StoreArticleDetails(const QString &key, const ArticleDetails &a)
+Outcome StoreArticleDetails(const QString &key, const ArticleDetails &a, ReadStamp *read)
 {
     const QVariant year = numberOrNull(QStringLiteral("Year"), a.year, kLongMin, kLongMax);
     const QVariant month = numberOrNull(QStringLiteral("Month"), a.month, kLongMin, kLongMax);
-    if (!SeekReference(key))
-        return Outcome::Missing;
-    const bool add = !seekFirst(rsRevueArticle, "NDX", key);
-    writeRow(rsRevueArticle, add, [&] {
-        if (add)
-            fldRevueArticleNdx.setValue(key);
-        fldRevueArticleRevueTitre.setValue(a.review);
-        fldRevueArticleAnnee.setValue(year);
-        fldRevueArticleMois.setValue(month);
-        fldRevueArticleRevueNumero.setValue(a.number);
-        fldRevueArticlePages.setValue(a.pages);
+    return storeChecked(key, Part::Article, read, [&] {
+        if (!SeekReference(key))
+            return Outcome::Missing;
+        const bool add = !seekFirst(rsRevueArticle, "NDX", key);
+        writeRow(rsRevueArticle, add, [&] {
+            if (add)
+                fldRevueArticleNdx.setValue(key);
+            fldRevueArticleRevueTitre.setValue(a.review);
+            fldRevueArticleAnnee.setValue(year);
+            fldRevueArticleMois.setValue(month);
+            fldRevueArticleRevueNumero.setValue(a.number);
+            fldRevueArticlePages.setValue(a.pages);
+        });
+        return Outcome::Done;
     });
-    return Outcome::Done;
 }
 
-Outcome StoreFirstEdition(const QString &key, const FirstEdition &f, std::optional<qint64> identity)
+Outcome StoreFirstEdition(const QString &key, const FirstEdition &f, std::optional<qint64> identity,
+                          ReadStamp *read)
 {
     const QVariant year = numberOrNull(QStringLiteral("Date"), f.date, kIntMin, kIntMax);
-    if (!SeekReference(key))
-        return Outcome::Missing;
-    if (identity && fldBiblioBiblioCount.Value().toLongLong() != *identity)
-        return Outcome::Missing;
-    writeRow(rsBiblio, false, [&] {
-        fldBiblioTitreOri.setValue(f.title);
-        fldBiblioEditeurOr.setValue(f.publisher);
-        fldBiblioLieuOrig.setValue(f.town);
-        fldBiblioDateOrig.setValue(year);
+    return storeChecked(key, Part::FirstEdition, read, [&] {
+        if (!SeekReference(key))
+            return Outcome::Missing;
+        if (identity && fldBiblioBiblioCount.Value().toLongLong() != *identity)
+            return Outcome::Missing;
+        writeRow(rsBiblio, false, [&] {
+            fldBiblioTitreOri.setValue(f.title);
+            fldBiblioEditeurOr.setValue(f.publisher);
+            fldBiblioLieuOrig.setValue(f.town);
+            fldBiblioDateOrig.setValue(year);
+        });
+        return Outcome::Done;
     });
-    return Outcome::Done;
 }
 
 } // namespace references

@@ -44,12 +44,26 @@ int RemoveKeywordLinks(const QString &key, const QString &keyword);
 // The reference keys filed under a keyword (GRBIB by "GrBib"), index order.
 QStringList ReferenceKeysOfKeyword(const QString &keyword);
 
-enum class Outcome { Done, Missing, HasQuotes, Exists };
+// Changed: nothing written, the record changed since the card read it.
+enum class Outcome { Done, Missing, HasQuotes, Exists, Changed };
+
+// What a card read of the columns one of its stores replaces: the
+// reference's counter, which no later reference takes again, and a digest
+// of those values (of the article row, or of its absence).
+enum class Part { Main, Book, Article, FirstEdition };
+struct ReadStamp {
+    qint64 identity = -1;
+    QByteArray digest;
+    bool operator==(const ReadStamp &) const = default;
+};
+// Read without moving the shared recordsets; nothing when the reference is
+// gone.
+std::optional<ReadStamp> ReadPartStamp(const QString &key, Part part);
 
 // Deletes the reference with its keyword links, author rows and article
 // rows, in one transaction: all of it or, on any failure, nothing (the
 // error is raised after the rollback). Refused while quotes exist.
-Outcome DeleteReference(const QString &key);
+Outcome DeleteReference(const QString &key, std::optional<qint64> identity = std::nullopt);
 
 // The first free quote key of the reference.
 QString NextQuoteKey(const QString &referenceKey);
@@ -62,7 +76,11 @@ struct MainFields {
     QString title1, title2, type;
 };
 std::optional<MainFields> ReadMainFields(const QString &key);
-Outcome StoreMainFields(const QString &key, const MainFields &fields);
+// The stores below, given what the card read: Missing when the key now
+// names another reference, Changed (and `read` then holds what is there
+// now) when the values they replace changed since; on Done `read` becomes
+// what was written. The check and the write are one transaction.
+Outcome StoreMainFields(const QString &key, const MainFields &fields, ReadStamp *read = nullptr);
 
 // The reference types in the order of TYPES' index.
 QStringList ReadTypes();
@@ -100,12 +118,12 @@ std::optional<QString> CheckArticleDetails(const ArticleDetails &boxes);
 std::optional<QString> CheckFirstEdition(const FirstEdition &boxes);
 
 // Stores (the boxes must have passed their check).
-Outcome StoreBookDetails(const QString &key, const BookDetails &boxes);
+Outcome StoreBookDetails(const QString &key, const BookDetails &boxes, ReadStamp *read = nullptr);
 // Adds the article row of the reference when it has none.
-Outcome StoreArticleDetails(const QString &key, const ArticleDetails &boxes);
+Outcome StoreArticleDetails(const QString &key, const ArticleDetails &boxes, ReadStamp *read = nullptr);
 // With an identity, a reference of that key but another identity counts as
 // gone.
 Outcome StoreFirstEdition(const QString &key, const FirstEdition &boxes,
-                          std::optional<qint64> identity = std::nullopt);
+                          std::optional<qint64> identity = std::nullopt, ReadStamp *read = nullptr);
 
 } // namespace references

@@ -427,6 +427,11 @@ void fBibMulti::formLoad()
     m_keywords = slot.keywords;
     RefreshKeywordsAndQuotes();
     m_filling = false;
+    vb::errorOf([&] {
+        m_mainRead = ReadPartStamp(m_key, Part::Main).value_or(ReadStamp{});
+        m_bookRead = ReadPartStamp(m_key, Part::Book).value_or(ReadStamp{});
+        m_articleRead = ReadPartStamp(m_key, Part::Article).value_or(ReadStamp{});
+    });
 
     CardKind = QStringLiteral("Bib");
     SeekReference(m_key);
@@ -592,6 +597,8 @@ void fBibMulti::cmdSuppKW_Click()
     if (vb::MsgBox(DeleteKeywordPrompt(keyword), vb::vbOKCancel | vb::vbQuestion) != vb::vbOK)
         return;
     try {
+        if (!referenceStillThere())
+            return;
         RemoveKeywordLinks(m_key, keyword);
     } catch (const vb::Error &e) {
         ReportWriteFailure(e);
@@ -664,43 +671,60 @@ void fBibMulti::sayGone() { vb::MsgBox(kReferenceGone, vb::vbExclamation); }
 
 bool fBibMulti::referenceStillThere()
 {
-    if (SeekReference(m_key))
-        return true;
+    if (ReferenceIdentity(m_key) == m_mainRead.identity)
+        return true; // and BIBLIO stands on it
     sayGone();
     return false;
 }
 
 template <class Boxes>
 bool fBibMulti::storeBoxes(const Boxes &boxes, std::optional<QString> (*check)(const Boxes &),
-                           Outcome (*store)(const QString &, const Boxes &))
+                           Outcome (*store)(const QString &, const Boxes &, ReadStamp *), ReadStamp &read)
 {
     if (const auto refusal = check(boxes)) {
         ReportRefusal(*refusal);
         return false;
     }
+    ReadStamp attempt = read;
     try {
-        if (store(m_key, boxes) == Outcome::Missing) {
-            sayGone();
-            return false;
+        for (;;) {
+            switch (store(m_key, boxes, &attempt)) {
+            case Outcome::Missing:
+                sayGone();
+                return false;
+            case Outcome::Changed:
+                // Changed elsewhere since it was read: the user decides; a
+                // declined store writes nothing and the boxes keep it all.
+                bringToFront();
+                if (vb::MsgBox(kReferenceChanged, vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2) !=
+                    vb::vbYes)
+                    return false;
+                continue;
+            default:
+                read = attempt;
+                return true;
+            }
         }
-        return true;
     } catch (const vb::Error &e) {
         ReportWriteFailure(e);
     }
     return false;
 }
 
-bool fBibMulti::storeMain() { return storeBoxes(mainBoxes(), &CheckMainFields, &StoreMainFields); }
+bool fBibMulti::storeMain() { return storeBoxes(mainBoxes(), &CheckMainFields, &StoreMainFields, m_mainRead); }
 
 bool fBibMulti::storeBook()
 {
-    if (!storeBoxes(bookBoxes(), &CheckBookDetails, &StoreBookDetails))
+    if (!storeBoxes(bookBoxes(), &CheckBookDetails, &StoreBookDetails, m_bookRead))
         return false;
     m_bookUnsaved = false;
     return true;
 }
 
-bool fBibMulti::storeArticle() { return storeBoxes(articleBoxes(), &CheckArticleDetails, &StoreArticleDetails); }
+bool fBibMulti::storeArticle()
+{
+    return storeBoxes(articleBoxes(), &CheckArticleDetails, &StoreArticleDetails, m_articleRead);
+}
 
 void fBibMulti::CommandStore_Click() { storeMain(); }
 
@@ -711,7 +735,7 @@ void fBibMulti::CmdDelete_Click()
         return;
     const QString key = m_key;
     try {
-        switch (DeleteReference(key)) {
+        switch (DeleteReference(key, m_mainRead.identity)) {
         case Outcome::Missing:
             sayGone();
             return;
@@ -737,6 +761,9 @@ void fBibMulti::CmdAddQuote_Click()
 {
     QString quoteKey;
     try {
+        // A quote goes under this card's reference only.
+        if (!referenceStillThere())
+            return;
         if (AddQuoteForReference(m_key, &quoteKey) == Outcome::Missing) {
             sayGone();
             return;
@@ -855,6 +882,7 @@ void fBibMulti::fillBookFrame()
     if (m_bookUnsaved)
         return;
     BookDetails boxes = bookBoxes();
+    m_bookRead = ReadPartStamp(m_key, Part::Book).value_or(ReadStamp{});
     ReadBookDetails(m_key, boxes);
     ComboPublisher->setEditText(boxes.publisher);
     // The publisher's town may be longer than the box.
@@ -871,6 +899,7 @@ void fBibMulti::fillArticleFrame()
     if (m_articleChanged)
         return;
     ArticleDetails boxes = articleBoxes();
+    m_articleRead = ReadPartStamp(m_key, Part::Article).value_or(ReadStamp{});
     ReadArticleDetails(m_key, boxes);
     ComboReview->setEditText(boxes.review);
     ArticleYear->setText(boxes.year);

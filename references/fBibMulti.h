@@ -163,12 +163,16 @@ private:
     // Checks the boxes, then writes them by the card's key.
     template <class Boxes>
     bool storeBoxes(const Boxes &boxes, std::optional<QString> (*check)(const Boxes &),
-                    references::Outcome (*store)(const QString &, const Boxes &));
-    // The card's record is still in the base; otherwise says so.
+                    references::Outcome (*store)(const QString &, const Boxes &, references::ReadStamp *),
+                    references::ReadStamp &read);
+    // The card's record is still in the base, and not a newer reference
+    // that took its key; otherwise says so.
     bool referenceStillThere();
     void sayGone();
 
     QString m_key;
+    // What the card read of its record, for each part a store writes.
+    references::ReadStamp m_mainRead, m_bookRead, m_articleRead;
     QStringList m_keywords;
     bool m_mainChanged = false;
     bool m_bookChanged = false;

@@ -114,6 +114,7 @@ void fFirstEdit::fillFor(const QString &referenceKey)
     const QScopedValueRollback filling(m_filling, true);
     m_key = referenceKey;
     m_identity = ReferenceIdentity(m_key);
+    m_read = ReadPartStamp(m_key, Part::FirstEdition).value_or(ReadStamp{});
     Combo1->clear();
     Combo1->addItems(ReadPublisherNames());
     FirstEdition boxes;
@@ -143,11 +144,19 @@ fFirstEdit::Stored fFirstEdit::store()
         return Stored::Kept;
     }
     try {
+        ReadStamp attempt = m_read;
+        Outcome done = Outcome::Missing;
         // A reference deleted meanwhile, even one whose key was taken again.
-        if (!m_identity || StoreFirstEdition(m_key, boxes, m_identity) == Outcome::Missing) {
+        while (m_identity && (done = StoreFirstEdition(m_key, boxes, m_identity, &attempt)) == Outcome::Changed) {
+            bringToFront();
+            if (vb::MsgBox(kReferenceChanged, vb::vbYesNo | vb::vbExclamation | vb::vbDefaultButton2) != vb::vbYes)
+                return Stored::Kept;
+        }
+        if (done == Outcome::Missing) {
             vb::MsgBox(kReferenceGone, vb::vbExclamation);
             return Stored::Gone;
         }
+        m_read = attempt;
         m_typed = false;
         return Stored::Yes;
     } catch (const vb::Error &e) {

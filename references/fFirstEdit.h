@@ -6,6 +6,7 @@
 // the same key.
 
 #include "Form.h"
+#include "ReferenceRecords.h"
 
 #include <optional>
 
@@ -55,6 +56,8 @@ private:
 
     QString m_key;
     std::optional<qint64> m_identity;
+    // What the boxes were filled from.
+    references::ReadStamp m_read;
     bool m_typed = false;
     bool m_filling = false;
 };

@@ -155,22 +155,35 @@ QStringView trimWord(QStringView w)
 
 // ---- excluded words -----------------------------------------------------
 
-// ASCII letters count lower-cased, every other character as its case
-// folding when that is ASCII, else as one and the same mark.
-quint64 foldHash(QStringView w)
+namespace {
+
+// The characters as the index compares them: letter case folded.
+quint64 hashFolded(QStringView w)
 {
     quint64 h = 1469598103934665603ull;
     for (QChar c : w) {
         char16_t u = c.unicode();
-        if (u >= 128) {
-            const char16_t f = c.toCaseFolded().unicode();
-            u = f < 128 ? f : 0xFFFF;
+        if (u < 128) {
+            if (u >= u'A' && u <= u'Z')
+                u = char16_t(u + 32);
+        } else if (!c.isSurrogate()) {
+            u = c.toCaseFolded().unicode();
         }
-        if (u >= u'A' && u <= u'Z')
-            u = char16_t(u + 32);
         h = (h ^ u) * 1099511628211ull;
     }
     return h;
+}
+
+} // namespace
+
+// The hash of dao::textKey(w); the normal form is made only for a word
+// that may not be in it ("cafe" and a combining accent is "café").
+quint64 foldHash(QStringView w)
+{
+    for (QChar c : w)
+        if (mayNeedComposing(c.unicode()))
+            return hashFolded(dao::composedText(w));
+    return hashFolded(w);
 }
 
 ExcludedWords::ExcludedWords(const QStringList &words)

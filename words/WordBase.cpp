@@ -191,23 +191,34 @@ QStringList cardKeywords(CardType type, const QString &key)
     return out;
 }
 
-bool attachKeywords(CardType type, const QString &key, const QList<KeywordTerm> &terms, bool withCount)
+std::optional<QList<KeywordTerm>> attachKeywords(CardType type, const QString &key, const QList<KeywordTerm> &terms,
+                                                 bool withCount)
 {
     const std::optional<QString> stored = storedCardKey(type, key);
     if (!stored)
-        return false;
+        return std::nullopt;
+    QStringList linked = cardKeywords(type, *stored);
+    auto isLinked = [&linked](const QString &keyword) {
+        return std::any_of(linked.cbegin(), linked.cend(),
+                           [&keyword](const QString &k) { return dao::compareText(k, keyword) == 0; });
+    };
     const CardTable t = tableOf(type);
+    QList<KeywordTerm> written;
     dao::TransactionScope tx;
     for (const KeywordTerm &term : terms) {
+        if (isLinked(term.keyword))
+            continue;
         t.links->AddNew();
         t.linkKey->setValue(*stored);
         t.linkKeyword->setValue(term.keyword);
         if (withCount)
             t.linkCount->setValue(std::min(term.count, kMaxWordsNb));
         t.links->Update();
+        linked << term.keyword;
+        written << term;
     }
     tx.Commit();
-    return true;
+    return written;
 }
 
 } // namespace words

@@ -68,8 +68,11 @@ std::optional<QString> storedCardText(CardType type, const QString &key);
 QStringList cardKeywords(CardType type, const QString &key);
 
 // Writes one link per term for the card, all or none (one transaction);
-// `withCount` writes the term's count into WordsNb. False when the card's
-// record no longer exists (nothing written). A refused write raises.
-bool attachKeywords(CardType type, const QString &key, const QList<KeywordTerm> &terms, bool withCount);
+// `withCount` writes the term's count into WordsNb. A keyword the card is
+// already filed under (letter case aside) gets no second link. Returns the
+// terms written; nothing when the card's record no longer exists (nothing
+// written). A refused write raises.
+std::optional<QList<KeywordTerm>> attachKeywords(CardType type, const QString &key, const QList<KeywordTerm> &terms,
+                                                 bool withCount);
 
 } // namespace words

@@ -293,8 +293,10 @@ void fWords::attach(const QList<words::KeywordTerm> &terms, bool withCount)
 {
     if (terms.isEmpty())
         return;
+    std::optional<QList<words::KeywordTerm>> written;
     try {
-        if (!words::attachKeywords(m_type, m_key, terms, withCount)) {
+        written = words::attachKeywords(m_type, m_key, terms, withCount);
+        if (!written) {
             vb::MsgBox(QStringLiteral("The analysed card no longer exists"), vb::vbExclamation);
             return;
         }
@@ -302,7 +304,10 @@ void fWords::attach(const QList<words::KeywordTerm> &terms, bool withCount)
         words::reportWriteFailure(e);
         return;
     }
-    for (const words::KeywordTerm &t : terms)
+    // A keyword the card already has is skipped, as the chooser does.
+    if (written->isEmpty())
+        return;
+    for (const words::KeywordTerm &t : std::as_const(*written))
         Grid3->addItem(t.keyword + (withCount ? u'\t' + QString::number(t.count) : QString()));
     // The analysed card shows its new keywords, and its stored title, in
     // place; nothing closes.
@@ -320,15 +325,8 @@ void fWords::Command4_Click()
 
 void fWords::Command5_Click()
 {
-    QList<words::KeywordTerm> terms;
-    for (const words::KeywordTerm &t : std::as_const(m_terms)) {
-        bool seen = false;
-        for (const words::KeywordTerm &s : std::as_const(terms))
-            seen = seen || dao::compareText(s.keyword, t.keyword) == 0;
-        if (!seen)
-            terms.append(t);
-    }
-    attach(terms, false);
+    // Each keyword once: attachKeywords skips the repeats.
+    attach(m_terms, false);
 }
 
 void fWords::Command6_Click()

@@ -32,6 +32,8 @@
 #include <QTextEdit>
 #include <QToolButton>
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -126,9 +128,12 @@ void BM_OpenSetOf50Notes(benchmark::State &state)
     for (auto _ : state) {
         cards::OpenCardsOfKeyword(CardType::Note, QStringLiteral("set"));
         state.PauseTiming();
-        if (cardwindows::all().size() != 50)
-            state.SkipWithError("the set did not open");
+        const auto opened = cardwindows::all().size();
         closeCards();
+        if (opened != 50) {
+            benchfail::skip(state, "the set did not open: " + std::to_string(opened) + " cards of 50");
+            break;
+        }
         state.ResumeTiming();
     }
     state.SetItemsProcessed(50 * state.iterations());
@@ -147,9 +152,13 @@ void BM_OpenSetInMainWindow(benchmark::State &state)
     for (auto _ : state) {
         cards::OpenCardsOfKeyword(CardType::Note, setOf(state.range(0)));
         state.PauseTiming();
-        if (cardwindows::all().size() != state.range(0))
-            state.SkipWithError("the set did not open");
+        const auto opened = cardwindows::all().size();
         closeCards();
+        if (qsizetype(opened) != state.range(0)) {
+            benchfail::skip(state, "the set did not open: " + std::to_string(opened) + " cards of " +
+                                       std::to_string(state.range(0)));
+            break;
+        }
         state.ResumeTiming();
     }
     state.SetItemsProcessed(state.range(0) * state.iterations());
@@ -339,23 +348,23 @@ int main(int argc, char **argv)
     QCoreApplication::processEvents();
     fprintf(stderr, "With 50 cards open: %s\n", qPrintable(memoryLine()));
     closeCards();
-    benchmark::RegisterBenchmark("OpenSetOf50Notes_2KB", BM_OpenSetOf50Notes)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("FiftyBareEditors_2KB", BM_FiftyBareEditors)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("FiftyPlainCards_2KB", BM_FiftyPlainCards)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("OpenSetOf50Notes_2KB", BM_OpenSetOf50Notes)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("FiftyBareEditors_2KB", BM_FiftyBareEditors)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("FiftyPlainCards_2KB", BM_FiftyPlainCards)->Unit(benchmark::kMillisecond);
     for (int n : {25, 50, 100, 200}) {
-        benchmark::RegisterBenchmark("OpenSetInMainWindow_2KB", BM_OpenSetInMainWindow)
+        benchfail::registerGuarded("OpenSetInMainWindow_2KB", BM_OpenSetInMainWindow)
             ->Arg(n)
             ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark("BareEditorsInArea_2KB", BM_BareEditorsInArea)
+        benchfail::registerGuarded("BareEditorsInArea_2KB", BM_BareEditorsInArea)
             ->Arg(n)
             ->Unit(benchmark::kMillisecond);
     }
-    benchmark::RegisterBenchmark("OpenOneNote_1MB", BM_OpenOneNoteOf1MB)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("RichTextBox_2KB", BM_RichTextBox, &g_small)->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("BareQTextEditFragment_2KB", BM_BareQTextEditFragment, &g_small)
+    benchfail::registerGuarded("OpenOneNote_1MB", BM_OpenOneNoteOf1MB)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("RichTextBox_2KB", BM_RichTextBox, &g_small)->Unit(benchmark::kMicrosecond);
+    benchfail::registerGuarded("BareQTextEditFragment_2KB", BM_BareQTextEditFragment, &g_small)
         ->Unit(benchmark::kMicrosecond);
-    benchmark::RegisterBenchmark("RichTextBox_1MB", BM_RichTextBox, &g_big)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("BareQTextEditFragment_1MB", BM_BareQTextEditFragment, &g_big)
+    benchfail::registerGuarded("RichTextBox_1MB", BM_RichTextBox, &g_big)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("BareQTextEditFragment_1MB", BM_BareQTextEditFragment, &g_big)
         ->Unit(benchmark::kMillisecond);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

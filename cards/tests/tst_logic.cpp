@@ -8,6 +8,17 @@
 using namespace cards;
 using namespace cardtest;
 
+namespace {
+
+// A store from a card that has just read its record.
+bool store(CardType type, const QString &key, const CardEdits &edits)
+{
+    CardStamp stamp = readCardStamp(type, key).value_or(CardStamp{});
+    return storeCard(type, key, edits, stamp);
+}
+
+} // namespace
+
 class TestCardLogic : public QObject {
     Q_OBJECT
 private slots:
@@ -140,32 +151,78 @@ private slots:
         rsNote.MoveLast();
         CardEdits e{QStringLiteral("new author"), QStringLiteral("new title"), QStringLiteral("plain"),
                     QStringLiteral("{\\rtf1 plain}")};
-        storeCard(CardType::Note, QStringLiteral("A.TXT"), e);
+        store(CardType::Note, QStringLiteral("A.TXT"), e);
         QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("AUTEUR")), QStringLiteral("new author"));
         QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TEXTRTF")), QStringLiteral("{\\rtf1 plain}"));
         QCOMPARE(field(CardType::Note, QStringLiteral("B.TXT"), QStringLiteral("Texte")), QStringLiteral("b text"));
 
         // A quote keeps its own author.
         addQuote(QStringLiteral("Q.TXT"), QStringLiteral("R"), QStringLiteral("t"), QStringLiteral("x"));
-        storeCard(CardType::Quote, QStringLiteral("Q.TXT"), e);
+        store(CardType::Quote, QStringLiteral("Q.TXT"), e);
         QCOMPARE(field(CardType::Quote, QStringLiteral("Q.TXT"), QStringLiteral("Auteur")), QStringLiteral("own author"));
         QCOMPARE(field(CardType::Quote, QStringLiteral("Q.TXT"), QStringLiteral("Texte")), QStringLiteral("plain"));
 
         // A card gone says so; a title past its column fails whole.
-        QCOMPARE(vb::errorOf([&] { storeCard(CardType::Note, QStringLiteral("GONE.TXT"), e); }), kCardGoneError);
+        QCOMPARE(vb::errorOf([&] { store(CardType::Note, QStringLiteral("GONE.TXT"), e); }), kCardGoneError);
         CardEdits tooLong = e;
         tooLong.title = QString(101, QLatin1Char('t'));
         tooLong.plainText = QStringLiteral("not written");
-        QVERIFY(vb::errorOf([&] { storeCard(CardType::Note, QStringLiteral("A.TXT"), tooLong); }) != 0);
+        QVERIFY(vb::errorOf([&] { store(CardType::Note, QStringLiteral("A.TXT"), tooLong); }) != 0);
         QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("Texte")), QStringLiteral("plain"));
         QCOMPARE(rsNote.EditMode(), int(dao::dbEditNone));
 
         base.reopenReadOnly();
         QString why;
-        const int n = vb::errorOf([&] { storeCard(CardType::Note, QStringLiteral("A.TXT"), e); }, &why);
+        const int n = vb::errorOf([&] { store(CardType::Note, QStringLiteral("A.TXT"), e); }, &why);
         QCOMPARE(n, 3027);
         QCOMPARE(writeFailureText(vb::Error(n, why)), QStringLiteral("Fichier en lecture seule !"));
         QCOMPARE(writeFailureText(vb::Error(3163, QStringLiteral("Field too small"))), QStringLiteral("Field too small"));
+    }
+
+    // Which record a card read: a newer record that took the key is another
+    // card; a record changed since it was read is not written over unasked.
+    void storesWriteTheRecordTheyRead()
+    {
+        Base base;
+        addNote(QStringLiteral("A.TXT"), QStringLiteral("an"), QStringLiteral("at"), QStringLiteral("a"));
+        const CardStamp old = *readCardStamp(CardType::Note, QStringLiteral("A.TXT"));
+        deleteCard(CardType::Note, QStringLiteral("A.TXT"));
+        addNote(QStringLiteral("A.TXT"), QStringLiteral("an"), QStringLiteral("at"), QStringLiteral("a"));
+        const CardStamp taken = *readCardStamp(CardType::Note, QStringLiteral("a.txt"));
+        QVERIFY(taken.counter != old.counter);
+        QCOMPARE(taken.digest, old.digest); // the same values, another record
+        CardEdits e{QStringLiteral("x"), QStringLiteral("x"), QStringLiteral("x"), QString()};
+        CardStamp stale = old;
+        QCOMPARE(vb::errorOf([&] { storeCard(CardType::Note, QStringLiteral("A.TXT"), e, stale); }), kCardGoneError);
+        QCOMPARE(vb::errorOf([&] { deleteCard(CardType::Note, QStringLiteral("A.TXT"), old.counter); }), kCardGoneError);
+        QCOMPARE(vb::errorOf([&] { checkSameCard(CardType::Note, QStringLiteral("A.TXT"), old.counter); }), kCardGoneError);
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("Texte")), QStringLiteral("a"));
+        QVERIFY(!readCardStamp(CardType::Note, QStringLiteral("B.TXT")));
+
+        // Two readers: the first store goes in, the second is refused and
+        // learns what is there; stored again knowingly, it goes in.
+        CardStamp one = taken, two = taken;
+        QVERIFY(storeCard(CardType::Note, QStringLiteral("A.TXT"), e, one));
+        QCOMPARE(one, *readCardStamp(CardType::Note, QStringLiteral("A.TXT")));
+        CardEdits mine = e;
+        mine.title = QStringLiteral("mine");
+        QVERIFY(!storeCard(CardType::Note, QStringLiteral("A.TXT"), mine, two));
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("x"));
+        QCOMPARE(two, one);
+        QVERIFY(storeCard(CardType::Note, QStringLiteral("A.TXT"), mine, two));
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("mine"));
+
+        // A value read as Null and stored as nothing is no change; a quote's
+        // own author, which its card never writes, is none either.
+        addQuote(QStringLiteral("Q.TXT"), QStringLiteral("R"), QStringLiteral("t"), QStringLiteral("x"));
+        CardStamp q = *readCardStamp(CardType::Quote, QStringLiteral("Q.TXT"));
+        CardEdits qe{std::nullopt, QStringLiteral("t"), QStringLiteral("x"), QString()};
+        QVERIFY(storeCard(CardType::Quote, QStringLiteral("Q.TXT"), qe, q));
+        seekKey(CardType::Quote, QStringLiteral("Q.TXT"));
+        rsCit.Edit();
+        fldCitAuteur.setValue(QStringLiteral("changed"));
+        rsCit.Update();
+        QVERIFY(storeCard(CardType::Quote, QStringLiteral("Q.TXT"), qe, q));
     }
 
     void deleteAndRemoveLinks()

@@ -13,7 +13,10 @@
 #include "ReferenceCardDouble.h"
 #include "RichTextBox.h"
 #include "Twips.h"
+#include "WindowClicks.h"
 #include "WindowLinks.h"
+
+#include <QMdiSubWindow>
 
 #include <QGroupBox>
 #include <QLineEdit>
@@ -22,11 +25,17 @@
 using namespace cardtest;
 using vb::DialogScript;
 
+#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
+
 namespace {
 
 const QString kNotYet = QString::fromLatin1(kNotAvailableYet);
 const QString kGone = QString::fromLatin1(cards::kCardGone);
 const QString kReadOnly = QStringLiteral("Fichier en lecture seule !");
+const QString kChangedHere = QStringLiteral(
+    "This card was changed in the base since it was read here (in another window or by another "
+    "program).\n\nReplace those changes with what this window holds?");
+const QString kSave = QStringLiteral("The data have changed - do you want save?");
 
 fNoteMulti *openNote(const QString &key)
 {
@@ -62,9 +71,38 @@ bool boldAt(vb::RichTextBox *box, int start, int length)
     return box->SelBold().value_or(false);
 }
 
+// The program's main window as far as the cards need one: the area they
+// open in.
+vb::MdiForm *showMainArea()
+{
+    auto *main = vb::Forms::create<vb::MdiForm>();
+    main->move(0, 0, 12000, 9000);
+    main->show();
+    return main;
+}
+
+// A card at the area's top left, in front.
+template <class Card> Card *atTopLeft(Card *card)
+{
+    card->subWindow()->move(0, 0);
+    card->bringToFront();
+    return card;
+}
+
+// A title typed into a note and stored; the answers to the questions the
+// store asks, in order.
+void storeTitle(fNoteMulti *w, const QString &title, QList<int> answers = {}, const QString &prompt = {})
+{
+    w->cNoteTitle->setText(title);
+    DialogScript script;
+    for (int a : answers)
+        script.msgBox(a, prompt);
+    w->CmdStore->click();
+    QVERIFY_SCRIPT(script);
+}
+
 } // namespace
 
-#define QVERIFY_SCRIPT(script) QVERIFY2((script).ok(), (script).report().constData())
 
 class TestCardWindows : public QObject {
     Q_OBJECT
@@ -265,6 +303,156 @@ private slots:
         QVERIFY(w->isLoaded() && other->isLoaded());
         QCOMPARE(w->NoteRTF->Text(), QStringLiteral("edits"));
         QCOMPARE(field(CardType::Note, QStringLiteral("B.TXT"), QStringLiteral("Texte")), QStringLiteral("b"));
+    }
+
+    // Two cards of one author stored at the same place, the front one's
+    // Delete double-clicked: the front card goes, the one beneath stays.
+    void doubleClickOnDeleteDeletesOneCard()
+    {
+        Base base;
+        addNote(QStringLiteral("ALPH0001.TXT"), QStringLiteral("Alpha"), QStringLiteral("one"), QStringLiteral("1"));
+        addNote(QStringLiteral("ALPH0002.TXT"), QStringLiteral("Alpha"), QStringLiteral("two"), QStringLiteral("2"));
+        addQuote(QStringLiteral("REF00001.TXT"), QStringLiteral("Ref0000001"), QStringLiteral("q1"), QStringLiteral("x"));
+        addQuote(QStringLiteral("REF00002.TXT"), QStringLiteral("Ref0000001"), QStringLiteral("q2"), QStringLiteral("y"));
+        vb::MdiForm *main = showMainArea();
+        QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+        fNoteMulti *beneath = atTopLeft(openNote(QStringLiteral("ALPH0001.TXT")));
+        fNoteMulti *front = atTopLeft(openNote(QStringLiteral("ALPH0002.TXT")));
+        QCOMPARE(main->activeChild(), front);
+        {
+            DialogScript script; // no question before a delete
+            windowclicks::doubleClickAt(front->Command2);
+            QVERIFY_SCRIPT(script);
+        }
+        QCOMPARE(field(CardType::Note, QStringLiteral("ALPH0002.TXT"), QStringLiteral("CIT")), QStringLiteral("<gone>"));
+        QCOMPARE(field(CardType::Note, QStringLiteral("ALPH0001.TXT"), QStringLiteral("TITRE1")), QStringLiteral("one"));
+        QVERIFY(beneath->isLoaded());
+
+        // The same as two clicks a moment apart, on quotes.
+        fCitMulti *q1 = atTopLeft(openQuote(QStringLiteral("REF00001.TXT")));
+        fCitMulti *q2 = atTopLeft(openQuote(QStringLiteral("REF00002.TXT")));
+        windowclicks::clickTwiceAt(q2->CmdDelete, 80);
+        QCOMPARE(field(CardType::Quote, QStringLiteral("REF00002.TXT"), QStringLiteral("Cit")), QStringLiteral("<gone>"));
+        QCOMPARE(field(CardType::Quote, QStringLiteral("REF00001.TXT"), QStringLiteral("Titre1")), QStringLiteral("q1"));
+        QVERIFY(q1->isLoaded());
+    }
+
+    // A note open twice, deleted in one window, its key taken by a new note
+    // of the same author: the old window's commands never reach the new note.
+    void aKeyTakenByANewCardIsNotThisCard()
+    {
+        Base base;
+        addNote(QStringLiteral("ALPH0001.TXT"), QStringLiteral("Alpha"), QStringLiteral("old"), QStringLiteral("old text"));
+        link(CardType::Note, QStringLiteral("kw"), QStringLiteral("ALPH0001.TXT"));
+        fNoteMulti *deleting = openNote(QStringLiteral("ALPH0001.TXT"));
+        fNoteMulti *stale = openNote(QStringLiteral("ALPH0001.TXT"));
+        deleting->Command2->click();
+        addNote(QStringLiteral("ALPH0001.TXT"), QStringLiteral("Alpha"), QStringLiteral("new"), QStringLiteral("new text"));
+        link(CardType::Note, QStringLiteral("kw"), QStringLiteral("ALPH0001.TXT"));
+
+        stale->cNoteTitle->setText(QStringLiteral("typed in the old window"));
+        {
+            DialogScript script;
+            script.msgBox(vb::vbOK, kGone).msgBox(vb::vbOK, kGone);
+            stale->CmdStore->click();
+            stale->Command2->click();
+            QVERIFY_SCRIPT(script);
+        }
+        QCOMPARE(field(CardType::Note, QStringLiteral("ALPH0001.TXT"), QStringLiteral("TITRE1")), QStringLiteral("new"));
+        QCOMPARE(field(CardType::Note, QStringLiteral("ALPH0001.TXT"), QStringLiteral("Texte")), QStringLiteral("new text"));
+        QCOMPARE(linkCount(CardType::Note, QStringLiteral("ALPH0001.TXT")), 1);
+        {
+            // Supp stores first, and stops there.
+            DialogScript script;
+            script.msgBox(vb::vbOK, kGone);
+            stale->KWSupp->click();
+            QVERIFY_SCRIPT(script);
+        }
+        QCOMPARE(linkCount(CardType::Note, QStringLiteral("ALPH0001.TXT")), 1);
+        {
+            // Closing: the store behind OK fails, the window stays with what
+            // was typed.
+            DialogScript script;
+            script.msgBox(vb::vbOK, kSave).msgBox(vb::vbOK, kGone);
+            QVERIFY(!stale->unload());
+            QVERIFY_SCRIPT(script);
+        }
+        QVERIFY(stale->isLoaded());
+        QCOMPARE(stale->cNoteTitle->text(), QStringLiteral("typed in the old window"));
+    }
+
+    // Two windows of one card: a store never silently replaces what the
+    // other stored since this one read the card; the user chooses.
+    void aStoreOverAnotherWindowsStoreAsks()
+    {
+        Base base;
+        addNote(QStringLiteral("A.TXT"), QStringLiteral("au"), QStringLiteral("read"), QStringLiteral("text"));
+        addQuote(QStringLiteral("Q.TXT"), QStringLiteral("R"), QStringLiteral("read"), QStringLiteral("x"));
+        fNoteMulti *one = openNote(QStringLiteral("A.TXT"));
+        fNoteMulti *two = openNote(QStringLiteral("A.TXT"));
+        storeTitle(one, QStringLiteral("first"));
+        // A window's own earlier store is no change made elsewhere.
+        storeTitle(one, QStringLiteral("first again"));
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("first again"));
+
+        storeTitle(two, QStringLiteral("second"), {vb::vbNo}, kChangedHere);
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("first again"));
+        QCOMPARE(two->cNoteTitle->text(), QStringLiteral("second"));
+        QVERIFY(two->isChanged());
+        // Asked again, and told to replace.
+        storeTitle(two, QStringLiteral("second"), {vb::vbYes}, kChangedHere);
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("second"));
+        // The first window has not read that one.
+        storeTitle(one, QStringLiteral("first"), {vb::vbNo}, kChangedHere);
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("second"));
+
+        // Closing with the answer No keeps the window and what it holds.
+        {
+            DialogScript script;
+            script.msgBox(vb::vbOK, kSave).msgBox(vb::vbNo, kChangedHere);
+            QVERIFY(!one->unload());
+            QVERIFY_SCRIPT(script);
+        }
+        QVERIFY(one->isLoaded());
+
+        // The quote card too.
+        fCitMulti *q1 = openQuote(QStringLiteral("Q.TXT"));
+        fCitMulti *q2 = openQuote(QStringLiteral("Q.TXT"));
+        q1->CitRTF->setText(QStringLiteral("from one"));
+        q1->CmdStore->click();
+        q2->CitRTF->setText(QStringLiteral("from two"));
+        {
+            DialogScript script;
+            script.msgBox(vb::vbNo, kChangedHere);
+            q2->CmdStore->click();
+            QVERIFY_SCRIPT(script);
+        }
+        QCOMPARE(field(CardType::Quote, QStringLiteral("Q.TXT"), QStringLiteral("Texte")), QStringLiteral("from one"));
+    }
+
+    // Another running copy of the program writes the record through a
+    // connection of its own.
+    void aStoreOverAnotherProgramsStoreAsks()
+    {
+        Base base;
+        addNote(QStringLiteral("A.TXT"), QStringLiteral("au"), QStringLiteral("read"), QStringLiteral("text"));
+        fNoteMulti *w = openNote(QStringLiteral("A.TXT"));
+        {
+            dao::Database other = dao::DBEngine::OpenDatabase(g_Db.Name(), false, false, testbase::kConnect);
+            dao::Recordset notes = other.OpenRecordset(QStringLiteral("NOTE"));
+            notes.setIndex(QStringLiteral("NoteNDX"));
+            notes.Seek(QStringLiteral("="), QStringLiteral("A.TXT"));
+            QVERIFY(!notes.NoMatch());
+            notes.Edit();
+            notes.Fields(QStringLiteral("Texte")).setValue(QStringLiteral("written by the other copy"));
+            notes.Update();
+            other.Close();
+        }
+        storeTitle(w, QStringLiteral("mine"), {vb::vbNo}, kChangedHere);
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("Texte")),
+                 QStringLiteral("written by the other copy"));
+        QCOMPARE(field(CardType::Note, QStringLiteral("A.TXT"), QStringLiteral("TITRE1")), QStringLiteral("read"));
+        QCOMPARE(w->cNoteTitle->text(), QStringLiteral("mine"));
     }
 
     void keywordsRefreshByTheCardsOwnKey()

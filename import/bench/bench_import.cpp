@@ -12,6 +12,8 @@
 #include "Start.h"
 #include "Tabdef.h"
 
+#include "BenchFailure.h"
+
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -174,7 +176,9 @@ void Import_Engine(benchmark::State &st)
         source.Close();
         st.PauseTiming();
         if (r.failed || r.added() != fx().rows) {
-            st.SkipWithError("the import did not copy every row");
+            benchfail::skip(st, r.failed ? "the import failed: " + r.failure.toStdString()
+                                         : "the import copied " + std::to_string(r.added()) + " rows of " +
+                                               std::to_string(fx().rows));
             break;
         }
         g_Db.Close();
@@ -186,10 +190,8 @@ void Import_Engine(benchmark::State &st)
 
 void check(sqlite3 *db, int rc)
 {
-    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW) {
-        std::fprintf(stderr, "sqlite: %s\n", sqlite3_errmsg(db));
-        std::abort();
-    }
+    if (rc != SQLITE_OK && rc != SQLITE_DONE && rc != SQLITE_ROW)
+        benchfail::fail("sqlite", db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
 }
 
 void Import_Direct(benchmark::State &st)
@@ -237,8 +239,8 @@ public:
 
 } // namespace
 
-BENCHMARK(Import_Engine)->Repetitions(3)->ReportAggregatesOnly(true)->Iterations(1)->Unit(benchmark::kMillisecond);
-BENCHMARK(Import_Direct)->Repetitions(3)->ReportAggregatesOnly(true)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(Import_Engine)->Repetitions(3)->ReportAggregatesOnly(true)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK_GUARDED(Import_Direct)->Repetitions(3)->ReportAggregatesOnly(true)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char **argv)
 {

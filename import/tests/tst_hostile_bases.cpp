@@ -7,8 +7,9 @@
 //
 // The files are made here from a new base, through the engine and raw SQL.
 
-#include "CardRecords.h"
+#include "BaseImporter.h"
 #include "CardOpeners.h"
+#include "CardRecords.h"
 #include "Collation.h"
 #include "DaoImpl.h"
 #include "Dialogs.h"
@@ -145,6 +146,38 @@ QStringList fieldOf(const QString &table, const QString &field)
     }
     out.sort();
     return out;
+}
+
+// The first row of a statement on the file, as text.
+QString rawValue(const QString &path, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, "Qv47Tz28", 8);
+    dao::registerTextCollation(db);
+    sqlite3_stmt *s = nullptr;
+    QString out;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+        out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 0)));
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return out;
+}
+
+// The index of the notes' keys made again over the notes numbered above
+// `kept` only, then declared whole again: the file is sound page by page,
+// but the index lacks the entries of the other notes.
+void loseIndexEntries(const QString &path, int kept)
+{
+    const QByteArray name = rawValue(path, "SELECT name FROM sqlite_master WHERE type = 'index' "
+                                           "AND tbl_name = 'NOTE' AND name LIKE '%NoteNDX'").toUtf8();
+    const QByteArray sql = rawValue(path, "SELECT sql FROM sqlite_master WHERE name = '" + name + "'").toUtf8();
+    QVERIFY(!name.isEmpty() && !sql.isEmpty());
+    QByteArray quotedSql = sql;
+    quotedSql.replace('\'', "''");
+    raw(path, "DROP INDEX \"" + name + "\"; " + sql + " WHERE \"NoteCount\" > " + QByteArray::number(kept) +
+                  "; PRAGMA writable_schema=ON; UPDATE sqlite_master SET sql = '" + quotedSql + "' WHERE name = '" +
+                  name + "'; PRAGMA writable_schema=OFF");
 }
 
 const QString kUnsafe = QStringLiteral(" was not opened : ");
@@ -337,6 +370,7 @@ private slots:
     void theProgramsOwnBaseRunsNoTriggers();
     void noConnectionMakesViewsTriggersOrAttachments();
     void aStatementOnTheCatalogEndsAtItsTimeLimit();
+    void anIndexThatLostEntriesLosesNoRow();
     void aLongUnbrokenWordOpensInItsCard();
 
 private:
@@ -594,6 +628,59 @@ void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
     QVERIFY(clock.elapsed() < 3000);
     // Afterwards statements run as long as they need.
     QCOMPARE(sqlite3_exec(db, "SELECT count(*) FROM \"NOTE\"", nullptr, nullptr, nullptr), SQLITE_OK);
+}
+
+// A file whose key index of the notes lacks about half of its 21 notes
+// passes a quick look page by page; read through that index, those notes
+// would be missing from every listing and from an import, named nowhere. Both roads
+// refuse it as damaged, and the import, were such a file to get through,
+// walks the tables themselves and copies every note.
+void TestHostileBases::anIndexThatLostEntriesLosesNoRow()
+{
+    const QString scratch = path(QStringLiteral("scratch.cvb"));
+    createAndBind(scratch);
+    fillSample();
+    for (int i = 1; i <= 20; ++i)
+        add(rsNote, {{&fldNoteCit, QStringLiteral("LOST%1.TXT").arg(i, 4, 10, QChar(u'0'))},
+                     {&fldNoteTexte, QStringLiteral("note %1").arg(i)}});
+    closeBase();
+    const QString file = path(QStringLiteral("lost.cvb"));
+    QVERIFY(QFile::copy(scratch, file));
+    loseIndexEntries(file, 10);
+    QCOMPARE(rawValue(file, "PRAGMA quick_check"), QStringLiteral("ok"));
+    QVERIFY(rawValue(file, "PRAGMA integrity_check") != QStringLiteral("ok"));
+    QCOMPARE(rawValue(file, "SELECT sum(1) FROM \"NOTE\" NOT INDEXED"), QStringLiteral("21"));
+    const QByteArray bytes = readFile(file);
+
+    openTarget();
+    const auto before = wholeBase();
+    QVERIFY2(importOf(file).startsWith(kCannot + QStringLiteral("it is damaged or cut short")),
+             qPrintable(m_script->shown().last().prompt));
+    QCOMPARE(wholeBase(), before);
+    QCOMPARE(readFile(file), bytes);
+
+    {
+        const dao::Database open = g_Db;
+        FakeMainWindow main;
+        m_script->fileOpen(file).msgBox(vb::vbOK);
+        openThroughWelcome();
+        const QString said = m_script->shown().last().prompt;
+        QVERIFY2(said.contains(QStringLiteral("The file is damaged or is not a base.")), qPrintable(said));
+        QVERIFY(g_Db == open);
+        QVERIFY(main.calls.isEmpty());
+        QCOMPARE(readFile(file), bytes);
+    }
+
+    // Past the look before opening, the copy itself loses nothing.
+    openTarget(QStringLiteral("second.cvb"));
+    dao::trustAsLeft(file);
+    dao::Database source = dao::DBEngine::Workspaces(0).OpenForeignDatabase(file, kConnect);
+    const importer::ImportReport r = importer::BaseImporter(source).run();
+    source.Close();
+    QVERIFY(!r.failed);
+    QCOMPARE(r.count(QStringLiteral("NOTE"))->added, 21);
+    QCOMPARE(r.count(QStringLiteral("NOTE"))->skipped, 0);
+    QCOMPARE(fieldOf(QStringLiteral("NOTE"), QStringLiteral("CIT")).size(), 21);
 }
 
 // A note and a quote whose texts are one word of 2 MB, as a base from

@@ -87,6 +87,7 @@ private slots:
     void theOpenBaseNumbersTheRows();
     void cardsWhoseKeyIsThereAreKeptOut();
     void theSameBaseTwiceAddsNothing();
+    void keysMatchInEitherUnicodeForm();
     void missingTablesAndColumnsAreReported();
     void labelsAndProgress();
     void sourcesThatAreRefused();
@@ -250,6 +251,58 @@ void TestImportEngine::theSameBaseTwiceAddsNothing()
     QCOMPARE(second.quotesThere, 1);
     QCOMPARE(second.referencesThere, 1);
     QCOMPARE(wholeBase(), once);
+}
+
+// An accent typed as a combining character after its letter is the same
+// key as the composed letter, to the import as to the indexes: a card's
+// rows join it in either form, and a name the open base has in the other
+// form is not added again.
+void TestImportEngine::keysMatchInEitherUnicodeForm()
+{
+    const QString composed = u"\u00C9LIE001.TXT"_qs, decomposed = u"E\u0301LIE001.TXT"_qs;
+    createAndBind(path(QStringLiteral("source.cvb")));
+    add(rsNote, {{&fldNoteCit, composed}, {&fldNoteTexte, QStringLiteral("Une note")}});
+    add(rsGrNote, {{&fldGrNoteGroupe, QStringLiteral("Travel")}, {&fldGrNoteNdx, decomposed}});
+    add(rsWordsNoteIndex, {{&fldWordsNoteIndexMot, QStringLiteral("note")},
+                           {&fldWordsNoteIndexIndex, decomposed},
+                           {&fldWordsNoteIndexNbOccurIndex, 1}});
+    add(rsBiblio, {{&fldBiblioNdx, u"Cle\u0301ment01"_qs}, {&fldBiblioTitre1, QStringLiteral("Livre")}});
+    add(rsAutNdx, {{&fldAutNdxNdx, u"CL\u00C9MENT01"_qs}, {&fldAutNdxAuteur, u"Cl\u00E9ment"_qs}});
+    add(rsGrBib, {{&fldGrBibGroupe, QStringLiteral("Travel")}, {&fldGrBibNdx, u"cl\u00E9ment01"_qs}});
+    add(rsAuteurs, {{&fldAuteursNom, u"Mu\u0308ller"_qs}});
+    add(rsEditeur, {{&fldEditeurNom, u"E\u0301ditions du Seuil"_qs}});
+    add(rsAutNote, {{&fldAutNoteNom, u"Cha\u0302telet"_qs}});
+    add(rsRevue, {{&fldRevueNom, u"Ge\u0301ographie"_qs}});
+    closeBase();
+
+    createAndBind(path(QStringLiteral("open.cvb")));
+    add(rsAuteurs, {{&fldAuteursNom, u"M\u00FCller"_qs}});
+    add(rsEditeur, {{&fldEditeurNom, u"\u00E9ditions du seuil"_qs}});
+    add(rsAutNote, {{&fldAutNoteNom, u"CH\u00C2TELET"_qs}});
+    add(rsRevue, {{&fldRevueNom, u"G\u00C9OGRAPHIE"_qs}});
+
+    const ImportReport r = importFrom(path(QStringLiteral("source.cvb")));
+    QVERIFY(!r.failed);
+    QCOMPARE(column(QStringLiteral("GRNOTE"), QStringLiteral("NDX")), QStringList{decomposed});
+    QCOMPARE(column(QStringLiteral("WordsNoteIndex"), QStringLiteral("Index")), QStringList{decomposed});
+    QCOMPARE(column(QStringLiteral("AUTNDX"), QStringLiteral("NDX")), QStringList{u"CL\u00C9MENT01"_qs});
+    QCOMPARE(column(QStringLiteral("GRBIB"), QStringLiteral("NDX")), QStringList{u"cl\u00E9ment01"_qs});
+    QCOMPARE(column(QStringLiteral("AUTEURS"), QStringLiteral("NOM")), QStringList{u"M\u00FCller"_qs});
+    QCOMPARE(column(QStringLiteral("EDITEUR"), QStringLiteral("NOM")), QStringList{u"\u00E9ditions du seuil"_qs});
+    QCOMPARE(column(QStringLiteral("AUTNOTE"), QStringLiteral("NOM")), QStringList{u"CH\u00C2TELET"_qs});
+    QCOMPARE(column(QStringLiteral("REVUE"), QStringLiteral("NOM")), QStringList{u"G\u00C9OGRAPHIE"_qs});
+    for (const char *t : {"GRNOTE", "WordsNoteIndex", "AUTNDX", "GRBIB"})
+        QCOMPARE(r.count(QString::fromLatin1(t))->skipped, 0);
+    for (const char *t : {"AUTEURS", "EDITEUR", "AUTNOTE", "REVUE"})
+        QCOMPARE(r.count(QString::fromLatin1(t))->skipped, 1);
+
+    // The cards themselves: a key the open base has in the other form.
+    createAndBind(path(QStringLiteral("second.cvb")));
+    add(rsNote, {{&fldNoteCit, u"e\u0301lie001.txt"_qs}, {&fldNoteTexte, QStringLiteral("Mine")}});
+    const ImportReport again = importFrom(path(QStringLiteral("source.cvb")));
+    QCOMPARE(again.notesThere, 1);
+    QCOMPARE(column(QStringLiteral("NOTE"), QStringLiteral("TEXTE")), QStringList{"Mine"});
+    QCOMPARE(rsGrNote.RecordCount(), 0L);
 }
 
 void TestImportEngine::missingTablesAndColumnsAreReported()

@@ -2,6 +2,7 @@
 // cards by date: keys of both shapes with gaps and case variants, deleted
 // cards, references without quotes, empty tables after full ones.
 
+#include "Collation.h"
 #include "DaoImpl.h"
 #include "KeywordsTestBase.h"
 #include "Tabdef.h"
@@ -139,6 +140,47 @@ private slots:
         QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "MANY")), expected);
         QCOMPARE(rsGrNote.Index(), QString("GrNote"));
         QCOMPARE(rsNote.Index(), QString("NoteNDX"));
+    }
+
+    // A listing's reads share one read transaction: a card the program
+    // stores after it is in the file at once, and once the event loop has
+    // turned another program writes without waiting, and the next listing
+    // shows what it wrote.
+    void writesBeforeAndBetweenListings()
+    {
+        Base base;
+        Base::note("MART0001.TXT", "Martin", "First");
+        Base::link(rsGrNote, "K", "MART0001.TXT");
+        QCOMPARE(keywords::CardsOfKeyword(CardType::Note, "K").size(), 1);
+        Base::note("MART0002.TXT", "Martin", "Second");
+        Base::link(rsGrNote, "K", "MART0002.TXT");
+        sqlite3 *raw = nullptr;
+        QCOMPARE(sqlite3_open_v2(QFile::encodeName(g_Db.Name()).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr),
+                 SQLITE_OK);
+        sqlite3_key(raw, "Qv47Tz28", 8);
+        dao::registerTextCollation(raw);
+        sqlite3_stmt *count = nullptr;
+        QCOMPARE(sqlite3_prepare_v2(raw, "SELECT count(*) FROM GRNOTE WHERE NDX = 'MART0002.TXT'", -1, &count, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(sqlite3_step(count), SQLITE_ROW);
+        QCOMPARE(sqlite3_column_int(count, 0), 1);
+        sqlite3_finalize(count);
+        QCOMPARE(keywords::CardsOfKeyword(CardType::Note, "K").size(), 2);
+
+        QCoreApplication::processEvents();
+        QCOMPARE(sqlite3_exec(raw,
+                              "INSERT INTO NOTE(CIT, AUTEUR, TITRE1) VALUES('LI__0001.TXT', 'Li', 'Third');"
+                              "INSERT INTO GRNOTE(GROUPE, NDX) VALUES('K', 'LI__0001.TXT')",
+                              nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        sqlite3_close(raw);
+        QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "K")),
+                 QStringList({"K|MART0001.TXT|Martin|First|MART0001.TXT", "K|MART0002.TXT|Martin|Second|MART0002.TXT",
+                              "K|LI__0001.TXT|Li|Third|LI__0001.TXT"}));
+        // The program's next card takes the number after the other's.
+        Base::note("LI__0002.TXT", "Li", "Fourth");
+        Base::link(rsGrNote, "K", "LI__0002.TXT");
+        QCOMPARE(keywords::CardsOfKeyword(CardType::Note, "K").size(), 4);
     }
 
     // Each kind of card: keywords of no, one and many links; cards linked to

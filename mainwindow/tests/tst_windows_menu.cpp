@@ -85,6 +85,8 @@ public:
     ~FrontAtEachQuestion() override { vb::setDialogHandler(m_previous); }
     vb::DialogAnswer answer(const vb::DialogRequest &request) override
     {
+        // A message box runs the event loop while it waits for its answer.
+        QCoreApplication::processEvents();
         prompts << request.prompt;
         const QList<QMdiSubWindow *> stack = m_area->subWindowList(QMdiArea::StackingOrder);
         active << m_area->activeSubWindow();
@@ -110,6 +112,7 @@ private slots:
     void cascadesKeepEachWindowsSize();
     void closingTheChooserBringsBackItsCard();
     void closeAllAsksOverTheCardThatAsks();
+    void quitAsksOverTheCardThatAsks();
     void keywordBrowsersStandWholeInTheArea();
     void indexWindowsAndAboutStandOverTheMainWindow();
 
@@ -295,6 +298,36 @@ void TestWindowsMenu::closeAllAsksOverTheCardThatAsks()
     QCOMPARE(questions.active, (QList<QMdiSubWindow *>{secondSub, firstSub}));
     QCOMPARE(questions.topmost, (QList<QMdiSubWindow *>{secondSub, firstSub}));
     QVERIFY(openNotes().isEmpty());
+}
+
+void TestWindowsMenu::quitAsksOverTheCardThatAsks()
+{
+    fCorvane &f = loadMain();
+    listNotesOfMemory(f);
+    QList<fNoteMulti *> cards;
+    for (const char *key : {"ALPH0001.TXT", "BETA0001.TXT", "GAMM0001.TXT"})
+        cards << openFromGrid(QString::fromLatin1(key));
+    QVERIFY(!cards.contains(nullptr));
+    QList<QMdiSubWindow *> subs;
+    for (fNoteMulti *n : cards) {
+        n->cNoteTitle->setText(QStringLiteral("changed"));
+        subs << n->subWindow();
+    }
+    // Brought forward one after another, the last in front: each card then
+    // asks from behind the others.
+    for (fNoteMulti *n : cards)
+        activate(n);
+    activate(cards.first());
+    activate(cards.last());
+    settle();
+
+    FrontAtEachQuestion questions(f.mdiArea());
+    f.menuItem(QStringLiteral("mQuit"))->trigger();
+    QCOMPARE(questions.prompts, (QStringList{kChanged, kChanged, kChanged}));
+    // Whatever order they ask in, the one asking stands in front.
+    QCOMPARE(questions.topmost, questions.active);
+    QCOMPARE(QSet<QMdiSubWindow *>(questions.active.begin(), questions.active.end()),
+             QSet<QMdiSubWindow *>(subs.begin(), subs.end()));
 }
 
 void TestWindowsMenu::keywordBrowsersStandWholeInTheArea()

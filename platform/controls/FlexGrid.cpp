@@ -42,18 +42,21 @@ public:
         const int c = index.column() + g->headerCols();
         if (r >= g->rows() || c >= g->cols())
             return {};
-        const FlexGrid::Cell &cell = g->m_cells.at(r).at(c);
         const bool fixed = r < g->m_fixedRows || c < g->m_fixedCols;
         switch (role) {
-        case Qt::DisplayRole: return cell.text;
-        case Qt::BackgroundRole:
-            if (cell.back.isValid())
-                return cell.back;
+        case Qt::DisplayRole: return g->m_cells.at(r, c).text;
+        case Qt::BackgroundRole: {
+            const QColor back = g->m_cells.colorsAt(r, c).back;
+            if (back.isValid())
+                return back;
             return fixed ? QVariant(g->palette().color(QPalette::Button)) : QVariant();
-        case Qt::ForegroundRole:
-            if (cell.fore.isValid())
-                return cell.fore;
+        }
+        case Qt::ForegroundRole: {
+            const QColor fore = g->m_cells.colorsAt(r, c).fore;
+            if (fore.isValid())
+                return fore;
             return {};
+        }
         default: return {};
         }
     }
@@ -65,11 +68,11 @@ public:
         if (o == Qt::Horizontal) {
             const int c = section + g->headerCols();
             if (g->headerRows() && c < g->cols())
-                return g->m_cells.at(0).at(c).text;
+                return g->m_cells.at(0, c).text;
         } else {
             const int r = section + g->headerRows();
             if (g->headerCols() && r < g->rows())
-                return g->m_cells.at(r).at(0).text;
+                return g->m_cells.at(r, 0).text;
         }
         return {};
     }
@@ -117,9 +120,8 @@ FlexGrid::FlexGrid(int rows, int cols, int fixedRows, int fixedCols, QWidget *pa
     : QTableView(parent)
 {
     m_cols = qMax(0, cols);
-    m_cells.resize(qMax(0, rows));
-    for (auto &r : m_cells)
-        r.resize(m_cols);
+    m_cells.cols = m_cols;
+    m_cells.setRows(qMax(0, rows));
     m_colWidthPx.fill(kDefaultColWidthPx, m_cols);
     m_fixedRows = qBound(0, fixedRows, qMax(0, rows));
     m_fixedCols = qBound(0, fixedCols, m_cols);
@@ -232,9 +234,7 @@ void FlexGrid::setRows(int n)
     } else {
         m_model->beginRemoveRows({}, n - oldHeader, old - 1 - oldHeader);
     }
-    m_cells.resize(n);
-    for (int r = old; r < n; ++r)
-        m_cells[r].resize(m_cols);
+    m_cells.setRows(n);
     if (headerChanges)
         m_model->endResetModel();
     else if (n > old)
@@ -265,6 +265,62 @@ void FlexGrid::setRows(int n)
         emit rowColChange();
 }
 
+template <class To> void FlexGrid::Cells::moveColors(To to)
+{
+    if (colors.isEmpty())
+        return;
+    QHash<qsizetype, Colors> moved;
+    for (auto it = colors.cbegin(); it != colors.cend(); ++it)
+        if (const qsizetype p = to(it.key()); p >= 0)
+            moved.insert(p, it.value());
+    colors = std::move(moved);
+}
+
+void FlexGrid::Cells::setRows(int n)
+{
+    const qsizetype end = qsizetype(n) * cols;
+    all.resize(end);
+    rows = n;
+    moveColors([end](qsizetype p) { return p < end ? p : -1; });
+}
+
+void FlexGrid::Cells::setCols(int n)
+{
+    QVector<Cell> wider(qsizetype(rows) * n);
+    for (int r = 0; r < rows; ++r)
+        for (int c = 0; c < qMin(cols, n); ++c)
+            wider[qsizetype(r) * n + c] = std::move(at(r, c));
+    all = std::move(wider);
+    const int old = cols;
+    moveColors([old, n](qsizetype p) { return p % old < n ? p / old * n + p % old : -1; });
+    cols = n;
+}
+
+void FlexGrid::Cells::insertRow(int r, const QVector<Cell> &line)
+{
+    all.insert(qsizetype(r) * cols, cols, Cell());
+    for (int c = 0; c < cols && c < line.size(); ++c)
+        at(r, c) = line.at(c);
+    ++rows;
+    const qsizetype from = qsizetype(r) * cols, by = cols;
+    moveColors([from, by](qsizetype p) { return p < from ? p : p + by; });
+}
+
+void FlexGrid::Cells::removeRow(int r)
+{
+    const qsizetype from = qsizetype(r) * cols, by = cols;
+    all.remove(from, by);
+    --rows;
+    moveColors([from, by](qsizetype p) { return p < from ? p : p < from + by ? -1 : p - by; });
+}
+
+void FlexGrid::Cells::clear()
+{
+    for (Cell &c : all)
+        c.text.clear();
+    colors.clear();
+}
+
 void FlexGrid::setCols(int n)
 {
     if (n < 0)
@@ -272,8 +328,7 @@ void FlexGrid::setCols(int n)
     if (n == m_cols)
         return;
     m_model->beginResetModel();
-    for (auto &r : m_cells)
-        r.resize(n);
+    m_cells.setCols(n);
     m_colWidthPx.resize(n);
     for (int c = m_cols; c < n; ++c)
         m_colWidthPx[c] = kDefaultColWidthPx;
@@ -344,7 +399,7 @@ QString FlexGrid::text() const
 {
     if (m_row < 0 || m_col < 0 || m_row >= rows() || m_col >= m_cols)
         return QString();
-    return m_cells.at(m_row).at(m_col).text;
+    return m_cells.at(m_row, m_col).text;
 }
 
 void FlexGrid::setText(const QString &t)
@@ -353,7 +408,7 @@ void FlexGrid::setText(const QString &t)
         badRow();
     if (m_col < 0 || m_col >= m_cols)
         badCol();
-    m_cells[m_row][m_col].text = t;
+    m_cells.at(m_row, m_col).text = t;
     m_model->cellChanged(m_row, m_col);
 }
 
@@ -361,14 +416,14 @@ QString FlexGrid::textMatrix(int r, int c) const
 {
     if (r < 0 || r >= rows() || c < 0 || c >= m_cols)
         badSubscript();
-    return m_cells.at(r).at(c).text;
+    return m_cells.at(r, c).text;
 }
 
 void FlexGrid::setTextMatrix(int r, int c, const QString &t)
 {
     if (r < 0 || r >= rows() || c < 0 || c >= m_cols)
         badSubscript();
-    m_cells[r][c].text = t;
+    m_cells.at(r, c).text = t;
     if (m_fillBatches > 0)
         m_batchChanged = true;
     else
@@ -393,7 +448,7 @@ QString FlexGrid::clip() const
     for (int r = qMin(m_row, m_rowSel); r <= qMax(m_row, m_rowSel); ++r) {
         QStringList cells;
         for (int c = qMin(m_col, m_colSel); c <= qMax(m_col, m_colSel); ++c)
-            cells << m_cells.at(r).at(c).text;
+            cells << m_cells.at(r, c).text;
         lines << cells.join(QLatin1Char('\t'));
     }
     return lines.join(QLatin1Char('\r'));
@@ -444,7 +499,7 @@ void FlexGrid::addItem(const QString &t, int index)
         m_model->beginResetModel();
     else
         m_model->beginInsertRows({}, at - headerRows(), at - headerRows());
-    m_cells.insert(at, line);
+    m_cells.insertRow(at, line);
     if (headerChanges)
         m_model->endResetModel();
     else
@@ -465,7 +520,7 @@ void FlexGrid::removeItem(int r)
     if (rows() - m_fixedRows <= 1)
         vb::raise(30015, QStringLiteral("Cannot remove last non-fixed row"));
     m_model->beginRemoveRows({}, r - headerRows(), r - headerRows());
-    m_cells.removeAt(r);
+    m_cells.removeRow(r);
     m_model->endRemoveRows();
     const int last = rows() - 1;
     const int nr = qMin(m_row, last);
@@ -475,9 +530,7 @@ void FlexGrid::removeItem(int r)
 
 void FlexGrid::clear()
 {
-    for (auto &r : m_cells)
-        for (auto &c : r)
-            c = Cell();
+    m_cells.clear();
     m_model->allChanged();
 }
 
@@ -487,9 +540,9 @@ QColor FlexGrid::cellBackColor() const
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    const Cell &c = m_cells.at(m_row).at(m_col);
-    if (c.back.isValid())
-        return c.back;
+    const QColor back = m_cells.colorsAt(m_row, m_col).back;
+    if (back.isValid())
+        return back;
     return palette().color(m_row < m_fixedRows || m_col < m_fixedCols ? QPalette::Button : QPalette::Base);
 }
 
@@ -497,7 +550,7 @@ void FlexGrid::setCellBackColor(const QColor &color)
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    m_cells[m_row][m_col].back = color;
+    m_cells.paint(m_row, m_col).back = color;
     m_model->cellChanged(m_row, m_col);
 }
 
@@ -505,15 +558,15 @@ QColor FlexGrid::cellForeColor() const
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    const Cell &c = m_cells.at(m_row).at(m_col);
-    return c.fore.isValid() ? c.fore : palette().color(QPalette::Text);
+    const QColor fore = m_cells.colorsAt(m_row, m_col).fore;
+    return fore.isValid() ? fore : palette().color(QPalette::Text);
 }
 
 void FlexGrid::setCellForeColor(const QColor &color)
 {
     if (m_row < 0 || m_col < 0)
         badRow();
-    m_cells[m_row][m_col].fore = color;
+    m_cells.paint(m_row, m_col).fore = color;
     m_model->cellChanged(m_row, m_col);
 }
 

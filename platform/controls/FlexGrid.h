@@ -11,6 +11,7 @@
 #include "DragDrop.h"
 
 #include <QColor>
+#include <QHash>
 #include <QTableView>
 #include <QVector>
 
@@ -26,7 +27,7 @@ public:
     FlexGrid(int rows, int cols, int fixedRows, int fixedCols, QWidget *parent = nullptr);
     ~FlexGrid() override;
 
-    int rows() const { return int(m_cells.size()); }
+    int rows() const { return m_cells.rows; }
     // Shrinking drops the last rows, growing adds empty ones; 0 is allowed.
     // A current row beyond the new end moves to the last row.
     void setRows(int rows);
@@ -130,8 +131,9 @@ private:
     friend class FlexModel;
     struct Cell {
         QString text;
-        QColor back;
-        QColor fore;
+    };
+    struct Colors {
+        QColor back, fore; // invalid: the default
     };
 
     int headerRows() const; // 0 or 1: the fixed row shown as the column header
@@ -146,7 +148,27 @@ private:
                    bool press);
     void headerMouse(QEvent *e, bool columnHeader);
 
-    QVector<QVector<Cell>> m_cells;
+    // Every cell's text, row after row, in one block, and the colours of
+    // the few cells given any: a grid of many rows is one allocation, not
+    // one for each row.
+    struct Cells {
+        QVector<Cell> all;
+        QHash<qsizetype, Colors> colors; // by place in `all`
+        int rows = 0, cols = 0;
+        Cell &at(int r, int c) { return all[qsizetype(r) * cols + c]; }
+        const Cell &at(int r, int c) const { return all.at(qsizetype(r) * cols + c); }
+        Colors colorsAt(int r, int c) const { return colors.value(qsizetype(r) * cols + c); }
+        Colors &paint(int r, int c) { return colors[qsizetype(r) * cols + c]; }
+        void setRows(int n);
+        void setCols(int n);
+        void insertRow(int r, const QVector<Cell> &line);
+        void removeRow(int r);
+        void clear();
+        // Colours moved as their cells move: the cell at place p goes to
+        // to(p), or nowhere when it is negative.
+        template <class To> void moveColors(To to);
+    };
+    Cells m_cells;
     int m_cols = 0;
     int m_fixedRows = 0;
     int m_fixedCols = 0;

@@ -115,6 +115,15 @@ QString composedText(QStringView text)
                                    : text.toString();
 }
 
+QString textKey(QStringView text)
+{
+    QString key = composedText(text);
+    const Tables &t = tables();
+    for (QChar &c : key)
+        c = QChar(t.fold[c.unicode()]);
+    return key;
+}
+
 int compareText(QStringView a, QStringView b)
 {
     if (mayNeedComposing(a) || mayNeedComposing(b))

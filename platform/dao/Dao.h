@@ -476,6 +476,10 @@ int compareText(QStringView a, QStringView b);
 // The text in normal form C: an accent typed as a combining character after
 // its letter becomes the one composed character.
 QString composedText(QStringView text);
+// The text as compareText sees it: in normal form C, letter case folded.
+// Two texts that compareText finds equal have the same key, so a hash or a
+// set of keys groups texts as the indexes do.
+QString textKey(QStringView text);
 
 // Gives up an AddNew or Edit that is still pending; does nothing when there
 // is none (a failed Update has already given it up).

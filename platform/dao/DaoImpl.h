@@ -168,6 +168,22 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     std::shared_ptr<TableMeta> findTable(const QString &name) const;
     std::shared_ptr<TableMeta> findTableFresh(const QString &name);
     void touch() { ++file->version; }
+    // Reads outside a transaction share one read transaction, taken by the
+    // first of them: the file is locked and looked at once for a walk or a
+    // listing, not once for every statement. It ends before any write of
+    // this program (releaseStreams) and when the event loop gets control
+    // back, so that no other program waits on it for long.
+    bool readHeld = false;
+    // Counts the held reads ended: rows read in one of them are known to be
+    // all there are while the same one is held.
+    quint64 readEpoch = 0;
+    void holdRead()
+    {
+        if (!readHeld && savepoints == 0)
+            beginHeldRead();
+    }
+    void beginHeldRead();
+    void endHeldRead();
     // Bulk fills (Bulk.cpp): drops the table's indexes that allow duplicates
     // when it is empty and a transaction is open; builds them again.
     bool layAside(TableMeta &t);
@@ -184,8 +200,10 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
 QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix);
 QByteArray createIndexSql(const TableMeta &t, const IndexMeta &ix);
 
-// Gives up every running walk statement (before a write, which another
-// connection's read lock could hold off).
+// Gives up every running walk statement and ends every held read
+// transaction (before a write, which another connection's read lock could
+// hold off, and which must not fall into a read transaction of its own
+// connection).
 void releaseStreams();
 
 // Maps an SQLite result code to our error number.
@@ -286,6 +304,12 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     int batch = 8;
     int crossBatch = 8;
     bool aheadCross = false;
+    // The levels of the order (see scan) from aheadRest inwards hold no rows
+    // beyond those of `ahead`: they were read whole, in the read transaction
+    // of aheadEpoch. While it is held, a walk that has used them up goes on
+    // further out without asking again. INT_MAX: not known.
+    int aheadRest = std::numeric_limits<int>::max();
+    quint64 aheadEpoch = 0;
 
     // Edit buffer.
     int editMode = dbEditNone;
@@ -362,7 +386,14 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     void moveTo(int dir, bool fromStart);
     void seek(const QString &op, const QVariantList &keys);
     void dropEdit();
-    void clearAhead() { ahead.clear(); aheadDir = 0; }
+    void clearAhead()
+    {
+        ahead.clear();
+        aheadDir = 0;
+        aheadRest = std::numeric_limits<int>::max();
+    }
+    // The next read of a forward walk may start at this level of the order.
+    int restStart(int dir) const;
     void takeFrom(Batch &b);
     void makeCurrent(Row &&r);
     void loadCurrent();
@@ -388,8 +419,12 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     int runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals, int limit,
                    Batch *out, long *countOut, bool asStream = false);
     // mayStream: the rows beyond the current key may come from a stream.
+    // startLevel: the deepest level to ask (levels beyond it are known to
+    // be empty); rest: set to the level from which inwards the rows read
+    // are all there are, when they are.
     int scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit, Batch &out,
-             bool *crossed, bool mayStream = false);
+             bool *crossed, bool mayStream = false, int startLevel = std::numeric_limits<int>::max(),
+             int *rest = nullptr);
 };
 
 } // namespace dao

@@ -20,6 +20,8 @@ struct sqlite3_stmt;
 namespace dao {
 
 struct TableMeta;
+struct ColumnMeta;
+struct CardsOfKey;
 
 // One row of a read, its columns as the file holds them and converted only
 // when asked: for listings that turn many rows into texts.
@@ -43,16 +45,20 @@ private:
     friend class KeyReader;
     friend void ScanIndex(const Database &, const QString &, const QString &, const QStringList &, bool,
                           const std::function<bool(const RowView &)> &);
+    friend int ReadCardsOfKey(const Database &, const CardsOfKey &, const QString &,
+                              const std::function<bool(const RowView &)> &);
     void check(int i) const;
+    const ColumnMeta &meta(int i) const;
     sqlite3_stmt *m_stmt = nullptr;
     const TableMeta *m_table = nullptr;
     const std::vector<int> *m_cols = nullptr;
+    // Columns of several tables, instead of m_table and m_cols.
+    const std::vector<const ColumnMeta *> *m_metas = nullptr;
 };
 
-// While it lives, the reads of the base see one state of the file and take
-// its lock once, instead of once for each read: for a listing made of many
-// seeks. Nothing is to be written while it lives. Does nothing inside a
-// transaction, which does the same already.
+// Takes the base's held read transaction now (every read takes it anyway,
+// see DatabaseImpl::holdRead): the reads that follow see one state of the
+// file and lock it once. A write, or the event loop's next turn, ends it.
 class ReadScope {
 public:
     explicit ReadScope(const Database &db);
@@ -62,7 +68,6 @@ public:
 
 private:
     std::shared_ptr<DatabaseImpl> m_db;
-    bool m_began = false;
 };
 
 // The rows of one table whose key on one index equals a given key, as
@@ -115,6 +120,26 @@ private:
     // The base's cached statement, kept until the base closes.
     sqlite3_stmt *m_stmt = nullptr;
 };
+
+// The cards filed under one key of a link table, each with every link it
+// has, in one read: for each link of the key (on the link table's index
+// byKeyword, in its order) the card whose key (the one column of the card
+// table's index cardIndex) equals the link's card column, the one column of
+// the link table's index byCard; then every link of that card on byCard, in
+// its order. A link without its card gives nothing. These are the rows of
+// seeking each link's card by key and walking the card's links, keys
+// compared as the indexes compare them.
+struct CardsOfKey {
+    QString linkTable, byKeyword, byCard;
+    QString cardTable, cardIndex;
+    QStringList linkColumns; // read from each link of a card
+    QStringList cardColumns; // read from the card
+};
+// visit gets the link columns, then the card columns; RowView::rowId is the
+// card's row number. Returns the number of rows visited. Not to be called
+// again from inside its own visit.
+int ReadCardsOfKey(const Database &db, const CardsOfKey &what, const QString &key,
+                   const std::function<bool(const RowView &row)> &visit);
 
 // Every row of a table in the order of one of its indexes (its columns,
 // then the order of insertion), last first when descending, with the named

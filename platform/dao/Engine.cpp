@@ -721,6 +721,7 @@ std::shared_ptr<TableMeta> DatabaseImpl::findTableFresh(const QString &n)
 
 void DatabaseImpl::closeNow()
 {
+    endHeldRead();
     closed = true;
     for (auto &w : recordsets)
         if (auto r = w.lock())

@@ -69,8 +69,13 @@ struct OwnStatement {
 
 void RowView::check(int i) const
 {
-    if (i < 0 || size_t(i) >= m_cols->size())
+    if (i < 0 || size_t(i) >= (m_metas ? m_metas->size() : m_cols->size()))
         fail(ErrItemNotFound, QString::number(i));
+}
+
+const ColumnMeta &RowView::meta(int i) const
+{
+    return m_metas ? *(*m_metas)[size_t(i)] : m_table->cols[size_t((*m_cols)[size_t(i)])];
 }
 
 bool RowView::isNull(int i) const
@@ -102,13 +107,13 @@ qint64 RowView::number(int i) const
 QVariant RowView::value(int i) const
 {
     check(i);
-    return fieldValue(m_table->cols[size_t((*m_cols)[size_t(i)])], m_stmt, i);
+    return fieldValue(meta(i), m_stmt, i);
 }
 
 QString RowView::text(int i) const
 {
     check(i);
-    const int type = m_table->cols[size_t((*m_cols)[size_t(i)])].type;
+    const int type = meta(i).type;
     // A text held as text reads as a Field gives it, without the variant.
     if ((type == dbText || type == dbMemo) && sqlite3_column_type(m_stmt, i) == SQLITE_TEXT) {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
@@ -118,25 +123,21 @@ QString RowView::text(int i) const
     return v.isValid() ? v.toString() : QString();
 }
 
-qint64 RowView::rowId() const { return sqlite3_column_int64(m_stmt, int(m_cols->size())); }
+qint64 RowView::rowId() const
+{
+    return sqlite3_column_int64(m_stmt, int(m_metas ? m_metas->size() : m_cols->size()));
+}
 
 // ---------------------------------------------------------------- ReadScope
 
 ReadScope::ReadScope(const Database &db)
     : m_db(Access::impl(db))
 {
-    if (!m_db || m_db->closed || !sqlite3_get_autocommit(m_db->db))
-        return;
-    m_began = sqlite3_exec(m_db->db, "BEGIN", nullptr, nullptr, nullptr) == SQLITE_OK;
+    if (m_db && !m_db->closed)
+        m_db->holdRead();
 }
 
-ReadScope::~ReadScope()
-{
-    if (!m_began || m_db->closed || sqlite3_get_autocommit(m_db->db))
-        return;
-    if (sqlite3_exec(m_db->db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
-        sqlite3_exec(m_db->db, "ROLLBACK", nullptr, nullptr, nullptr);
-}
+ReadScope::~ReadScope() = default;
 
 // ---------------------------------------------------------------- KeyReader
 
@@ -184,6 +185,7 @@ int KeyReader::readRow(qint64 rowId, const std::function<bool(const RowView &row
         fail(ErrInvalidArgument);
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
+    m_db->holdRead();
     sqlite3_bind_int64(m_stmt, 1, rowId);
     return visitRows(m_stmt, visit);
 }
@@ -206,6 +208,7 @@ sqlite3_stmt *KeyReader::start(const QVariantList &key)
     // other statements.
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
+    m_db->holdRead();
     for (size_t i = 0; i < k.size(); ++i)
         bindValue(m_stmt, int(i) + 1, k[i]);
     return m_stmt;
@@ -241,6 +244,7 @@ int KeyReader::read(const QString &key, const std::function<bool(const RowView &
     m_db->checkOpen();
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
+    m_db->holdRead();
     // ASCII goes in as the UTF-8 the file compares: no conversion by the
     // engine.
     const char16_t *p = reinterpret_cast<const char16_t *>(key.utf16());
@@ -258,13 +262,14 @@ int KeyReader::read(const QString &key, const std::function<bool(const RowView &
     return visitRows(m_stmt, visit);
 }
 
-int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView &row)> &visit)
+namespace {
+
+// Steps the statement, which the view reads, until visit returns false or
+// the rows run out; the statement is reset after. Returns the rows visited.
+int visitAll(DatabaseImpl &d, sqlite3_stmt *s, const RowView &view,
+             const std::function<bool(const RowView &row)> &visit)
 {
     StmtScope sc(s);
-    RowView view;
-    view.m_stmt = s;
-    view.m_table = m_table.get();
-    view.m_cols = &m_cols;
     int n = 0, rc;
     while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
         ++n;
@@ -272,8 +277,72 @@ int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView
             return n;
     }
     if (rc != SQLITE_DONE)
-        m_db->raise(sqlite3_extended_errcode(m_db->db));
+        d.raise(sqlite3_extended_errcode(d.db));
     return n;
+}
+
+} // namespace
+
+int KeyReader::visitRows(sqlite3_stmt *s, const std::function<bool(const RowView &row)> &visit)
+{
+    RowView view;
+    view.m_stmt = s;
+    view.m_table = m_table.get();
+    view.m_cols = &m_cols;
+    return visitAll(*m_db, s, view, visit);
+}
+
+// ---------------------------------------------------------------- ReadCardsOfKey
+
+int ReadCardsOfKey(const Database &db, const CardsOfKey &what, const QString &key,
+                   const std::function<bool(const RowView &row)> &visit)
+{
+    const std::shared_ptr<DatabaseImpl> &d = need(Access::impl(db));
+    const std::shared_ptr<TableMeta> links = tableOf(d, what.linkTable), cards = tableOf(d, what.cardTable);
+    const IndexMeta &byKeyword = links->indexes[size_t(indexOf(*links, what.byKeyword))];
+    const IndexMeta &byCard = links->indexes[size_t(indexOf(*links, what.byCard))];
+    const IndexMeta &cardIndex = cards->indexes[size_t(indexOf(*cards, what.cardIndex))];
+    if (byCard.cols.size() != 1 || cardIndex.cols.size() != 1 || byKeyword.rowidOrder || byCard.rowidOrder ||
+        cardIndex.rowidOrder)
+        fail(ErrInvalidArgument);
+    const std::vector<int> linkCols = columnsOf(*links, what.linkColumns),
+                           cardCols = columnsOf(*cards, what.cardColumns);
+    std::vector<const ColumnMeta *> metas;
+    QByteArray sql = "SELECT ";
+    for (int c : linkCols) {
+        metas.push_back(&links->cols[size_t(c)]);
+        sql += "l." + links->cols[size_t(c)].sql + ", ";
+    }
+    for (int c : cardCols) {
+        metas.push_back(&cards->cols[size_t(c)]);
+        sql += "c." + cards->cols[size_t(c)].sql + ", ";
+    }
+    const QByteArray &cardOfLink = links->cols[size_t(byCard.cols[0])].sql;
+    const QByteArray &cardKey = cards->cols[size_t(cardIndex.cols[0])].sql;
+    // The key's links in the order of their index, each card found by its
+    // unique key, its links in the order of theirs: SQLite walks the three
+    // indexes in that order, without sorting.
+    sql += "c.rowid FROM " + links->sql + " k INDEXED BY " + indexSqlName(*links, byKeyword) + " JOIN " + cards->sql +
+           " c INDEXED BY " + indexSqlName(*cards, cardIndex) + " ON c." + cardKey + " = k." + cardOfLink + " JOIN " +
+           links->sql + " l INDEXED BY " + indexSqlName(*links, byCard) + " ON l." + cardOfLink + " = c." + cardKey +
+           " WHERE k." + links->cols[size_t(byKeyword.cols[0])].sql + " = ? ORDER BY ";
+    for (int c : byKeyword.cols)
+        sql += "k." + links->cols[size_t(c)].sql + ", ";
+    sql += "k.rowid, l." + cardOfLink + ", l.rowid";
+
+    int err = 0;
+    QVariant k;
+    if (!toStorage(links->cols[size_t(byKeyword.cols[0])], key, k, err))
+        fail(ErrCriteriaMismatch);
+    if (!k.isValid())
+        return 0;
+    sqlite3_stmt *s = d->prepare(sql);
+    d->holdRead();
+    bindValue(s, 1, k);
+    RowView view;
+    view.m_stmt = s;
+    view.m_metas = &metas;
+    return visitAll(*d, s, view, visit);
 }
 
 // ---------------------------------------------------------------- ScanIndex

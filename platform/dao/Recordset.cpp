@@ -23,7 +23,25 @@ std::vector<RecordsetImpl *> &liveStreams()
     return v;
 }
 
+std::vector<DatabaseImpl *> &heldReads()
+{
+    static std::vector<DatabaseImpl *> v;
+    return v;
+}
+
 bool g_releaseQueued = false;
+
+// Streams and held reads end when the event loop next gets control.
+void queueRelease()
+{
+    if (g_releaseQueued || !QCoreApplication::instance())
+        return;
+    g_releaseQueued = true;
+    QTimer::singleShot(0, [] {
+        g_releaseQueued = false;
+        releaseStreams();
+    });
+}
 
 } // namespace
 
@@ -36,6 +54,42 @@ void releaseStreams()
         sqlite3_reset(r->stream);
         r->streaming = false;
     }
+    std::vector<DatabaseImpl *> held;
+    held.swap(heldReads());
+    for (DatabaseImpl *d : held)
+        d->endHeldRead();
+}
+
+void DatabaseImpl::beginHeldRead()
+{
+    // Inside a transaction of the program's own the reads share it already.
+    if (closed || !sqlite3_get_autocommit(db))
+        return;
+    sqlite3_stmt *s = prepare("BEGIN");
+    StmtScope sc(s);
+    if (sqlite3_step(s) != SQLITE_DONE)
+        return; // the reads then go one by one, as they would anyway
+    readHeld = true;
+    heldReads().push_back(this);
+    queueRelease();
+}
+
+void DatabaseImpl::endHeldRead()
+{
+    if (!readHeld)
+        return;
+    readHeld = false;
+    ++readEpoch;
+    auto &v = heldReads();
+    v.erase(std::remove(v.begin(), v.end(), this), v.end());
+    if (!db || sqlite3_get_autocommit(db))
+        return;
+    // Nothing was written in it: ending it either way loses nothing.
+    sqlite3_stmt *s = prepare("COMMIT");
+    const int rc = sqlite3_step(s);
+    sqlite3_reset(s);
+    if (rc != SQLITE_DONE)
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
 RecordsetImpl::~RecordsetImpl()
@@ -230,6 +284,7 @@ void RecordsetImpl::makeCurrent(Row &&r)
 
 bool RecordsetImpl::fetchOne(qint64 rowid, Row &out)
 {
+    db->holdRead();
     sqlite3_stmt *s = db->prepare("SELECT " + t->selectList + " FROM " + t->sql + " WHERE rowid = ?");
     StmtScope sc(s);
     sqlite3_bind_int64(s, 1, rowid);
@@ -259,6 +314,7 @@ void RecordsetImpl::loadCurrent()
 
 void RecordsetImpl::loadColumn(int col)
 {
+    db->holdRead();
     sqlite3_stmt *s = db->prepare("SELECT " + t->cols[size_t(col)].sql + " FROM " + t->sql +
                                   " WHERE rowid = ?");
     StmtScope sc(s);
@@ -320,6 +376,7 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
         if (!vals[size_t(i)].isValid())
             mask |= 1u << i;
     sqlite3_stmt *s = segment(eq, range, dir, mask, countOut != nullptr);
+    db->holdRead();
     if (asStream) {
         // The same query with a statement of its own, not limited, left
         // running after its first row.
@@ -358,13 +415,7 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
             streamIndex = index;
             streamRow = out->ids.back();
             liveStreams().push_back(this);
-            if (!g_releaseQueued && QCoreApplication::instance()) {
-                g_releaseQueued = true;
-                QTimer::singleShot(0, [] {
-                    g_releaseQueued = false;
-                    releaseStreams();
-                });
-            }
+            queueRelease();
             return n;
         }
         for (int j = 0; j < nsel; ++j)
@@ -381,8 +432,16 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
 // a walk over one key's rows, the program's usual loop, never reads the
 // next key's rows beyond `crossLimit`. `crossed` tells whether the rows
 // came from beyond the current key.
+int RecordsetImpl::restStart(int dir) const
+{
+    constexpr int unknown = std::numeric_limits<int>::max();
+    if (dir < 0 || aheadRest == unknown || aheadEpoch != db->readEpoch || !db->readHeld)
+        return unknown;
+    return aheadRest - 1;
+}
+
 int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, int crossLimit,
-                        Batch &out, bool *crossed, bool mayStream)
+                        Batch &out, bool *crossed, bool mayStream, int startLevel, int *rest)
 {
     const OrderDef &o = order();
     if (crossed)
@@ -398,6 +457,10 @@ int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, i
         skipRowLevel = (*from)[size_t(l)].isValid();
     bool first = true;
     for (int l = m - 1; l >= 0; --l) {
+        if (l > startLevel) {
+            first = false; // read whole before: as if asked, and empty
+            continue;
+        }
         if (l == m - 1 && skipRowLevel)
             continue;
         const int lim = first ? limit : crossLimit;
@@ -419,6 +482,10 @@ int RecordsetImpl::scan(int dir, const std::vector<QVariant> *from, int limit, i
         if (got > 0) {
             if (crossed)
                 *crossed = cross;
+            // Fewer than asked: this level, and every one inside it, is
+            // read whole.
+            if (rest && dir > 0 && !asStream && got < lim)
+                *rest = l;
             return got;
         }
     }
@@ -430,6 +497,7 @@ long RecordsetImpl::countRows() const
     if (count >= 0 && countVersion == db->file->version)
         return count;
     sqlite3_stmt *s = db->prepare("SELECT count(*) FROM " + t->sql);
+    db->holdRead();
     StmtScope sc(s);
     if (sqlite3_step(s) != SQLITE_ROW)
         db->raise(sqlite3_extended_errcode(db->db));
@@ -505,10 +573,15 @@ void RecordsetImpl::moveTo(int dir, bool fromStart)
             size = std::max(2, size / 2);
         else if (fresh)
             size = std::min(512, size * 4);
+        const int start = fresh ? restStart(dir) : std::numeric_limits<int>::max();
         ahead.clear();
-        positionFromRow();
-        // A walk that has gone on in this direction with no write between.
-        scan(dir, &pos, batch, crossBatch, ahead, &aheadCross, fresh && size >= 32);
+        aheadRest = std::numeric_limits<int>::max();
+        if (start >= 0) {
+            positionFromRow();
+            // A walk that has gone on in this direction with no write between.
+            scan(dir, &pos, batch, crossBatch, ahead, &aheadCross, fresh && size >= 32, start, &aheadRest);
+            aheadEpoch = db->readEpoch;
+        }
         aheadDir = dir;
         aheadVersion = version;
     }
@@ -559,8 +632,11 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
     Batch &out = scratch;
     out.clear();
     const int kc = int(k.size());
+    // A seek "=" reads the first rows of its key, which a walk usually
+    // goes on to read.
+    constexpr int seekAhead = 8;
     switch (kind) {
-    case 0: runSegment(kc, RNone, +1, k, 1, &out, nullptr); break;
+    case 0: runSegment(kc, RNone, +1, k, seekAhead, &out, nullptr); break;
     case 1:
         if (!runSegment(kc, RNone, +1, k, 1, &out, nullptr))
             scan(+1, &k, 1, 1, out, nullptr);
@@ -580,7 +656,21 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
         return;
     }
     noMatch = false;
+    const bool wholeKey = out.ids.size() < size_t(seekAhead);
     takeFrom(out);
+    if (kind != 0)
+        return;
+    // The rest of the rows read are the walk's next ones.
+    std::swap(ahead, scratch);
+    aheadDir = +1;
+    aheadVersion = db->file->version;
+    aheadCross = false;
+    batch = crossBatch = 8;
+    if (wholeKey) {
+        // Every row of the key is read: a walk goes on beyond it.
+        aheadRest = kc;
+        aheadEpoch = db->readEpoch;
+    }
 }
 
 QVariant RecordsetImpl::value(int col)
@@ -965,6 +1055,7 @@ void Recordset::setPercentPosition(double percent)
     const OrderDef &o = r.order();
     sqlite3_stmt *s = r.db->prepare("SELECT " + r.t->selectList + o.from + o.orderAsc +
                                     " LIMIT 1 OFFSET ?");
+    r.db->holdRead();
     Row row;
     {
         StmtScope sc(s);

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "Events.h"
+#include "SecondClickGuard.h"
 #include "Twips.h"
 
 #include <QAbstractButton>
@@ -56,6 +57,8 @@ public:
         setCentralWidget(client);
         client->installEventFilter(this);
     }
+
+    Form *form() const { return m_form; }
 
 protected:
     void closeEvent(QCloseEvent *e) override
@@ -138,6 +141,19 @@ Form::Form(QObject *parent)
     : QObject(parent)
 {
     m_window = new detail::FormWindow(this);
+    installSecondClickGuard();
+}
+
+Form *formOfWidget(QWidget *w)
+{
+    for (; w; w = w->parentWidget()) {
+        if (auto *sub = qobject_cast<QMdiSubWindow *>(w))
+            if (auto *fw = dynamic_cast<detail::FormWindow *>(sub->widget()))
+                return fw->form();
+        if (auto *fw = dynamic_cast<detail::FormWindow *>(w))
+            return fw->form();
+    }
+    return nullptr;
 }
 
 Form::~Form()

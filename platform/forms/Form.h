@@ -185,6 +185,11 @@ private:
     QPointer<QAbstractButton> m_defaultButton;
 };
 
+// The form a widget belongs to: the innermost window of the runtime holding
+// it (a card inside the main window is the card); a child's frame (title
+// bar, borders) belongs to the child. Nothing for a widget of no form.
+Form *formOfWidget(QWidget *widget);
+
 // Where a window of that size stands, in screen pixels: centred over
 // `over`; when that covers one of `others`, beside one of them (right, left,
 // below, above) where it covers none; failing that, the one of those places

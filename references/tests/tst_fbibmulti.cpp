@@ -17,6 +17,7 @@
 #include "ReferenceRules.h"
 #include "RichTextBox.h"
 #include "Twips.h"
+#include "WindowClicks.h"
 #include "WindowLinks.h"
 #include "fBibMulti.h"
 #include "fFirstEdit.h"
@@ -26,7 +27,10 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPlainTextEdit>
+#include <QStyleOptionTitleBar>
 #include <QPushButton>
 #include <QtTest>
 
@@ -93,6 +97,27 @@ void selectRowOf(vb::FlexGrid *g, const QString &text)
 }
 
 const QString kQuestion = QStringLiteral("The data have changed - do you want save?");
+const QString kGone = QStringLiteral("This reference is no longer in the base.");
+const QString kChangedHere = QStringLiteral(
+    "This reference was changed in the base since it was read here (in another window or by another "
+    "program).\n\nReplace those changes with what this window holds?");
+
+// The middle of a button of a child window's title bar, in the main
+// window's own coordinates.
+QPoint titleBarButton(QMdiSubWindow *sub, QStyle::SubControl which)
+{
+    QStyleOptionTitleBar option;
+    option.initFrom(sub);
+    option.titleBarFlags = sub->windowFlags();
+    option.titleBarState = sub->windowState();
+    option.subControls = QStyle::SC_All;
+    option.rect = QRect(0, 0, sub->width(),
+                        sub->style()->pixelMetric(QStyle::PM_TitleBarHeight, &option, sub));
+    const QRect r = sub->style()->subControlRect(QStyle::CC_TitleBar, &option, which, sub);
+    if (r.isEmpty())
+        return {};
+    return sub->mapTo(sub->window(), r.center());
+}
 
 } // namespace
 
@@ -128,6 +153,9 @@ private slots:
     void publisherList();
     void unstoredBoxesTakeNoTyping();
     void statusTexts();
+    void aKeyTakenByANewReferenceIsNotThisCard();
+    void aStoreOverAnotherCardsStoreAsks();
+    void minimisedFromItsTitleBar();
 
 private:
     std::unique_ptr<Base> m_base;
@@ -1060,3 +1088,101 @@ void TestBibMulti::statusTexts()
 
 QTEST_MAIN(TestBibMulti)
 #include "tst_fbibmulti.moc"
+
+// The reference deleted and its key taken again by another program: the
+// card's commands never reach the newer reference.
+void TestBibMulti::aKeyTakenByANewReferenceIsNotThisCard()
+{
+    reference(QStringLiteral("Durand_001"), QStringLiteral("Old"), QStringLiteral("Book"));
+    link(QStringLiteral("Durand_001"), QStringLiteral("kw"));
+    fBibMulti *f = openCard(QStringLiteral("Durand_001"));
+    QCOMPARE(references::DeleteReference(QStringLiteral("Durand_001")), references::Outcome::Done);
+    reference(QStringLiteral("Durand_001"), QStringLiteral("New"), QStringLiteral("Book"));
+    link(QStringLiteral("Durand_001"), QStringLiteral("kw"));
+
+    f->cBibTitre1->setText(QStringLiteral("typed here"));
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbOK, kGone);                  // Store
+        script.msgBox(vb::vbOK).msgBox(vb::vbOK, kGone); // Delete: asked, then refused
+        script.msgBox(vb::vbOK, kGone);                  // Add Quote
+        script.msgBox(vb::vbOK, kGone);                  // Supp
+        f->CommandStore->click();
+        f->CmdDelete->click();
+        f->CmdAddQuote->click();
+        f->cmdSuppKW->click();
+        QVERIFY_SCRIPT(script);
+    }
+    QCOMPARE(biblio(QStringLiteral("Durand_001"), QStringLiteral("TITRE1")).toString(), QStringLiteral("New"));
+    QCOMPARE(countRows(rsGrBib, "GrBibNDX", QStringLiteral("Durand_001")), 1);
+    QCOMPARE(countRows(rsCit, "BibNDX", QStringLiteral("Durand_001")), 0);
+    QVERIFY(f->isLoaded());
+    QCOMPARE(f->cBibTitre1->text(), QStringLiteral("typed here"));
+}
+
+// Two cards of one reference: the later store never silently replaces the
+// earlier; the user chooses.
+void TestBibMulti::aStoreOverAnotherCardsStoreAsks()
+{
+    reference(QStringLiteral("A_001"), QStringLiteral("T"), QStringLiteral("Book"));
+    fBibMulti *one = openCard(QStringLiteral("A_001"));
+    fBibMulti *two = openCard(QStringLiteral("A_001"));
+    one->cBibTitre1->setText(QStringLiteral("from one"));
+    {
+        vb::DialogScript quiet;
+        one->CommandStore->click();
+        one->cBibTitre1->setText(QStringLiteral("from one again"));
+        one->CommandStore->click(); // its own store is no change made elsewhere
+        QVERIFY_SCRIPT(quiet);
+    }
+    two->cBibTitre1->setText(QStringLiteral("from two"));
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbNo, kChangedHere).msgBox(vb::vbYes, kChangedHere);
+        two->CommandStore->click();
+        QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("TITRE1")).toString(), QStringLiteral("from one again"));
+        two->CommandStore->click();
+        QVERIFY_SCRIPT(script);
+    }
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("TITRE1")).toString(), QStringLiteral("from two"));
+
+    // The book frame of the first card, read before the second stored it.
+    clickSwitch(one);
+    clickSwitch(two);
+    QTest::keyClicks(two->ISBN, QStringLiteral("978"));
+    two->CommandBookStore->click();
+    QTest::keyClicks(one->ISBN, QStringLiteral("111"));
+    {
+        vb::DialogScript script;
+        script.msgBox(vb::vbNo, kChangedHere);
+        one->CommandBookStore->click();
+        QVERIFY_SCRIPT(script);
+    }
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("ISBN")).toString(), QStringLiteral("978"));
+    QCOMPARE(one->ISBN->text(), QStringLiteral("111"));
+}
+
+// The card's title bar offers minimising, as the note and quote cards' do,
+// and a click on it minimises the card.
+void TestBibMulti::minimisedFromItsTitleBar()
+{
+    reference(QStringLiteral("A_001"), QStringLiteral("T"), QStringLiteral("Book"));
+    auto *main = vb::Forms::create<vb::MdiForm>();
+    main->move(0, 0, 14000, 11000);
+    main->show();
+    QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+    fBibMulti *f = openCard(QStringLiteral("A_001"));
+    QMdiSubWindow *sub = f->subWindow();
+    QVERIFY(sub);
+    sub->move(0, 0);
+    QVERIFY(sub->windowFlags() & Qt::WindowMinimizeButtonHint);
+    const QPoint at = titleBarButton(sub, QStyle::SC_TitleBarMinButton);
+    QVERIFY(!at.isNull());
+    windowclicks::clickAt(main->window()->windowHandle(), at, 1000);
+    QVERIFY(sub->isMinimized());
+    QCOMPARE(f->windowState(), int(vb::vbMinimized));
+    QVERIFY(sub->height() < 100);
+    sub->showNormal();
+    QVERIFY(!sub->isMinimized());
+    main->unload();
+}

@@ -32,6 +32,7 @@ private slots:
     void firstEditionReadAndStoredByKey();
     void publishers();
     void listsHoldEachNameOnce();
+    void storesGivenWhatWasReadRefuseAChangedPart();
 
 private:
     std::unique_ptr<Base> m_base;
@@ -364,3 +365,34 @@ void TestReferenceRecords::listsHoldEachNameOnce()
 
 QTEST_GUILESS_MAIN(TestReferenceRecords)
 #include "tst_reference_records.moc"
+
+// Each part of a card stores over what the card read of that part only:
+// another part changed meanwhile is no reason to ask; the article row
+// added meanwhile is.
+void TestReferenceRecords::storesGivenWhatWasReadRefuseAChangedPart()
+{
+    reference(QStringLiteral("A_001"), QStringLiteral("T"), QStringLiteral("Article"));
+    ReadStamp main = *ReadPartStamp(QStringLiteral("A_001"), Part::Main);
+    ReadStamp article = *ReadPartStamp(QStringLiteral("A_001"), Part::Article);
+    ReadStamp first = *ReadPartStamp(QStringLiteral("A_001"), Part::FirstEdition);
+    QVERIFY(!ReadPartStamp(QStringLiteral("B_001"), Part::Main));
+
+    ArticleDetails a{QStringLiteral("Nature"), QStringLiteral("1999"), {}, {}, {}};
+    QCOMPARE(StoreArticleDetails(QStringLiteral("A_001"), a), Outcome::Done);
+    QCOMPARE(StoreMainFields(QStringLiteral("A_001"), {QStringLiteral("T2"), {}, QStringLiteral("Article")}, &main),
+             Outcome::Done);
+    QCOMPARE(main, *ReadPartStamp(QStringLiteral("A_001"), Part::Main));
+    const ReadStamp stale = article;
+    QCOMPARE(StoreArticleDetails(QStringLiteral("A_001"), a, &article), Outcome::Changed);
+    QVERIFY(!(article == stale));
+    QCOMPARE(StoreArticleDetails(QStringLiteral("A_001"), a, &article), Outcome::Done);
+
+    // A newer reference under the key is not the one read.
+    QCOMPARE(DeleteReference(QStringLiteral("A_001"), main.identity + 1), Outcome::Missing);
+    QCOMPARE(DeleteReference(QStringLiteral("A_001"), main.identity), Outcome::Done);
+    reference(QStringLiteral("A_001"), QStringLiteral("T"), QStringLiteral("Article"));
+    FirstEdition fe{QStringLiteral("O"), {}, {}, {}};
+    QCOMPARE(StoreFirstEdition(QStringLiteral("A_001"), fe, std::nullopt, &first), Outcome::Missing);
+    QCOMPARE(StoreMainFields(QStringLiteral("A_001"), {QStringLiteral("X"), {}, {}}, &main), Outcome::Missing);
+    QCOMPARE(biblio(QStringLiteral("A_001"), QStringLiteral("TITRE1")).toString(), QStringLiteral("T"));
+}

@@ -82,6 +82,7 @@ private slots:
     void wordWindowAfterItsCardClosed();
     void okAnalysesTheSameCardAgain();
     void quoteOkKeepsTheTickAndTheListIsCurrent();
+    void attachingAgainWritesNoSecondLink();
 
 private:
     std::unique_ptr<testbase::Base> m_base;
@@ -263,16 +264,17 @@ void TestWordWindows::keywordMadeAndAttachedWithAnotherCardActive()
     QVERIFY(analysed->isLoaded() && other->isLoaded());
     QCOMPARE(column(w->Grid3, 0), (QStringList{"Physics", "Computer"}));
 
-    // All keywords at once: each once, without counts.
+    // All keywords at once: the card has both already, nothing is written.
     w->Command5_Click();
-    QCOMPARE(noteLinks(QStringLiteral("NOTE0001.TXT")).size(), 4);
-    QCOMPARE(analysed->reloads, 2);
+    QCOMPARE(noteLinks(QStringLiteral("NOTE0001.TXT")), (QStringList{"Physics/", "Computer/2"}));
+    QCOMPARE(analysed->reloads, 1);
 }
 
 void TestWordWindows::wordWindowAfterItsCardClosed()
 {
     addNote(QStringLiteral("NOTE0001.TXT"), QStringLiteral("x"));
     testbase::Base::keyword(QStringLiteral("Alpha"));
+    testbase::Base::keyword(QStringLiteral("Beta"));
     linkNote(QStringLiteral("NOTE0001.TXT"), QStringLiteral("Alpha"));
     auto *card = vb::Forms::create<FakeCard>(CardType::Note, QStringLiteral("NOTE0001.TXT"), QString());
     analyse(CardType::Note, QStringLiteral("NOTE0001.TXT"), QStringLiteral("alpha beta"));
@@ -283,7 +285,7 @@ void TestWordWindows::wordWindowAfterItsCardClosed()
     analyse(CardType::Note, QStringLiteral("NOTE0001.TXT"), QStringLiteral("alpha beta"));
     QCOMPARE(w->Grid3->rows(), 1);
     // The record is still there: the link is written.
-    w->Grid2->setRow(1);
+    w->Grid2->setRow(2);
     w->Command4_Click();
     QCOMPARE(noteLinks(QStringLiteral("NOTE0001.TXT")).size(), 2);
 
@@ -362,6 +364,49 @@ void TestWordWindows::quoteOkKeepsTheTickAndTheListIsCurrent()
     QTest::mouseClick(w->Command6, Qt::LeftButton);
     QTest::mouseClick(vb::Forms::find<fChoixMots>()->Command1, Qt::LeftButton);
     QCOMPARE(column(w->Grid1, 0), (QStringList{"beta", "gamma"}));
+}
+
+// "Attach keyword to card" clicked twice, and "attach all" after it, file
+// the card once under each keyword, for notes and quotes alike; the card
+// is refreshed only when something was written.
+void TestWordWindows::attachingAgainWritesNoSecondLink()
+{
+    testbase::Base::keyword(QStringLiteral("Physics"));
+    testbase::Base::keyword(QStringLiteral("Sun"));
+    const QString text = QStringLiteral("physics physics physics sun sun moon");
+    for (CardType type : {CardType::Note, CardType::Quote}) {
+        const QString key = type == CardType::Note ? QStringLiteral("NOTE0001.TXT") : QStringLiteral("DURAN001.TXT");
+        if (type == CardType::Note)
+            addNote(key, text);
+        else
+            addQuote(key, text);
+        auto *card = vb::Forms::create<FakeCard>(type, key, text);
+        analyse(type, key, text);
+        fWords *w = vb::Forms::find<fWords>();
+        QVERIFY(w);
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w->window()));
+        QCOMPARE(column(w->Grid2, 0), (QStringList{"Physics", "Sun"}));
+
+        w->Grid2->setRow(1);
+        QTest::mouseClick(w->Command4, Qt::LeftButton);
+        QTest::mouseClick(w->Command4, Qt::LeftButton);
+        QTest::mouseDClick(w->Command4, Qt::LeftButton);
+        QCOMPARE(words::cardKeywords(type, key), QStringList{"Physics"});
+        QCOMPARE(column(w->Grid3, 0), QStringList{"Physics"});
+        QCOMPARE(card->reloads, 1);
+
+        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QTest::mouseClick(w->Command5, Qt::LeftButton);
+        QStringList links = words::cardKeywords(type, key);
+        links.sort();
+        QCOMPARE(links, (QStringList{"Physics", "Sun"}));
+        QCOMPARE(column(w->Grid3, 0), (QStringList{"Physics", "Sun"}));
+        QCOMPARE(card->reloads, 2);
+        card->unload();
+    }
+    QCOMPARE(rsGrNote.RecordCount(), 2);
+    QCOMPARE(rsGrCit.RecordCount(), 2);
 }
 
 int main(int argc, char **argv)

@@ -180,6 +180,56 @@ private slots:
         QCOMPARE(g.cellBackColor(), g.palette().color(QPalette::Base)); // clear takes colours too
     }
 
+    // A cell's colours go with its text when rows come and go and when
+    // columns are dropped, and never to the cells that take its place.
+    void coloursMoveWithTheirCells()
+    {
+        FlexGrid g(4, 3, 1, 0);
+        for (int r = 0; r < 4; ++r)
+            for (int c = 0; c < 3; ++c)
+                g.setTextMatrix(r, c, QStringLiteral("%1.%2").arg(r).arg(c));
+        auto paint = [&](int r, int c, QColor color) {
+            g.setRow(r);
+            g.setCol(c);
+            g.setCellBackColor(color);
+        };
+        auto back = [&](const QString &text) {
+            for (int r = 0; r < g.rows(); ++r)
+                for (int c = 0; c < g.cols(); ++c)
+                    if (g.textMatrix(r, c) == text) {
+                        g.setRow(r);
+                        g.setCol(c);
+                        return g.cellBackColor();
+                    }
+            return QColor();
+        };
+        const QColor base = g.palette().color(QPalette::Base);
+        paint(2, 1, Qt::yellow);
+        paint(3, 2, Qt::green);
+        g.addItem(QStringLiteral("new\tnew\tnew"), 1);
+        QCOMPARE(back(QStringLiteral("2.1")), QColor(Qt::yellow));
+        QCOMPARE(back(QStringLiteral("3.2")), QColor(Qt::green));
+        g.setRow(2);
+        g.setCol(1);
+        QCOMPARE(g.cellBackColor(), base); // the row that moved down was 1
+        g.removeItem(3); // the row of 2.1
+        QCOMPARE(back(QStringLiteral("3.2")), QColor(Qt::green));
+        g.setRow(3);
+        g.setCol(1);
+        QCOMPARE(g.cellBackColor(), base);
+        g.setCols(2);
+        g.setCols(3);
+        g.setRow(3);
+        g.setCol(2);
+        QCOMPARE(g.cellBackColor(), base); // its column was dropped
+        paint(3, 1, Qt::red);
+        g.setRows(3);
+        g.setRows(4);
+        g.setRow(3);
+        g.setCol(1);
+        QCOMPARE(g.cellBackColor(), base); // its row was dropped
+    }
+
     void mouseMakesTheCellCurrentThenClicks()
     {
         FlexGrid g(5, 1, 0, 0);

@@ -1,13 +1,17 @@
 // Long walks of an index read on from one running statement: they must give
 // every row once in order, both ways and with Null keys, go on rightly after
 // a seek or a write, and never hold off another connection's write.
+// Reads hold one read transaction until a write or the event loop's turn.
 
+#include "Collation.h"
 #include "DaoErrors.h"
 #include "DaoTestUtil.h"
 
 #include <sqlite3.h>
 
 #include <QElapsedTimer>
+
+#include <functional>
 
 using namespace dao;
 
@@ -356,6 +360,188 @@ private slots:
         QCOMPARE(sqlite3_exec(raw, "BEGIN IMMEDIATE; COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
         QCOMPARE(sqlite3_exec(raw, "BEGIN EXCLUSIVE; COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(raw);
+    }
+
+    // The reads between two turns of the event loop share one read
+    // transaction: it must end before any write of the program, so that
+    // the write is committed at once and an explicit transaction still
+    // undoes, and at the next turn, so that another program may write.
+    sqlite3 *rawConnection()
+    {
+        sqlite3 *raw = nullptr;
+        if (sqlite3_open_v2(QFile::encodeName(m_path).constData(), &raw, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK)
+            return raw;
+        sqlite3_key(raw, "Qv47Tz28", 8);
+        registerTextCollation(raw);
+        return raw;
+    }
+    static int countOf(sqlite3 *raw, const char *sql)
+    {
+        sqlite3_stmt *s = nullptr;
+        if (sqlite3_prepare_v2(raw, sql, -1, &s, nullptr) != SQLITE_OK)
+            return -1;
+        const int n = sqlite3_step(s) == SQLITE_ROW ? sqlite3_column_int(s, 0) : -1;
+        sqlite3_finalize(s);
+        return n;
+    }
+
+    void aWriteAmidAWalkIsCommittedAtOnce()
+    {
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
+        rs.setIndex(QStringLiteral("ByGroup"));
+        Recordset other = m_db.OpenRecordset(QStringLiteral("T"));
+        sqlite3 *raw = rawConnection();
+        rs.MoveFirst();
+        for (int i = 0; i < 100; ++i)
+            rs.MoveNext();
+        addRow(other, {QStringLiteral("w1"), QStringLiteral("g00")});
+        // Seen by another program without any turn of the event loop.
+        QCOMPARE(countOf(raw, "SELECT count(*) FROM T WHERE KEY = 'w1'"), 1);
+        rs.MoveNext();
+        QVERIFY(!rs.Eof());
+        // An edit through the walking recordset itself, then a delete.
+        const QString at = rs.Fields(QStringLiteral("KEY")).Value().toString();
+        rs.Edit();
+        rs.Fields(QStringLiteral("KEY")).setValue(at + u'e');
+        rs.Update();
+        QCOMPARE(countOf(raw, qPrintable(QStringLiteral("SELECT count(*) FROM T WHERE KEY = '%1e'").arg(at))), 1);
+        rs.MoveNext();
+        rs.Delete();
+        QCOMPARE(countOf(raw, "SELECT count(*) FROM T"), kRows);
+
+        // A transaction begun after reads still undoes all of its writes.
+        rs.MoveFirst();
+        rs.MoveNext();
+        DBEngine::BeginTrans();
+        addRow(other, {QStringLiteral("w2"), QStringLiteral("g01")});
+        rs.MoveNext();
+        DBEngine::Rollback();
+        QCOMPARE(countOf(raw, "SELECT count(*) FROM T WHERE KEY = 'w2'"), 0);
+        other.setIndex(QStringLiteral("ByKey"));
+        other.Seek(QStringLiteral("="), QStringLiteral("w2"));
+        QVERIFY(other.NoMatch());
+        sqlite3_close(raw);
+    }
+
+    void readsHoldTheFileUntilTheEventLoopTurns()
+    {
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
+        rs.setIndex(QStringLiteral("ByKey"));
+        sqlite3 *raw = rawConnection();
+        QCoreApplication::processEvents();
+        // A seek and a few moves: the file is locked once for all of them.
+        rs.Seek(QStringLiteral("="), keyOf(5));
+        QVERIFY(!rs.NoMatch());
+        rs.MoveNext();
+        QCOMPARE(sqlite3_exec(raw, "BEGIN EXCLUSIVE; COMMIT", nullptr, nullptr, nullptr), SQLITE_BUSY);
+        sqlite3_exec(raw, "ROLLBACK", nullptr, nullptr, nullptr);
+        // The turn ends it: another program writes at once, and the next
+        // reads see what it wrote.
+        QCoreApplication::processEvents();
+        QCOMPARE(sqlite3_exec(raw, "INSERT INTO T(KEY, GRP) VALUES('k9999x', 'g00')", nullptr, nullptr, nullptr),
+                 SQLITE_OK);
+        rs.Seek(QStringLiteral("="), QStringLiteral("k9999x"));
+        QVERIFY(!rs.NoMatch());
+        QCOMPARE(rs.RecordCount(), long(kRows + 1));
+        // A walk across turns goes on where it stood and meets a row
+        // written beyond it meanwhile.
+        rs.Seek(QStringLiteral("="), keyOf(0));
+        QStringList keys;
+        for (int i = 0; !rs.Eof(); rs.MoveNext(), ++i) {
+            if (i == 1500) {
+                QCoreApplication::processEvents();
+                QCOMPARE(sqlite3_exec(raw, "INSERT INTO T(KEY, GRP) VALUES('k9999y', NULL)", nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+            keys << rs.Fields(QStringLiteral("KEY")).Value().toString();
+        }
+        QCOMPARE(keys.size(), kRows + 2);
+        QCOMPARE(keys.last(), QStringLiteral("k9999y"));
+        QCOMPARE(keys.at(kRows), QStringLiteral("k9999x"));
+        sqlite3_close(raw);
+    }
+
+    // A seek that reads every row of its key, and a walk that reads the
+    // rest of a key whole, go on to the next key without asking again:
+    // unless something may have written meanwhile.
+    void aKeyReadWholeIsAskedAgainAfterAWrite()
+    {
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
+        Recordset other = m_db.OpenRecordset(QStringLiteral("T"));
+        for (const char *k : {"h1", "h2", "h3"})
+            addRow(other, {QString::fromLatin1(k), QStringLiteral("h")});
+        addRow(other, {QStringLiteral("i1"), QStringLiteral("i")});
+        rs.setIndex(QStringLiteral("ByGroup"));
+        Field k = rs.Fields(QStringLiteral("KEY"));
+        auto walkFrom = [&](const QString &group, int steps, const std::function<void(int)> &amid) {
+            QStringList keys;
+            rs.Seek(QStringLiteral("="), group);
+            for (int i = 0; i < steps && !rs.Eof(); ++i, rs.MoveNext()) {
+                amid(i);
+                keys << k.Value().toString();
+            }
+            return keys;
+        };
+        const auto nothing = [](int) {};
+        QCOMPARE(walkFrom(QStringLiteral("h"), 5, nothing), QStringList({"h1", "h2", "h3", "i1"}));
+        // The program's own write after the seek.
+        QCOMPARE(walkFrom(QStringLiteral("h"), 5,
+                          [&](int i) {
+                              if (i == 2)
+                                  addRow(other, {QStringLiteral("h4"), QStringLiteral("h")});
+                          }),
+                 QStringList({"h1", "h2", "h3", "h4", "i1"}));
+        // Another program's, once the event loop has turned.
+        sqlite3 *raw = rawConnection();
+        QCOMPARE(walkFrom(QStringLiteral("h"), 6,
+                          [&](int i) {
+                              if (i != 3)
+                                  return;
+                              QCoreApplication::processEvents();
+                              QCOMPARE(sqlite3_exec(raw, "INSERT INTO T(KEY, GRP) VALUES('h5', 'H')", nullptr, nullptr,
+                                                    nullptr),
+                                       SQLITE_OK);
+                          }),
+                 QStringList({"h1", "h2", "h3", "h4", "h5", "i1"}));
+        // A key read whole by a walk's batch after the seek's: 19 rows.
+        for (int i = 0; i < 14; ++i)
+            addRow(other, {QStringLiteral("h%1").arg(i + 6, 2, 10, QChar(u'0')), QStringLiteral("h")});
+        QStringList keys = walkFrom(QStringLiteral("h"), 21, [&](int i) {
+            if (i != 18)
+                return;
+            QCoreApplication::processEvents();
+            QCOMPARE(sqlite3_exec(raw, "INSERT INTO T(KEY, GRP) VALUES('h99', 'h')", nullptr, nullptr, nullptr), SQLITE_OK);
+        });
+        QCOMPARE(keys.mid(17), QStringList({"h18", "h19", "h99", "i1"}));
+        sqlite3_close(raw);
+    }
+
+    void aHeldReadHoldsOffNoneOfTheProgramsConnections()
+    {
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
+        rs.setIndex(QStringLiteral("ByKey"));
+        rs.Seek(QStringLiteral("="), keyOf(7));
+        Database second = DBEngine::OpenDatabase(m_path, false, false, kConnect);
+        Recordset there = second.OpenRecordset(QStringLiteral("T"));
+        there.setIndex(QStringLiteral("ByKey"));
+        there.Seek(QStringLiteral("="), keyOf(8));
+        // Both hold a read; each writes at once, and the other sees it.
+        QElapsedTimer clock;
+        clock.start();
+        addRow(there, {QStringLiteral("s1"), QVariant()});
+        rs.Seek(QStringLiteral("="), QStringLiteral("s1"));
+        QVERIFY(!rs.NoMatch());
+        addRow(rs, {QStringLiteral("s2"), QVariant()});
+        there.Seek(QStringLiteral("="), QStringLiteral("s2"));
+        QVERIFY(!there.NoMatch());
+        QVERIFY2(clock.elapsed() < 1000, "a write waited for a held read");
+        // Closing a base that holds a read leaves the file free.
+        second.Close();
+        m_db.Close();
+        sqlite3 *raw = rawConnection();
+        QCOMPARE(sqlite3_exec(raw, "BEGIN EXCLUSIVE; COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+        sqlite3_close(raw);
+        m_db = DBEngine::OpenDatabase(m_path, false, false, kConnect);
     }
 };
 

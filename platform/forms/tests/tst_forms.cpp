@@ -13,6 +13,9 @@
 #include "Form.h"
 #include "Screen.h"
 #include "Twips.h"
+#include "WindowClicks.h"
+
+#include <QListWidget>
 
 using namespace vb;
 
@@ -480,6 +483,86 @@ private slots:
         flushDeletes();
         QCoreApplication::processEvents();
         QCOMPARE(main->activeChild(), other);
+    }
+
+    // A first click that closes the window in front must not let the second
+    // click of the same double-click act on the window beneath.
+    void secondClickStaysInTheWindowOfTheFirst()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+        int clicks[2] = {0, 0};
+        QList<ChildForm *> stack;
+        QList<QPushButton *> buttons;
+        for (int i = 0; i < 2; ++i) {
+            auto *card = Forms::create<ChildForm>(QStringLiteral("fCard%1").arg(i));
+            auto *button = new QPushButton(QStringLiteral("Delete"), card->client());
+            button->setGeometry(20, 20, 80, 25);
+            QObject::connect(button, &QPushButton::clicked, card, [card, &clicks, i] {
+                ++clicks[i];
+                card->unload();
+            });
+            card->move(0, 0, 3000, 2000);
+            card->show();
+            stack << card;
+            buttons << button;
+        }
+        QCOMPARE(main->activeChild(), stack[1]);
+
+        windowclicks::doubleClickAt(buttons[1]);
+        QCOMPARE(clicks[1], 1);
+        QVERIFY(!stack[1]->isLoaded());
+        QCOMPARE(clicks[0], 0);
+        QVERIFY(stack[0]->isLoaded());
+
+        // A click of its own, after the double-click time, does reach it.
+        windowclicks::clickTwiceAt(buttons[0], QGuiApplication::styleHints()->mouseDoubleClickInterval() + 50);
+        QCOMPARE(clicks[0], 1);
+        QVERIFY(!stack[0]->isLoaded());
+    }
+
+    // The same with the clicks a moment apart; a window that stays keeps
+    // both clicks and its double-click; the main window's own surface is a
+    // window of its own.
+    void doubleClickWithinOneWindowReachesItWhole()
+    {
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+        auto *below = Forms::create<ChildForm>(QStringLiteral("fBelow"));
+        auto *list = new QListWidget(below->client());
+        list->setGeometry(10, 10, 150, 100);
+        list->addItem(QStringLiteral("row"));
+        int doubleClicked = 0;
+        QObject::connect(list, &QListWidget::itemDoubleClicked, below, [&] { ++doubleClicked; });
+        below->move(0, 0, 3000, 2500);
+        below->show();
+
+        auto *above = Forms::create<ChildForm>(QStringLiteral("fAbove"));
+        auto *store = new QPushButton(QStringLiteral("Store"), above->client());
+        store->setGeometry(10, 10, 80, 25);
+        int stores = 0;
+        QObject::connect(store, &QPushButton::clicked, above, [&] { ++stores; });
+        above->move(0, 0, 3000, 2500);
+        above->show();
+
+        windowclicks::clickTwiceAt(store, 120);
+        QCOMPARE(stores, 2);
+
+        // The first click hides the window in front: the second, a moment
+        // later, finds the list beneath and does nothing there.
+        QObject::connect(store, &QPushButton::clicked, above, [&] { above->hide(); });
+        windowclicks::clickTwiceAt(store, 120);
+        QCOMPARE(stores, 3);
+        QVERIFY(!above->isVisible());
+        QCOMPARE(list->selectedItems().size(), 0);
+        QCOMPARE(doubleClicked, 0);
+
+        // A double-click on the list itself reaches it.
+        QTest::mouseDClick(main->window()->windowHandle(), Qt::LeftButton, Qt::NoModifier,
+                           list->viewport()->mapTo(main->window(), list->visualItemRect(list->item(0)).center()));
+        QCOMPARE(doubleClicked, 1);
     }
 
     void bringToFrontActivatesALoadedChildOnly()

@@ -6,6 +6,7 @@
 // characters with the same wrap option: Qt's fastest widget for plain text,
 // which lays out one block at a time. On one huge paragraph it lays it out
 // whole, so it runs only where it ends in reasonable time.
+#include "BenchFailure.h"
 #include "RichTextBox.h"
 
 #include <QApplication>
@@ -14,9 +15,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <functional>
-#include <memory>
 
 namespace {
 
@@ -83,19 +81,15 @@ void BM_OpenInBox(benchmark::State &state)
     const auto shape = Shape(state.range(0));
     const QString value = make(shape, int(state.range(1)));
     state.SetLabel(kShapeNames[shape]);
-    for (auto _ : state) {
-        vb::RichTextBox box;
-        box.setTextRTF(value);
-        showAndPaint(box, box.editor()->viewport());
-        state.PauseTiming();
-        const bool shown = box.isVisible() && box.Text().size() > 0;
-        state.ResumeTiming();
-        if (!shown) {
-            state.SkipWithError("the box did not show the text");
-            return;
+    benchfail::guard(state, [&] {
+        for (auto _ : state) {
+            vb::RichTextBox box;
+            box.setTextRTF(value);
+            showAndPaint(box, box.editor()->viewport());
+            benchfail::check(box.isVisible() && !box.Text().isEmpty(), "the box did not show the text");
         }
-    }
-    state.SetBytesProcessed(state.iterations() * value.size());
+        state.SetBytesProcessed(state.iterations() * value.size());
+    });
 }
 
 void BM_OpenInBareEditor(benchmark::State &state)
@@ -103,17 +97,16 @@ void BM_OpenInBareEditor(benchmark::State &state)
     const auto shape = Shape(state.range(0));
     const QString text = shownText(make(shape, int(state.range(1))));
     state.SetLabel(kShapeNames[shape]);
-    for (auto _ : state) {
-        QPlainTextEdit edit;
-        edit.setWordWrapMode(QTextEdit().wordWrapMode());
-        edit.setPlainText(text);
-        showAndPaint(edit, edit.viewport());
-        if (!edit.isVisible()) {
-            state.SkipWithError("the editor did not show the text");
-            return;
+    benchfail::guard(state, [&] {
+        for (auto _ : state) {
+            QPlainTextEdit edit;
+            edit.setWordWrapMode(QTextEdit().wordWrapMode());
+            edit.setPlainText(text);
+            showAndPaint(edit, edit.viewport());
+            benchfail::check(edit.isVisible(), "the editor did not show the text");
         }
-    }
-    state.SetBytesProcessed(state.iterations() * text.size());
+        state.SetBytesProcessed(state.iterations() * text.size());
+    });
 }
 
 constexpr int kSizes[] = {100 * 1024, 2 * 1024 * 1024, 10 * 1024 * 1024};
