@@ -8,6 +8,8 @@
 // The files are made here from a new base, through the engine and raw SQL.
 
 #include "BaseImporter.h"
+#include "CardOpeners.h"
+#include "CardRecords.h"
 #include "Collation.h"
 #include "DaoImpl.h"
 #include "Dialogs.h"
@@ -15,12 +17,18 @@
 #include "Guard.h"
 #include "ImportBase.h"
 #include "ImportTestBases.h"
+#include "InstallCards.h"
 #include "WindowLinks.h"
 #include "OuvreBase.h"
 #include "Runtime.h"
+#include "ProgramState.h"
+#include "RichTextBox.h"
 #include "StorageTestUtil.h"
+#include "Watchdog.h"
 #include "Working.h"
 #include "ZoneScope.h"
+#include "fCitMulti.h"
+#include "fNoteMulti.h"
 #include "fAccueil.h"
 
 #include <sqlite3.h>
@@ -31,6 +39,7 @@
 #include <QFont>
 #include <QProcess>
 #include <QPushButton>
+#include <QTextEdit>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -376,6 +385,7 @@ private slots:
     void aPipeADeviceOrAFolderIsRefusedUnread();
     void aBaseAnotherProgramWritesIsInUse();
     void anIndexThatLostEntriesLosesNoRow();
+    void aLongUnbrokenWordOpensInItsCard();
 
     void datesTheClockSkipsByBothRoads();
 
@@ -397,6 +407,7 @@ private:
     };
     Prepared prepare(const QString &name);
     void openThroughWelcome();
+    void openLongWordCards(const QString &road);
 
     std::unique_ptr<QTemporaryDir> m_dir;
     std::unique_ptr<vb::DialogScript> m_script;
@@ -855,6 +866,85 @@ void TestHostileBases::datesTheClockSkipsByBothRoads()
         for (vb::Form *f : vb::Forms::all())
             f->unload();
         closeBase();
+    }
+}
+
+// A note and a quote whose texts are one word of 2 MB, as a base from
+// elsewhere may hold them: the note in plain text only, the quote as RTF.
+constexpr int kLongWordHalf = 1024 * 1024; // hex of this many zero bytes
+constexpr int kLongWordHit = 1500001;     // where "HIT" stands, counted from 1
+
+void makeLongWord(const QString &p)
+{
+    const QByteArray word = "replace(hex(zeroblob(" + QByteArray::number(kLongWordHalf / 2) + ")), '0', 'w')";
+    const QByteArray marked = "substr(" + word + " || " + word + ", 1, " + QByteArray::number(kLongWordHit - 1)
+                              + ") || 'HIT' || " + word;
+    raw(p, "UPDATE \"NOTE\" SET TEXTE = " + marked + ", TEXTRTF = NULL; UPDATE \"CIT\" SET TEXTE = " + word
+               + ", TEXTRTF = '{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0 ' || " + word + " || '}'");
+}
+
+// The two cards open within moments, each with its whole text, the note at
+// the search hit, and opening them writes nothing.
+void TestHostileBases::openLongWordCards(const QString &road)
+{
+    const QMap<QString, QStringList> before = wholeBase();
+    const QString note = fieldOf(QStringLiteral("NOTE"), QStringLiteral("TEXTE")).value(0);
+    QCOMPARE(note.size(), qsizetype(kLongWordHit + 2 + kLongWordHalf));
+    QElapsedTimer clock;
+    clock.start();
+    {
+        Watchdog dog((road + QStringLiteral(": opening the cards")).toStdString(), 30);
+        QVERIFY(cards::seekCard(CardType::Note, QStringLiteral("DUPO0001.TXT")));
+        SearchText = QStringLiteral("HIT");
+        SearchTextPos = kLongWordHit;
+        ShowNoteCard();
+        QVERIFY(cards::seekCard(CardType::Quote, QStringLiteral("DURAN001.TXT")));
+        ShowQuoteCard();
+        QApplication::processEvents();
+    }
+    const qint64 ms = clock.elapsed();
+    QVERIFY2(ms < 10000, qPrintable(road + QStringLiteral(": %1 ms").arg(ms)));
+
+    auto *n = qobject_cast<fNoteMulti *>(NoteCards.window.data());
+    auto *q = qobject_cast<fCitMulti *>(QuoteCards.window.data());
+    QVERIFY(n && n->isVisible() && q && q->isVisible());
+    QCOMPARE(n->NoteRTF->Text(), note);
+    QCOMPARE(n->NoteRTF->SelStart(), kLongWordHit - 1);
+    QCOMPARE(n->NoteRTF->SelLength(), 3);
+    QString hit = n->NoteRTF->editor()->textCursor().selectedText();
+    hit.remove(QChar::ParagraphSeparator);
+    QCOMPARE(hit, QStringLiteral("HIT"));
+    QCOMPARE(q->CitRTF->Text().size(), qsizetype(kLongWordHalf));
+    QVERIFY(!n->isChanged() && !q->isChanged());
+    QCOMPARE(wholeBase(), before);
+}
+
+void TestHostileBases::aLongUnbrokenWordOpensInItsCard()
+{
+    InstallCardWindows();
+    FakeMainWindow main;
+    // The open road: the file becomes the base.
+    {
+        const QString file = path(QStringLiteral("long.cvb"));
+        QFile::copy(m_template, file);
+        makeLongWord(file);
+        openTarget();
+        m_script->fileOpen(file);
+        openThroughWelcome();
+        QCOMPARE(g_BasePath, file);
+        openLongWordCards(QStringLiteral("open road"));
+        for (vb::Form *f : vb::Forms::all())
+            f->unload();
+    }
+    // The import road: the texts are copied whole into the open base.
+    {
+        const QString file = path(QStringLiteral("source.cvb"));
+        QFile::copy(m_template, file);
+        makeLongWord(file);
+        openTarget(QStringLiteral("target.cvb"));
+        const QString said = importOf(file);
+        QVERIFY2(said.startsWith(QStringLiteral("Import of source.cvb : ")), qPrintable(said));
+        openLongWordCards(QStringLiteral("import road"));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "RichTextBox.h"
 
 #include "Error.h"
+#include "LongParagraphs.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
@@ -10,6 +11,7 @@
 #include <QFileInfo>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QMimeData>
 #include <QPrinter>
@@ -56,6 +58,34 @@ public:
     using QTextEdit::QTextEdit;
 
 protected:
+    void keyPressEvent(QKeyEvent *e) override
+    {
+        // The break between the pieces of a long paragraph is no character:
+        // Backspace and Delete take the character beyond it.
+        QTextCursor c = textCursor();
+        if (!c.hasSelection() && e->modifiers() == Qt::NoModifier) {
+            if (e->key() == Qt::Key_Backspace && c.atBlockStart() && c.block().previous().isValid()
+                && rtf::continuesParagraph(c.block())) {
+                c.movePosition(QTextCursor::PreviousCharacter);
+                setTextCursor(c);
+            } else if (e->key() == Qt::Key_Delete && c.atBlockEnd()
+                       && rtf::continuesParagraph(c.block().next())) {
+                c.movePosition(QTextCursor::NextCharacter);
+                setTextCursor(c);
+            }
+        }
+        QTextEdit::keyPressEvent(e);
+        if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+            // A paragraph the user begins is a paragraph of its own.
+            QTextCursor now = textCursor();
+            if (now.atBlockStart() && rtf::continuesParagraph(now.block())) {
+                now.joinPreviousEditBlock();
+                endContinuation(now);
+                now.endEditBlock();
+            }
+        }
+    }
+
     bool canInsertFromMimeData(const QMimeData *source) const override
     {
         return source->hasText() || !rtfFrom(source).isEmpty();
@@ -76,7 +106,20 @@ protected:
             // Text from other programs ends its lines in "\r\n": one break each.
             QString text = source->text();
             text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-            textCursor().insertText(text);
+            QTextCursor c = textCursor();
+            c.beginEditBlock();
+            const int from = c.selectionStart();
+            c.insertText(text);
+            // The lines pasted are paragraphs, whatever block they went into.
+            for (QTextBlock b = document()->findBlock(from).next();
+                 b.isValid() && b.position() <= c.position(); b = b.next()) {
+                if (rtf::continuesParagraph(b)) {
+                    QTextCursor at(b);
+                    endContinuation(at);
+                }
+            }
+            c.endEditBlock();
+            setTextCursor(c);
             ensureCursorVisible();
         }
     }
@@ -85,7 +128,11 @@ protected:
     {
         const QTextDocumentFragment selection = textCursor().selection();
         auto *data = new QMimeData;
-        data->setText(selection.toPlainText());
+        const rtf::PieceBreaks pieces(*document());
+        const QTextCursor c = textCursor();
+        data->setText(pieces.isEmpty() ? selection.toPlainText()
+                                       : pieces.textBetween(document()->toPlainText(),
+                                                            c.selectionStart(), c.selectionEnd()));
         QTextDocument copy;
         copy.setDefaultFont(document()->defaultFont());
         QTextCursor(&copy).insertFragment(selection);
@@ -94,6 +141,14 @@ protected:
     }
 
     QVariant loadResource(int, const QUrl &) override { return {}; }
+
+private:
+    static void endContinuation(QTextCursor &at)
+    {
+        QTextBlockFormat f = at.blockFormat();
+        f.clearProperty(rtf::ContinuesParagraph);
+        at.setBlockFormat(f);
+    }
 };
 
 } // namespace
@@ -138,7 +193,40 @@ QTextDocument *RichTextBox::document() const
 
 QString RichTextBox::Text() const
 {
-    return document()->toPlainText();
+    return m_pieces ? rtf::plainText(*document()) : document()->toPlainText();
+}
+
+int RichTextBox::textLength() const
+{
+    const int all = document()->characterCount() - 1;
+    return m_pieces ? rtf::PieceBreaks(*document()).toText(all) : all;
+}
+
+int RichTextBox::toText(int documentPosition) const
+{
+    return m_pieces ? rtf::PieceBreaks(*document()).toText(documentPosition) : documentPosition;
+}
+
+int RichTextBox::toDocument(int textPosition) const
+{
+    return m_pieces ? rtf::PieceBreaks(*document()).toDocument(textPosition) : textPosition;
+}
+
+template <class Fill>
+void RichTextBox::fill(Fill fillDocument)
+{
+    // Nothing is laid out while the document fills; the window then lays out
+    // what it shows first and the rest as it goes, in small steps.
+    QTextDocument *doc = document();
+    const QSizeF page = doc->pageSize();
+    doc->setPageSize(QSizeF(0, 0));
+    fillDocument();
+    const bool undo = doc->isUndoRedoEnabled();
+    doc->setUndoRedoEnabled(false);
+    m_pieces = rtf::cutLongParagraphs(*doc) > 0;
+    doc->setUndoRedoEnabled(undo);
+    m_edit->moveCursor(QTextCursor::Start);
+    doc->setPageSize(page);
 }
 
 void RichTextBox::setText(const QString &plain)
@@ -148,7 +236,7 @@ void RichTextBox::setText(const QString &plain)
         QString text = plain;
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        m_edit->setPlainText(text);
+        fill([&] { m_edit->setPlainText(text); });
     }
     emit Change();
 }
@@ -166,15 +254,14 @@ void RichTextBox::setTextRTF(const QString &value)
     }
     {
         QuietChange quiet(this);
-        rtf::read(QStringView(value), *document());
-        m_edit->moveCursor(QTextCursor::Start);
+        fill([&] { rtf::read(QStringView(value), *document()); });
     }
     emit Change();
 }
 
 int RichTextBox::SelStart() const
 {
-    return m_edit->textCursor().selectionStart();
+    return toText(m_edit->textCursor().selectionStart());
 }
 
 void RichTextBox::setSelStart(int start)
@@ -182,14 +269,14 @@ void RichTextBox::setSelStart(int start)
     if (start < 0)
         vb::raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
     QTextCursor c = m_edit->textCursor();
-    c.setPosition(std::min(start, document()->characterCount() - 1));
+    c.setPosition(toDocument(std::min(start, textLength())));
     m_edit->setTextCursor(c);
 }
 
 int RichTextBox::SelLength() const
 {
     const QTextCursor c = m_edit->textCursor();
-    return c.selectionEnd() - c.selectionStart();
+    return toText(c.selectionEnd()) - toText(c.selectionStart());
 }
 
 void RichTextBox::setSelLength(int length)
@@ -198,9 +285,9 @@ void RichTextBox::setSelLength(int length)
         vb::raise(ErrInvalidPropertyValue, QStringLiteral("Invalid property value"));
     QTextCursor c = m_edit->textCursor();
     const int start = c.selectionStart();
-    const int last = document()->characterCount() - 1;
+    const int textStart = toText(start);
     c.setPosition(start);
-    c.setPosition(static_cast<int>(std::min<qint64>(qint64(start) + length, last)),
+    c.setPosition(toDocument(static_cast<int>(std::min<qint64>(qint64(textStart) + length, textLength()))),
                   QTextCursor::KeepAnchor);
     m_edit->setTextCursor(c);
 }
@@ -388,8 +475,7 @@ void RichTextBox::LoadFile(const QString &path)
         vb::raise(ErrInvalidFileFormat, QStringLiteral("Invalid file format"));
     {
         QuietChange quiet(this);
-        rtf::read(data, *document());
-        m_edit->moveCursor(QTextCursor::Start);
+        fill([&] { rtf::read(data, *document()); });
     }
     emit Change();
 }

@@ -94,9 +94,16 @@ private:
     template <class T, class Get>
     std::optional<T> uniform(Get get) const;
     void applyCharFormat(const QTextCharFormat &f);
+    // Fills the document and cuts its long paragraphs (see LongParagraphs.h).
+    template <class Fill>
+    void fill(Fill fillDocument);
+    int textLength() const;
+    int toText(int documentPosition) const;
+    int toDocument(int textPosition) const;
 
     QTextEdit *m_edit;
     int m_quiet = 0;
+    bool m_pieces = false; // some paragraph is held as several blocks
 };
 
 } // namespace vb

@@ -1,6 +1,7 @@
 #include "RtfWriter.h"
 
 #include "CodePages.h"
+#include "LongParagraphs.h"
 
 #include <QColor>
 #include <QFont>
@@ -208,12 +209,15 @@ QByteArray Writer::run()
     // The body first: the tables in the header list what it uses.
     m_out.reserve(m_doc.characterCount() + 1024);
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
-        if (block != m_doc.begin()) {
-            word("par");
-            m_out.append("\r\n");
-            m_delimit = false;
+        // A block that only cuts a long paragraph is no paragraph of its own.
+        if (block == m_doc.begin() || !continuesParagraph(block)) {
+            if (block != m_doc.begin()) {
+                word("par");
+                m_out.append("\r\n");
+                m_delimit = false;
+            }
+            writeBlockFormat(block.blockFormat());
         }
-        writeBlockFormat(block.blockFormat());
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             if (!frag.isValid())

@@ -1,5 +1,7 @@
 #include "Error.h"
+#include "LongParagraphs.h"
 #include "RichTextBox.h"
+#include "Watchdog.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -11,6 +13,9 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
+#include <QElapsedTimer>
+#include <QTextBlock>
+
 
 using vb::RichTextBox;
 
@@ -49,6 +54,36 @@ int pdfPages(const QString &path)
                             + pdf.count("/Type /Page/") + pdf.count("/Type /Page "));
 }
 
+// One word of `size` letters, with a few accented letters among them and,
+// when asked, characters outside the basic plane (pictographs: these let a
+// line break around them).
+QString longWord(int size, bool astral = false)
+{
+    QString w;
+    w.reserve(size);
+    for (int i = 0; w.size() < size; ++i) {
+        if (astral && i % 1009 == 0)
+            w += QString::fromUtf8("\xF0\x9F\x98\x80"); // one character, two units
+        else if (i % 211 == 0)
+            w += QString::fromUtf8("e\xCC\x81"); // e and its combining accent
+        else
+            w += QChar(u'a' + i % 26);
+    }
+    w.truncate(size);
+    if (w.back().isHighSurrogate())
+        w.back() = u'z';
+    return w;
+}
+
+// Shown, laid out as far as the window needs and painted.
+void showAndPaint(RichTextBox &box)
+{
+    box.resize(600, 400);
+    box.show();
+    box.editor()->viewport()->repaint();
+    QApplication::processEvents();
+}
+
 } // namespace
 
 class TestRichTextBox : public QObject {
@@ -65,6 +100,10 @@ private slots:
     void failedLoadLeavesBoxAsItWas();
     void pasteTakesTextAndRtfOnly();
     void printsWholeTextOrSelection();
+    void longParagraphsShowAtOnce_data();
+    void longParagraphsShowAtOnce();
+    void longParagraphKeepsItsTextAndPositions();
+    void editingAcrossTheCutsOfALongParagraph();
 };
 
 void TestRichTextBox::textAndSelectionPositions()
@@ -376,6 +415,171 @@ void TestRichTextBox::printsWholeTextOrSelection()
 
     box.setSelStart(0);
     QCOMPARE(print(QStringLiteral("nosel.pdf"), QPrinter::Selection), whole);
+}
+
+void TestRichTextBox::longParagraphsShowAtOnce_data()
+{
+    QTest::addColumn<QString>("value");
+    const int size = 2 * 1024 * 1024;
+    QTest::newRow("one word") << longWord(size);
+    QString line;
+    while (line.size() < size)
+        line += QStringLiteral("words of one line without its end ");
+    QTest::newRow("one line") << line;
+    QTest::newRow("one word as RTF")
+        << QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 ") + QString(size, u'x')
+               + QStringLiteral("}");
+    QString formatted = QStringLiteral("{\\rtf1\\ansi ");
+    while (formatted.size() < size)
+        formatted += QStringLiteral("{\\b abcdefghij}{\\i klmnopqrst}uvwxyz");
+    QTest::newRow("one formatted word as RTF") << formatted + QStringLiteral("}");
+}
+
+// A card text of a few megabytes in one paragraph shows within moments,
+// and it is still the same text.
+void TestRichTextBox::longParagraphsShowAtOnce()
+{
+    QFETCH(QString, value);
+    RichTextBox box;
+    QElapsedTimer clock;
+    clock.start();
+    {
+        Watchdog dog(QTest::currentDataTag(), 20);
+        box.setTextRTF(value);
+        showAndPaint(box);
+    }
+    const qint64 ms = clock.elapsed();
+    QVERIFY2(ms < 5000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
+    QVERIFY(box.isVisible());
+
+    RichTextBox plain;
+    plain.setTextRTF(box.TextRTF());
+    QCOMPARE(plain.Text(), box.Text());
+    if (!value.startsWith(QLatin1Char('{')))
+        QCOMPARE(box.Text(), value);
+    QVERIFY(!box.Text().contains(QLatin1Char('\n')));
+    QVERIFY(!box.TextRTF().contains("\\par\r\n")); // one paragraph, written as one
+}
+
+void TestRichTextBox::longParagraphKeepsItsTextAndPositions()
+{
+    // A term every 997 characters: some of them straddle the places where
+    // the paragraph is held in pieces.
+    QString text = longWord(300000, true);
+    const QString term = QStringLiteral("HIT");
+    for (int at = 500; at + 3 < text.size(); at += 997) {
+        if (text.at(at).isLowSurrogate() || text.at(at + 3).isLowSurrogate() || text.at(at + 3).isMark())
+            continue;
+        text.replace(at, 3, term);
+    }
+    text = QStringLiteral("before\r\n") + text + QStringLiteral("\r\nafter");
+    RichTextBox box;
+    box.setText(text);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    QCOMPARE(box.Text(), text);
+    QVERIFY(box.document()->blockCount() > 3); // held in pieces indeed
+
+    int hits = 0;
+    for (qsizetype at = text.indexOf(term); at >= 0; at = text.indexOf(term, at + 1), ++hits) {
+        box.setSelStart(int(at));
+        box.setSelLength(int(term.size()));
+        QCOMPARE(box.SelStart(), int(at));
+        QCOMPARE(box.SelLength(), int(term.size()));
+        // The characters highlighted are the term's, with no break among them.
+        QString shown = box.editor()->textCursor().selectedText();
+        shown.remove(QChar::ParagraphSeparator);
+        QCOMPARE(shown, term);
+    }
+    QVERIFY(hits > 250);
+    const int after = int(text.size()) - 5;
+    box.setSelStart(after);
+    box.setSelLength(1000);
+    QCOMPARE(box.SelStart(), after);
+    QCOMPARE(box.SelLength(), 5);
+    box.setSelStart(int(text.size()) + 10);
+    QCOMPARE(box.SelStart(), int(text.size()));
+
+    // No piece begins inside a character or with an accent.
+    for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next()) {
+        if (b.length() > 1) {
+            QVERIFY(!b.text().front().isLowSurrogate());
+            QVERIFY(!b.text().front().isMark());
+        }
+    }
+
+    // Copied, the text has no break where it had none.
+    box.setSelStart(0);
+    box.setSelLength(int(text.size()));
+    box.editor()->copy();
+    QCOMPARE(QApplication::clipboard()->text(), text);
+    RichTextBox pasted;
+    pasted.editor()->paste();
+    QCOMPARE(pasted.Text(), text);
+
+    // Saved and read back, and opened again from the file.
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("long.rtf"));
+    box.SaveFile(file);
+    RichTextBox loaded;
+    loaded.LoadFile(file);
+    QCOMPARE(loaded.Text(), text);
+    QCOMPARE(loaded.TextRTF(), box.TextRTF());
+}
+
+void TestRichTextBox::editingAcrossTheCutsOfALongParagraph()
+{
+    const QString word = longWord(20000);
+    RichTextBox box;
+    box.setText(word);
+    showAndPaint(box);
+    const QTextBlock second = box.document()->begin().next();
+    QVERIFY(second.isValid());
+    const int cut = second.position() - 1; // in the text
+
+    // Backspace at the start of a piece takes the character before it.
+    box.setSelStart(cut);
+    QCOMPARE(box.editor()->textCursor().position(), cut + 1);
+    QTest::keyClick(box.editor(), Qt::Key_Backspace);
+    QString expected = word;
+    expected.remove(cut - 1, 1);
+    QCOMPARE(box.Text(), expected);
+
+    // Delete at the end of a piece takes the character after it.
+    const int end = box.document()->begin().next().position() - 1;
+    QTextCursor c = box.editor()->textCursor();
+    c.setPosition(end);
+    box.editor()->setTextCursor(c);
+    QTest::keyClick(box.editor(), Qt::Key_Delete);
+    expected.remove(end, 1);
+    QCOMPARE(box.Text(), expected);
+
+    // Enter inside a piece, or at its start, begins a paragraph of its own.
+    const int inside = box.document()->begin().next().position() + 10;
+    box.setSelStart(inside - 1);
+    QTest::keyClick(box.editor(), Qt::Key_Return);
+    expected.insert(inside - 1, QLatin1Char('\n'));
+    QCOMPARE(box.Text(), expected);
+    box.setSelStart(int(expected.size()) - 3000);
+    box.editor()->moveCursor(QTextCursor::StartOfBlock);
+    const int start = box.SelStart();
+    QVERIFY(rtf::continuesParagraph(box.editor()->textCursor().block()));
+    QTest::keyClick(box.editor(), Qt::Key_Return);
+    expected.insert(start, QLatin1Char('\n'));
+    QCOMPARE(box.Text(), expected);
+    box.editor()->undo();
+    expected.remove(start, 1);
+    QCOMPARE(box.Text(), expected);
+
+    // Lines pasted into a piece are paragraphs.
+    auto *lines = new QMimeData;
+    lines->setText(QStringLiteral("one\r\ntwo\nthree"));
+    QApplication::clipboard()->setMimeData(lines);
+    box.setSelStart(int(expected.size()) - 2500);
+    const int at = box.SelStart();
+    box.editor()->paste();
+    expected.insert(at, QStringLiteral("one\ntwo\nthree"));
+    QCOMPARE(box.Text(), expected);
+    QCOMPARE(box.SelStart(), at + 13);
 }
 
 QTEST_MAIN(TestRichTextBox)
