@@ -78,11 +78,14 @@ pid=
 
 if [ -n "$started" ]; then
     # Another process's base goes through the checker of the prefix ...
-    said=$(cd "$run" && QT_QPA_PLATFORM=offscreen "$probe" "$run/NewBase001.cvb" 2>/dev/null)
+    probe() { (cd "$run" && CORVANE_SETTINGS_DIR=$tmp/probe-settings QT_QPA_PLATFORM=offscreen "$probe" "$1" 2>/dev/null); }
+    said=$(probe "$run/NewBase001.cvb")
     [ "$said" = "opened" ] || fail "the installed checker was not found: $said"
-    # ... and without it nothing opens: no other checker stands in.
+    # ... and without it nothing opens: no other checker stands in. A copy
+    # is a file the program has never closed itself, so it is checked.
+    cp "$run/NewBase001.cvb" "$run/Copy.cvb"
     mv "$checker" "$tmp/corvane-check.away"
-    said=$(cd "$run" && QT_QPA_PLATFORM=offscreen "$probe" "$run/NewBase001.cvb" 2>/dev/null)
+    said=$(probe "$run/Copy.cvb")
     case $said in
     *"($checker) could not be started"*) ;;
     *) fail "without its checker the installed program said: $said" ;;
