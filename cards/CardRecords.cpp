@@ -62,11 +62,8 @@ QStringList stampColumns(CardType type)
 QByteArray digestOf(const QStringList &values)
 {
     QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (const QString &v : values) {
-        const qint64 n = v.size();
-        hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
-        hash.addData(QByteArrayView(reinterpret_cast<const char *>(v.utf16()), v.size() * 2));
-    }
+    for (const QString &v : values)
+        vb::AddTextToDigest(hash, v);
     return hash.result();
 }
 

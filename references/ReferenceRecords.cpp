@@ -102,13 +102,6 @@ QStringList partColumns(Part part)
             QStringLiteral("RevueNumero"), QStringLiteral("Pages")};
 }
 
-void addText(QCryptographicHash &hash, const QString &v)
-{
-    const qint64 n = v.size();
-    hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
-    hash.addData(QByteArrayView(reinterpret_cast<const char *>(v.utf16()), v.size() * 2));
-}
-
 // A store given what the card read: checks, writes and reads the stamp
 // again in one transaction.
 template <class F> Outcome storeChecked(const QString &key, Part part, ReadStamp *read, F &&write)
@@ -149,7 +142,7 @@ std::optional<ReadStamp> ReadPartStamp(const QString &key, Part part)
     biblio.read(key, [&](const dao::RowView &row) {
         stamp = ReadStamp{row.number(0), {}};
         for (int i = 1; i < columns.size(); ++i)
-            addText(hash, row.text(i));
+            vb::AddTextToDigest(hash, row.text(i));
         return false;
     });
     if (!stamp)
@@ -160,7 +153,7 @@ std::optional<ReadStamp> ReadPartStamp(const QString &key, Part part)
         // The row a store writes is the first of the key; none is a state too.
         const int n = rows.read(key, [&](const dao::RowView &row) {
             for (int i = 0; i < cols.size(); ++i)
-                addText(hash, row.text(i));
+                vb::AddTextToDigest(hash, row.text(i));
             return false;
         });
         hash.addData(QByteArrayView(n ? "+" : "-"));

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 
+#include <QCryptographicHash>
 #include <QRegularExpression>
 
 #include <functional>
@@ -388,5 +389,12 @@ QDateTime Now()
 QDate Today() { return Now().date(); }
 
 void SetClockForTests(std::function<QDateTime()> clock) { clockForTests() = std::move(clock); }
+
+void AddTextToDigest(QCryptographicHash &hash, const QString &text)
+{
+    const qint64 n = text.size();
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
+    hash.addData(QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+}
 
 } // namespace vb

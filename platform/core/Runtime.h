@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class QCryptographicHash;
+
 namespace vb {
 
 enum : int { ErrDivisionByZero = 11 };
@@ -75,6 +77,10 @@ inline int InStr(const QString &text, const QString &sought, int compare = vbBin
 QString DateText(QDate date, QTime time, const QLocale &locale = QLocale());
 QString DateText(const QDateTime &value, const QLocale &locale = QLocale());
 QString DateText(const QVariant &value, const QLocale &locale = QLocale());
+
+// Adds a text to a digest with its length first, so that no two lists of
+// texts digest alike by running into each other.
+void AddTextToDigest(QCryptographicHash &hash, const QString &text);
 // The two patterns DateText writes with.
 QString DatePattern(const QLocale &locale);
 QString TimePattern(const QLocale &locale);
