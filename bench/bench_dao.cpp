@@ -14,11 +14,13 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 
@@ -74,14 +76,27 @@ struct Fixture {
         g_Db = DBEngine::OpenDatabase(path, false, false, kConnect);
         OpenBaseTables();
         db = g_Db;
-        sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
-                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
-        sqlite3_key(raw, kKey.constData(), int(kKey.size()));
+        if (sqlite3_open_v2(QFile::encodeName(path).constData(), &raw,
+                            SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+            benchfail::fail("open the base directly", raw ? sqlite3_errmsg(raw) : "out of memory");
+        benchfail::check(sqlite3_key(raw, kKey.constData(), int(kKey.size())) == SQLITE_OK, "key",
+                         sqlite3_errmsg(raw));
         registerTextCollation(raw);
-        // The same page cache as the engine's connection.
-        sqlite3_exec(raw, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
+        // The same page cache as the engine's connection; the count proves
+        // the key opens the file.
+        exec("PRAGMA cache_size=-65536");
+        exec("SELECT count(*) FROM GRNOTE");
     }
     ~Fixture() { sqlite3_close_v2(raw); }
+    void exec(const char *sql)
+    {
+        char *err = nullptr;
+        if (sqlite3_exec(raw, sql, nullptr, nullptr, &err) != SQLITE_OK) {
+            const std::string cause = err ? err : sqlite3_errmsg(raw);
+            sqlite3_free(err);
+            benchfail::fail(sql, cause);
+        }
+    }
 };
 
 Fixture &fx()
@@ -98,49 +113,89 @@ sqlite3_stmt *prep(const char *sql)
     return s;
 }
 
+// A prepared statement, finalized when the benchmark ends.
+struct Stmt {
+    sqlite3_stmt *s;
+    explicit Stmt(const char *sql) : s(prep(sql)) {}
+    ~Stmt() { sqlite3_finalize(s); }
+    operator sqlite3_stmt *() const { return s; }
+};
+
 QString text(sqlite3_stmt *s, int i)
 {
     return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, i)),
                              sqlite3_column_bytes(s, i));
 }
 
-void bindText(sqlite3_stmt *s, int i, const QString &v)
+// The bytes stay alive until the statement is reset: no copy by SQLite.
+void bindText(sqlite3_stmt *s, int i, const QByteArray &utf8)
 {
-    const QByteArray b = v.toUtf8();
-    sqlite3_bind_text(s, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
+    sqlite3_bind_text(s, i, utf8.constData(), int(utf8.size()), SQLITE_STATIC);
 }
+
+void stepped(int rc, const char *what)
+{
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        benchfail::fail(what, sqlite3_errmsg(fx().raw));
+}
+
+// Each benchmark starts as the program's next command does: the event loop
+// has turned, so the engine holds no read transaction from the benchmark
+// before (which would hold off the other connection's writes).
+void turnEventLoop() { QCoreApplication::processEvents(); }
+
+// The direct reads hold one read transaction across their loop, as the
+// engine holds its own between event-loop turns.
+struct DirectRead {
+    DirectRead()
+    {
+        turnEventLoop();
+        fx().exec("BEGIN");
+    }
+    ~DirectRead() { sqlite3_exec(fx().raw, "COMMIT", nullptr, nullptr, nullptr); }
+};
 
 // ---- seek a note by its key and read its title
 
 void Seek_Engine(benchmark::State &st)
 {
+    turnEventLoop();
     Recordset rs = fx().db.OpenRecordset("NOTE");
     rs.setIndex("NoteNDX");
     Field title = rs.Fields("TITRE1");
     QRandomGenerator rnd(1);
     for (auto _ : st) {
         rs.Seek("=", noteKey(int(rnd.bounded(kNotes))).toLower());
+        if (rs.NoMatch())
+            benchfail::fail("seek by key", "a key not found");
         benchmark::DoNotOptimize(title.Value().toString());
     }
 }
 
+// The first row of the key in the index (the key is unique): one step.
 void Seek_Direct(benchmark::State &st)
 {
-    sqlite3_stmt *s = prep("SELECT TITRE1 FROM NOTE WHERE CIT = ? ORDER BY rowid LIMIT 1");
+    DirectRead read;
+    Stmt s("SELECT TITRE1 FROM NOTE INDEXED BY \"NOTE.NoteNDX\" WHERE CIT = ?");
     QRandomGenerator rnd(1);
     for (auto _ : st) {
-        bindText(s, 1, noteKey(int(rnd.bounded(kNotes))).toLower());
-        if (sqlite3_step(s) == SQLITE_ROW)
-            benchmark::DoNotOptimize(text(s, 0));
+        const QByteArray key = noteKey(int(rnd.bounded(kNotes))).toLower().toUtf8();
+        bindText(s, 1, key);
+        const int rc = sqlite3_step(s);
+        if (rc != SQLITE_ROW) {
+            stepped(rc, "seek by key");
+            benchfail::fail("seek by key", "a key not found");
+        }
+        benchmark::DoNotOptimize(text(s, 0));
         sqlite3_reset(s);
     }
-    sqlite3_finalize(s);
 }
 
 // ---- walk the whole keyword-link index, reading keyword and card key
 
 void Walk_Engine(benchmark::State &st)
 {
+    turnEventLoop();
     Recordset rs = fx().db.OpenRecordset("GRNOTE");
     rs.setIndex("GrNote");
     Field kw = rs.Fields("GROUPE"), ndx = rs.Fields("NDX");
@@ -157,24 +212,27 @@ void Walk_Engine(benchmark::State &st)
 
 void Walk_Direct(benchmark::State &st)
 {
-    sqlite3_stmt *s = prep("SELECT GROUPE, NDX FROM GRNOTE INDEXED BY \"GRNOTE.GrNote\" ORDER BY GROUPE, rowid");
+    DirectRead read;
+    Stmt s("SELECT GROUPE, NDX FROM GRNOTE INDEXED BY \"GRNOTE.GrNote\" ORDER BY GROUPE, rowid");
     for (auto _ : st) {
         long n = 0;
-        while (sqlite3_step(s) == SQLITE_ROW) {
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW) {
             benchmark::DoNotOptimize(text(s, 0));
             benchmark::DoNotOptimize(text(s, 1));
             ++n;
         }
+        stepped(rc, "walk an index");
         sqlite3_reset(s);
         st.counters["rows"] = double(n);
     }
-    sqlite3_finalize(s);
 }
 
 // ---- the program's usual pattern: seek a keyword, walk its links
 
 void KeywordLinks_Engine(benchmark::State &st)
 {
+    turnEventLoop();
     Recordset rs = fx().db.OpenRecordset("GRNOTE");
     rs.setIndex("GrNote");
     Field kw = rs.Fields("GROUPE"), ndx = rs.Fields("NDX");
@@ -186,18 +244,23 @@ void KeywordLinks_Engine(benchmark::State &st)
     }
 }
 
+// The keyword is told apart by its bytes, as the engine's loop compares the
+// text exactly; the walk stops at the first link of the next keyword.
 void KeywordLinks_Direct(benchmark::State &st)
 {
-    sqlite3_stmt *s = prep("SELECT GROUPE, NDX FROM GRNOTE WHERE GROUPE >= ? ORDER BY GROUPE, rowid");
+    DirectRead read;
+    Stmt s("SELECT GROUPE, NDX FROM GRNOTE INDEXED BY \"GRNOTE.GrNote\" WHERE GROUPE >= ? ORDER BY GROUPE, rowid");
     QRandomGenerator rnd(2);
     for (auto _ : st) {
-        const QString k = keyword(int(rnd.bounded(kKeywords)));
+        const QByteArray k = keyword(int(rnd.bounded(kKeywords))).toUtf8();
         bindText(s, 1, k);
-        while (sqlite3_step(s) == SQLITE_ROW && text(s, 0) == k)
+        int rc;
+        while ((rc = sqlite3_step(s)) == SQLITE_ROW && sqlite3_column_bytes(s, 0) == k.size() &&
+               std::memcmp(sqlite3_column_text(s, 0), k.constData(), size_t(k.size())) == 0)
             benchmark::DoNotOptimize(text(s, 1));
+        stepped(rc, "seek a keyword");
         sqlite3_reset(s);
     }
-    sqlite3_finalize(s);
 }
 
 // ---- add keyword links, in a transaction (the engine's own cost) and
@@ -205,6 +268,7 @@ void KeywordLinks_Direct(benchmark::State &st)
 
 void AddNew_Engine(benchmark::State &st)
 {
+    turnEventLoop();
     Recordset rs = fx().db.OpenRecordset("GRCIT");
     Field kw = rs.Fields("GROUPE"), ndx = rs.Fields("NDX");
     const bool tx = st.range(0) != 0;
@@ -225,21 +289,24 @@ void AddNew_Engine(benchmark::State &st)
 
 void AddNew_Direct(benchmark::State &st)
 {
-    sqlite3_stmt *s = prep("INSERT INTO GRCIT(GROUPE, NDX, GrCitCount, WordsNb) VALUES(?, ?, NULL, NULL)");
+    turnEventLoop();
+    Stmt s("INSERT INTO GRCIT(GROUPE, NDX, GrCitCount, WordsNb) VALUES(?, ?, NULL, NULL)");
     const bool tx = st.range(0) != 0;
     for (auto _ : st) {
         if (tx)
-            sqlite3_exec(fx().raw, "BEGIN", nullptr, nullptr, nullptr);
+            fx().exec("BEGIN");
         for (int i = 0; i < 100; ++i) {
-            bindText(s, 1, keyword(i));
-            bindText(s, 2, QStringLiteral("D%1").arg(++fx().serial));
-            sqlite3_step(s);
+            const QByteArray kw = keyword(i).toUtf8();
+            const QByteArray ndx = QStringLiteral("D%1").arg(++fx().serial).toUtf8();
+            bindText(s, 1, kw);
+            bindText(s, 2, ndx);
+            if (sqlite3_step(s) != SQLITE_DONE)
+                benchfail::fail("insert a link", sqlite3_errmsg(fx().raw));
             sqlite3_reset(s);
         }
         if (tx)
-            sqlite3_exec(fx().raw, "COMMIT", nullptr, nullptr, nullptr);
+            fx().exec("COMMIT");
     }
-    sqlite3_finalize(s);
     st.SetItemsProcessed(st.iterations() * 100);
 }
 
@@ -248,6 +315,7 @@ void AddNew_Direct(benchmark::State &st)
 
 void CreateBase(benchmark::State &st)
 {
+    turnEventLoop();
     QTemporaryDir dir;
     int n = 0;
     SyncCount syncs;
@@ -302,7 +370,13 @@ int main(int argc, char **argv)
     args.insert(args.begin() + 1, interleave);
     int n = int(args.size());
     benchmark::Initialize(&n, args.data());
-    fx();
+    QCoreApplication app(argc, argv);
+    try {
+        fx();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "benchmark base not made: %s\n", e.what());
+        return 1;
+    }
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nEngine / direct SQLCipher (real time):\n");

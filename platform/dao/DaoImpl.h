@@ -333,6 +333,19 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     bool streaming = false;
     int streamIndex = -1;
     qint64 streamRow = 0;
+    // A seek "=" streams the rows of its key alone (streamEq leading values
+    // held equal to streamFrom); when they run out the walk goes on beyond
+    // that key. 0: the stream holds every row beyond where it started.
+    int streamEq = 0;
+    std::vector<QVariant> streamFrom, beyond;
+    // The statements of the streams this recordset has run, by segment:
+    // seeks and walks on one recordset take turns without preparing again.
+    struct StreamStmt {
+        sqlite3_stmt *s = nullptr;
+        std::bitset<kMaxColumns> cols;
+        std::vector<int> pos;
+    };
+    std::unordered_map<quint64, StreamStmt> streams;
     // The stream selects the row id, the ordering columns and those the
     // program has read through this recordset (`wanted`); streamPos gives
     // each column's place in it, -1 when it is not there. A column the

@@ -96,7 +96,8 @@ RecordsetImpl::~RecordsetImpl()
 {
     forgetLive();
     endStream();
-    sqlite3_finalize(stream);
+    for (auto &e : streams)
+        sqlite3_finalize(e.second.s);
 }
 
 void RecordsetImpl::endStream()
@@ -138,24 +139,34 @@ sqlite3_stmt *RecordsetImpl::prepareStream(sqlite3_stmt *segmentStmt, quint64 ke
     if (stream && streamKey == key && streamCols == cols)
         return stream;
     endStream();
-    sqlite3_finalize(stream);
     stream = nullptr;
-    QByteArray list = "rowid";
-    streamPos.assign(t->cols.size(), -1);
-    int n = 0;
-    for (int c : t->selectOrds) {
-        if (!cols[size_t(c)])
-            continue;
-        list += ", " + t->cols[size_t(c)].sql;
-        streamPos[size_t(c)] = ++n;
+    StreamStmt &e = streams[key];
+    if (!e.s || e.cols != cols) {
+        sqlite3_finalize(e.s);
+        e.s = nullptr;
+        QByteArray list = "rowid";
+        e.pos.assign(t->cols.size(), -1);
+        int n = 0;
+        for (int c : t->selectOrds) {
+            if (!cols[size_t(c)])
+                continue;
+            list += ", " + t->cols[size_t(c)].sql;
+            e.pos[size_t(c)] = ++n;
+        }
+        const QByteArray whole = sqlite3_sql(segmentStmt);
+        const QByteArray head = "SELECT " + t->selectList;
+        const QByteArray sql = "SELECT " + list + whole.mid(head.size());
+        if (sqlite3_prepare_v2(db->db, sql.constData(), int(sql.size()), &e.s, nullptr) != SQLITE_OK) {
+            sqlite3_finalize(e.s);
+            streams.erase(key);
+            db->raise(sqlite3_extended_errcode(db->db));
+        }
+        e.cols = cols;
     }
-    const QByteArray whole = sqlite3_sql(segmentStmt);
-    const QByteArray head = "SELECT " + t->selectList;
-    const QByteArray sql = "SELECT " + list + whole.mid(head.size());
-    if (sqlite3_prepare_v2(db->db, sql.constData(), int(sql.size()), &stream, nullptr) != SQLITE_OK)
-        db->raise(sqlite3_extended_errcode(db->db));
+    stream = e.s;
     streamKey = key;
     streamCols = cols;
+    streamPos = e.pos;
     return stream;
 }
 
@@ -193,10 +204,17 @@ RecordsetImpl::StreamStep RecordsetImpl::stepStream(int dir, quint64 version)
     }
     // The stream held every row beyond the one it started from: forward
     // none is left; backward, the rows whose first key is Null, which sort
-    // before all others. Nothing needs the place of the last row.
+    // before all others. A seek's stream held its key's rows: the walk goes
+    // on beyond that key. Nothing needs the place of the last row.
     clearAhead();
-    if (dir < 0 && order().ords[0] >= 0)
+    if (streamEq > 0) {
+        // Taken out first: the stream started beyond the key takes its place.
+        beyond.swap(streamFrom);
+        streamEq = 0;
+        scan(dir, &beyond, crossBatch, crossBatch, ahead, nullptr, true);
+    } else if (dir < 0 && order().ords[0] >= 0) {
         runSegment(0, RIsNull, dir, pos, crossBatch, &ahead, nullptr);
+    }
     aheadDir = dir;
     aheadVersion = version;
     aheadCross = true;
@@ -207,7 +225,9 @@ void RecordsetImpl::invalidate()
 {
     forgetLive();
     endStream();
-    sqlite3_finalize(stream);
+    for (auto &e : streams)
+        sqlite3_finalize(e.second.s);
+    streams.clear();
     stream = nullptr;
     closed = true;
     ahead.clear();
@@ -380,10 +400,14 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
     if (asStream) {
         // The same query with a statement of its own, not limited, left
         // running after its first row.
-        const quint64 key = quint64(index + 1) | quint64(range) << 15 | quint64(dir > 0) << 18;
+        const quint64 key = quint64(index + 1) | quint64(eq) << 10 | quint64(range) << 15 |
+                            quint64(dir > 0) << 18 | quint64(mask) << 20;
         s = prepareStream(s, key);
         endStream();
         limit = -1;
+        streamEq = range == RNone ? eq : 0;
+        if (streamEq > 0)
+            streamFrom.assign(vals.begin(), vals.begin() + eq);
     }
     StmtScope sc(s);
     int p = 1;
@@ -627,16 +651,20 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
         if (!toStorage(t->cols[size_t(ix.cols[size_t(i)])], keys[i], k[size_t(i)], err))
             fail(ErrCriteriaMismatch);
     }
+    // The row left behind: what the stream held of it is not worth reading.
+    if (rowidLive)
+        cur.rowid = sqlite3_column_int64(stream, 0);
+    cur.loaded &= ~live;
+    forgetLive();
     clearAhead();
     ordinal = -1;
     Batch &out = scratch;
     out.clear();
     const int kc = int(k.size());
-    // A seek "=" reads the first rows of its key, which a walk usually
-    // goes on to read.
-    constexpr int seekAhead = 8;
+    // A seek "=" leaves its key's rows running as a stream, which a walk
+    // usually goes on to read: one query for the key, however many rows.
     switch (kind) {
-    case 0: runSegment(kc, RNone, +1, k, seekAhead, &out, nullptr); break;
+    case 0: runSegment(kc, RNone, +1, k, 1, &out, nullptr, true); break;
     case 1:
         if (!runSegment(kc, RNone, +1, k, 1, &out, nullptr))
             scan(+1, &k, 1, 1, out, nullptr);
@@ -656,21 +684,14 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
         return;
     }
     noMatch = false;
-    const bool wholeKey = out.ids.size() < size_t(seekAhead);
     takeFrom(out);
     if (kind != 0)
         return;
-    // The rest of the rows read are the walk's next ones.
-    std::swap(ahead, scratch);
+    // The walk goes on along the stream.
     aheadDir = +1;
     aheadVersion = db->file->version;
     aheadCross = false;
     batch = crossBatch = 8;
-    if (wholeKey) {
-        // Every row of the key is read: a walk goes on beyond it.
-        aheadRest = kc;
-        aheadEpoch = db->readEpoch;
-    }
 }
 
 QVariant RecordsetImpl::value(int col)

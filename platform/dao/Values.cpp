@@ -229,7 +229,21 @@ void bindValue(sqlite3_stmt *s, int i, const QVariant &v)
     }
     default: {
         const QString str = v.toString();
-        sqlite3_bind_text16(s, i, str.utf16(), int(str.size() * 2), SQLITE_TRANSIENT);
+        const char16_t *p = reinterpret_cast<const char16_t *>(str.utf16());
+        const qsizetype n = str.size();
+        // ASCII goes in as the UTF-8 the file holds: a text bound as UTF-16
+        // is converted again at every comparison with it, row after row of
+        // a walk.
+        char buf[128];
+        bool ascii = n <= qsizetype(sizeof buf);
+        for (qsizetype j = 0; ascii && j < n; ++j) {
+            ascii = p[j] < 0x80;
+            buf[j] = char(p[j]);
+        }
+        if (ascii)
+            sqlite3_bind_text(s, i, buf, int(n), SQLITE_TRANSIENT);
+        else
+            sqlite3_bind_text16(s, i, p, int(n * 2), SQLITE_TRANSIENT);
         break;
     }
     }
