@@ -358,6 +358,15 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     // row: a walk decodes only the values it is asked for, when asked. They
     // are read into cur.vals before the stream is given up.
     std::bitset<kMaxColumns> live;
+    // The last text of each ordering column read from the stream: a walk
+    // along an index meets the same key row after row, and hands out the
+    // one read before while the bytes stay the same.
+    struct KeyText {
+        QByteArray utf8;
+        QVariant value;
+    };
+    std::vector<KeyText> keyTexts;
+    QVariant liveValue(int col);
     // The current row's id, too, is read from the stream when needed.
     bool rowidLive = false;
     qint64 rowid() const { return rowidLive ? sqlite3_column_int64(stream, 0) : cur.rowid; }

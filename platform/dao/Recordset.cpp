@@ -12,6 +12,7 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstring>
 
 namespace dao {
 
@@ -707,7 +708,7 @@ QVariant RecordsetImpl::value(int col)
     wanted[size_t(col)] = true;
     if (live[size_t(col)]) {
         // Read from the stream, which stands on the row, each time asked.
-        return fieldValue(c, stream, streamPos[size_t(col)]);
+        return liveValue(col);
     }
     if (!cur.loaded[size_t(col)]) {
         loadColumn(col);
@@ -716,6 +717,27 @@ QVariant RecordsetImpl::value(int col)
             endStream();
     }
     return fromStorage(c, cur.vals[size_t(col)]);
+}
+
+QVariant RecordsetImpl::liveValue(int col)
+{
+    const ColumnMeta &c = t->cols[size_t(col)];
+    const int i = streamPos[size_t(col)];
+    if ((c.type != dbText && c.type != dbMemo) || !order().cols[size_t(col)])
+        return fieldValue(c, stream, i);
+    const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stream, i));
+    if (!p)
+        return QVariant();
+    const int n = sqlite3_column_bytes(stream, i);
+    if (keyTexts.size() < t->cols.size())
+        keyTexts.resize(t->cols.size());
+    KeyText &k = keyTexts[size_t(col)];
+    if (!k.value.isValid() || k.utf8.size() != n || std::memcmp(k.utf8.constData(), p, size_t(n)) != 0) {
+        k.utf8.resize(n);
+        std::memcpy(k.utf8.data(), p, size_t(n));
+        k.value = fieldValue(c, stream, i);
+    }
+    return k.value;
 }
 
 void RecordsetImpl::setValue(int col, const QVariant &v)
