@@ -328,6 +328,139 @@ private slots:
         QCOMPARE(k.Value().toString(), expected.at(501));
     }
 
+    // A seek "=" reads its key's rows, in every spelling that compares
+    // equal (case, composed or not), by row id, then the walk goes on into
+    // the next key; a write or the event loop amid it loses nothing.
+    void aSeekWalksItsKeyInEverySpellingThenBeyond()
+    {
+        const QStringList spellings = {QStringLiteral("alpha"),   QStringLiteral("Beta"),    QStringLiteral("ALPHA"),
+                                       QStringLiteral("beta"),    QStringLiteral("Économie"), QStringLiteral("gamma"),
+                                       QStringLiteral("économie"), QStringLiteral("e\u0301conomie"), QStringLiteral("Alpha"),
+                                       QStringLiteral("delta")};
+        constexpr int kSpelled = 400;
+        makeTable(m_db, QStringLiteral("S"),
+                  {{QStringLiteral("KEY"), dbText, 20}, {QStringLiteral("N"), dbLong}, {QStringLiteral("M"), dbLong}},
+                  {{QStringLiteral("ByKey"), {QStringLiteral("KEY")}, QStringLiteral("")},
+                   {QStringLiteral("ByKeyM"), {QStringLiteral("KEY"), QStringLiteral("M")}, QStringLiteral("")}});
+        Recordset rs = m_db.OpenRecordset(QStringLiteral("S"));
+        struct Row {
+            QString key;
+            int n, m;
+        };
+        std::vector<Row> rows;
+        {
+            TransactionScope tx;
+            for (int i = 0; i < kSpelled; ++i) {
+                rows.push_back({spellings.at((i * 7) % spellings.size()), i, (i * 5) % 3});
+                addRow(rs, {rows.back().key, i, rows.back().m});
+            }
+            tx.Commit();
+        }
+        // The rows in an index's order: key as the file compares it, then
+        // M when asked, then insertion (row id).
+        auto ordered = [&](bool byM) {
+            std::vector<Row> v = rows;
+            std::stable_sort(v.begin(), v.end(), [&](const Row &a, const Row &b) {
+                const int c = compareText(a.key, b.key);
+                return c != 0 ? c < 0 : byM && a.m < b.m;
+            });
+            return v;
+        };
+        Field key = rs.Fields(QStringLiteral("KEY")), n = rs.Fields(QStringLiteral("N"));
+        auto sameRows = [&](bool byM, const QString &sought, const QList<int> &mOnly) {
+            QList<int> want;
+            int next = -1;
+            for (const Row &r : ordered(byM)) {
+                const bool in = compareText(r.key, sought) == 0 && (mOnly.isEmpty() || mOnly.contains(r.m));
+                if (in)
+                    want << r.n;
+                else if (!want.isEmpty() && next < 0)
+                    next = r.n;
+            }
+            return std::make_pair(want, next);
+        };
+
+        for (const QString &sought : {QStringLiteral("ALPHA"), QStringLiteral("économie"), QStringLiteral("BETA"),
+                                      QStringLiteral("Delta"), QStringLiteral("GAMMA")}) {
+            rs.setIndex(QStringLiteral("ByKey"));
+            QList<int> got;
+            for (rs.Seek(QStringLiteral("="), sought); !rs.Eof() && compareText(key.Value().toString(), sought) == 0;
+                 rs.MoveNext())
+                got << n.Value().toInt();
+            const auto [want, next] = sameRows(false, sought, {});
+            QCOMPARE(got, want);
+            QCOMPARE(rs.Eof() ? -1 : n.Value().toInt(), next);
+            // The whole key and the leading part of a longer index.
+            for (const QList<int> &m : {QList<int>{}, QList<int>{1}}) {
+                rs.setIndex(QStringLiteral("ByKeyM"));
+                if (m.isEmpty())
+                    rs.Seek(QStringLiteral("="), sought);
+                else
+                    rs.Seek(QStringLiteral("="), sought, m.first());
+                QList<int> part;
+                for (; !rs.Eof() && compareText(key.Value().toString(), sought) == 0 &&
+                       (m.isEmpty() || rs.Fields(QStringLiteral("M")).Value().toInt() == m.first());
+                     rs.MoveNext())
+                    part << n.Value().toInt();
+                const auto [wantM, nextM] = sameRows(true, sought, m);
+                QCOMPARE(part, wantM);
+                QCOMPARE(rs.Eof() ? -1 : n.Value().toInt(), nextM);
+            }
+        }
+
+        // Amid a key's rows: a row of the key added in another spelling is
+        // met at its end, one deleted ahead is not, and a turn of the event
+        // loop changes nothing.
+        rs.setIndex(QStringLiteral("ByKey"));
+        Recordset other = m_db.OpenRecordset(QStringLiteral("S"));
+        other.setIndex(QStringLiteral("ByKey"));
+        auto [want, next] = sameRows(false, QStringLiteral("beta"), {});
+        rs.Seek(QStringLiteral("="), QStringLiteral("beta"));
+        QList<int> got{n.Value().toInt()};
+        rs.MoveNext();
+        got << n.Value().toInt();
+        addRow(other, {QStringLiteral("BeTa"), 1000, 0});
+        QCoreApplication::processEvents();
+        rs.MoveNext();
+        got << n.Value().toInt();
+        other.Seek(QStringLiteral("="), QStringLiteral("beta"));
+        for (int i = 0; i < 5; ++i)
+            other.MoveNext();
+        const int gone = other.Fields(QStringLiteral("N")).Value().toInt();
+        other.Delete();
+        for (rs.MoveNext(); !rs.Eof() && compareText(key.Value().toString(), QStringLiteral("beta")) == 0;
+             rs.MoveNext())
+            got << n.Value().toInt();
+        want.removeOne(gone);
+        want << 1000;
+        QCOMPARE(got, want);
+        QCOMPARE(n.Value().toInt(), next);
+
+        // Seeks and whole walks take turns on one recordset.
+        const std::vector<Row> all = ordered(false);
+        QList<int> allN;
+        for (const Row &r : all)
+            allN << r.n;
+        allN.insert(allN.indexOf(want.at(want.size() - 2)) + 1, 1000);
+        allN.removeOne(gone);
+        for (int round = 0; round < 2; ++round) {
+            QList<int> walked;
+            rs.MoveFirst();
+            for (int i = 0; i < 150; ++i, rs.MoveNext())
+                walked << n.Value().toInt();
+            rs.Seek(QStringLiteral("="), QStringLiteral("GAMMA"));
+            const int at = allN.indexOf(n.Value().toInt());
+            QVERIFY(at > 0);
+            rs.MovePrevious();
+            QCOMPARE(n.Value().toInt(), allN.at(at - 1));
+            rs.Seek(QStringLiteral("="), QStringLiteral("alpha"));
+            for (; !rs.Eof(); rs.MoveNext())
+                walked << n.Value().toInt();
+            QCOMPARE(walked.mid(0, 150), allN.mid(0, 150));
+            QCOMPARE(walked.mid(150), allN.mid(0));
+        }
+    }
+
     void aWalkLeftPartWayHoldsOffNoOtherConnection()
     {
         Recordset rs = m_db.OpenRecordset(QStringLiteral("T"));
