@@ -131,6 +131,11 @@ int compareText(QStringView a, QStringView b)
     return compareComposed(a, b);
 }
 
+int compareTextUtf8(const char *a, int na, const char *b, int nb)
+{
+    return collate(nullptr, na, a, nb, b);
+}
+
 int registerTextCollation(sqlite3 *db)
 {
     tables();

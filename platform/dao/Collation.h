@@ -10,4 +10,7 @@ inline constexpr const char *kTextCollation = "DAOTEXT";
 // before it touches a table.
 int registerTextCollation(sqlite3 *db);
 
+// Two UTF-8 texts compared as that collation compares them.
+int compareTextUtf8(const char *a, int na, const char *b, int nb);
+
 } // namespace dao

@@ -63,6 +63,9 @@ struct IndexMeta {
     bool primary = false, unique = false, required = false, ignoreNulls = false;
     std::vector<int> cols;
     bool rowidOrder = false; // the one field is the counter, which is the row id
+    // Its first field is a text the file compares with the program's text
+    // collation: -1 not known yet, 0 no, 1 yes.
+    mutable int textFirst = -1;
 };
 
 // How rows are ordered for one index (or none): the ordering columns, the
@@ -407,6 +410,7 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     void setValue(int col, const QVariant &v);
     void moveTo(int dir, bool fromStart);
     void seek(const QString &op, const QVariantList &keys);
+    bool seekFrom(const IndexMeta &ix, const QVariant &key);
     void dropEdit();
     void clearAhead()
     {
@@ -436,7 +440,7 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
 
     // Segments of an ordered scan: rows whose first `eq` ordering values
     // equal the given ones and whose next value lies beyond the given one.
-    enum Range { RNone = 0, RGt, RLt, RNotNull, RIsNull };
+    enum Range { RNone = 0, RGt, RLt, RNotNull, RIsNull, RGe };
     sqlite3_stmt *segment(int eq, Range range, int dir, unsigned nullMask, bool countOnly);
     int runSegment(int eq, Range range, int dir, const std::vector<QVariant> &vals, int limit,
                    Batch *out, long *countOut, bool asStream = false);

@@ -4,6 +4,7 @@
 // read a few rows ahead with one query; any write to the file makes those
 // rows and the current row stale, and they are read again.
 
+#include "Collation.h"
 #include "DaoImpl.h"
 
 #include "Error.h"
@@ -372,6 +373,7 @@ sqlite3_stmt *RecordsetImpl::segment(int eq, Range range, int dir, unsigned null
     case RLt: add(o.exprs[size_t(eq)] + " < ?"); break;
     case RNotNull: add(o.exprs[size_t(eq)] + " IS NOT NULL"); break;
     case RIsNull: add(o.exprs[size_t(eq)] + " IS NULL"); break;
+    case RGe: add(o.exprs[size_t(eq)] + " >= ?"); break;
     case RNone: break;
     }
     sql += where;
@@ -415,7 +417,7 @@ int RecordsetImpl::runSegment(int eq, Range range, int dir, const std::vector<QV
     for (int i = 0; i < eq; ++i)
         if (vals[size_t(i)].isValid())
             bindValue(s, p++, vals[size_t(i)]);
-    if (range == RGt || range == RLt)
+    if (range == RGt || range == RLt || range == RGe)
         bindValue(s, p++, vals[size_t(eq)]);
     if (countOut) {
         if (sqlite3_step(s) != SQLITE_ROW)
@@ -665,7 +667,10 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
     // A seek "=" leaves its key's rows running as a stream, which a walk
     // usually goes on to read: one query for the key, however many rows.
     switch (kind) {
-    case 0: runSegment(kc, RNone, +1, k, 1, &out, nullptr, true); break;
+    case 0:
+        if (kc != 1 || !seekFrom(ix, k[0]))
+            runSegment(kc, RNone, +1, k, 1, &out, nullptr, true);
+        break;
     case 1:
         if (!runSegment(kc, RNone, +1, k, 1, &out, nullptr))
             scan(+1, &k, 1, 1, out, nullptr);
@@ -693,6 +698,50 @@ void RecordsetImpl::seek(const QString &opText, const QVariantList &keys)
     aheadVersion = db->file->version;
     aheadCross = false;
     batch = crossBatch = 8;
+}
+
+// A seek "=" on a text key: the stream starts at the first row not below
+// the key and runs on through the rest of the index, so that the walk
+// beyond the key goes on in the same query and no row is compared with the
+// key on the way. The first row is the key's when it compares equal, as
+// the file compares it. False: the key is not of that kind.
+bool RecordsetImpl::seekFrom(const IndexMeta &ix, const QVariant &key)
+{
+    if (ix.rowidOrder || key.typeId() != QMetaType::QString)
+        return false;
+    const int col = ix.cols[0];
+    const ColumnMeta &c = t->cols[size_t(col)];
+    if (c.type != dbText && c.type != dbMemo)
+        return false;
+    if (ix.textFirst < 0) {
+        const char *coll = nullptr;
+        const bool ok = sqlite3_table_column_metadata(db->db, "main", t->name.toUtf8().constData(),
+                                                      c.name.toUtf8().constData(), nullptr, &coll, nullptr,
+                                                      nullptr, nullptr) == SQLITE_OK;
+        ix.textFirst = ok && coll && sqlite3_stricmp(coll, kTextCollation) == 0 ? 1 : 0;
+    }
+    // The key as the file compares it; a lone surrogate converts otherwise
+    // there than here.
+    const QString text = key.toString();
+    for (QChar ch : text)
+        if (ch.isSurrogate())
+            return false;
+    if (ix.textFirst != 1)
+        return false;
+    Batch &out = scratch;
+    std::vector<QVariant> from{key};
+    if (runSegment(0, RGe, +1, from, 1, &out, nullptr, true) == 0)
+        return true;
+    const int at = streamPos[size_t(col)];
+    const QByteArray k = text.toUtf8();
+    const bool same = sqlite3_column_type(stream, at) == SQLITE_TEXT &&
+                      compareTextUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stream, at)),
+                                      sqlite3_column_bytes(stream, at), k.constData(), int(k.size())) == 0;
+    if (!same) {
+        endStream();
+        out.clear();
+    }
+    return true;
 }
 
 QVariant RecordsetImpl::value(int col)

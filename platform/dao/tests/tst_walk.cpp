@@ -341,7 +341,8 @@ private slots:
         makeTable(m_db, QStringLiteral("S"),
                   {{QStringLiteral("KEY"), dbText, 20}, {QStringLiteral("N"), dbLong}, {QStringLiteral("M"), dbLong}},
                   {{QStringLiteral("ByKey"), {QStringLiteral("KEY")}, QStringLiteral("")},
-                   {QStringLiteral("ByKeyM"), {QStringLiteral("KEY"), QStringLiteral("M")}, QStringLiteral("")}});
+                   {QStringLiteral("ByKeyM"), {QStringLiteral("KEY"), QStringLiteral("M")}, QStringLiteral("")},
+                   {QStringLiteral("ByM"), {QStringLiteral("M")}, QStringLiteral("")}});
         Recordset rs = m_db.OpenRecordset(QStringLiteral("S"));
         struct Row {
             QString key;
@@ -406,6 +407,28 @@ private slots:
                 QCOMPARE(part, wantM);
                 QCOMPARE(rs.Eof() ? -1 : n.Value().toInt(), nextM);
             }
+        }
+
+        // A number key: its rows by row id, then the next number's first.
+        rs.setIndex(QStringLiteral("ByM"));
+        for (int m = 0; m < 3; ++m) {
+            QList<int> got, want;
+            for (rs.Seek(QStringLiteral("="), m); !rs.Eof() && rs.Fields(QStringLiteral("M")).Value().toInt() == m;
+                 rs.MoveNext())
+                got << n.Value().toInt();
+            for (const Row &r : rows)
+                if (r.m == m)
+                    want << r.n;
+            QCOMPARE(got, want);
+            const int next = m < 2 ? std::find_if(rows.begin(), rows.end(), [&](const Row &r) { return r.m == m + 1; })->n : -1;
+            QCOMPARE(rs.Eof() ? -1 : n.Value().toInt(), next);
+        }
+        // A key between two others, or beyond the last, is not found.
+        rs.setIndex(QStringLiteral("ByKey"));
+        for (const QString &missing : {QStringLiteral("alphaa"), QStringLiteral("b"), QStringLiteral("zeta")}) {
+            rs.Seek(QStringLiteral("="), missing);
+            QVERIFY2(rs.NoMatch() && rs.Eof(), qPrintable(missing));
+            QCOMPARE_ERR(rs.MoveNext(), ErrNoCurrentRecord);
         }
 
         // Amid a key's rows: a row of the key added in another spelling is
