@@ -225,6 +225,8 @@ QVariant columnValue(sqlite3_stmt *s, int i);
 // The same for a column of the table, the stored form as columnValue gives
 // it, read with fewer calls; fieldValue: as the table's field reads it.
 QVariant storedValue(const ColumnMeta &c, sqlite3_stmt *s, int i);
+// A text of UTF-8 bytes as a variant.
+QVariant textVariant(const char *p, int n);
 // The refusals of a value about to be written into a column, the same for
 // an update and for a copied row: a Null where one is required, a text too
 // long for its column, an empty text where none is allowed. length is in
@@ -366,7 +368,8 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     // one read before while the bytes stay the same.
     struct KeyText {
         QByteArray utf8;
-        QVariant value;
+        QString text;
+        bool read = false;
     };
     std::vector<KeyText> keyTexts;
     QVariant liveValue(int col);

@@ -772,21 +772,26 @@ QVariant RecordsetImpl::liveValue(int col)
 {
     const ColumnMeta &c = t->cols[size_t(col)];
     const int i = streamPos[size_t(col)];
-    if ((c.type != dbText && c.type != dbMemo) || !order().cols[size_t(col)])
+    if (c.type != dbText && c.type != dbMemo)
         return fieldValue(c, stream, i);
+    // A text column holds texts or Nulls (a number stored there reads as
+    // its text, as fieldValue gives it).
     const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(stream, i));
     if (!p)
         return QVariant();
     const int n = sqlite3_column_bytes(stream, i);
+    if (!order().cols[size_t(col)])
+        return textVariant(p, n);
     if (keyTexts.size() < t->cols.size())
         keyTexts.resize(t->cols.size());
     KeyText &k = keyTexts[size_t(col)];
-    if (!k.value.isValid() || k.utf8.size() != n || std::memcmp(k.utf8.constData(), p, size_t(n)) != 0) {
+    if (!k.read || k.utf8.size() != n || std::memcmp(k.utf8.constData(), p, size_t(n)) != 0) {
         k.utf8.resize(n);
         std::memcpy(k.utf8.data(), p, size_t(n));
-        k.value = fieldValue(c, stream, i);
+        k.text = QString::fromUtf8(p, n);
+        k.read = true;
     }
-    return k.value;
+    return QVariant(k.text);
 }
 
 void RecordsetImpl::setValue(int col, const QVariant &v)
