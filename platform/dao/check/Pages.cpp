@@ -40,33 +40,88 @@ struct PageCipher::State {
     EVP_CIPHER_CTX *ecb = nullptr;
 };
 
+namespace {
+
+// The inner and outer states of HMAC-SHA1 under key.
+void hmacStates(const unsigned char *key, size_t keySize, SHA_CTX &inner, SHA_CTX &outer)
+{
+    unsigned char shortKey[SHA_DIGEST_LENGTH];
+    if (keySize > SHA_CBLOCK) {
+        SHA1(key, keySize, shortKey);
+        key = shortKey;
+        keySize = sizeof shortKey;
+    }
+    unsigned char pad[SHA_CBLOCK];
+    std::memset(pad, 0x36, sizeof pad);
+    for (size_t i = 0; i < keySize; ++i)
+        pad[i] ^= key[i];
+    SHA1_Init(&inner);
+    SHA1_Update(&inner, pad, sizeof pad);
+    std::memset(pad, 0x5c, sizeof pad);
+    for (size_t i = 0; i < keySize; ++i)
+        pad[i] ^= key[i];
+    SHA1_Init(&outer);
+    SHA1_Update(&outer, pad, sizeof pad);
+    OPENSSL_cleanse(pad, sizeof pad);
+    OPENSSL_cleanse(shortKey, sizeof shortKey);
+}
+
+} // namespace
+
+void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
+                unsigned char *out, size_t outSize)
+{
+    SHA_CTX inner, outer;
+    hmacStates(pass, passSize, inner, outer);
+    for (uint32_t block = 1; outSize > 0; ++block) {
+        const unsigned char number[4] = {static_cast<unsigned char>(block >> 24), static_cast<unsigned char>(block >> 16),
+                                         static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
+        unsigned char u[SHA_DIGEST_LENGTH], t[SHA_DIGEST_LENGTH];
+        SHA_CTX c = inner;
+        SHA1_Update(&c, salt, saltSize);
+        SHA1_Update(&c, number, sizeof number);
+        SHA1_Final(u, &c);
+        c = outer;
+        SHA1_Update(&c, u, sizeof u);
+        SHA1_Final(u, &c);
+        std::memcpy(t, u, sizeof t);
+        for (int r = 1; r < rounds; ++r) {
+            c = inner;
+            SHA1_Update(&c, u, sizeof u);
+            SHA1_Final(u, &c);
+            c = outer;
+            SHA1_Update(&c, u, sizeof u);
+            SHA1_Final(u, &c);
+            for (size_t i = 0; i < sizeof t; ++i)
+                t[i] ^= u[i];
+        }
+        const size_t take = std::min(outSize, sizeof t);
+        std::memcpy(out, t, take);
+        out += take;
+        outSize -= take;
+        OPENSSL_cleanse(&c, sizeof c);
+        OPENSSL_cleanse(u, sizeof u);
+        OPENSSL_cleanse(t, sizeof t);
+    }
+    OPENSSL_cleanse(&inner, sizeof inner);
+    OPENSSL_cleanse(&outer, sizeof outer);
+}
+
 PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt) : m(std::make_unique<State>())
 {
     unsigned char key[kKeySize], hmacKey[kKeySize], hmacSalt[kSaltSize];
-    PKCS5_PBKDF2_HMAC_SHA1(passphrase.data(), int(passphrase.size()), salt, kSaltSize, kKdfRounds, kKeySize, key);
+    pbkdf2Sha1(reinterpret_cast<const unsigned char *>(passphrase.data()), passphrase.size(), salt, kSaltSize,
+               kKdfRounds, key, kKeySize);
     for (int i = 0; i < kSaltSize; ++i)
         hmacSalt[i] = salt[i] ^ kHmacSaltMask;
-    PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(key), kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds,
-                           kKeySize, hmacKey);
-
-    unsigned char pad[SHA_CBLOCK];
-    std::memset(pad, 0x36, sizeof pad);
-    for (int i = 0; i < kKeySize; ++i)
-        pad[i] ^= hmacKey[i];
-    SHA1_Init(&m->inner);
-    SHA1_Update(&m->inner, pad, sizeof pad);
-    std::memset(pad, 0x5c, sizeof pad);
-    for (int i = 0; i < kKeySize; ++i)
-        pad[i] ^= hmacKey[i];
-    SHA1_Init(&m->outer);
-    SHA1_Update(&m->outer, pad, sizeof pad);
+    pbkdf2Sha1(key, kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds, hmacKey, kKeySize);
+    hmacStates(hmacKey, kKeySize, m->inner, m->outer);
 
     m->ecb = EVP_CIPHER_CTX_new();
     EVP_DecryptInit_ex(m->ecb, EVP_aes_256_ecb(), nullptr, key, nullptr);
     EVP_CIPHER_CTX_set_padding(m->ecb, 0);
     OPENSSL_cleanse(key, sizeof key);
     OPENSSL_cleanse(hmacKey, sizeof hmacKey);
-    OPENSSL_cleanse(pad, sizeof pad);
 }
 
 PageCipher::~PageCipher()
@@ -76,41 +131,67 @@ PageCipher::~PageCipher()
     OPENSSL_cleanse(&m->outer, sizeof m->outer);
 }
 
-PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
 {
     // The first page keeps the salt in the clear before its encrypted part.
     const int skip = pageNumber == 1 ? kSaltSize : 0;
-    const unsigned char *data = in + skip;
-    const int size = kPageSize - kReserve - skip;
-    const unsigned char *iv = in + kPageSize - kReserve;
-    const unsigned char *mac = iv + kIvSize;
-
+    const unsigned char *mac = in + kPageSize - kReserve + kIvSize;
     unsigned char digest[SHA_DIGEST_LENGTH];
     const unsigned char number[4] = {static_cast<unsigned char>(pageNumber), static_cast<unsigned char>(pageNumber >> 8),
                                      static_cast<unsigned char>(pageNumber >> 16),
                                      static_cast<unsigned char>(pageNumber >> 24)};
     SHA_CTX c = m->inner;
-    SHA1_Update(&c, data, size_t(size + kIvSize));
+    SHA1_Update(&c, in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
     SHA1_Update(&c, number, sizeof number);
     SHA1_Final(digest, &c);
     c = m->outer;
     SHA1_Update(&c, digest, sizeof digest);
     SHA1_Final(digest, &c);
-    if (CRYPTO_memcmp(digest, mac, kHmacSize) != 0) {
-        // The engine takes a page of zeros for one never written.
-        if (std::all_of(data, in + kPageSize, [](unsigned char b) { return b == 0; })) {
+    return CRYPTO_memcmp(digest, mac, kHmacSize) == 0;
+}
+
+PageCipher::Result PageCipher::authenticate(uint32_t pageNumber, const unsigned char *in)
+{
+    if (authentic(pageNumber, in))
+        return Opened;
+    // The engine takes a page of zeros for one never written.
+    const int skip = pageNumber == 1 ? kSaltSize : 0;
+    return std::all_of(in + skip, in + kPageSize, [](unsigned char b) { return b == 0; }) ? Blank : Forged;
+}
+
+PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+{
+    if (!authentic(pageNumber, in)) {
+        const Result r = authenticate(pageNumber, in);
+        if (r == Blank)
             std::memset(out, 0, kPageSize);
-            return Blank;
-        }
-        return Forged;
+        return r;
     }
+    const int skip = pageNumber == 1 ? kSaltSize : 0;
+    const unsigned char *data = in + skip;
+    const int size = kPageSize - kReserve - skip;
+    const unsigned char *iv = in + kPageSize - kReserve;
     int n = 0;
     if (EVP_DecryptUpdate(m->ecb, out + skip, &n, data, size) != 1 || n != size)
         return Forged;
-    for (int i = 0; i < kBlock; ++i)
-        out[skip + i] ^= iv[i];
-    for (int at = kBlock; at < size; ++at)
-        out[skip + at] ^= data[at - kBlock];
+    // Each block XORed with the cipher block before it, the first with the
+    // IV; eight bytes at a time, which the compiler widens further.
+    unsigned char *plain = out + skip;
+    uint64_t a, b;
+    std::memcpy(&a, plain, 8);
+    std::memcpy(&b, iv, 8);
+    a ^= b;
+    std::memcpy(plain, &a, 8);
+    std::memcpy(&a, plain + 8, 8);
+    std::memcpy(&b, iv + 8, 8);
+    a ^= b;
+    std::memcpy(plain + 8, &a, 8);
+    for (int at = kBlock; at < size; at += 8) {
+        std::memcpy(&a, plain + at, 8);
+        std::memcpy(&b, data + at - kBlock, 8);
+        a ^= b;
+        std::memcpy(plain + at, &a, 8);
+    }
     if (skip)
         std::memcpy(out, kHeader, kSaltSize);
     std::memset(out + kPageSize - kReserve, 0, kReserve);
@@ -135,6 +216,8 @@ bool PageFile::open(const std::string &path)
         return false;
     m_size = uint64_t(st.st_size);
     m_done.assign(size_t(pages()) + 1, false);
+    m_kind.assign(size_t(pages()) + 1, 0);
+    m_cells.assign(size_t(pages()) + 1, 0);
     m_runs.resize(kRuns);
     return true;
 }
@@ -181,14 +264,27 @@ const unsigned char *PageFile::stored(uint64_t n)
     return r.bytes.get() + (n - r.first) * kPageSize;
 }
 
+namespace {
+
+// The b-tree page kinds, by their flag byte.
+constexpr uint8_t kIndexInterior = 2, kTableInterior = 5, kIndexLeaf = 10, kTableLeaf = 13;
+
+uint32_t be32(const unsigned char *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+} // namespace
+
 PageCipher::Result PageFile::read(uint64_t n, unsigned char *out)
 {
     const unsigned char *in = stored(n);
     if (!in)
         return PageCipher::Forged;
     const PageCipher::Result r = m_cipher->open(uint32_t(n), in, out);
-    if (r != PageCipher::Forged)
+    if (r != PageCipher::Forged) {
         m_done[size_t(n)] = true;
+        const unsigned char *head = out + (n == 1 ? 100 : 0);
+        m_kind[size_t(n)] = head[0];
+        m_cells[size_t(n)] = uint16_t(head[3] << 8 | head[4]);
+    }
     return r;
 }
 
@@ -196,14 +292,60 @@ bool PageFile::authenticateRest()
 {
     // The page that holds the file locks past 1 GB is never written.
     const uint64_t lockPage = (uint64_t(0x40000000) / kPageSize) + 1;
-    unsigned char out[kPageSize];
     m_runPages = kMaxRun;
     for (uint64_t n = 1; n <= pages(); ++n) {
         if (m_done[size_t(n)] || n == lockPage)
             continue;
-        if (read(n, out) == PageCipher::Forged)
+        const unsigned char *in = stored(n);
+        if (!in || m_cipher->authenticate(uint32_t(n), in) == PageCipher::Forged)
             return false;
     }
+    return true;
+}
+
+std::optional<uint64_t> PageFile::entries(uint64_t root, bool index)
+{
+    uint64_t count = 0;
+    unsigned char buf[kPageSize];
+    if (!walk(root, index, 0, count, buf))
+        return std::nullopt;
+    return count;
+}
+
+bool PageFile::walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf)
+{
+    // SQLite gives up on trees deeper than 20.
+    if (page < 2 || page > pages() || depth > 20)
+        return false;
+    const uint8_t leaf = index ? kIndexLeaf : kTableLeaf, interior = index ? kIndexInterior : kTableInterior;
+    if (!m_done[size_t(page)] || m_kind[size_t(page)] == interior) {
+        // Not read yet, or an inner page, whose children were not kept.
+        if (read(page, buf) != PageCipher::Opened)
+            return false;
+    }
+    const uint8_t kind = m_kind[size_t(page)];
+    const uint64_t cells = m_cells[size_t(page)];
+    if (kind == leaf) {
+        count += cells;
+        return true;
+    }
+    if (kind != interior || 12 + 2 * cells > uint64_t(kPageSize - kReserve))
+        return false;
+    if (index)
+        count += cells;
+    // buf is reused below: the children first.
+    std::vector<uint32_t> children;
+    children.reserve(size_t(cells) + 1);
+    for (uint64_t i = 0; i < cells; ++i) {
+        const unsigned at = unsigned(buf[12 + 2 * i]) << 8 | buf[13 + 2 * i];
+        if (at < 12 || at + 4 > unsigned(kPageSize - kReserve))
+            return false;
+        children.push_back(be32(buf + at));
+    }
+    children.push_back(be32(buf + 8));
+    for (uint32_t child : children)
+        if (!walk(child, index, depth + 1, count, buf))
+            return false;
     return true;
 }
 

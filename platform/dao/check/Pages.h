@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,20 @@ public:
     };
     // in and out: kPageSize bytes each, not overlapping.
     Result open(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
+    // The same verdict without the plain page, for pages no one reads.
+    Result authenticate(uint32_t pageNumber, const unsigned char *in);
 
 private:
+    bool authentic(uint32_t pageNumber, const unsigned char *in);
     struct State;
     std::unique_ptr<State> m;
 };
+
+// PBKDF2 with HMAC-SHA1, the two keyed states of the HMAC made once for all
+// rounds: OpenSSL's own makes them again each round, which costs several
+// times the hashing itself at the engine's 64000 rounds.
+void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
+                unsigned char *out, size_t outSize);
 
 // A base file read many pages a read, each page authenticated when it is
 // read.
@@ -57,6 +67,11 @@ public:
     PageCipher::Result read(uint64_t n, unsigned char *out);
     // Authenticates every page not read yet; false at the first that fails.
     bool authenticateRest();
+    // The entries of the b-tree rooted at page root: the rows of a table,
+    // or the entries of an index. Leaves the pages of the walk that SQLite
+    // has read already unread again, from what each showed then; nothing
+    // when the tree is not whole.
+    std::optional<uint64_t> entries(uint64_t root, bool index);
     // Whether a read through SQLite met a page that failed.
     bool forgedSeen() const { return m_forgedSeen; }
     void noteForged() { m_forgedSeen = true; }
@@ -78,7 +93,13 @@ private:
     std::vector<Run> m_runs;
     std::unique_ptr<PageCipher> m_cipher;
     std::vector<bool> m_done;
+    // Of each page read, its b-tree kind (the flag byte, 0 for none) and
+    // cell count: leaves are counted from these without reading them again.
+    std::vector<uint8_t> m_kind;
+    std::vector<uint16_t> m_cells;
     bool m_forgedSeen = false;
+
+    bool walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf);
 };
 
 // Registers (once) the read-only VFS "corvane-pages": the main database file
