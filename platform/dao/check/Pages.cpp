@@ -31,10 +31,23 @@ constexpr int kHmacSize = 20;
 constexpr int kBlock = 16;
 constexpr char kHeader[] = "SQLite format 3";
 
+// to ^= from, for one AES block, in one vector operation.
+inline void xorBlock(unsigned char *to, const unsigned char *from)
+{
+    typedef unsigned char Block __attribute__((vector_size(kBlock)));
+    Block a, b;
+    std::memcpy(&a, to, kBlock);
+    std::memcpy(&b, from, kBlock);
+    a ^= b;
+    std::memcpy(to, &a, kBlock);
+}
+
 } // namespace
 
 struct PageCipher::State {
     SHA_CTX inner {}, outer {};
+    // The outer hash's one block (see hashDigest).
+    unsigned char block[SHA_CBLOCK] {};
     // CBC is ECB of each block XORed with the block before it: the ECB
     // context needs no IV, so nothing is set up per page.
     EVP_CIPHER_CTX *ecb = nullptr;
@@ -66,6 +79,34 @@ void hmacStates(const unsigned char *key, size_t keySize, SHA_CTX &inner, SHA_CT
     OPENSSL_cleanse(shortKey, sizeof shortKey);
 }
 
+// The last block of a hash over the keyed state from (which has taken whole
+// blocks only) and a digest: block holds the digest in its first 20 bytes and
+// SHA-1's padding after it, and gets the new digest there. One compression,
+// without the buffering of SHA1_Update and SHA1_Final.
+void hashDigest(const SHA_CTX &from, unsigned char *block)
+{
+    SHA_CTX c = from;
+    SHA1_Transform(&c, block);
+    const SHA_LONG h[5] = {c.h0, c.h1, c.h2, c.h3, c.h4};
+    for (int i = 0; i < 5; ++i) {
+        block[4 * i] = static_cast<unsigned char>(h[i] >> 24);
+        block[4 * i + 1] = static_cast<unsigned char>(h[i] >> 16);
+        block[4 * i + 2] = static_cast<unsigned char>(h[i] >> 8);
+        block[4 * i + 3] = static_cast<unsigned char>(h[i]);
+    }
+}
+
+// A block for hashDigest: room for the digest, then the padding of a
+// message of one block and a digest.
+void digestBlock(unsigned char *block)
+{
+    std::memset(block, 0, SHA_CBLOCK);
+    block[SHA_DIGEST_LENGTH] = 0x80;
+    constexpr unsigned bits = (SHA_CBLOCK + SHA_DIGEST_LENGTH) * 8;
+    block[SHA_CBLOCK - 2] = static_cast<unsigned char>(bits >> 8);
+    block[SHA_CBLOCK - 1] = static_cast<unsigned char>(bits);
+}
+
 } // namespace
 
 void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
@@ -73,36 +114,32 @@ void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char 
 {
     SHA_CTX inner, outer;
     hmacStates(pass, passSize, inner, outer);
-    for (uint32_t block = 1; outSize > 0; ++block) {
-        const unsigned char number[4] = {static_cast<unsigned char>(block >> 24), static_cast<unsigned char>(block >> 16),
-                                         static_cast<unsigned char>(block >> 8), static_cast<unsigned char>(block)};
-        unsigned char u[SHA_DIGEST_LENGTH], t[SHA_DIGEST_LENGTH];
+    unsigned char block[SHA_CBLOCK];
+    digestBlock(block);
+    for (uint32_t index = 1; outSize > 0; ++index) {
+        const unsigned char number[4] = {static_cast<unsigned char>(index >> 24), static_cast<unsigned char>(index >> 16),
+                                         static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index)};
+        unsigned char t[SHA_DIGEST_LENGTH];
         SHA_CTX c = inner;
         SHA1_Update(&c, salt, saltSize);
         SHA1_Update(&c, number, sizeof number);
-        SHA1_Final(u, &c);
-        c = outer;
-        SHA1_Update(&c, u, sizeof u);
-        SHA1_Final(u, &c);
-        std::memcpy(t, u, sizeof t);
+        SHA1_Final(block, &c);
+        hashDigest(outer, block);
+        std::memcpy(t, block, sizeof t);
         for (int r = 1; r < rounds; ++r) {
-            c = inner;
-            SHA1_Update(&c, u, sizeof u);
-            SHA1_Final(u, &c);
-            c = outer;
-            SHA1_Update(&c, u, sizeof u);
-            SHA1_Final(u, &c);
+            hashDigest(inner, block);
+            hashDigest(outer, block);
             for (size_t i = 0; i < sizeof t; ++i)
-                t[i] ^= u[i];
+                t[i] ^= block[i];
         }
         const size_t take = std::min(outSize, sizeof t);
         std::memcpy(out, t, take);
         out += take;
         outSize -= take;
         OPENSSL_cleanse(&c, sizeof c);
-        OPENSSL_cleanse(u, sizeof u);
         OPENSSL_cleanse(t, sizeof t);
     }
+    OPENSSL_cleanse(block, sizeof block);
     OPENSSL_cleanse(&inner, sizeof inner);
     OPENSSL_cleanse(&outer, sizeof outer);
 }
@@ -116,6 +153,7 @@ PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt)
         hmacSalt[i] = salt[i] ^ kHmacSaltMask;
     pbkdf2Sha1(key, kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds, hmacKey, kKeySize);
     hmacStates(hmacKey, kKeySize, m->inner, m->outer);
+    digestBlock(m->block);
 
     m->ecb = EVP_CIPHER_CTX_new();
     EVP_DecryptInit_ex(m->ecb, EVP_aes_256_ecb(), nullptr, key, nullptr);
@@ -136,18 +174,16 @@ bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
     // The first page keeps the salt in the clear before its encrypted part.
     const int skip = pageNumber == 1 ? kSaltSize : 0;
     const unsigned char *mac = in + kPageSize - kReserve + kIvSize;
-    unsigned char digest[SHA_DIGEST_LENGTH];
     const unsigned char number[4] = {static_cast<unsigned char>(pageNumber), static_cast<unsigned char>(pageNumber >> 8),
                                      static_cast<unsigned char>(pageNumber >> 16),
                                      static_cast<unsigned char>(pageNumber >> 24)};
     SHA_CTX c = m->inner;
     SHA1_Update(&c, in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
     SHA1_Update(&c, number, sizeof number);
-    SHA1_Final(digest, &c);
-    c = m->outer;
-    SHA1_Update(&c, digest, sizeof digest);
-    SHA1_Final(digest, &c);
-    return CRYPTO_memcmp(digest, mac, kHmacSize) == 0;
+    unsigned char *block = m->block;
+    SHA1_Final(block, &c);
+    hashDigest(m->outer, block);
+    return CRYPTO_memcmp(block, mac, kHmacSize) == 0;
 }
 
 PageCipher::Result PageCipher::authenticate(uint32_t pageNumber, const unsigned char *in)
@@ -175,23 +211,11 @@ PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in
     if (EVP_DecryptUpdate(m->ecb, out + skip, &n, data, size) != 1 || n != size)
         return Forged;
     // Each block XORed with the cipher block before it, the first with the
-    // IV; eight bytes at a time, which the compiler widens further.
+    // IV, 16 bytes at a time.
     unsigned char *plain = out + skip;
-    uint64_t a, b;
-    std::memcpy(&a, plain, 8);
-    std::memcpy(&b, iv, 8);
-    a ^= b;
-    std::memcpy(plain, &a, 8);
-    std::memcpy(&a, plain + 8, 8);
-    std::memcpy(&b, iv + 8, 8);
-    a ^= b;
-    std::memcpy(plain + 8, &a, 8);
-    for (int at = kBlock; at < size; at += 8) {
-        std::memcpy(&a, plain + at, 8);
-        std::memcpy(&b, data + at - kBlock, 8);
-        a ^= b;
-        std::memcpy(plain + at, &a, 8);
-    }
+    xorBlock(plain, iv);
+    for (int at = kBlock; at < size; at += kBlock)
+        xorBlock(plain + at, data + at - kBlock);
     if (skip)
         std::memcpy(out, kHeader, kSaltSize);
     std::memset(out + kPageSize - kReserve, 0, kReserve);
