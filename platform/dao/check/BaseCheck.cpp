@@ -506,30 +506,15 @@ private:
         return {};
     }
 
+    struct Index {
+        std::string name, table;
+        sqlite3_int64 root = 0, tableRoot = 0;
+    };
+
     std::string quickCheck()
     {
-        std::string first;
-        const int rc = each("PRAGMA quick_check(1)", [&](sqlite3_stmt *s) {
-            if (first.empty())
-                first = columnText(s, 0);
-        });
-        if (rc != SQLITE_OK)
-            return failure(rc);
-        if (first != "ok")
-            return "corrupt";
-        return indexesWhole();
-    }
-
-    // quick_check never matches an index with its table: an index that lost
-    // entries passes it, and every read through that index misses their
-    // rows. Each index counted against its table finds that, for far less
-    // than integrity_check's lookup of every entry.
-    std::string indexesWhole()
-    {
-        struct Index {
-            std::string name, table;
-            sqlite3_int64 root = 0, tableRoot = 0;
-        };
+        // Listed before the check: on the plain pages, what the engine then
+        // keeps of overflow pages is only their heads.
         std::vector<Index> indexes;
         int rc = each("SELECT i.name, i.tbl_name, i.rootpage, t.rootpage FROM sqlite_master i "
                       "LEFT JOIN sqlite_master t ON t.type = 'table' AND t.name = i.tbl_name COLLATE NOCASE "
@@ -540,6 +525,26 @@ private:
                       });
         if (rc != SQLITE_OK)
             return failure(rc);
+        std::string first;
+        m_pages.setOverflowHeadsOnly(m_onPages);
+        rc = each("PRAGMA quick_check(1)", [&](sqlite3_stmt *s) {
+            if (first.empty())
+                first = columnText(s, 0);
+        });
+        m_pages.setOverflowHeadsOnly(false);
+        if (rc != SQLITE_OK)
+            return failure(rc);
+        if (first != "ok")
+            return "corrupt";
+        return indexesWhole(indexes);
+    }
+
+    // quick_check never matches an index with its table: an index that lost
+    // entries passes it, and every read through that index misses their
+    // rows. Each index counted against its table finds that, for far less
+    // than integrity_check's lookup of every entry.
+    std::string indexesWhole(const std::vector<Index> &indexes)
+    {
         std::map<std::string, sqlite3_int64> rows;
         for (const Index &ix : indexes) {
             if (!rows.count(ix.table)) {

@@ -195,6 +195,24 @@ PageCipher::Result PageCipher::authenticate(uint32_t pageNumber, const unsigned 
     return std::all_of(in + skip, in + kPageSize, [](unsigned char b) { return b == 0; }) ? Blank : Forged;
 }
 
+PageCipher::Result PageCipher::openHead(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+{
+    if (pageNumber == 1)
+        return open(pageNumber, in, out);
+    if (!authentic(pageNumber, in)) {
+        const Result r = authenticate(pageNumber, in);
+        if (r == Blank)
+            std::memset(out, 0, kPageSize);
+        return r;
+    }
+    int n = 0;
+    if (EVP_DecryptUpdate(m->ecb, out, &n, in, kBlock) != 1 || n != kBlock)
+        return Forged;
+    xorBlock(out, in + kPageSize - kReserve);
+    std::memset(out + kBlock, 0, kPageSize - kBlock);
+    return Opened;
+}
+
 PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
 {
     if (!authentic(pageNumber, in)) {
@@ -242,6 +260,7 @@ bool PageFile::open(const std::string &path)
     m_done.assign(size_t(pages()) + 1, false);
     m_kind.assign(size_t(pages()) + 1, 0);
     m_cells.assign(size_t(pages()) + 1, 0);
+    m_overflow.assign(size_t(pages()) + 1, false);
     m_runs.resize(kRuns);
     return true;
 }
@@ -302,14 +321,110 @@ PageCipher::Result PageFile::read(uint64_t n, unsigned char *out)
     const unsigned char *in = stored(n);
     if (!in)
         return PageCipher::Forged;
+    if (m_headsOnly && m_overflow[size_t(n)]) {
+        const PageCipher::Result r = m_cipher->openHead(uint32_t(n), in, out);
+        if (r != PageCipher::Forged) {
+            m_done[size_t(n)] = true;
+            // Not a b-tree page, whatever its first byte says.
+            m_kind[size_t(n)] = 0;
+            if (r == PageCipher::Opened)
+                noteOverflow(be32(out));
+        }
+        return r;
+    }
     const PageCipher::Result r = m_cipher->open(uint32_t(n), in, out);
     if (r != PageCipher::Forged) {
         m_done[size_t(n)] = true;
         const unsigned char *head = out + (n == 1 ? 100 : 0);
         m_kind[size_t(n)] = head[0];
         m_cells[size_t(n)] = uint16_t(head[3] << 8 | head[4]);
+        if (m_headsOnly)
+            noteOverflows(n, out);
     }
     return r;
+}
+
+void PageFile::noteOverflow(uint64_t n)
+{
+    // Page 1 is the file's header whatever a cell says.
+    if (n > 1 && n <= pages())
+        m_overflow[size_t(n)] = true;
+}
+
+namespace {
+
+// A varint as SQLite writes them, at p and before end; its length in
+// used, 0 when it runs past end.
+uint64_t varint(const unsigned char *p, const unsigned char *end, int &used)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < 9; ++i) {
+        if (p + i >= end) {
+            used = 0;
+            return 0;
+        }
+        if (i == 8) {
+            used = 9;
+            return v << 8 | p[i];
+        }
+        v = v << 7 | (p[i] & 0x7f);
+        if (!(p[i] & 0x80)) {
+            used = i + 1;
+            return v;
+        }
+    }
+    used = 0;
+    return 0;
+}
+
+} // namespace
+
+void PageFile::noteOverflows(uint64_t n, const unsigned char *plain)
+{
+    // Where a cell's payload goes on past the page, as the file format
+    // puts it: the part kept on the page, then the first overflow page.
+    constexpr int kUsable = kPageSize - kReserve;
+    constexpr uint64_t kMinLocal = (kUsable - 12) * 32 / 255 - 23;
+    const unsigned char *head = plain + (n == 1 ? 100 : 0);
+    const uint8_t kind = head[0];
+    if (kind != kTableLeaf && kind != kIndexLeaf && kind != kIndexInterior)
+        return;
+    const uint64_t maxLocal = kind == kTableLeaf ? kUsable - 35 : (kUsable - 12) * 64 / 255 - 23;
+    const int headSize = kind == kIndexInterior ? 12 : 8;
+    const unsigned cells = unsigned(head[3]) << 8 | head[4];
+    const unsigned char *end = plain + kUsable;
+    const unsigned char *pointers = head + headSize;
+    if (pointers + 2 * cells > end)
+        return;
+    for (unsigned i = 0; i < cells; ++i) {
+        const unsigned at = unsigned(pointers[2 * i]) << 8 | pointers[2 * i + 1];
+        const unsigned char *cell = plain + at;
+        if (at < 8 || cell >= end)
+            continue;
+        int used = 0;
+        const unsigned char *p = cell + (kind == kIndexInterior ? 4 : 0);
+        if (p >= end)
+            continue;
+        // Most payloads are short: one byte says so.
+        if (!(*p & 0x80) && *p <= maxLocal)
+            continue;
+        const uint64_t payload = varint(p, end, used);
+        if (!used || payload <= maxLocal)
+            continue;
+        p += used;
+        if (kind == kTableLeaf) {
+            varint(p, end, used);
+            if (!used)
+                continue;
+            p += used;
+        }
+        uint64_t local = kMinLocal + (payload - kMinLocal) % (kUsable - 4);
+        if (local > maxLocal)
+            local = kMinLocal;
+        if (local + 4 > uint64_t(end - p))
+            continue;
+        noteOverflow(be32(p + local));
+    }
 }
 
 bool PageFile::authenticateRest()

@@ -37,6 +37,10 @@ public:
     Result open(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
     // The same verdict without the plain page, for pages no one reads.
     Result authenticate(uint32_t pageNumber, const unsigned char *in);
+    // As open, with only the first AES block of the page decrypted and the
+    // rest of out zeros: for an overflow page, all of which a structure
+    // check reads is the number of the next one, in its first 4 bytes.
+    Result openHead(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
 
 private:
     bool authentic(uint32_t pageNumber, const unsigned char *in);
@@ -72,6 +76,11 @@ public:
     // has read already unread again, from what each showed then; nothing
     // when the tree is not whole.
     std::optional<uint64_t> entries(uint64_t root, bool index);
+    // While on, a page that a b-tree page read so far names as overflow is
+    // authenticated whole but decrypted only as far as the number of the
+    // next one: for quick_check, which reads nothing else of them. Off
+    // again before anything reads what they hold.
+    void setOverflowHeadsOnly(bool on) { m_headsOnly = on; }
     // Whether a read through SQLite met a page that failed.
     bool forgedSeen() const { return m_forgedSeen; }
     void noteForged() { m_forgedSeen = true; }
@@ -97,8 +106,13 @@ private:
     // cell count: leaves are counted from these without reading them again.
     std::vector<uint8_t> m_kind;
     std::vector<uint16_t> m_cells;
+    // Pages named as overflow by a cell or by the overflow page before.
+    std::vector<bool> m_overflow;
+    bool m_headsOnly = false;
     bool m_forgedSeen = false;
 
+    void noteOverflow(uint64_t n);
+    void noteOverflows(uint64_t n, const unsigned char *plain);
     bool walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf);
 };
 
