@@ -445,6 +445,8 @@ bool PageFile::authenticateRest()
 std::optional<uint64_t> PageFile::entries(uint64_t root, bool index)
 {
     uint64_t count = 0;
+    // A page met twice makes no tree, and could make the walk endless.
+    m_walked.assign(size_t(pages()) + 1, false);
     unsigned char buf[kPageSize];
     if (!walk(root, index, 0, count, buf))
         return std::nullopt;
@@ -454,8 +456,9 @@ std::optional<uint64_t> PageFile::entries(uint64_t root, bool index)
 bool PageFile::walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf)
 {
     // SQLite gives up on trees deeper than 20.
-    if (page < 2 || page > pages() || depth > 20)
+    if (page < 2 || page > pages() || depth > 20 || m_walked[size_t(page)])
         return false;
+    m_walked[size_t(page)] = true;
     const uint8_t leaf = index ? kIndexLeaf : kTableLeaf, interior = index ? kIndexInterior : kTableInterior;
     if (!m_done[size_t(page)] || m_kind[size_t(page)] == interior) {
         // Not read yet, or an inner page, whose children were not kept.

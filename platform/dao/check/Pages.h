@@ -72,9 +72,9 @@ public:
     // Authenticates every page not read yet; false at the first that fails.
     bool authenticateRest();
     // The entries of the b-tree rooted at page root: the rows of a table,
-    // or the entries of an index. Leaves the pages of the walk that SQLite
-    // has read already unread again, from what each showed then; nothing
-    // when the tree is not whole.
+    // or the entries of an index; nothing when it is not a whole tree of
+    // that kind. Leaves read before are counted from what they showed then,
+    // without reading them again.
     std::optional<uint64_t> entries(uint64_t root, bool index);
     // While on, a page that a b-tree page read so far names as overflow is
     // authenticated whole but decrypted only as far as the number of the
@@ -108,6 +108,8 @@ private:
     std::vector<uint16_t> m_cells;
     // Pages named as overflow by a cell or by the overflow page before.
     std::vector<bool> m_overflow;
+    // Pages the current count has met.
+    std::vector<bool> m_walked;
     bool m_headsOnly = false;
     bool m_forgedSeen = false;
 

@@ -331,6 +331,42 @@ private slots:
             QCOMPARE(file.entries(file.pages() + 1, false), std::nullopt);
             QCOMPARE(file.entries(1, false), std::nullopt);
         }
+
+        // An inner page whose every child is one page: no tree, though
+        // every page on the way is of the right kind; and one whose every
+        // child is itself, which must not walk on forever.
+        QByteArray bytes = readAll(p);
+        const auto *raw = reinterpret_cast<const unsigned char *>(bytes.constData());
+        check::PageCipher cipher("Qv47Tz28", raw);
+        unsigned char inner[1024];
+        QCOMPARE(cipher.open(quint32(tableRoot), raw + (tableRoot - 1) * 1024, inner), check::PageCipher::Opened);
+        QCOMPARE(int(inner[0]), 5);
+        const quint32 loop = be32(inner + (inner[12] << 8 | inner[13]));
+        const unsigned char *stored = raw + (loop - 1) * 1024;
+        QCOMPARE(cipher.open(loop, stored, inner), check::PageCipher::Opened);
+        QCOMPARE(int(inner[0]), 5);
+        const int cells = inner[3] << 8 | inner[4];
+        QVERIFY(cells > 20);
+        const auto pointAll = [&](quint32 child) {
+            for (int c = 0; c <= cells; ++c) {
+                const int at = c == cells ? 8 : inner[12 + 2 * c] << 8 | inner[13 + 2 * c];
+                for (int i = 0; i < 4; ++i)
+                    inner[at + i] = static_cast<unsigned char>(child >> (24 - 8 * i));
+            }
+        };
+        const quint32 firstLeaf = be32(inner + (inner[12] << 8 | inner[13]));
+        for (const quint32 child : {firstLeaf, loop}) {
+            pointAll(child);
+            QByteArray spoilt = bytes;
+            spoilt.replace(int((loop - 1) * 1024), 1024, sealed(Keys(raw), loop, inner, stored));
+            const QString looped = path();
+            writeAll(looped, spoilt);
+            check::PageFile file;
+            QVERIFY(file.open(QFile::encodeName(looped).toStdString()));
+            file.setCipher(std::make_unique<check::PageCipher>("Qv47Tz28", file.stored(1)));
+            QCOMPARE(file.entries(uint64_t(tableRoot), false), std::nullopt);
+            QCOMPARE(file.entries(uint64_t(indexRoot), true), std::optional<uint64_t>(6000));
+        }
     }
 
     void anOverflowChainCutShortIsDamage()
