@@ -13,10 +13,11 @@
 // the program never makes. With "w" a hot journal is rolled back first, as
 // any writable open of the file would do.
 //
-// A base of ours is read through Pages.h: every page authenticated and
-// decrypted many pages a read, and SQLite checks the plain pages; files of
-// other settings, with a journal beside them or without a key, go the
-// engine's own way.
+// A base of ours is read through Pages.h: every page authenticated whole,
+// many pages a read, and decrypted as far as the check reads it; SQLite
+// checks the plain pages, and each index is counted against its table from
+// what the pages showed. Files of other settings, with a journal beside
+// them or without a key, go the engine's own way.
 
 #include "BaseFormat.h"
 #include "Pages.h"
