@@ -112,9 +112,10 @@ class TestCheck : public QObject {
 
     QString path() { return m_dir.filePath(QStringLiteral("b%1.cvb").arg(++m_n)); }
 
-    // A base made and closed by the engine, with rows of long text; with
-    // dropRows the rows are deleted again, leaving free pages.
-    QString base(int rows = 40, bool dropRows = false)
+    // A base made and closed by the engine, with rows of long text (of
+    // textSize characters); with dropRows the rows are deleted again,
+    // leaving free pages.
+    QString base(int rows = 40, bool dropRows = false, int textSize = 3000)
     {
         const QString p = path();
         Database db = DBEngine::CreateDatabase(p, kLocale, dbEncrypt);
@@ -123,7 +124,7 @@ class TestCheck : public QObject {
         Recordset rs = db.OpenRecordset("K");
         TransactionScope tx;
         for (int i = 0; i < rows; ++i)
-            addRow(rs, {QStringLiteral("kw%1").arg(i), QString(3000, QChar(u'a' + i % 26))});
+            addRow(rs, {QStringLiteral("kw%1").arg(i), QString(textSize, QChar(u'a' + i % 26))});
         if (dropRows) {
             rs.MoveFirst();
             for (int i = 0; i < rows; ++i) {
@@ -294,19 +295,7 @@ private slots:
         // Enough rows for trees of three levels; the entries of each found
         // from the pages, read first by the count itself, then from what
         // earlier reads showed.
-        const QString p = path();
-        {
-            Database db = DBEngine::CreateDatabase(p, kLocale, dbEncrypt);
-            makeTable(db, "K", {{"GROUPE", dbText, 30}, {"T", dbMemo}, {"GrCount", dbLong, 0, false, 17}},
-                      {{"Groupe", {"GROUPE"}, "U"}});
-            Recordset rs = db.OpenRecordset("K");
-            TransactionScope tx;
-            for (int i = 0; i < 6000; ++i)
-                addRow(rs, {QStringLiteral("keyword %1 of the base").arg(i * 7919 % 6000), QStringLiteral("t")});
-            tx.Commit();
-            rs.Close();
-            db.Close();
-        }
+        const QString p = base(6000, false, 60);
         const qint64 rows = rawNumber(p, "SELECT count(*) FROM \"K\"");
         QCOMPARE(rows, qint64(6000));
         const qint64 tableRoot = rawNumber(p, "SELECT rootpage FROM sqlite_master WHERE type = 'table' AND name = 'K'");
