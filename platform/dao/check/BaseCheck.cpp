@@ -528,7 +528,10 @@ private:
         if (rc != SQLITE_OK)
             return failure(rc);
         std::string first;
-        m_pages.setOverflowHeadsOnly(m_onPages);
+        // The engine we ship checks structure only, and reads of an overflow
+        // page the number of the next; later ones may read rows, for their
+        // constraints, and get every page whole.
+        m_pages.setOverflowHeadsOnly(m_onPages && sqlite3_libversion_number() < 3016000);
         rc = each("PRAGMA quick_check(1)", [&](sqlite3_stmt *s) {
             if (first.empty())
                 first = columnText(s, 0);
