@@ -98,17 +98,22 @@ quint64 chunkOf(QStringView text, qsizetype at)
     return v;
 }
 
-// How far texts are compared four units at a time.
+// How far texts are compared a step at a time.
 constexpr qsizetype kChunkedUnits = 64;
 
+// Units compared at each step: two packed numbers.
+constexpr qsizetype kStep = 8;
+
 struct Ranked {
-    quint64 chunk;
+    quint64 hi, lo; // the units at this step
     quint32 id;
+    bool operator<(const Ranked &o) const { return hi != o.hi ? hi < o.hi : lo < o.lo; }
+    bool sameUnits(const Ranked &o) const { return hi == o.hi && lo == o.lo; }
 };
 
 // Ranks texts[e.id] for the entries in [first, last), which share their
-// first `at` units: sorted by the next four, each run of equal ones by the
-// four after, so texts are read only as far as they differ. Ranks are
+// first `at` units: sorted by the next eight, each run of equal ones by the
+// eight after, so texts are read only as far as they differ. Ranks are
 // handed out from `next` in the order of the texts, equal texts alike.
 void rankRun(Ranked *first, Ranked *last, qsizetype at, const std::vector<QStringView> &texts,
              std::vector<quint32> &rank, quint32 &next)
@@ -131,18 +136,20 @@ void rankRun(Ranked *first, Ranked *last, qsizetype at, const std::vector<QStrin
         ++next;
         return;
     }
-    for (Ranked *e = first; e != last; ++e)
-        e->chunk = chunkOf(texts[e->id], at);
-    std::sort(first, last, [](const Ranked &a, const Ranked &b) { return a.chunk < b.chunk; });
+    for (Ranked *e = first; e != last; ++e) {
+        e->hi = chunkOf(texts[e->id], at);
+        e->lo = chunkOf(texts[e->id], at + 4);
+    }
+    std::sort(first, last);
     for (Ranked *run = first; run != last;) {
         Ranked *end = run + 1;
-        bool longer = texts[run->id].size() > at + 4;
-        while (end != last && end->chunk == run->chunk) {
-            longer = longer || texts[end->id].size() > at + 4;
+        bool longer = texts[run->id].size() > at + kStep;
+        while (end != last && end->sameUnits(*run)) {
+            longer = longer || texts[end->id].size() > at + kStep;
             ++end;
         }
         if (longer) {
-            rankRun(run, end, at + 4, texts, rank, next);
+            rankRun(run, end, at + kStep, texts, rank, next);
         } else {
             // All end within these units and agree on them: a text padded
             // with characters 0 only differs by its length, shorter first.
@@ -182,7 +189,7 @@ std::vector<quint32> ranksOfColumn(const QList<ResultRow> &rows, int c)
                 continue;
             }
         }
-        entries.push_back({0, quint32(i)});
+        entries.push_back({0, 0, quint32(i)});
     }
     quint32 next = 0;
     if (!entries.empty())
@@ -202,44 +209,50 @@ int ResultTable::sort(int column, const QString &currentKey)
     // The texts are ranked once per column, then the rows sorted on their
     // ranks: the order of sortsBefore, reading each text a few times
     // rather than at every comparison.
+    // Sorting by keyword, its ties go by key: both are ranked. Otherwise
+    // the ties left after the column and the key are a card's rows, a
+    // few, put in keyword order as texts.
     const std::vector<quint32> byColumn = ranksOfColumn(m_rows, c);
     const std::vector<quint32> byKey = c == 1 ? byColumn : ranksOfColumn(m_rows, 1);
-    const std::vector<quint32> byKeyword = c == 0 ? byColumn : ranksOfColumn(m_rows, 0);
-    // Two numbers per row: its ranks, then its place, which keeps equal
-    // rows in their order.
+    // Its ranks, then its place, which keeps equal rows in their order.
     struct Place {
-        quint64 ranks, rest;
-        quint32 row() const { return quint32(rest); }
-        void setRow(size_t r) { rest = (rest & ~quint64(0xffffffffu)) | quint64(r); }
+        quint64 ranks;
+        quint32 row;
     };
     std::vector<Place> places(size_t(m_rows.size()));
-    for (size_t i = 0; i < places.size(); ++i) {
-        if (c == 0)
-            places[i] = {quint64(byColumn[i]) << 32 | byKey[i], i};
-        else if (c == 1)
-            places[i] = {quint64(byColumn[i]) << 32 | byKeyword[i], i};
-        else
-            places[i] = {quint64(byColumn[i]) << 32 | byKey[i], quint64(byKeyword[i]) << 32 | i};
-    }
+    for (size_t i = 0; i < places.size(); ++i)
+        places[i] = {c == 1 ? quint64(byKey[i]) : quint64(byColumn[i]) << 32 | byKey[i], quint32(i)};
     std::sort(places.begin(), places.end(), [](const Place &a, const Place &b) {
-        return a.ranks != b.ranks ? a.ranks < b.ranks : a.rest < b.rest;
+        return a.ranks != b.ranks ? a.ranks < b.ranks : a.row < b.row;
     });
+    if (c != 0) {
+        for (auto run = places.begin(); run != places.end();) {
+            auto end = run + 1;
+            while (end != places.end() && end->ranks == run->ranks)
+                ++end;
+            if (end - run > 1)
+                std::stable_sort(run, end, [this](const Place &a, const Place &b) {
+                    return m_rows.at(a.row).cells[0] < m_rows.at(b.row).cells[0];
+                });
+            run = end;
+        }
+    }
     // Rows put in place along the cycles of the order, so no second table
-    // is made: places[i].row() is the row that goes to i, until it is there.
+    // is made: places[i].row is the row that goes to i, until it is there.
     ResultRow *rows = m_rows.data();
     for (size_t start = 0; start < places.size(); ++start) {
-        if (places[start].row() == start)
+        if (places[start].row == start)
             continue;
         ResultRow held = std::move(rows[start]);
         size_t at = start;
-        while (places[at].row() != start) {
-            const size_t next = places[at].row();
+        while (places[at].row != start) {
+            const size_t next = places[at].row;
             rows[at] = std::move(rows[next]);
-            places[at].setRow(at);
+            places[at].row = quint32(at);
             at = next;
         }
         rows[at] = std::move(held);
-        places[at].setRow(at);
+        places[at].row = quint32(at);
     }
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows.at(i).cells[c] == currentKey)
