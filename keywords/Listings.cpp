@@ -3,6 +3,7 @@
 #include "Dao.h"
 #include "DaoReads.h"
 #include "Dialogs.h"
+#include "Discard.h"
 #include "Form.h"
 #include "ProgramState.h"
 #include "Start.h"
@@ -165,6 +166,11 @@ AuthorRows QuotesOfAuthor(const QString &author)
 
 void PublishRows(const QList<ResultRow> &rows)
 {
+    // The table it replaces may be long: dropped off this thread.
+    if (GridRows.size() > 4000) {
+        vb::discardInBackground(GridRows);
+        vb::discardInBackground(GridKeys);
+    }
     GridRows = QList<QStringList>{QStringList{QString(), QString(), QString(), QString()}};
     GridKeys = QStringList{QString()};
     if (rows.isEmpty()) {
@@ -193,11 +199,14 @@ void ReloadResultGrid(CardType type)
 void ListCardsOfKeyword(CardType type, const QString &keyword)
 {
     const KindTables t = tablesOf(type);
-    const QList<ResultRow> rows = CardsOfKeyword(type, keyword);
+    QList<ResultRow> rows = CardsOfKeyword(type, keyword);
     PublishRows(rows);
+    const bool none = rows.isEmpty();
+    // The result window loaded below takes these rows as they are.
+    ResultTable::offer(std::move(rows), GridRows, GridKeys);
     CardKind = cardKindName(type);
     GridCaption = t.captionPrefix + keyword;
-    if (rows.isEmpty()) {
+    if (none) {
         // Only the option button: its handler would list another keyword.
         if (type == CardType::Note)
             SetCardKindOption(CardType::Note);

@@ -1,7 +1,7 @@
 #include "ResultTable.h"
 
 #include "Dao.h"
-
+#include "Discard.h"
 
 #include <algorithm>
 #include <vector>
@@ -12,9 +12,50 @@ int GridCurrentRow = 1;
 
 namespace keywords {
 
+namespace {
+
+// Rows a listing offered with the shared table it wrote. The copies of the
+// table keep its blocks alive, so the same addresses mean the same table:
+// any change to it since would have detached it from these.
+struct Offered {
+    QList<QStringList> gridRows;
+    QStringList gridKeys;
+    QList<ResultRow> rows;
+};
+Offered g_offered;
+
+constexpr qsizetype kRowsDroppedAside = 4000;
+
+void dropRows(QList<ResultRow> &rows)
+{
+    if (rows.size() > kRowsDroppedAside)
+        vb::discardInBackground(rows);
+    else
+        rows.clear();
+}
+
+} // namespace
+
+void ResultTable::offer(QList<ResultRow> &&rows, const QList<QStringList> &gridRows, const QStringList &gridKeys)
+{
+    dropRows(g_offered.rows);
+    g_offered.rows = std::move(rows);
+    g_offered.gridRows = gridRows;
+    g_offered.gridKeys = gridKeys;
+}
+
+void ResultTable::discard() { dropRows(m_rows); }
+
 ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QStringList &gridKeys)
 {
     ResultTable t;
+    if (!g_offered.rows.isEmpty() && gridRows.size() == g_offered.gridRows.size() &&
+        gridRows.constData() == g_offered.gridRows.constData() && gridKeys.size() == g_offered.gridKeys.size() &&
+        gridKeys.constData() == g_offered.gridKeys.constData() && g_offered.rows.size() == gridRows.size() - 1) {
+        t.m_rows = std::move(g_offered.rows);
+        g_offered = Offered();
+        return t;
+    }
     t.m_rows.reserve(std::max<qsizetype>(0, gridRows.size() - 1));
     for (int i = 1; i < gridRows.size(); ++i) {
         ResultRow &r = t.m_rows.emplace_back();
@@ -32,41 +73,6 @@ ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QS
     return t;
 }
 
-std::vector<int> orderOfTexts(const std::vector<const QString *> &texts)
-{
-    // Compared first on their leading characters packed into numbers (which
-    // order as the characters do), and as whole texts only where those are
-    // the same.
-    struct Lead {
-        quint64 part[3];
-        int id;
-    };
-    std::vector<Lead> leads(texts.size());
-    for (size_t k = 0; k < texts.size(); ++k) {
-        const QString &text = *texts[k];
-        Lead &l = leads[k];
-        l.id = int(k);
-        for (int p = 0; p < 3; ++p) {
-            quint64 v = 0;
-            for (int u = 0; u < 4; ++u) {
-                const qsizetype at = p * 4 + u;
-                v = (v << 16) | (at < text.size() ? text.at(at).unicode() : 0u);
-            }
-            l.part[p] = v;
-        }
-    }
-    std::sort(leads.begin(), leads.end(), [&](const Lead &a, const Lead &b) {
-        for (int p = 0; p < 3; ++p)
-            if (a.part[p] != b.part[p])
-                return a.part[p] < b.part[p];
-        return *texts[size_t(a.id)] < *texts[size_t(b.id)];
-    });
-    std::vector<int> order(leads.size());
-    for (size_t k = 0; k < leads.size(); ++k)
-        order[k] = leads[k].id;
-    return order;
-}
-
 bool sortsBefore(const ResultRow &a, const ResultRow &b, int column)
 {
     const int c = column - 1;
@@ -80,12 +86,174 @@ bool sortsBefore(const ResultRow &a, const ResultRow &b, int column)
     return QString::compare(a.cells[0], b.cells[0]) < 0;
 }
 
+namespace {
+
+// A text's UTF-16 units from `at`, four of them packed into one number
+// that orders as they do; past the end counts as 0.
+quint64 chunkOf(QStringView text, qsizetype at)
+{
+    quint64 v = 0;
+    for (qsizetype u = at; u < at + 4; ++u)
+        v = (v << 16) | (u < text.size() ? text[u].unicode() : 0u);
+    return v;
+}
+
+// How far texts are compared a step at a time.
+constexpr qsizetype kChunkedUnits = 64;
+
+// Units compared at each step: two packed numbers.
+constexpr qsizetype kStep = 8;
+
+struct Ranked {
+    quint64 hi, lo; // the units at this step
+    quint32 id;
+    bool operator<(const Ranked &o) const { return hi != o.hi ? hi < o.hi : lo < o.lo; }
+    bool sameUnits(const Ranked &o) const { return hi == o.hi && lo == o.lo; }
+};
+
+// Ranks texts[e.id] for the entries in [first, last), which share their
+// first `at` units: sorted by the next eight, each run of equal ones by the
+// eight after, so texts are read only as far as they differ. Ranks are
+// handed out from `next` in the order of the texts, equal texts alike.
+void rankRun(Ranked *first, Ranked *last, qsizetype at, const std::vector<QStringView> &texts,
+             std::vector<quint32> &rank, quint32 &next)
+{
+    if (last - first == 1) {
+        rank[first->id] = next++;
+        return;
+    }
+    if (at >= kChunkedUnits) {
+        // Long texts alike this far: compared whole, so that the depth
+        // stays bounded.
+        std::sort(first, last, [&texts](const Ranked &a, const Ranked &b) {
+            return texts[a.id].compare(texts[b.id]) < 0;
+        });
+        for (Ranked *e = first; e != last; ++e) {
+            if (e != first && texts[e->id] != texts[(e - 1)->id])
+                ++next;
+            rank[e->id] = next;
+        }
+        ++next;
+        return;
+    }
+    for (Ranked *e = first; e != last; ++e) {
+        e->hi = chunkOf(texts[e->id], at);
+        e->lo = chunkOf(texts[e->id], at + 4);
+    }
+    std::sort(first, last);
+    for (Ranked *run = first; run != last;) {
+        Ranked *end = run + 1;
+        bool longer = texts[run->id].size() > at + kStep;
+        while (end != last && end->sameUnits(*run)) {
+            longer = longer || texts[end->id].size() > at + kStep;
+            ++end;
+        }
+        if (longer) {
+            rankRun(run, end, at + kStep, texts, rank, next);
+        } else {
+            // All end within these units and agree on them: a text padded
+            // with characters 0 only differs by its length, shorter first.
+            std::sort(run, end, [&texts](const Ranked &a, const Ranked &b) {
+                return texts[a.id].size() < texts[b.id].size();
+            });
+            for (Ranked *e = run; e != end; ++e) {
+                if (e != run && texts[e->id].size() != texts[(e - 1)->id].size())
+                    ++next;
+                rank[e->id] = next;
+            }
+            ++next;
+        }
+        run = end;
+    }
+}
+
+// The rank of each row's text in column c among the column's distinct
+// texts, in character-code order.
+std::vector<quint32> ranksOfColumn(const QList<ResultRow> &rows, int c)
+{
+    const size_t n = size_t(rows.size());
+    std::vector<quint32> rank(n);
+    std::vector<QStringView> texts;
+    std::vector<Ranked> entries;
+    std::vector<bool> sameAsAbove(n, false);
+    texts.reserve(n);
+    entries.reserve(n);
+    for (size_t i = 0; i < n; ++i) {
+        const QString &text = rows.at(qsizetype(i)).cells[c];
+        texts.emplace_back(text);
+        // A card's rows share their texts: each is ranked once.
+        if (i > 0) {
+            const QString &above = rows.at(qsizetype(i - 1)).cells[c];
+            if (text.constData() == above.constData() && text.size() == above.size()) {
+                sameAsAbove[i] = true;
+                continue;
+            }
+        }
+        entries.push_back({0, 0, quint32(i)});
+    }
+    quint32 next = 0;
+    if (!entries.empty())
+        rankRun(entries.data(), entries.data() + entries.size(), 0, texts, rank, next);
+    for (size_t i = 0; i < n; ++i)
+        if (sameAsAbove[i])
+            rank[i] = rank[i - 1];
+    return rank;
+}
+
+} // namespace
+
 int ResultTable::sort(int column, const QString &currentKey)
 {
     column = std::clamp(column, 1, 4);
-    std::stable_sort(m_rows.begin(), m_rows.end(),
-                     [column](const ResultRow &a, const ResultRow &b) { return sortsBefore(a, b, column); });
     const int c = column - 1;
+    // The texts are ranked once per column, then the rows sorted on their
+    // ranks: the order of sortsBefore, reading each text a few times
+    // rather than at every comparison.
+    // Sorting by keyword, its ties go by key: both are ranked. Otherwise
+    // the ties left after the column and the key are a card's rows, a
+    // few, put in keyword order as texts.
+    const std::vector<quint32> byColumn = ranksOfColumn(m_rows, c);
+    const std::vector<quint32> byKey = c == 1 ? byColumn : ranksOfColumn(m_rows, 1);
+    // Its ranks, then its place, which keeps equal rows in their order.
+    struct Place {
+        quint64 ranks;
+        quint32 row;
+    };
+    std::vector<Place> places(size_t(m_rows.size()));
+    for (size_t i = 0; i < places.size(); ++i)
+        places[i] = {c == 1 ? quint64(byKey[i]) : quint64(byColumn[i]) << 32 | byKey[i], quint32(i)};
+    std::sort(places.begin(), places.end(), [](const Place &a, const Place &b) {
+        return a.ranks != b.ranks ? a.ranks < b.ranks : a.row < b.row;
+    });
+    if (c != 0) {
+        for (auto run = places.begin(); run != places.end();) {
+            auto end = run + 1;
+            while (end != places.end() && end->ranks == run->ranks)
+                ++end;
+            if (end - run > 1)
+                std::stable_sort(run, end, [this](const Place &a, const Place &b) {
+                    return m_rows.at(a.row).cells[0] < m_rows.at(b.row).cells[0];
+                });
+            run = end;
+        }
+    }
+    // Rows put in place along the cycles of the order, so no second table
+    // is made: places[i].row is the row that goes to i, until it is there.
+    ResultRow *rows = m_rows.data();
+    for (size_t start = 0; start < places.size(); ++start) {
+        if (places[start].row == start)
+            continue;
+        ResultRow held = std::move(rows[start]);
+        size_t at = start;
+        while (places[at].row != start) {
+            const size_t next = places[at].row;
+            rows[at] = std::move(rows[next]);
+            places[at].row = quint32(at);
+            at = next;
+        }
+        rows[at] = std::move(held);
+        places[at].row = quint32(at);
+    }
     for (int i = 0; i < m_rows.size(); ++i)
         if (m_rows.at(i).cells[c] == currentKey)
             return i + 1;

@@ -38,6 +38,10 @@ public:
     // Rows 1..n of the shared table (row 0 unused); a row past the end of
     // GridKeys has no key.
     static ResultTable fromShared(const QList<QStringList> &gridRows, const QStringList &gridKeys);
+    // The rows a listing has just written to the shared table as
+    // gridRows/gridKeys: the first fromShared on that very table (not
+    // changed since) takes them instead of reading it again.
+    static void offer(QList<ResultRow> &&rows, const QList<QStringList> &gridRows, const QStringList &gridKeys);
 
     int count() const { return int(m_rows.size()); }
     const ResultRow &row(int i) const { return m_rows.at(i - 1); } // 1-based
@@ -62,6 +66,9 @@ public:
     // Returns the number of rows removed.
     int dropKey(const QString &key);
 
+    // Leaves the table empty, its rows dropped off this thread when many.
+    void discard();
+
 private:
     QList<ResultRow> m_rows;
 };
@@ -70,10 +77,6 @@ private:
 // column's texts by character codes (letter case counts), ties by card key
 // then keyword (by keyword when sorting by key).
 bool sortsBefore(const ResultRow &a, const ResultRow &b, int column);
-
-// The positions of texts in character-code order (letter case counts),
-// equal texts in no particular order among themselves.
-std::vector<int> orderOfTexts(const std::vector<const QString *> &texts);
 
 // A row number to show for a table of count rows: 1..count, 0 when empty.
 int clampRow(int row, int count);

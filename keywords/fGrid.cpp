@@ -39,6 +39,8 @@ fGrid::fGrid()
     setHeight(4725 + 420);
 }
 
+fGrid::~fGrid() { m_table.discard(); }
+
 void fGrid::formLoad()
 {
     setTag(CardKind);

@@ -12,6 +12,7 @@ class fGrid : public vb::Form {
     Q_OBJECT
 public:
     fGrid();
+    ~fGrid() override;
     vb::FlexGrid *Grid1 = nullptr;
 
     const keywords::ResultTable &table() const { return m_table; }

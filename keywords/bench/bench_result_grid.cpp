@@ -87,6 +87,41 @@ BENCHMARK_GUARDED(BM_CardsOfKeyword)->Unit(benchmark::kMillisecond);
 // The packed sort the table had before: each column's texts ranked once
 // (open addressing on a hash, then the distinct texts ordered), the ranks
 // packed into two numbers per row, one std::sort, the rows moved once.
+std::vector<int> orderOfTexts(const std::vector<const QString *> &texts)
+{
+    // Compared first on their leading characters packed into numbers (which
+    // order as the characters do), and as whole texts only where those are
+    // the same.
+    struct Lead {
+        quint64 part[3];
+        int id;
+    };
+    std::vector<Lead> leads(texts.size());
+    for (size_t k = 0; k < texts.size(); ++k) {
+        const QString &text = *texts[k];
+        Lead &l = leads[k];
+        l.id = int(k);
+        for (int p = 0; p < 3; ++p) {
+            quint64 v = 0;
+            for (int u = 0; u < 4; ++u) {
+                const qsizetype at = p * 4 + u;
+                v = (v << 16) | (at < text.size() ? text.at(at).unicode() : 0u);
+            }
+            l.part[p] = v;
+        }
+    }
+    std::sort(leads.begin(), leads.end(), [&](const Lead &a, const Lead &b) {
+        for (int p = 0; p < 3; ++p)
+            if (a.part[p] != b.part[p])
+                return a.part[p] < b.part[p];
+        return *texts[size_t(a.id)] < *texts[size_t(b.id)];
+    });
+    std::vector<int> order(leads.size());
+    for (size_t k = 0; k < leads.size(); ++k)
+        order[k] = leads[k].id;
+    return order;
+}
+
 std::vector<int> packedRanks(const QList<keywords::ResultRow> &rows, int c)
 {
     bool ordered = true;
@@ -126,7 +161,7 @@ std::vector<int> packedRanks(const QList<keywords::ResultRow> &rows, int c)
         }
         rank[size_t(i)] = table[at];
     }
-    const std::vector<int> leads = keywords::orderOfTexts(distinct);
+    const std::vector<int> leads = orderOfTexts(distinct);
     std::vector<int> rankOfId(distinct.size());
     for (size_t k = 0; k < leads.size(); ++k)
         rankOfId[size_t(leads[k])] = int(k);

@@ -128,7 +128,10 @@ private slots:
         const QStringList texts = {"", "a", "A", "ab", "ab0", u"\u00E9"_qs, "K", "k", "Z", "b", u"\U0001F600"_qs,
                                    "keyword 00000", "keyword 0000", "keyword 000001", "NOTE000123.TXT",
                                    "NOTE000123.TX", QString("NOTE000123.T") + QChar(0) + "A",
-                                   QString("NOTE000123.T") + QChar(0xFFFF), "NOTE000123.T"};
+                                   QString("NOTE000123.T") + QChar(0xFFFF), "NOTE000123.T",
+                                   // alike for more than sixty-four characters
+                                   QString(70, 'x'), QString(70, 'x') + "a", QString(70, 'x') + QChar(0),
+                                   QString(64, 'x') + QChar(0) + "b", QString(64, 'x') + "b", QString(63, 'x')};
         QList<ResultRow> rows;
         for (int i = 0; i < 3000; ++i) {
             ResultRow r;
@@ -166,6 +169,38 @@ private slots:
             }
             QCOMPARE(got, want);
         }
+    }
+
+    // Rows a listing offers with the table it wrote are taken only while
+    // that table is unchanged: an edit, a clear or another listing's table
+    // is read as it stands.
+    void offeredRowsOnlyForTheTableTheyCameWith()
+    {
+        const QList<ResultRow> rows = {row("K", "1", "a", "t"), row("K", "2", "b", "u")};
+        auto offerShared = [&] {
+            share(rows);
+            ResultTable::offer(QList<ResultRow>(rows), GridRows, GridKeys);
+        };
+        offerShared();
+        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 3), QStringList({"a", "b"}));
+        // Taken once: a reload reads the table.
+        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 3), QStringList({"a", "b"}));
+
+        offerShared();
+        GridRows[2][2] = "edited";
+        GridKeys[1] = "9";
+        ResultTable t = ResultTable::fromShared(GridRows, GridKeys);
+        QCOMPARE(column(t, 3), QStringList({"a", "edited"}));
+        QCOMPARE(t.keyOf(1), QString("9"));
+
+        offerShared();
+        ClearGridRows();
+        QCOMPARE(ResultTable::fromShared(GridRows, GridKeys).count(), 0);
+
+        // Another table of the same length, written after the offer.
+        offerShared();
+        share({row("W", "7", "c", "v"), row("W", "8", "d", "w")});
+        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 1), QStringList({"W", "W"}));
     }
 
     void sortOfSortedTableKeepsIt()

@@ -13,10 +13,11 @@
 // the program never makes. With "w" a hot journal is rolled back first, as
 // any writable open of the file would do.
 //
-// A base of ours is read through Pages.h: every page authenticated and
-// decrypted many pages a read, and SQLite checks the plain pages; files of
-// other settings, with a journal beside them or without a key, go the
-// engine's own way.
+// A base of ours is read through Pages.h: every page authenticated whole,
+// many pages a read, and decrypted as far as the check reads it; SQLite
+// checks the plain pages, and each index is counted against its table from
+// what the pages showed. Files of other settings, with a journal beside
+// them or without a key, go the engine's own way.
 
 #include "BaseFormat.h"
 #include "Pages.h"
@@ -26,6 +27,7 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -217,6 +219,7 @@ private:
             m_db = nullptr;
             return std::nullopt;
         }
+        m_onPages = true;
         configure();
         // The check walks each tree depth first and keeps the pages above
         // the one it reads: a small cache stays in the processor's caches.
@@ -230,6 +233,7 @@ private:
             const bool forged = m_pages.forgedSeen();
             sqlite3_close_v2(m_db);
             m_db = nullptr;
+            m_onPages = false;
             if (forged)
                 return "corrupt";
             return std::nullopt;
@@ -504,65 +508,124 @@ private:
         return {};
     }
 
+    struct Index {
+        std::string name, table;
+        sqlite3_int64 root = 0, tableRoot = 0;
+    };
+
     std::string quickCheck()
     {
+        // Listed before the check: on the plain pages, what the engine then
+        // keeps of overflow pages is only their heads.
+        std::vector<Index> indexes;
+        int rc = each("SELECT i.name, i.tbl_name, i.rootpage, t.rootpage FROM sqlite_master i "
+                      "LEFT JOIN sqlite_master t ON t.type = 'table' AND t.name = i.tbl_name COLLATE NOCASE "
+                      "WHERE i.type = 'index'",
+                      [&](sqlite3_stmt *s) {
+                          indexes.push_back({columnText(s, 0), columnText(s, 1), sqlite3_column_int64(s, 2),
+                                             sqlite3_column_int64(s, 3)});
+                      });
+        if (rc != SQLITE_OK)
+            return failure(rc);
         std::string first;
-        const int rc = each("PRAGMA quick_check(1)", [&](sqlite3_stmt *s) {
+        // The engine we ship checks structure only, and reads of an overflow
+        // page the number of the next; later ones may read rows, for their
+        // constraints, and get every page whole.
+        m_pages.setOverflowHeadsOnly(m_onPages && sqlite3_libversion_number() < 3016000);
+        rc = each("PRAGMA quick_check(1)", [&](sqlite3_stmt *s) {
             if (first.empty())
                 first = columnText(s, 0);
         });
+        m_pages.setOverflowHeadsOnly(false);
         if (rc != SQLITE_OK)
             return failure(rc);
         if (first != "ok")
             return "corrupt";
-        return indexesWhole();
+        return indexesWhole(indexes);
     }
 
     // quick_check never matches an index with its table: an index that lost
     // entries passes it, and every read through that index misses their
     // rows. Each index counted against its table finds that, for far less
     // than integrity_check's lookup of every entry.
-    std::string indexesWhole()
+    std::string indexesWhole(const std::vector<Index> &indexes)
     {
-        std::vector<std::pair<std::string, std::string>> indexes;
-        int rc = each("SELECT name, tbl_name FROM sqlite_master WHERE type = 'index'",
-                      [&](sqlite3_stmt *s) { indexes.emplace_back(columnText(s, 0), columnText(s, 1)); });
         std::map<std::string, sqlite3_int64> rows;
-        for (const auto &[index, table] : indexes) {
-            if (!rows.count(table)) {
-                // sum(1): a plain count(*) takes the smallest b-tree, NOT
-                // INDEXED or not.
-                rc = each(("SELECT sum(1) FROM " + quoted(table) + " NOT INDEXED").c_str(),
-                          [&](sqlite3_stmt *s) { rows[table] = sqlite3_column_int64(s, 0); });
-                if (rc != SQLITE_OK)
-                    return failure(rc);
+        for (const Index &ix : indexes) {
+            if (!rows.count(ix.table)) {
+                const std::optional<sqlite3_int64> n = m_onPages ? treeEntries(ix.tableRoot, false) : tableRows(ix.table);
+                if (!n)
+                    return m_failure.empty() ? "corrupt" : m_failure;
+                rows[ix.table] = *n;
             }
-            // Walked in its order: a plain count may take any b-tree of the
-            // table, and a scan of an index no smaller than its table is
-            // never planned.
-            std::string first;
-            rc = each(("PRAGMA index_info(" + quoted(index) + ")").c_str(), [&](sqlite3_stmt *s) {
-                if (sqlite3_column_int(s, 0) == 0)
-                    first = columnText(s, 2);
-            });
-            if (rc != SQLITE_OK || first.empty())
-                return rc != SQLITE_OK ? failure(rc) : "corrupt";
-            sqlite3_int64 entries = 0;
-            rc = each(("SELECT count(*) FROM (SELECT 1 FROM " + quoted(table) + " INDEXED BY " + quoted(index) +
-                       " ORDER BY " + quoted(first) + ")")
-                          .c_str(),
-                      [&](sqlite3_stmt *s) { entries = sqlite3_column_int64(s, 0); });
-            if (rc != SQLITE_OK)
-                return failure(rc);
-            if (entries != rows[table])
+            const std::optional<sqlite3_int64> entries =
+                m_onPages ? treeEntries(ix.root, true) : indexEntries(ix.name, ix.table);
+            if (!entries)
+                return m_failure.empty() ? "corrupt" : m_failure;
+            if (*entries != rows[ix.table])
                 return "corrupt";
         }
         return "ok";
     }
 
+    // On the plain pages the trees are counted from what quick_check's walk
+    // showed of each page: only their inner pages are read again.
+    std::optional<sqlite3_int64> treeEntries(sqlite3_int64 root, bool index)
+    {
+        if (root < 1)
+            return std::nullopt;
+        const std::optional<uint64_t> n = m_pages.entries(uint64_t(root), index);
+        if (!n)
+            return std::nullopt;
+        return sqlite3_int64(*n);
+    }
+
+    std::optional<sqlite3_int64> tableRows(const std::string &table)
+    {
+        std::optional<sqlite3_int64> n;
+        // sum(1): a plain count(*) takes the smallest b-tree, NOT INDEXED or
+        // not.
+        const int rc = each(("SELECT sum(1) FROM " + quoted(table) + " NOT INDEXED").c_str(),
+                            [&](sqlite3_stmt *s) { n = sqlite3_column_int64(s, 0); });
+        if (rc != SQLITE_OK) {
+            m_failure = failure(rc);
+            return std::nullopt;
+        }
+        return n;
+    }
+
+    std::optional<sqlite3_int64> indexEntries(const std::string &index, const std::string &table)
+    {
+        // Walked in its order: a plain count may take any b-tree of the
+        // table, and a scan of an index no smaller than its table is never
+        // planned.
+        std::string first;
+        int rc = each(("PRAGMA index_info(" + quoted(index) + ")").c_str(), [&](sqlite3_stmt *s) {
+            if (sqlite3_column_int(s, 0) == 0)
+                first = columnText(s, 2);
+        });
+        if (rc != SQLITE_OK || first.empty()) {
+            m_failure = rc != SQLITE_OK ? failure(rc) : "corrupt";
+            return std::nullopt;
+        }
+        std::optional<sqlite3_int64> entries;
+        rc = each(("SELECT count(*) FROM (SELECT 1 FROM " + quoted(table) + " INDEXED BY " + quoted(index) +
+                   " ORDER BY " + quoted(first) + ")")
+                      .c_str(),
+                  [&](sqlite3_stmt *s) { entries = sqlite3_column_int64(s, 0); });
+        if (rc != SQLITE_OK) {
+            m_failure = failure(rc);
+            return std::nullopt;
+        }
+        return entries;
+    }
+
     std::string m_path, m_key;
     bool m_writable;
     check::PageFile m_pages;
+    bool m_onPages = false;
+    // Why a count failed, when the engine said.
+    std::string m_failure;
     sqlite3 *m_db = nullptr;
     // Of the schema, by name in lower case: what the catalog has not yet
     // accounted for.
@@ -580,8 +643,12 @@ int main(int argc, char **argv)
     // The key comes through a pipe, never on the command line where other
     // users could read it.
     const std::string key((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    const std::string verdict = Check(argv[1], key, std::strcmp(argv[2], "w") == 0).run();
+    Check check(argv[1], key, std::strcmp(argv[2], "w") == 0);
+    const std::string verdict = check.run();
     std::printf("%s\n", verdict.c_str());
     std::fflush(stdout);
-    return verdict == "ok" ? 0 : 1;
+    // The process ends here: freeing what a large base took, page by page,
+    // would cost more than the system's dropping it at once; the file is
+    // only read, and its locks go with the process.
+    std::_Exit(verdict == "ok" ? 0 : 1);
 }

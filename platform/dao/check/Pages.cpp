@@ -31,42 +31,135 @@ constexpr int kHmacSize = 20;
 constexpr int kBlock = 16;
 constexpr char kHeader[] = "SQLite format 3";
 
+// to ^= from, for one AES block, in one vector operation.
+inline void xorBlock(unsigned char *to, const unsigned char *from)
+{
+    typedef unsigned char Block __attribute__((vector_size(kBlock)));
+    Block a, b;
+    std::memcpy(&a, to, kBlock);
+    std::memcpy(&b, from, kBlock);
+    a ^= b;
+    std::memcpy(to, &a, kBlock);
+}
+
 } // namespace
 
 struct PageCipher::State {
     SHA_CTX inner {}, outer {};
+    // The outer hash's one block (see hashDigest).
+    unsigned char block[SHA_CBLOCK] {};
     // CBC is ECB of each block XORed with the block before it: the ECB
     // context needs no IV, so nothing is set up per page.
     EVP_CIPHER_CTX *ecb = nullptr;
 };
 
+namespace {
+
+// The inner and outer states of HMAC-SHA1 under key.
+void hmacStates(const unsigned char *key, size_t keySize, SHA_CTX &inner, SHA_CTX &outer)
+{
+    unsigned char shortKey[SHA_DIGEST_LENGTH];
+    if (keySize > SHA_CBLOCK) {
+        SHA1(key, keySize, shortKey);
+        key = shortKey;
+        keySize = sizeof shortKey;
+    }
+    unsigned char pad[SHA_CBLOCK];
+    std::memset(pad, 0x36, sizeof pad);
+    for (size_t i = 0; i < keySize; ++i)
+        pad[i] ^= key[i];
+    SHA1_Init(&inner);
+    SHA1_Update(&inner, pad, sizeof pad);
+    std::memset(pad, 0x5c, sizeof pad);
+    for (size_t i = 0; i < keySize; ++i)
+        pad[i] ^= key[i];
+    SHA1_Init(&outer);
+    SHA1_Update(&outer, pad, sizeof pad);
+    OPENSSL_cleanse(pad, sizeof pad);
+    OPENSSL_cleanse(shortKey, sizeof shortKey);
+}
+
+// The last block of a hash over the keyed state from (which has taken whole
+// blocks only) and a digest: block holds the digest in its first 20 bytes and
+// SHA-1's padding after it, and gets the new digest there. One compression,
+// without the buffering of SHA1_Update and SHA1_Final.
+void hashDigest(const SHA_CTX &from, unsigned char *block)
+{
+    SHA_CTX c = from;
+    SHA1_Transform(&c, block);
+    const SHA_LONG h[5] = {c.h0, c.h1, c.h2, c.h3, c.h4};
+    for (int i = 0; i < 5; ++i) {
+        block[4 * i] = static_cast<unsigned char>(h[i] >> 24);
+        block[4 * i + 1] = static_cast<unsigned char>(h[i] >> 16);
+        block[4 * i + 2] = static_cast<unsigned char>(h[i] >> 8);
+        block[4 * i + 3] = static_cast<unsigned char>(h[i]);
+    }
+}
+
+// A block for hashDigest: room for the digest, then the padding of a
+// message of one block and a digest.
+void digestBlock(unsigned char *block)
+{
+    std::memset(block, 0, SHA_CBLOCK);
+    block[SHA_DIGEST_LENGTH] = 0x80;
+    constexpr unsigned bits = (SHA_CBLOCK + SHA_DIGEST_LENGTH) * 8;
+    block[SHA_CBLOCK - 2] = static_cast<unsigned char>(bits >> 8);
+    block[SHA_CBLOCK - 1] = static_cast<unsigned char>(bits);
+}
+
+} // namespace
+
+void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
+                unsigned char *out, size_t outSize)
+{
+    SHA_CTX inner, outer;
+    hmacStates(pass, passSize, inner, outer);
+    unsigned char block[SHA_CBLOCK];
+    digestBlock(block);
+    for (uint32_t index = 1; outSize > 0; ++index) {
+        const unsigned char number[4] = {static_cast<unsigned char>(index >> 24), static_cast<unsigned char>(index >> 16),
+                                         static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index)};
+        unsigned char t[SHA_DIGEST_LENGTH];
+        SHA_CTX c = inner;
+        SHA1_Update(&c, salt, saltSize);
+        SHA1_Update(&c, number, sizeof number);
+        SHA1_Final(block, &c);
+        hashDigest(outer, block);
+        std::memcpy(t, block, sizeof t);
+        for (int r = 1; r < rounds; ++r) {
+            hashDigest(inner, block);
+            hashDigest(outer, block);
+            for (size_t i = 0; i < sizeof t; ++i)
+                t[i] ^= block[i];
+        }
+        const size_t take = std::min(outSize, sizeof t);
+        std::memcpy(out, t, take);
+        out += take;
+        outSize -= take;
+        OPENSSL_cleanse(&c, sizeof c);
+        OPENSSL_cleanse(t, sizeof t);
+    }
+    OPENSSL_cleanse(block, sizeof block);
+    OPENSSL_cleanse(&inner, sizeof inner);
+    OPENSSL_cleanse(&outer, sizeof outer);
+}
+
 PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt) : m(std::make_unique<State>())
 {
     unsigned char key[kKeySize], hmacKey[kKeySize], hmacSalt[kSaltSize];
-    PKCS5_PBKDF2_HMAC_SHA1(passphrase.data(), int(passphrase.size()), salt, kSaltSize, kKdfRounds, kKeySize, key);
+    pbkdf2Sha1(reinterpret_cast<const unsigned char *>(passphrase.data()), passphrase.size(), salt, kSaltSize,
+               kKdfRounds, key, kKeySize);
     for (int i = 0; i < kSaltSize; ++i)
         hmacSalt[i] = salt[i] ^ kHmacSaltMask;
-    PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(key), kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds,
-                           kKeySize, hmacKey);
-
-    unsigned char pad[SHA_CBLOCK];
-    std::memset(pad, 0x36, sizeof pad);
-    for (int i = 0; i < kKeySize; ++i)
-        pad[i] ^= hmacKey[i];
-    SHA1_Init(&m->inner);
-    SHA1_Update(&m->inner, pad, sizeof pad);
-    std::memset(pad, 0x5c, sizeof pad);
-    for (int i = 0; i < kKeySize; ++i)
-        pad[i] ^= hmacKey[i];
-    SHA1_Init(&m->outer);
-    SHA1_Update(&m->outer, pad, sizeof pad);
+    pbkdf2Sha1(key, kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds, hmacKey, kKeySize);
+    hmacStates(hmacKey, kKeySize, m->inner, m->outer);
+    digestBlock(m->block);
 
     m->ecb = EVP_CIPHER_CTX_new();
     EVP_DecryptInit_ex(m->ecb, EVP_aes_256_ecb(), nullptr, key, nullptr);
     EVP_CIPHER_CTX_set_padding(m->ecb, 0);
     OPENSSL_cleanse(key, sizeof key);
     OPENSSL_cleanse(hmacKey, sizeof hmacKey);
-    OPENSSL_cleanse(pad, sizeof pad);
 }
 
 PageCipher::~PageCipher()
@@ -76,41 +169,71 @@ PageCipher::~PageCipher()
     OPENSSL_cleanse(&m->outer, sizeof m->outer);
 }
 
-PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
 {
     // The first page keeps the salt in the clear before its encrypted part.
     const int skip = pageNumber == 1 ? kSaltSize : 0;
-    const unsigned char *data = in + skip;
-    const int size = kPageSize - kReserve - skip;
-    const unsigned char *iv = in + kPageSize - kReserve;
-    const unsigned char *mac = iv + kIvSize;
-
-    unsigned char digest[SHA_DIGEST_LENGTH];
+    const unsigned char *mac = in + kPageSize - kReserve + kIvSize;
     const unsigned char number[4] = {static_cast<unsigned char>(pageNumber), static_cast<unsigned char>(pageNumber >> 8),
                                      static_cast<unsigned char>(pageNumber >> 16),
                                      static_cast<unsigned char>(pageNumber >> 24)};
     SHA_CTX c = m->inner;
-    SHA1_Update(&c, data, size_t(size + kIvSize));
+    SHA1_Update(&c, in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
     SHA1_Update(&c, number, sizeof number);
-    SHA1_Final(digest, &c);
-    c = m->outer;
-    SHA1_Update(&c, digest, sizeof digest);
-    SHA1_Final(digest, &c);
-    if (CRYPTO_memcmp(digest, mac, kHmacSize) != 0) {
-        // The engine takes a page of zeros for one never written.
-        if (std::all_of(data, in + kPageSize, [](unsigned char b) { return b == 0; })) {
+    unsigned char *block = m->block;
+    SHA1_Final(block, &c);
+    hashDigest(m->outer, block);
+    return CRYPTO_memcmp(block, mac, kHmacSize) == 0;
+}
+
+PageCipher::Result PageCipher::authenticate(uint32_t pageNumber, const unsigned char *in)
+{
+    if (authentic(pageNumber, in))
+        return Opened;
+    // The engine takes a page of zeros for one never written.
+    const int skip = pageNumber == 1 ? kSaltSize : 0;
+    return std::all_of(in + skip, in + kPageSize, [](unsigned char b) { return b == 0; }) ? Blank : Forged;
+}
+
+PageCipher::Result PageCipher::openHead(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+{
+    if (pageNumber == 1)
+        return open(pageNumber, in, out);
+    if (!authentic(pageNumber, in)) {
+        const Result r = authenticate(pageNumber, in);
+        if (r == Blank)
             std::memset(out, 0, kPageSize);
-            return Blank;
-        }
-        return Forged;
+        return r;
     }
+    int n = 0;
+    if (EVP_DecryptUpdate(m->ecb, out, &n, in, kBlock) != 1 || n != kBlock)
+        return Forged;
+    xorBlock(out, in + kPageSize - kReserve);
+    std::memset(out + kBlock, 0, kPageSize - kBlock);
+    return Opened;
+}
+
+PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
+{
+    if (!authentic(pageNumber, in)) {
+        const Result r = authenticate(pageNumber, in);
+        if (r == Blank)
+            std::memset(out, 0, kPageSize);
+        return r;
+    }
+    const int skip = pageNumber == 1 ? kSaltSize : 0;
+    const unsigned char *data = in + skip;
+    const int size = kPageSize - kReserve - skip;
+    const unsigned char *iv = in + kPageSize - kReserve;
     int n = 0;
     if (EVP_DecryptUpdate(m->ecb, out + skip, &n, data, size) != 1 || n != size)
         return Forged;
-    for (int i = 0; i < kBlock; ++i)
-        out[skip + i] ^= iv[i];
-    for (int at = kBlock; at < size; ++at)
-        out[skip + at] ^= data[at - kBlock];
+    // Each block XORed with the cipher block before it, the first with the
+    // IV, 16 bytes at a time.
+    unsigned char *plain = out + skip;
+    xorBlock(plain, iv);
+    for (int at = kBlock; at < size; at += kBlock)
+        xorBlock(plain + at, data + at - kBlock);
     if (skip)
         std::memcpy(out, kHeader, kSaltSize);
     std::memset(out + kPageSize - kReserve, 0, kReserve);
@@ -135,6 +258,9 @@ bool PageFile::open(const std::string &path)
         return false;
     m_size = uint64_t(st.st_size);
     m_done.assign(size_t(pages()) + 1, false);
+    m_kind.assign(size_t(pages()) + 1, 0);
+    m_cells.assign(size_t(pages()) + 1, 0);
+    m_overflow.assign(size_t(pages()) + 1, false);
     m_runs.resize(kRuns);
     return true;
 }
@@ -181,29 +307,187 @@ const unsigned char *PageFile::stored(uint64_t n)
     return r.bytes.get() + (n - r.first) * kPageSize;
 }
 
+namespace {
+
+// The b-tree page kinds, by their flag byte.
+constexpr uint8_t kIndexInterior = 2, kTableInterior = 5, kIndexLeaf = 10, kTableLeaf = 13;
+
+uint32_t be32(const unsigned char *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+} // namespace
+
 PageCipher::Result PageFile::read(uint64_t n, unsigned char *out)
 {
     const unsigned char *in = stored(n);
     if (!in)
         return PageCipher::Forged;
+    if (m_headsOnly && m_overflow[size_t(n)]) {
+        const PageCipher::Result r = m_cipher->openHead(uint32_t(n), in, out);
+        if (r != PageCipher::Forged) {
+            m_done[size_t(n)] = true;
+            // Not a b-tree page, whatever its first byte says.
+            m_kind[size_t(n)] = 0;
+            if (r == PageCipher::Opened)
+                noteOverflow(be32(out));
+        }
+        return r;
+    }
     const PageCipher::Result r = m_cipher->open(uint32_t(n), in, out);
-    if (r != PageCipher::Forged)
+    if (r != PageCipher::Forged) {
         m_done[size_t(n)] = true;
+        const unsigned char *head = out + (n == 1 ? 100 : 0);
+        m_kind[size_t(n)] = head[0];
+        m_cells[size_t(n)] = uint16_t(head[3] << 8 | head[4]);
+        if (m_headsOnly)
+            noteOverflows(n, out);
+    }
     return r;
+}
+
+void PageFile::noteOverflow(uint64_t n)
+{
+    // Page 1 is the file's header whatever a cell says.
+    if (n > 1 && n <= pages())
+        m_overflow[size_t(n)] = true;
+}
+
+namespace {
+
+// A varint as SQLite writes them, at p and before end; its length in
+// used, 0 when it runs past end.
+uint64_t varint(const unsigned char *p, const unsigned char *end, int &used)
+{
+    uint64_t v = 0;
+    for (int i = 0; i < 9; ++i) {
+        if (p + i >= end) {
+            used = 0;
+            return 0;
+        }
+        if (i == 8) {
+            used = 9;
+            return v << 8 | p[i];
+        }
+        v = v << 7 | (p[i] & 0x7f);
+        if (!(p[i] & 0x80)) {
+            used = i + 1;
+            return v;
+        }
+    }
+    used = 0;
+    return 0;
+}
+
+} // namespace
+
+void PageFile::noteOverflows(uint64_t n, const unsigned char *plain)
+{
+    // Where a cell's payload goes on past the page, as the file format
+    // puts it: the part kept on the page, then the first overflow page.
+    constexpr int kUsable = kPageSize - kReserve;
+    constexpr uint64_t kMinLocal = (kUsable - 12) * 32 / 255 - 23;
+    const unsigned char *head = plain + (n == 1 ? 100 : 0);
+    const uint8_t kind = head[0];
+    if (kind != kTableLeaf && kind != kIndexLeaf && kind != kIndexInterior)
+        return;
+    const uint64_t maxLocal = kind == kTableLeaf ? kUsable - 35 : (kUsable - 12) * 64 / 255 - 23;
+    const int headSize = kind == kIndexInterior ? 12 : 8;
+    const unsigned cells = unsigned(head[3]) << 8 | head[4];
+    const unsigned char *end = plain + kUsable;
+    const unsigned char *pointers = head + headSize;
+    if (pointers + 2 * cells > end)
+        return;
+    for (unsigned i = 0; i < cells; ++i) {
+        const unsigned at = unsigned(pointers[2 * i]) << 8 | pointers[2 * i + 1];
+        const unsigned char *cell = plain + at;
+        if (at < 8 || cell >= end)
+            continue;
+        int used = 0;
+        const unsigned char *p = cell + (kind == kIndexInterior ? 4 : 0);
+        if (p >= end)
+            continue;
+        // Most payloads are short: one byte says so.
+        if (!(*p & 0x80) && *p <= maxLocal)
+            continue;
+        const uint64_t payload = varint(p, end, used);
+        if (!used || payload <= maxLocal)
+            continue;
+        p += used;
+        if (kind == kTableLeaf) {
+            varint(p, end, used);
+            if (!used)
+                continue;
+            p += used;
+        }
+        uint64_t local = kMinLocal + (payload - kMinLocal) % (kUsable - 4);
+        if (local > maxLocal)
+            local = kMinLocal;
+        if (local + 4 > uint64_t(end - p))
+            continue;
+        noteOverflow(be32(p + local));
+    }
 }
 
 bool PageFile::authenticateRest()
 {
     // The page that holds the file locks past 1 GB is never written.
     const uint64_t lockPage = (uint64_t(0x40000000) / kPageSize) + 1;
-    unsigned char out[kPageSize];
     m_runPages = kMaxRun;
     for (uint64_t n = 1; n <= pages(); ++n) {
         if (m_done[size_t(n)] || n == lockPage)
             continue;
-        if (read(n, out) == PageCipher::Forged)
+        const unsigned char *in = stored(n);
+        if (!in || m_cipher->authenticate(uint32_t(n), in) == PageCipher::Forged)
             return false;
     }
+    return true;
+}
+
+std::optional<uint64_t> PageFile::entries(uint64_t root, bool index)
+{
+    uint64_t count = 0;
+    // A page met twice makes no tree, and could make the walk endless.
+    m_walked.assign(size_t(pages()) + 1, false);
+    unsigned char buf[kPageSize];
+    if (!walk(root, index, 0, count, buf))
+        return std::nullopt;
+    return count;
+}
+
+bool PageFile::walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf)
+{
+    // SQLite gives up on trees deeper than 20.
+    if (page < 2 || page > pages() || depth > 20 || m_walked[size_t(page)])
+        return false;
+    m_walked[size_t(page)] = true;
+    const uint8_t leaf = index ? kIndexLeaf : kTableLeaf, interior = index ? kIndexInterior : kTableInterior;
+    if (!m_done[size_t(page)] || m_kind[size_t(page)] == interior) {
+        // Not read yet, or an inner page, whose children were not kept.
+        if (read(page, buf) != PageCipher::Opened)
+            return false;
+    }
+    const uint8_t kind = m_kind[size_t(page)];
+    const uint64_t cells = m_cells[size_t(page)];
+    if (kind == leaf) {
+        count += cells;
+        return true;
+    }
+    if (kind != interior || 12 + 2 * cells > uint64_t(kPageSize - kReserve))
+        return false;
+    if (index)
+        count += cells;
+    // buf is reused below: the children first.
+    std::vector<uint32_t> children;
+    children.reserve(size_t(cells) + 1);
+    for (uint64_t i = 0; i < cells; ++i) {
+        const unsigned at = unsigned(buf[12 + 2 * i]) << 8 | buf[13 + 2 * i];
+        if (at < 12 || at + 4 > unsigned(kPageSize - kReserve))
+            return false;
+        children.push_back(be32(buf + at));
+    }
+    children.push_back(be32(buf + 8));
+    for (uint32_t child : children)
+        if (!walk(child, index, depth + 1, count, buf))
+            return false;
     return true;
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -34,11 +35,24 @@ public:
     };
     // in and out: kPageSize bytes each, not overlapping.
     Result open(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
+    // The same verdict without the plain page, for pages no one reads.
+    Result authenticate(uint32_t pageNumber, const unsigned char *in);
+    // As open, with only the first AES block of the page decrypted and the
+    // rest of out zeros: for an overflow page, all of which a structure
+    // check reads is the number of the next one, in its first 4 bytes.
+    Result openHead(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
 
 private:
+    bool authentic(uint32_t pageNumber, const unsigned char *in);
     struct State;
     std::unique_ptr<State> m;
 };
+
+// PBKDF2 with HMAC-SHA1, the two keyed states of the HMAC made once for all
+// rounds: OpenSSL's own makes them again each round, which costs several
+// times the hashing itself at the engine's 64000 rounds.
+void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
+                unsigned char *out, size_t outSize);
 
 // A base file read many pages a read, each page authenticated when it is
 // read.
@@ -57,6 +71,16 @@ public:
     PageCipher::Result read(uint64_t n, unsigned char *out);
     // Authenticates every page not read yet; false at the first that fails.
     bool authenticateRest();
+    // The entries of the b-tree rooted at page root: the rows of a table,
+    // or the entries of an index; nothing when it is not a whole tree of
+    // that kind. Leaves read before are counted from what they showed then,
+    // without reading them again.
+    std::optional<uint64_t> entries(uint64_t root, bool index);
+    // While on, a page that a b-tree page read so far names as overflow is
+    // authenticated whole but decrypted only as far as the number of the
+    // next one: for quick_check, which reads nothing else of them. Off
+    // again before anything reads what they hold.
+    void setOverflowHeadsOnly(bool on) { m_headsOnly = on; }
     // Whether a read through SQLite met a page that failed.
     bool forgedSeen() const { return m_forgedSeen; }
     void noteForged() { m_forgedSeen = true; }
@@ -78,7 +102,20 @@ private:
     std::vector<Run> m_runs;
     std::unique_ptr<PageCipher> m_cipher;
     std::vector<bool> m_done;
+    // Of each page read, its b-tree kind (the flag byte, 0 for none) and
+    // cell count: leaves are counted from these without reading them again.
+    std::vector<uint8_t> m_kind;
+    std::vector<uint16_t> m_cells;
+    // Pages named as overflow by a cell or by the overflow page before.
+    std::vector<bool> m_overflow;
+    // Pages the current count has met.
+    std::vector<bool> m_walked;
+    bool m_headsOnly = false;
     bool m_forgedSeen = false;
+
+    void noteOverflow(uint64_t n);
+    void noteOverflows(uint64_t n, const unsigned char *plain);
+    bool walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf);
 };
 
 // Registers (once) the read-only VFS "corvane-pages": the main database file

@@ -13,6 +13,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <openssl/evp.h>
+#include <openssl/hmac.h>
 #include <sqlite3.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -49,6 +51,57 @@ quint32 be32(const unsigned char *p)
     return quint32(p[0]) << 24 | quint32(p[1]) << 16 | quint32(p[2]) << 8 | p[3];
 }
 
+// One number out of SQL on the base at p.
+qint64 rawNumber(const QString &p, const QByteArray &sql)
+{
+    sqlite3 *db = nullptr;
+    qint64 n = -1;
+    sqlite3_open_v2(QFile::encodeName(p).constData(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_key(db, "Qv47Tz28", 8);
+    registerTextCollation(db);
+    sqlite3_stmt *s = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), -1, &s, nullptr) == SQLITE_OK && sqlite3_step(s) == SQLITE_ROW)
+        n = sqlite3_column_int64(s, 0);
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return n;
+}
+
+// The engine's keys for a base, by OpenSSL's own derivation: the page key,
+// then the HMAC key.
+struct Keys {
+    unsigned char page[32], mac[32];
+    explicit Keys(const unsigned char *salt)
+    {
+        PKCS5_PBKDF2_HMAC_SHA1("Qv47Tz28", 8, salt, 16, 64000, 32, page);
+        unsigned char macSalt[16];
+        for (int i = 0; i < 16; ++i)
+            macSalt[i] = salt[i] ^ 0x3a;
+        PKCS5_PBKDF2_HMAC_SHA1(reinterpret_cast<const char *>(page), 32, macSalt, 16, 2, 32, mac);
+    }
+};
+
+// A plain page (not the first) encrypted and signed as the engine writes
+// it, with the IV it had.
+QByteArray sealed(const Keys &k, quint32 number, const unsigned char *plain, const unsigned char *stored)
+{
+    QByteArray out(reinterpret_cast<const char *>(stored), 1024);
+    auto *o = reinterpret_cast<unsigned char *>(out.data());
+    EVP_CIPHER_CTX *c = EVP_CIPHER_CTX_new();
+    int n = 0;
+    EVP_EncryptInit_ex(c, EVP_aes_256_cbc(), nullptr, k.page, stored + 976);
+    EVP_CIPHER_CTX_set_padding(c, 0);
+    EVP_EncryptUpdate(c, o, &n, plain, 976);
+    EVP_CIPHER_CTX_free(c);
+    QByteArray signedPart = out.left(992);
+    for (int i = 0; i < 4; ++i)
+        signedPart.append(char(number >> (8 * i)));
+    unsigned int size = 20;
+    HMAC(EVP_sha1(), k.mac, 32, reinterpret_cast<const unsigned char *>(signedPart.constData()), size_t(signedPart.size()),
+         o + 992, &size);
+    return out;
+}
+
 } // namespace
 
 class TestCheck : public QObject {
@@ -59,9 +112,10 @@ class TestCheck : public QObject {
 
     QString path() { return m_dir.filePath(QStringLiteral("b%1.cvb").arg(++m_n)); }
 
-    // A base made and closed by the engine, with rows of long text; with
-    // dropRows the rows are deleted again, leaving free pages.
-    QString base(int rows = 40, bool dropRows = false)
+    // A base made and closed by the engine, with rows of long text (of
+    // textSize characters); with dropRows the rows are deleted again,
+    // leaving free pages.
+    QString base(int rows = 40, bool dropRows = false, int textSize = 3000)
     {
         const QString p = path();
         Database db = DBEngine::CreateDatabase(p, kLocale, dbEncrypt);
@@ -70,7 +124,7 @@ class TestCheck : public QObject {
         Recordset rs = db.OpenRecordset("K");
         TransactionScope tx;
         for (int i = 0; i < rows; ++i)
-            addRow(rs, {QStringLiteral("kw%1").arg(i), QString(3000, QChar(u'a' + i % 26))});
+            addRow(rs, {QStringLiteral("kw%1").arg(i), QString(textSize, QChar(u'a' + i % 26))});
         if (dropRows) {
             rs.MoveFirst();
             for (int i = 0; i < rows; ++i) {
@@ -206,6 +260,138 @@ private slots:
         QVERIFY(!QFile::exists(leftbases::recordFile(p)));
         db.Close();
         QVERIFY(!checked(p));
+    }
+
+    void keyDerivedAsOpenSslDoes()
+    {
+        // The published vectors, then the engine's own shapes: a key as the
+        // passphrase, two blocks out, a passphrase longer than a block.
+        const auto derived = [](const QByteArray &pass, const QByteArray &salt, int rounds, int size) {
+            QByteArray out(size, '\0');
+            check::pbkdf2Sha1(reinterpret_cast<const unsigned char *>(pass.constData()), size_t(pass.size()),
+                              reinterpret_cast<const unsigned char *>(salt.constData()), size_t(salt.size()), rounds,
+                              reinterpret_cast<unsigned char *>(out.data()), size_t(size));
+            return out;
+        };
+        QCOMPARE(derived("password", "salt", 1, 20).toHex(), QByteArray("0c60c80f961f0e71f3a9b524af6012062fe037a6"));
+        QCOMPARE(derived("password", "salt", 2, 20).toHex(), QByteArray("ea6c014dc72d6f8ccd1ed92ace1d41f0d8de8957"));
+        QCOMPARE(derived("password", "salt", 4096, 20).toHex(), QByteArray("4b007901b765489abead49d926f721d065a429c1"));
+        QCOMPARE(derived("passwordPASSWORDpassword", "saltSALTsaltSALTsaltSALTsaltSALTsalt", 4096, 25).toHex(),
+                 QByteArray("3d2eec4fe41c849b80c8d83662c0e44a8b291a964cf2f07038"));
+        for (const QByteArray &pass : {QByteArray("Qv47Tz28"), QByteArray(32, '\xa7'), QByteArray(100, 'k')}) {
+            const QByteArray salt("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c\x0d\x0e\x0f\xff", 16);
+            for (int rounds : {2, 1000}) {
+                QByteArray expected(32, '\0');
+                PKCS5_PBKDF2_HMAC_SHA1(pass.constData(), int(pass.size()),
+                                       reinterpret_cast<const unsigned char *>(salt.constData()), 16, rounds, 32,
+                                       reinterpret_cast<unsigned char *>(expected.data()));
+                QCOMPARE(derived(pass, salt, rounds, 32).toHex(), expected.toHex());
+            }
+        }
+    }
+
+    void treesCountedFromTheirPages()
+    {
+        // Enough rows for trees of three levels; the entries of each found
+        // from the pages, read first by the count itself, then from what
+        // earlier reads showed.
+        const QString p = base(6000, false, 60);
+        const qint64 rows = rawNumber(p, "SELECT count(*) FROM \"K\"");
+        QCOMPARE(rows, qint64(6000));
+        const qint64 tableRoot = rawNumber(p, "SELECT rootpage FROM sqlite_master WHERE type = 'table' AND name = 'K'");
+        const qint64 indexRoot =
+            rawNumber(p, "SELECT rootpage FROM sqlite_master WHERE type = 'index' AND tbl_name = 'K' AND sql IS NOT NULL");
+        QVERIFY(tableRoot > 1 && indexRoot > 1);
+
+        for (bool readFirst : {false, true}) {
+            check::PageFile file;
+            QVERIFY(file.open(QFile::encodeName(p).toStdString()));
+            file.setCipher(std::make_unique<check::PageCipher>("Qv47Tz28", file.stored(1)));
+            if (readFirst) {
+                unsigned char page[1024];
+                for (uint64_t n = 1; n <= file.pages(); ++n)
+                    QVERIFY(file.read(n, page) != check::PageCipher::Forged);
+            }
+            QCOMPARE(file.entries(uint64_t(tableRoot), false), std::optional<uint64_t>(6000));
+            QCOMPARE(file.entries(uint64_t(indexRoot), true), std::optional<uint64_t>(6000));
+            // A tree of the other kind, or none at all, is no tree.
+            QCOMPARE(file.entries(uint64_t(tableRoot), true), std::nullopt);
+            QCOMPARE(file.entries(uint64_t(indexRoot), false), std::nullopt);
+            QCOMPARE(file.entries(file.pages() + 1, false), std::nullopt);
+            QCOMPARE(file.entries(1, false), std::nullopt);
+        }
+
+        // An inner page whose every child is one page: no tree, though
+        // every page on the way is of the right kind; and one whose every
+        // child is itself, which must not walk on forever.
+        QByteArray bytes = readAll(p);
+        const auto *raw = reinterpret_cast<const unsigned char *>(bytes.constData());
+        check::PageCipher cipher("Qv47Tz28", raw);
+        unsigned char inner[1024];
+        QCOMPARE(cipher.open(quint32(tableRoot), raw + (tableRoot - 1) * 1024, inner), check::PageCipher::Opened);
+        QCOMPARE(int(inner[0]), 5);
+        const quint32 loop = be32(inner + (inner[12] << 8 | inner[13]));
+        const unsigned char *stored = raw + (loop - 1) * 1024;
+        QCOMPARE(cipher.open(loop, stored, inner), check::PageCipher::Opened);
+        QCOMPARE(int(inner[0]), 5);
+        const int cells = inner[3] << 8 | inner[4];
+        QVERIFY(cells > 20);
+        const auto pointAll = [&](quint32 child) {
+            for (int c = 0; c <= cells; ++c) {
+                const int at = c == cells ? 8 : inner[12 + 2 * c] << 8 | inner[13 + 2 * c];
+                for (int i = 0; i < 4; ++i)
+                    inner[at + i] = static_cast<unsigned char>(child >> (24 - 8 * i));
+            }
+        };
+        const quint32 firstLeaf = be32(inner + (inner[12] << 8 | inner[13]));
+        for (const quint32 child : {firstLeaf, loop}) {
+            pointAll(child);
+            QByteArray spoilt = bytes;
+            spoilt.replace(int((loop - 1) * 1024), 1024, sealed(Keys(raw), loop, inner, stored));
+            const QString looped = path();
+            writeAll(looped, spoilt);
+            check::PageFile file;
+            QVERIFY(file.open(QFile::encodeName(looped).toStdString()));
+            file.setCipher(std::make_unique<check::PageCipher>("Qv47Tz28", file.stored(1)));
+            QCOMPARE(file.entries(uint64_t(tableRoot), false), std::nullopt);
+            QCOMPARE(file.entries(uint64_t(indexRoot), true), std::optional<uint64_t>(6000));
+        }
+    }
+
+    void anOverflowChainCutShortIsDamage()
+    {
+        // The check reads of an overflow page only the number of the next;
+        // that number must be the one stored. A chain ended one page early,
+        // the page encrypted and signed again with the right keys, so
+        // nothing but the structure is wrong.
+        const QString p = base(4);
+        QByteArray bytes = readAll(p);
+        const auto *raw = reinterpret_cast<const unsigned char *>(bytes.constData());
+        const Keys keys(raw);
+        check::PageCipher cipher("Qv47Tz28", raw);
+        unsigned char plain[1024];
+        qint64 cut = 0;
+        for (qint64 n = 2; n <= bytes.size() / 1024 && !cut; ++n) {
+            const unsigned char *stored = raw + (n - 1) * 1024;
+            QCOMPARE(cipher.open(quint32(n), stored, plain), check::PageCipher::Opened);
+            // The text of a row, with another page after it.
+            if (be32(plain) != 0 && std::all_of(plain + 4, plain + 976, [&](unsigned char b) { return b == plain[4]; }) &&
+                plain[4] >= 'a' && plain[4] <= 'z') {
+                std::memset(plain, 0, 4);
+                bytes.replace(int((n - 1) * 1024), 1024, sealed(keys, quint32(n), plain, stored));
+                cut = n;
+            }
+        }
+        QVERIFY(cut > 0);
+        // Signed as the engine signs: only the structure is wrong.
+        QCOMPARE(cipher.open(quint32(cut), reinterpret_cast<const unsigned char *>(bytes.constData()) + (cut - 1) * 1024,
+                             plain),
+                 check::PageCipher::Opened);
+        QCOMPARE(be32(plain), 0u);
+        writeAll(p, bytes);
+        int error = 0;
+        QVERIFY(checked(p, &error));
+        QCOMPARE(error, int(ErrCorrupt));
     }
 
     void everyPageIsAuthenticated()
