@@ -338,9 +338,10 @@ struct RecordsetImpl : std::enable_shared_from_this<RecordsetImpl> {
     bool streaming = false;
     int streamIndex = -1;
     qint64 streamRow = 0;
-    // A seek "=" streams the rows of its key alone (streamEq leading values
-    // held equal to streamFrom); when they run out the walk goes on beyond
-    // that key. 0: the stream holds every row beyond where it started.
+    // A seek "=" on anything but one text key streams the rows of its key
+    // alone (streamEq leading values held equal to streamFrom); when they
+    // run out the walk goes on beyond that key. 0: the stream holds every
+    // row beyond where it started.
     int streamEq = 0;
     std::vector<QVariant> streamFrom, beyond;
     // The statements of the streams this recordset has run, by segment:

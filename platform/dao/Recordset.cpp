@@ -720,8 +720,9 @@ bool RecordsetImpl::seekFrom(const IndexMeta &ix, const QVariant &key)
                                                       nullptr, nullptr) == SQLITE_OK;
         ix.textFirst = ok && coll && sqlite3_stricmp(coll, kTextCollation) == 0 ? 1 : 0;
     }
-    // The key as the file compares it; a lone surrogate converts otherwise
-    // there than here.
+    // The key is compared here as UTF-8; a lone surrogate would convert
+    // otherwise here than in the file's engine: such a key takes the other
+    // way.
     const QString text = key.toString();
     for (QChar ch : text)
         if (ch.isSurrogate())
