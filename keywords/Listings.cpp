@@ -11,6 +11,9 @@
 #include "fGrid.h"
 
 #include <algorithm>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace keywords {
@@ -44,6 +47,11 @@ QString textOf(const dao::Recordset &rs, const QString &field)
     const QVariant v = rs.Fields(field).Value();
     return v.isValid() ? v.toString() : QString();
 }
+
+struct BytesHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
 
 bool sameKey(const QString &a, const QString &b) { return dao::compareText(a, b) == 0; }
 
@@ -100,6 +108,20 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
     qint64 lastCard = -1;
     QByteArray cardKey; // as stored
     ResultRow row;
+    // A listing names a few hundred keywords over many thousand rows: each
+    // spelling is made once and shared, which also lets the window's sort
+    // rank it once.
+    std::unordered_map<std::string, QString, BytesHash, std::equal_to<>> keywordTexts;
+    auto keywordText = [&](const dao::RowView &r) -> QString {
+        if (!r.holdsText(0))
+            return r.text(0);
+        const QByteArrayView bytes = r.utf8(0);
+        const std::string_view view(bytes.data(), size_t(bytes.size()));
+        auto it = keywordTexts.find(view);
+        if (it == keywordTexts.end())
+            it = keywordTexts.emplace(std::string(view), r.text(0)).first;
+        return it->second;
+    };
     dao::ReadCardsOfKey(g_Db,
                         {t.link.Name(), t.byKeyword, t.byCard, t.card.Name(), t.cardIndex,
                          {QStringLiteral("GROUPE"), QStringLiteral("NDX")}, {t.keyField, t.authorField, t.titleField}},
@@ -113,7 +135,7 @@ QList<ResultRow> CardsOfKeyword(CardType type, const QString &keyword)
                                 row.cells[2] = r.text(3);
                                 row.cells[3] = r.text(4);
                             }
-                            row.cells[0] = r.holdsText(0) && r.utf8(0) == spelling ? keyword : r.text(0);
+                            row.cells[0] = r.holdsText(0) && r.utf8(0) == spelling ? keyword : keywordText(r);
                             row.cells[1] = r.holdsText(1) && r.utf8(1) == cardKey ? row.key : r.text(1);
                             out.append(row);
                             return true;

@@ -175,28 +175,40 @@ std::vector<quint32> ranksOfColumn(const QList<ResultRow> &rows, int c)
     std::vector<quint32> rank(n);
     std::vector<QStringView> texts;
     std::vector<Ranked> entries;
-    std::vector<bool> sameAsAbove(n, false);
+    // 1 + the row whose text this one shares, or 0: rows of one card, and
+    // the texts a listing made once, share their data and are ranked once.
+    std::vector<quint32> sharesWith(n, 0);
+    size_t width = 16;
+    while (width < n * 2)
+        width *= 2;
+    std::vector<quint32> byData(width, 0); // 1 + a row, by its text's data
     texts.reserve(n);
     entries.reserve(n);
     for (size_t i = 0; i < n; ++i) {
         const QString &text = rows.at(qsizetype(i)).cells[c];
         texts.emplace_back(text);
-        // A card's rows share their texts: each is ranked once.
-        if (i > 0) {
-            const QString &above = rows.at(qsizetype(i - 1)).cells[c];
-            if (text.constData() == above.constData() && text.size() == above.size()) {
-                sameAsAbove[i] = true;
-                continue;
+        const quintptr data = quintptr(text.constData());
+        size_t at = size_t((data >> 3) * 0x9E3779B97F4A7C15ull >> 20) & (width - 1);
+        for (;; at = (at + 1) & (width - 1)) {
+            const quint32 other = byData[at];
+            if (other == 0) {
+                byData[at] = quint32(i + 1);
+                entries.push_back({0, 0, quint32(i)});
+                break;
+            }
+            const QStringView seen = texts[other - 1];
+            if (quintptr(seen.data()) == data && seen.size() == text.size()) {
+                sharesWith[i] = other;
+                break;
             }
         }
-        entries.push_back({0, 0, quint32(i)});
     }
     quint32 next = 0;
     if (!entries.empty())
         rankRun(entries.data(), entries.data() + entries.size(), 0, texts, rank, next);
     for (size_t i = 0; i < n; ++i)
-        if (sameAsAbove[i])
-            rank[i] = rank[i - 1];
+        if (sharesWith[i])
+            rank[i] = rank[sharesWith[i] - 1];
     return rank;
 }
 

@@ -122,6 +122,7 @@ private slots:
     // the order of a stable sort comparing the texts themselves.
     void sortOfManyRowsAsTheTextsCompare()
     {
+        static const QChar kRaw[] = {u'N', u'O', u'T', u'E', u'0', u'0', u'1', u'.', u'T', u'X', u'T'};
         QRandomGenerator rng(9);
         // Short texts, and long ones alike in their first dozen characters
         // or more, with a character 0 or the highest one after them.
@@ -135,8 +136,16 @@ private slots:
         QList<ResultRow> rows;
         for (int i = 0; i < 3000; ++i) {
             ResultRow r;
-            for (QString &cell : r.cells)
-                cell = texts.at(int(rng.bounded(int(texts.size())))) + QString::number(rng.bounded(3));
+            // Half the cells share their text's data with others, as a
+            // listing's rows do; some share the data but not the length.
+            for (QString &cell : r.cells) {
+                const QString &text = texts.at(int(rng.bounded(int(texts.size()))));
+                switch (rng.bounded(3)) {
+                case 0: cell = text + QString::number(rng.bounded(3)); break;
+                case 1: cell = text; break;
+                default: cell = QString::fromRawData(kRaw, int(rng.bounded(int(std::size(kRaw)) + 1))); break;
+                }
+            }
             r.key = QString::number(i);
             rows.append(r);
         }
