@@ -3,7 +3,6 @@
 #include "Dao.h"
 #include "DaoReads.h"
 #include "Dialogs.h"
-#include "Discard.h"
 #include "Form.h"
 #include "ProgramState.h"
 #include "Start.h"
@@ -188,11 +187,6 @@ AuthorRows QuotesOfAuthor(const QString &author)
 
 void PublishRows(const QList<ResultRow> &rows)
 {
-    // The table it replaces may be long: dropped off this thread.
-    if (GridRows.size() > 4000) {
-        vb::discardInBackground(GridRows);
-        vb::discardInBackground(GridKeys);
-    }
     GridRows = QList<QStringList>{QStringList{QString(), QString(), QString(), QString()}};
     GridKeys = QStringList{QString()};
     if (rows.isEmpty()) {

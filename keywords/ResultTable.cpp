@@ -1,7 +1,6 @@
 #include "ResultTable.h"
 
 #include "Dao.h"
-#include "Discard.h"
 
 #include <algorithm>
 #include <vector>
@@ -24,27 +23,14 @@ struct Offered {
 };
 Offered g_offered;
 
-constexpr qsizetype kRowsDroppedAside = 4000;
-
-void dropRows(QList<ResultRow> &rows)
-{
-    if (rows.size() > kRowsDroppedAside)
-        vb::discardInBackground(rows);
-    else
-        rows.clear();
-}
-
 } // namespace
 
 void ResultTable::offer(QList<ResultRow> &&rows, const QList<QStringList> &gridRows, const QStringList &gridKeys)
 {
-    dropRows(g_offered.rows);
     g_offered.rows = std::move(rows);
     g_offered.gridRows = gridRows;
     g_offered.gridKeys = gridKeys;
 }
-
-void ResultTable::discard() { dropRows(m_rows); }
 
 ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QStringList &gridKeys)
 {

@@ -66,9 +66,6 @@ public:
     // Returns the number of rows removed.
     int dropKey(const QString &key);
 
-    // Leaves the table empty, its rows dropped off this thread when many.
-    void discard();
-
 private:
     QList<ResultRow> m_rows;
 };

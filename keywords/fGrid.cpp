@@ -39,8 +39,6 @@ fGrid::fGrid()
     setHeight(4725 + 420);
 }
 
-fGrid::~fGrid() { m_table.discard(); }
-
 void fGrid::formLoad()
 {
     setTag(CardKind);

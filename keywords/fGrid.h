@@ -12,7 +12,6 @@ class fGrid : public vb::Form {
     Q_OBJECT
 public:
     fGrid();
-    ~fGrid() override;
     vb::FlexGrid *Grid1 = nullptr;
 
     const keywords::ResultTable &table() const { return m_table; }

@@ -13,7 +13,6 @@
 #include "ProgramState.h"
 #include "Start.h"
 #include "WindowLinks.h"
-#include "Discard.h"
 #include "fGrid.h"
 
 #include <QApplication>
@@ -72,7 +71,6 @@ void reopen()
 {
     vb::Forms::unload<fGrid>();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    vb::waitForDiscards();
     sqlite3_close_v2(g_raw);
     benchbase::CloseLargeBase();
     benchbase::OpenLargeBase(g_notes);
@@ -167,7 +165,6 @@ void BM_KeywordIntoGridFirst(benchmark::State &state)
 void BM_CardsOfKeyword(benchmark::State &state)
 {
     useBase(int(state.range(0)));
-    vb::waitForDiscards();
     const bool first = state.range(1) != 0;
     for (auto _ : state) {
         if (first) {
@@ -184,7 +181,6 @@ void BM_CardsOfKeyword(benchmark::State &state)
 void BM_DirectCardsOfKeyword(benchmark::State &state)
 {
     useBase(int(state.range(0)));
-    vb::waitForDiscards();
     const bool first = state.range(1) != 0;
     if (!sameRowsAsTheProgram(state))
         return;

@@ -1,7 +1,5 @@
 #include "FlexGrid.h"
 
-#include "Discard.h"
-
 #include "Error.h"
 #include "Events.h"
 #include "Twips.h"
@@ -151,12 +149,7 @@ FlexGrid::FlexGrid(int rows, int cols, int fixedRows, int fixedCols, QWidget *pa
     applyLayout();
 }
 
-FlexGrid::~FlexGrid()
-{
-    // A grid of many rows is left to drop its texts off this thread.
-    if (m_cells.all.size() > kCellsDroppedAside)
-        vb::discardInBackground(m_cells.all);
-}
+FlexGrid::~FlexGrid() = default;
 
 int FlexGrid::headerRows() const { return m_fixedRows >= 1 && rows() >= 1 ? 1 : 0; }
 int FlexGrid::headerCols() const { return m_fixedCols >= 1 && m_cols >= 1 ? 1 : 0; }

@@ -169,7 +169,6 @@ private:
         template <class To> void moveColors(To to);
     };
     Cells m_cells;
-    static constexpr qsizetype kCellsDroppedAside = 20000;
     int m_cols = 0;
     int m_fixedRows = 0;
     int m_fixedCols = 0;

@@ -1,10 +1,7 @@
 #include <QtTest>
 #include <QTemporaryDir>
 
-#include <thread>
 
-
-#include "Discard.h"
 #include "Error.h"
 #include "Files.h"
 #include "OtherFileSystem.h"
@@ -25,49 +22,6 @@ void touch(const QString &path, const QByteArray &content = "x")
 class TestRuntime : public QObject {
     Q_OBJECT
 private slots:
-    // A table handed over is emptied at once and dropped on the worker, in
-    // the order given; texts it shares with the caller stay whole.
-    void discardedTablesGoOffThisThread()
-    {
-        struct Marker {
-            std::shared_ptr<std::thread::id> where;
-            std::shared_ptr<std::vector<int>> order;
-            int n = 0;
-            ~Marker()
-            {
-                if (where) {
-                    *where = std::this_thread::get_id();
-                    order->push_back(n);
-                }
-            }
-        };
-        auto where = std::make_shared<std::thread::id>();
-        auto order = std::make_shared<std::vector<int>>();
-        const QString kept = QString(100, u'x');
-        QStringList texts(50000, kept);
-        std::vector<std::shared_ptr<Marker>> markers;
-        for (int n = 1; n <= 3; ++n) {
-            auto m = std::make_shared<Marker>();
-            m->where = where;
-            m->order = order;
-            m->n = n;
-            markers.push_back(std::move(m));
-        }
-        vb::discardInBackground(texts);
-        QVERIFY(texts.isEmpty());
-        for (auto &m : markers) {
-            std::shared_ptr<Marker> held = std::move(m);
-            vb::discardInBackground(held);
-            QVERIFY(!held);
-        }
-        vb::waitForDiscards();
-        QCOMPARE(*order, (std::vector<int>{1, 2, 3}));
-        QVERIFY(*where != std::this_thread::get_id());
-        QCOMPARE(kept, QString(100, u'x'));
-        // Nothing handed over: waiting returns at once.
-        vb::waitForDiscards();
-    }
-
     void integerDivisionRoundsOperandsThenTruncates()
     {
         QCOMPARE(intDiv(7, 2), 3);
