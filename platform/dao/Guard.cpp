@@ -136,6 +136,24 @@ bool looksLikeNoBase(const QString &path)
     return true;
 }
 
+bool FileIdentity::sameAs(const FileIdentity &o) const
+{
+    return known() && o.known() && dev == o.dev && ino == o.ino && size == o.size &&
+           ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec && mtime.tv_sec == o.mtime.tv_sec &&
+           mtime.tv_nsec == o.mtime.tv_nsec;
+}
+
+FileIdentity identityOf(const struct stat &st)
+{
+    FileIdentity id;
+    id.dev = st.st_dev;
+    id.ino = st.st_ino;
+    id.size = st.st_size;
+    id.ctime = st.st_ctim;
+    id.mtime = st.st_mtim;
+    return id;
+}
+
 void trustAsLeft(const QString &path)
 {
     leftbases::record(path);
@@ -159,10 +177,10 @@ QString unsafeReason(const QString &description)
     return r;
 }
 
-void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
+FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
 {
     if (leftbases::matches(path))
-        return;
+        return {};
     ++g_checksRun;
     // Reading every page of a large base takes its time; a small one is
     // looked at in a fraction of a second.
@@ -188,7 +206,7 @@ void checkBeforeOpening(const QString &path, const QByteArray &key, bool writabl
         refuse(path, QStringLiteral("checking it made the checker stop abnormally: it is damaged, or made to "
                                     "harm the program"));
     if (line == "ok")
-        return;
+        return {};
     if (line == "key")
         fail(plainSqliteHeader(path) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword, path);
     if (line == "notabase")

@@ -10,6 +10,10 @@
 
 #include <chrono>
 
+#include <sys/stat.h>
+#include <sys/types.h>
+#include <time.h>
+
 namespace dao {
 
 // The settings of every connection, our own bases included: no triggers,
@@ -37,6 +41,20 @@ private:
     std::chrono::steady_clock::time_point m_deadline;
 };
 
+// Which file, and which of its states, a look vouched for: what fstat of the
+// descriptor it read through told, once the look was done. Two looks agree
+// only when every field does; an unknown identity agrees with none.
+struct FileIdentity {
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = -1;
+    timespec ctime {};
+    timespec mtime {};
+    bool known() const { return size >= 0; }
+    bool sameAs(const FileIdentity &o) const;
+};
+FileIdentity identityOf(const struct stat &st);
+
 // Looks at the file at path in the checker process (corvane-check, beside
 // the program) with key, and raises vb::Error when it is not a base the
 // program may open: 3031 for a key that does not open it, 3343 for another
@@ -44,8 +62,9 @@ private:
 // that may not be rolled back (writable false), ErrUnsafeBase for anything
 // the program never makes, a checker that crashed or ran out of time.
 // A file this program closed cleanly, unchanged since, is not looked at
-// again (LeftBases.h).
-void checkBeforeOpening(const QString &path, const QByteArray &key, bool writable);
+// again (LeftBases.h). Returns the identity of the file as the check (or the
+// record) saw it, for the caller to hold against the file it then opens.
+FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool writable);
 
 // The file at path, as it is now, was cleanly closed by this program:
 // opening it again, unchanged, needs no checker.
