@@ -8,6 +8,7 @@
 #include "Dao.h"
 #include "Error.h"
 #include "Guard.h"
+#include "LeftBases.h"
 #include "Start.h"
 #include "Tabdef.h"
 
@@ -322,7 +323,7 @@ BENCHMARK(BM_ReopenOwnBase100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 void BM_OpenNewBaseUnchecked(benchmark::State &st)
 {
     for (auto _ : st) {
-        trustAsLeft(fx().small);
+        leftbases::testing::recordAsItIs(fx().small);
         DBEngine::OpenDatabase(fx().small, false, true, kConnect).Close();
     }
 }

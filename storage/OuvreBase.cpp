@@ -179,14 +179,19 @@ bool MoveBaseFile(const QString &newPath)
     QString why;
     bool moved = false;
     try {
-        // Closed by us and moved by us: still as the program left it, so
-        // the reopen under the new name needs no checker.
-        const bool asLeft = dao::leftbases::matches(oldPath);
-        vb::Name(oldPath, target);
+        // Closed by us and moved by us: the reopen under the new name needs
+        // no checker when the move kept the very bytes the record of the
+        // base as left vouched for.
+        dao::leftbases::Carried carried = dao::leftbases::beforeMove(oldPath);
+        try {
+            vb::Name(oldPath, target);
+        } catch (...) {
+            // Not moved: still the bytes the record vouched for, in place.
+            dao::leftbases::afterMove(carried, oldPath);
+            throw;
+        }
         moved = true;
-        dao::leftbases::forget(oldPath);
-        if (asLeft)
-            dao::trustAsLeft(target);
+        dao::leftbases::afterMove(carried, target);
         ReopenAndBindBase(target, g_Connect);
         showMainWindow();
         return true;

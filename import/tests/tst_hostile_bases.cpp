@@ -15,6 +15,7 @@
 #include "Dialogs.h"
 #include "Form.h"
 #include "Guard.h"
+#include "LeftBases.h"
 #include "ImportBase.h"
 #include "ImportTestBases.h"
 #include "InstallCards.h"
@@ -820,7 +821,7 @@ void TestHostileBases::anIndexThatLostEntriesLosesNoRow()
 
     // Past the look before opening, the copy itself loses nothing.
     openTarget(QStringLiteral("second.cvb"));
-    dao::trustAsLeft(file);
+    QVERIFY(dao::leftbases::testing::recordAsItIs(file));
     dao::Database source = dao::DBEngine::Workspaces(0).OpenForeignDatabase(file, kConnect);
     const importer::ImportReport r = importer::BaseImporter(source).run();
     source.Close();

@@ -4,6 +4,7 @@
 
 #include "Dao.h"
 #include "DaoErrors.h"
+#include "FileWatch.h"
 
 #include <sqlite3.h>
 
@@ -107,6 +108,8 @@ struct TableMeta {
 struct FileState {
     quint64 version = 1;
     QHash<int, qint64> nextCounter;
+    // What our own writes left on the file (FileWatch.h).
+    std::shared_ptr<filewatch::OwnWrites> own = std::make_shared<filewatch::OwnWrites>();
 };
 
 struct Row {
@@ -143,6 +146,7 @@ struct WorkspaceImpl {
 struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     ~DatabaseImpl();
     sqlite3 *db = nullptr;
+    int fd = -1; // the engine's descriptor of the main file (FileWatch.h)
     QString name;
     QString connect;
     bool readOnly = false;

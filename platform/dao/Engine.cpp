@@ -7,6 +7,7 @@
 #include "BaseFormat.h"
 #include "Collation.h"
 #include "Error.h"
+#include "FileWatch.h"
 #include "Guard.h"
 #include "LeftBases.h"
 
@@ -42,15 +43,16 @@ std::map<std::pair<dev_t, ino_t>, std::weak_ptr<FileState>> &fileStates()
     return m;
 }
 
-std::shared_ptr<FileState> fileStateFor(const QString &path)
+// The state shared by the connections of ours to the file the engine holds
+// (not the file its path names now).
+std::shared_ptr<FileState> fileStateFor(const FileIdentity &held)
 {
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (!held.known())
         return std::make_shared<FileState>();
     auto &m = fileStates();
     for (auto it = m.begin(); it != m.end();)
         it = it->second.expired() ? m.erase(it) : std::next(it);
-    auto &slot = m[{st.st_dev, st.st_ino}];
+    auto &slot = m[{held.dev, held.ino}];
     auto fs = slot.lock();
     if (!fs) {
         fs = std::make_shared<FileState>();
@@ -393,16 +395,53 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     if (!readOnly && !folderWritable(name))
         readOnly = true;
     const QByteArray key = keyOf(connect);
-    checkBeforeOpening(name, key, !readOnly);
+    FileIdentity vouched = checkBeforeOpening(name, key, !readOnly);
 
     sqlite3 *db = nullptr;
+    int fd = -1;
     // One connection is used by one thread (the program's user interface):
     // no locking of SQLite's own on every call.
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
-    int rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+    int rc = SQLITE_OK;
+    // SQLite opens the path again: the engine must hold the very file the
+    // look vouched for, in the state it saw. Before it reads a page, the
+    // descriptor it opened is held against that look; on any difference
+    // the file is looked at again, and a second difference ends the open.
+    FileIdentity held;
+    for (int looks = 1;; ++looks) {
+        if (testing::g_beforeEngineOpens)
+            testing::g_beforeEngineOpens();
+        {
+            const filewatch::OpenWatch watch;
+            rc = sqlite3_open_v2(QFile::encodeName(name).constData(), &db, flags, nullptr);
+            fd = watch.fd();
+        }
+        if (rc != SQLITE_OK)
+            break;
+        held = filewatch::identityOfFd(fd);
+        if (held.sameAs(vouched))
+            break;
+        sqlite3_close_v2(db);
+        db = nullptr;
+        fd = -1;
+        if (looks == 2) {
+            // The same file, written meanwhile: another program works on it.
+            if (held.known() && vouched.known() && held.dev == vouched.dev && held.ino == vouched.ino)
+                fail(ErrBaseInUse, name);
+            refuseBase(name, QStringLiteral("it was replaced while it was looked at"));
+        }
+        vouched = checkBeforeOpening(name, key, !readOnly, false);
+    }
+    std::shared_ptr<FileState> state;
+    if (rc == SQLITE_OK) {
+        state = fileStateFor(held);
+        state->own->start(held);
+        filewatch::watch(fd, state->own);
+    }
     std::optional<CatalogTimeLimit> limit;
     auto bail = [&](int number) {
         limit.reset();
+        filewatch::unwatch(fd);
         sqlite3_close_v2(db);
         // The time limit on the catalog ended the last statement.
         fail((rc & 0xff) == SQLITE_INTERRUPT ? ErrUnsafeBase : number, name);
@@ -444,15 +483,15 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         sqlite3_set_authorizer(db, readOnlyAuthorizer, nullptr);
     }
     limit.reset();
-    leftbases::forget(name);
 
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
+    d->fd = fd;
     d->name = name;
     d->connect = connect;
     d->readOnly = readOnly || sqlite3_db_readonly(db, "main") == 1;
     d->tables = std::move(tables);
-    d->file = fileStateFor(name);
+    d->file = state;
     if (!d->readOnly) {
         stepOnce(db, "PRAGMA journal_mode=DELETE");
         markCollation(db);
@@ -483,11 +522,30 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
             fail(ErrReadOnly, name);
         fail(ErrCannotOpen, name);
     }
-    ::close(fd);
-
     sqlite3 *db = nullptr;
     int number = 0;
-    int rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+    int held = -1;
+    int rc = SQLITE_OK;
+    {
+        const filewatch::OpenWatch watch;
+        rc = sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+        held = watch.fd();
+    }
+    // The engine must write the file made here, not one put in its place
+    // since (made by someone else, it would be recorded as ours at close).
+    const FileIdentity made = filewatch::identityOfFd(fd);
+    const FileIdentity opened = filewatch::identityOfFd(held);
+    ::close(fd);
+    if (rc == SQLITE_OK && !(opened.known() && opened.dev == made.dev && opened.ino == made.ino)) {
+        sqlite3_close_v2(db);
+        fail(ErrCannotOpen, name);
+    }
+    std::shared_ptr<FileState> state;
+    if (rc == SQLITE_OK) {
+        state = fileStateFor(opened);
+        state->own->start(opened);
+        filewatch::watch(held, state->own);
+    }
     if (rc == SQLITE_OK) {
         prepareConnection(db, keyOf(locale));
         rc = stepOnce(db, "PRAGMA journal_mode=DELETE");
@@ -518,14 +576,16 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
         number = errorFromSqlite(rc);
     }
     if (number != 0) {
+        filewatch::unwatch(held);
         sqlite3_close_v2(db);
         ::unlink(path.constData()); // ours, made a moment ago
         fail(number, name);
     }
     auto d = std::make_shared<DatabaseImpl>();
     d->db = db;
+    d->fd = held;
     d->name = name;
-    d->file = fileStateFor(name);
+    d->file = state;
     joinWorkspace(d, ws, ws->level);
     return d;
 }
@@ -738,10 +798,20 @@ void DatabaseImpl::closeNow()
     for (sqlite3_stmt *s : std::as_const(stmts))
         sqlite3_finalize(s);
     stmts.clear();
-    // An open transaction is rolled back. The file is as this program left
-    // it only once no other connection of ours has it open.
-    if (db && sqlite3_close_v2(db) == SQLITE_OK && (!file || file.use_count() == 1))
-        trustAsLeft(name);
+    // The file is as this program left it only once no other connection of
+    // ours has it open, and only if nobody else wrote it while it was open:
+    // looked at through the engine's own descriptor before it lets go, and
+    // recorded only if the path still names that file, unchanged, after.
+    // (An open transaction is rolled back by the close; such writes change
+    // the file after the look, so nothing is recorded.)
+    const bool last = !file || file.use_count() == 1;
+    leftbases::Left left;
+    if (db && last && file)
+        left = leftbases::look(fd, name, file->own->changedByOthers(fd));
+    filewatch::unwatch(fd);
+    fd = -1;
+    if (db && sqlite3_close_v2(db) == SQLITE_OK && last)
+        leftbases::record(name, left);
     db = nullptr;
     if (auto w = ws.lock()) {
         auto &v = w->dbs;

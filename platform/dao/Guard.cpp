@@ -136,6 +136,13 @@ bool looksLikeNoBase(const QString &path)
     return true;
 }
 
+std::function<void()> testing::g_beforeEngineOpens;
+
+void refuseBase(const QString &path, const QString &reason)
+{
+    refuse(path, reason);
+}
+
 bool FileIdentity::sameAs(const FileIdentity &o) const
 {
     return known() && o.known() && dev == o.dev && ino == o.ino && size == o.size &&
@@ -152,11 +159,6 @@ FileIdentity identityOf(const struct stat &st)
     id.ctime = st.st_ctim;
     id.mtime = st.st_mtim;
     return id;
-}
-
-void trustAsLeft(const QString &path)
-{
-    leftbases::record(path);
 }
 
 int checksRun()
@@ -177,10 +179,10 @@ QString unsafeReason(const QString &description)
     return r;
 }
 
-FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool writable)
+FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool writable, bool trustRecord)
 {
-    if (leftbases::matches(path))
-        return {};
+    if (const std::optional<FileIdentity> asLeft = leftbases::take(path); asLeft && trustRecord)
+        return *asLeft;
     ++g_checksRun;
     // Reading every page of a large base takes its time; a small one is
     // looked at in a fraction of a second.
@@ -205,8 +207,24 @@ FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool
     if (p.exitStatus() != QProcess::NormalExit || line.isEmpty())
         refuse(path, QStringLiteral("checking it made the checker stop abnormally: it is damaged, or made to "
                                     "harm the program"));
-    if (line == "ok")
-        return {};
+    if (line.startsWith("ok ")) {
+        // The identity of the file as the checker read it.
+        const QList<QByteArray> f = line.split(' ');
+        FileIdentity id;
+        bool ok = f.size() == 8;
+        qint64 v[7] = {};
+        for (int i = 3; ok && i < 8; ++i)
+            v[i - 1] = f[i].toLongLong(&ok);
+        bool devOk = false, inoOk = false;
+        id.dev = dev_t(ok ? f[1].toULongLong(&devOk) : 0);
+        id.ino = ino_t(ok ? f[2].toULongLong(&inoOk) : 0);
+        if (ok && devOk && inoOk && v[2] >= 0) {
+            id.size = off_t(v[2]);
+            id.ctime = {time_t(v[3]), long(v[4])};
+            id.mtime = {time_t(v[5]), long(v[6])};
+            return id;
+        }
+    }
     if (line == "key")
         fail(plainSqliteHeader(path) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword, path);
     if (line == "notabase")

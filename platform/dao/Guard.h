@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <chrono>
+#include <functional>
 
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -62,13 +63,10 @@ FileIdentity identityOf(const struct stat &st);
 // that may not be rolled back (writable false), ErrUnsafeBase for anything
 // the program never makes, a checker that crashed or ran out of time.
 // A file this program closed cleanly, unchanged since, is not looked at
-// again (LeftBases.h). Returns the identity of the file as the check (or the
-// record) saw it, for the caller to hold against the file it then opens.
-FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool writable);
-
-// The file at path, as it is now, was cleanly closed by this program:
-// opening it again, unchanged, needs no checker.
-void trustAsLeft(const QString &path);
+// again (LeftBases.h) unless trustRecord is false; its record is gone either
+// way. Returns the identity of the file as the check (or the record) saw it,
+// for the caller to hold against the file it then opens.
+FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool writable, bool trustRecord = true);
 
 // How many times this process has started the checker.
 int checksRun();
@@ -84,6 +82,15 @@ bool plainSqliteHeader(const QString &path);
 // byte repeated: a base starts with random salt and its pages look like
 // noise, so it never starts so.
 bool looksLikeNoBase(const QString &path);
+
+// Raises ErrUnsafeBase: the file at path was not opened, for reason.
+[[noreturn]] void refuseBase(const QString &path, const QString &reason);
+
+namespace testing {
+// Run right before the engine opens a file a look vouched for, each time:
+// a test changes the file there, as another program could.
+extern std::function<void()> g_beforeEngineOpens;
+} // namespace testing
 
 // The reason of an ErrUnsafeBase description, to be put in another sentence.
 QString unsafeReason(const QString &description);

@@ -155,6 +155,10 @@ public:
     }
     ~Check() { sqlite3_close_v2(m_db); }
 
+    // The file the check read, as it was at its end.
+    struct stat m_seen {};
+    bool m_seenKnown = false;
+
     std::string run()
     {
         if (std::optional<std::string> v = runOnPlainPages())
@@ -245,6 +249,7 @@ private:
             v = quickCheck();
         if (m_pages.forgedSeen() || (v == "ok" && !m_pages.authenticateRest()))
             v = "corrupt";
+        m_seenKnown = ::fstat(m_pages.descriptor(), &m_seen) == 0;
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         return v;
     }
@@ -645,7 +650,13 @@ int main(int argc, char **argv)
     const std::string key((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     Check check(argv[1], key, std::strcmp(argv[2], "w") == 0);
     const std::string verdict = check.run();
-    std::printf("%s\n", verdict.c_str());
+    struct stat st = check.m_seen;
+    if (verdict == "ok" && (check.m_seenKnown || ::stat(argv[1], &st) == 0))
+        std::printf("ok %llu %llu %lld %lld %ld %lld %ld\n", (unsigned long long)st.st_dev,
+                    (unsigned long long)st.st_ino, (long long)st.st_size, (long long)st.st_ctim.tv_sec,
+                    st.st_ctim.tv_nsec, (long long)st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+    else
+        std::printf("%s\n", verdict.c_str());
     std::fflush(stdout);
     // The process ends here: freeing what a large base took, page by page,
     // would cost more than the system's dropping it at once; the file is

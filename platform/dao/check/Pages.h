@@ -63,6 +63,7 @@ public:
     // is used).
     bool open(const std::string &path);
     uint64_t pages() const { return m_size / kPageSize; }
+    int descriptor() const { return m_fd; }
     // The stored bytes of page n (from 1); null when the file ends before.
     const unsigned char *stored(uint64_t n);
 
