@@ -2,14 +2,31 @@
 
 namespace vb {
 
-DragPayload DragPayload::fromTextBox(QObject *source, const QString &text)
+namespace {
+
+DragPayload fromControl(QObject *source, const QString &kind)
 {
     DragPayload p;
-    p.sourceKind = QStringLiteral("TextBox");
-    p.text = text;
+    p.sourceKind = kind;
     p.source = source;
     if (source)
         p.sourceName = source->objectName();
+    return p;
+}
+
+} // namespace
+
+DragPayload DragPayload::fromTextBox(QObject *source, const QString &text)
+{
+    DragPayload p = fromControl(source, QStringLiteral("TextBox"));
+    p.text = text;
+    return p;
+}
+
+DragPayload DragPayload::fromLabel(QObject *source, const QString &caption)
+{
+    DragPayload p = fromControl(source, QStringLiteral("Label"));
+    p.caption = caption;
     return p;
 }
 
@@ -20,17 +37,6 @@ std::optional<QString> droppedText(const DragPayload &payload)
     if (payload.caption && !payload.caption->isEmpty())
         return payload.caption;
     return std::nullopt;
-}
-
-DragPayload DragPayload::fromLabel(QObject *source, const QString &caption)
-{
-    DragPayload p;
-    p.sourceKind = QStringLiteral("Label");
-    p.caption = caption;
-    p.source = source;
-    if (source)
-        p.sourceName = source->objectName();
-    return p;
 }
 
 } // namespace vb
