@@ -22,17 +22,17 @@ awk '
     /^## / { inside = ($0 ~ /^## Folders and their libraries/) ; next }
     inside && /^\| `/ {
         row++
-        n = split($0, cols, "|")
-        pieces = split(cols[3], parts, ",")
+        split($0, cols, "|")
+        count = split(cols[3], entries, ",")
         place = 0
-        for (i = 1; i <= pieces; i++) {
-            piece = parts[i]
-            bare = (piece ~ /no widgets/)
-            while (match(piece, /`[^`]+`/)) {
-                print substr(piece, RSTART + 1, RLENGTH - 2), row, ++place, bare
-                piece = substr(piece, RSTART + RLENGTH)
+        for (i = 1; i <= count; i++) {
+            entry = entries[i]
+            bare = (entry ~ /no widgets/)
+            while (match(entry, /`[^`]+`/)) {
+                print substr(entry, RSTART + 1, RLENGTH - 2), row, ++place, bare
+                entry = substr(entry, RSTART + RLENGTH)
             }
-            if (parts[i] ~ /benchmark programs/)
+            if (entries[i] ~ /benchmark programs/)
                 print "(benchmarks)", row, ++place, 0
         }
     }' "$source/ARCHITECTURE.md" >"$work/table.txt"
