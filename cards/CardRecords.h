@@ -4,7 +4,7 @@
 // on its key index first and acts only on a match, so that no other window's
 // move of the shared cursor can make it act on another card.
 
-#include "CardSets.h"
+#include "CardKinds.h"
 
 #include <QString>
 #include <QStringList>

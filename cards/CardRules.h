@@ -3,7 +3,7 @@
 // order, captions, the question of Supp, where a card stands and which part
 // of its text a search hit selects.
 
-#include "CardSets.h"
+#include "CardKinds.h"
 
 #include <QString>
 #include <QStringList>

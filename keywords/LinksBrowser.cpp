@@ -2,7 +2,7 @@
 
 #include "DaoErrors.h"
 #include "Dialogs.h"
-#include "DragDrop.h"
+#include "DragPayload.h"
 #include "Error.h"
 #include "KeywordWindowTexts.h"
 

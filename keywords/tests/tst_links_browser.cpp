@@ -3,7 +3,7 @@
 // upward columns; drops (first column, same keyword, loops, existing links,
 // a label, a read-only base) and "Supp"; two instances side by side.
 
-#include "DragDrop.h"
+#include "DragPayload.h"
 #include "KeywordWindowTexts.h"
 #include "LinksBrowser.h"
 #include "TestBase.h"

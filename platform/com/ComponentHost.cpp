@@ -94,8 +94,8 @@ QString shippedLibrary(const QString &name)
     const QDir own(QCoreApplication::applicationDirPath());
     const QString beside = own.filePath(file);
 #ifdef CORVANE_LIB_FROM_BIN
-    // Installed, the library lies in the library folder of the program's
-    // own prefix; the build tree keeps both side by side.
+    // Installed, the library lies in the program's own folder under the
+    // library folder of its prefix; the build tree keeps both side by side.
     if (!QFileInfo::exists(beside)) {
         const QString installed = QDir::cleanPath(own.filePath(QStringLiteral(CORVANE_LIB_FROM_BIN "/") + file));
         if (QFileInfo::exists(installed))

@@ -4,8 +4,9 @@
 // that wants a Text finds none on a label. Drops from other programs are
 // not taken.
 
+#include "DragPayload.h"
+
 #include <QMimeData>
-#include <QPointer>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -13,21 +14,6 @@
 class QWidget;
 
 namespace vb {
-
-struct DragPayload {
-    QString sourceKind;             // "TextBox", "Label", "Grid", ...
-    std::optional<QString> text;    // Source.Text, when the source has one
-    std::optional<QString> caption; // Source.Caption, when the source has one
-    QString sourceName;             // the control's name
-    QPointer<QObject> source;       // the control itself (it may be gone)
-
-    static DragPayload fromTextBox(QObject *source, const QString &text);
-    static DragPayload fromLabel(QObject *source, const QString &caption);
-};
-
-// The text a drop carries: a text box's Text, else a label's Caption;
-// nothing when the dragged control has neither or it is empty.
-std::optional<QString> droppedText(const DragPayload &payload);
 
 // The payload travels inside the drag's data; only drags started by this
 // process carry one.

@@ -4,27 +4,6 @@ CardSet NoteCards, QuoteCards, ReferenceCards;
 int CardAuthorCount = 0;
 int CardKeywordCount = 0;
 
-QString cardKindName(CardType type)
-{
-    switch (type) {
-    case CardType::Note: return QStringLiteral("Note");
-    case CardType::Quote: return QStringLiteral("Cit");
-    case CardType::Reference: break;
-    }
-    return QStringLiteral("Bib");
-}
-
-std::optional<CardType> cardTypeOfKind(const QString &kind)
-{
-    if (kind == QLatin1String("Note"))
-        return CardType::Note;
-    if (kind == QLatin1String("Cit"))
-        return CardType::Quote;
-    if (kind == QLatin1String("Bib"))
-        return CardType::Reference;
-    return std::nullopt;
-}
-
 CardSet &cardSet(CardType type)
 {
     switch (type) {

@@ -5,22 +5,12 @@
 // hand-over and fills it for its new slot; the window copies it at load and
 // from then on owns its data, so nothing outside a window reads its slot.
 
+#include "CardKinds.h"
 #include "Form.h"
 
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <optional>
-
-enum class CardType { Note, Quote, Reference };
-
-// "Note", "Cit" or "Bib", the names CardKind and the result grid's Tag use.
-QString cardKindName(CardType type);
-std::optional<CardType> cardTypeOfKind(const QString &kind);
-
-// At most this many keywords and authors reach a card window.
-inline constexpr int kMaxCardKeywords = 51;
-inline constexpr int kMaxCardAuthors = 6;
 
 // What one slot hands to the window created for it.
 struct CardSlot {

@@ -2,7 +2,7 @@
 // central Set, stale grids, refused writes, drops and the tooltip texts.
 
 #include "BrowserTexts.h"
-#include "DragDrop.h"
+#include "DragPayload.h"
 #include "LinkEditor.h"
 #include "TestBase.h"
 
