@@ -30,6 +30,15 @@ int takeHit()
     return hit;
 }
 
+// The stamp of the record just read goes with the hand-over: the window
+// need not read the record again to make it.
+void handStamp(CardSlot &s, CardType type, const CardRecord &r)
+{
+    const CardStamp stamp = stampOf(type, r);
+    s.counter = stamp.counter;
+    s.digest = stamp.digest;
+}
+
 // Slot n of the kind, filled from the current record. The hit, found in the
 // stored plain text, becomes a position in the window's document.
 int fillNoteSlot(int hit)
@@ -37,6 +46,7 @@ int fillNoteSlot(int hit)
     const CardRecord r = readCurrentCard(CardType::Note);
     const int n = NextCardSlot(CardType::Note);
     CardSlot &s = NoteCards.slot;
+    handStamp(s, CardType::Note, r);
     s.key = r.key;
     s.hitPosition = documentHitPosition(r.plainText, hit);
     s.noteAuthor = r.author;
@@ -52,6 +62,7 @@ int fillQuoteSlot(int hit, bool withOwnAuthor)
     const CardRecord r = readCurrentCard(CardType::Quote);
     const int n = NextCardSlot(CardType::Quote);
     CardSlot &s = QuoteCards.slot;
+    handStamp(s, CardType::Quote, r);
     s.hitPosition = documentHitPosition(r.plainText, hit);
     if (withOwnAuthor)
         s.noteAuthor = r.author;

@@ -13,6 +13,9 @@ struct CardTables {
     QString linksByCard;    // index on NDX
     dao::Recordset cards;   // NOTE, CIT or BIBLIO
     QString cardIndex;      // index on the card's key
+    // NoteCount, CitCount or BiblioCount: the record's counter, which no
+    // later card takes again, tells it from a newer card that took its key.
+    QString counter;
 };
 
 CardTables cardTablesOf(CardType type);
