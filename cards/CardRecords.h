@@ -20,7 +20,7 @@ class Error;
 namespace cards {
 
 // Said when a card's record is no longer in the base.
-inline constexpr const char *kCardGone = "This card is no longer in the base.";
+inline constexpr const char *kCardGone = kCardGoneText;
 // Said when a quote's reference is not in the base.
 inline constexpr const char *kReferenceGone = "The reference of this quote is not in the base";
 // The read-only message (error 3027).

@@ -343,6 +343,7 @@ void CardWindow::AddKeywords()
         r.targetType = m_type;
         r.targetKey = tag();
         r.targetNumber = cardNumber();
+        r.targetCounter = m_stamp.counter;
         ShowChooser(r);
     } catch (const vb::Error &e) {
         cards::reportWriteFailure(e);

@@ -569,6 +569,7 @@ void fBibMulti::cmdAddKW_Click()
         request.targetType = CardType::Reference;
         request.targetKey = m_key;
         request.targetNumber = cardNumber();
+        request.targetCounter = m_mainRead.identity;
         ShowChooser(request);
     } catch (const vb::Error &e) {
         ReportWriteFailure(e);

@@ -14,6 +14,11 @@ QString cardKindName(CardType type)
     return QStringLiteral("Bib");
 }
 
+QString cardGoneMessage(CardType type)
+{
+    return QString::fromLatin1(type == CardType::Reference ? kReferenceGoneText : kCardGoneText);
+}
+
 std::optional<CardType> cardTypeOfKind(const QString &kind)
 {
     if (kind == QLatin1String("Note"))

@@ -11,3 +11,30 @@ CardTables cardTablesOf(CardType type)
     }
     return {rsGrBib, "GrBib", "GrBibNDX", rsBiblio, "BibNDX", "BiblioCount"};
 }
+
+namespace {
+
+// From the first link whose `from` column is key on the index, as long as
+// it stays key as the index compares it: the `to` column of each.
+QStringList walkLinks(dao::Recordset links, const QString &index, const QString &from, const QString &to,
+                      const QString &key)
+{
+    QStringList out;
+    links.setIndex(index);
+    links.Seek(QStringLiteral("="), key);
+    if (links.NoMatch())
+        return out;
+    const dao::Field fromField = links.Fields(from);
+    const dao::Field toField = links.Fields(to);
+    for (; !links.Eof() && dao::compareText(fromField.Value().toString(), key) == 0; links.MoveNext())
+        out << toField.Value().toString();
+    return out;
+}
+
+} // namespace
+
+QStringList cardKeywordLinks(CardType type, const QString &cardKey)
+{
+    const CardTables t = cardTablesOf(type);
+    return walkLinks(t.links, t.linksByCard, QStringLiteral("NDX"), QStringLiteral("GROUPE"), cardKey);
+}

@@ -6,6 +6,7 @@
 #include "Dao.h"
 
 #include <QString>
+#include <QStringList>
 
 struct CardTables {
     dao::Recordset links;   // GRNOTE, GRCIT or GRBIB
@@ -19,3 +20,6 @@ struct CardTables {
 };
 
 CardTables cardTablesOf(CardType type);
+
+// The keywords linked to a card, in the order of the by-card index.
+QStringList cardKeywordLinks(CardType type, const QString &cardKey);
