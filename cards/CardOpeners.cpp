@@ -2,20 +2,15 @@
 
 #include "CardRecords.h"
 #include "CardRules.h"
+#include "CardSetOpener.h"
 #include "CardWindows.h"
-#include "DaoReads.h"
 #include "Dialogs.h"
-#include "Error.h"
-#include "Memory.h"
 #include "ProgramState.h"
 #include "RichTextBox.h"
 #include "Start.h"
 #include "WindowLinks.h"
-#include "Working.h"
 #include "fCitMulti.h"
 #include "fNoteMulti.h"
-
-#include <new>
 
 namespace cards {
 
@@ -151,41 +146,18 @@ void ShowReferenceCard()
 
 void OpenCardsOfKeyword(CardType type, const QString &keyword)
 {
-    if (LowMemoryGuard())
-        return;
-    try {
-        CardKind = cardKindName(type);
-        BeginCardSet(type);
+    KeywordCardsRoad road;
+    // A note's keyword grid starts the result grid's count again.
+    road.clearGridCount = type == CardType::Note;
+    // Each card opens with no hit selected, leaving the numbers of the cards
+    // opened one by one as they were.
+    road.openCurrent = [type] {
         if (type == CardType::Note)
-            GridRowCount = 0;
-        const QStringList keys = keywordCardKeys(type, keyword);
-        if (!CardSetMayOpen(keys.size(), QString::number(keys.size()) + QStringLiteral(" cards are filed under '") +
-                                             keyword + QStringLiteral("' - open them all ?")))
-            return;
-        CardSetProgress progress(keys.size());
-        // The records of the whole set are read under one lock of the file.
-        const dao::ReadScope scope(g_Db);
-        qsizetype done = 0;
-        for (const QString &key : keys) {
-            // The user may stop a long opening; the cards open stay.
-            if (done++ && !progress.opened(done - 1))
-                break;
-            if (!seekCard(type, key))
-                continue;
-            // A set opener selects no hit.
-            if (type == CardType::Note)
-                openWindow<fNoteMulti>(type, fillNoteSlot(0));
-            else
-                openWindow<fCitMulti>(type, fillQuoteSlot(0, false));
-        }
-    } catch (const std::bad_alloc &) {
-        vb::MsgBox(QString::fromLatin1(kNotEnoughMemory), vb::vbExclamation);
-    } catch (const vb::Error &e) {
-        // Out of memory says so; anything else ends the opening quietly and
-        // the cards opened so far stay.
-        if (e.number() == vb::ErrOutOfMemory)
-            vb::MsgBox(QString::fromLatin1(kNotEnoughMemory), vb::vbExclamation);
-    }
+            openWindow<fNoteMulti>(type, fillNoteSlot(0));
+        else
+            openWindow<fCitMulti>(type, fillQuoteSlot(0, false));
+    };
+    OpenKeywordCardSet(type, keyword, road);
 }
 
 } // namespace cards

@@ -16,23 +16,22 @@ namespace cards {
 
 namespace {
 
-// The pieces of a kind's tables.
+// The tables of a kind and their indexes.
 struct Tables {
     dao::Recordset *table;
     const char *keyIndex;
     dao::Recordset *links;
     const char *linksByCard;
-    const char *linksByKeyword;
 };
 
 Tables tablesOf(CardType type)
 {
     switch (type) {
-    case CardType::Note: return {&rsNote, "NoteNDX", &rsGrNote, "GrNoteNDX", "GrNote"};
-    case CardType::Quote: return {&rsCit, "CitNDX", &rsGrCit, "GrCitNDX", "GrCit"};
+    case CardType::Note: return {&rsNote, "NoteNDX", &rsGrNote, "GrNoteNDX"};
+    case CardType::Quote: return {&rsCit, "CitNDX", &rsGrCit, "GrCitNDX"};
     case CardType::Reference: break;
     }
-    return {&rsBiblio, "BibNDX", &rsGrBib, "GrBibNDX", "GrBib"};
+    return {&rsBiblio, "BibNDX", &rsGrBib, "GrBibNDX"};
 }
 
 QString text(const dao::Field &f)
@@ -208,24 +207,6 @@ QStringList readReferenceAuthors(const QString &referenceKey)
         rsAutNdx.MoveNext();
     }
     return out;
-}
-
-QStringList keywordCardKeys(CardType type, const QString &keyword)
-{
-    QStringList keys;
-    const Tables t = tablesOf(type);
-    dao::Recordset &rs = *t.links;
-    rs.setIndex(QString::fromLatin1(t.linksByKeyword));
-    rs.Seek(QStringLiteral("="), keyword);
-    if (rs.NoMatch())
-        return keys;
-    const dao::Field ndx = rs.Fields(QStringLiteral("NDX"));
-    const dao::Field groupe = rs.Fields(QStringLiteral("GROUPE"));
-    while (!rs.Eof() && dao::compareText(text(groupe), keyword) == 0) {
-        keys << text(ndx);
-        rs.MoveNext();
-    }
-    return keys;
 }
 
 bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardStamp &stamp)

@@ -56,10 +56,6 @@ QStringList readCardKeywords(CardType type, const QString &key);
 // The authors of a reference, in the order of "AutNDX", at most kMaxCardAuthors.
 QStringList readReferenceAuthors(const QString &referenceKey);
 
-// Card keys filed under a keyword, in the order of the by-keyword index
-// ("GrNote", "GrCit"), compared as the index compares (letter case aside).
-QStringList keywordCardKeys(CardType type, const QString &keyword);
-
 // What Store writes: the author only on a note (a quote's own author is
 // not shown on its card), and the text as plain and rich text together.
 struct CardEdits {

@@ -269,16 +269,6 @@ int RemoveKeywordLinks(const QString &key, const QString &keyword)
     return n;
 }
 
-QStringList ReferenceKeysOfKeyword(const QString &keyword)
-{
-    QStringList out;
-    if (!seekFirst(rsGrBib, "GrBib", keyword))
-        return out;
-    for (; !rsGrBib.Eof() && sameKey(fldGrBibGroupe, keyword); rsGrBib.MoveNext())
-        out << fldGrBibNdx.Value().toString();
-    return out;
-}
-
 Outcome DeleteReference(const QString &key, std::optional<qint64> identity)
 {
     if (!SeekReference(key))

@@ -3,6 +3,7 @@
 #include "CardKeywords.h"
 #include "CardRecords.h"
 #include "CardRules.h"
+#include "CardTables.h"
 #include "CardTestBase.h"
 #include "Error.h"
 
@@ -140,6 +141,13 @@ private slots:
         zeta.sort();
         QCOMPARE(zeta, (QStringList{QStringLiteral("A.TXT"), QStringLiteral("B.TXT"), QStringLiteral("C.TXT")}));
         QVERIFY(keywordCardKeys(CardType::Note, QStringLiteral("none")).isEmpty());
+        // References through the same walk, in the order of their index.
+        link(CardType::Reference, QStringLiteral("Memory"), QStringLiteral("B_001"));
+        link(CardType::Reference, QStringLiteral("Time"), QStringLiteral("A_001"));
+        link(CardType::Reference, QStringLiteral("Memory"), QStringLiteral("C_001"));
+        QCOMPARE(keywordCardKeys(CardType::Reference, QStringLiteral("Memory")),
+                 (QStringList{QStringLiteral("B_001"), QStringLiteral("C_001")}));
+        QVERIFY(keywordCardKeys(CardType::Reference, QStringLiteral("None")).isEmpty());
     }
 
     void storeSeeksItsOwnCard()

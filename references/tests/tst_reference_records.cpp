@@ -17,7 +17,6 @@ private slots:
     void cleanup();
     void quotesWithTheirKeywords();
     void keywordRemovalIsExactAndTakesEveryCopy();
-    void referencesOfAKeyword();
     void deleteRefusedWhileQuotesExist();
     void deleteTakesEveryRowOfTheKeyOnly();
     void newReferenceWithADeletedKeyHasNoArticle();
@@ -75,15 +74,6 @@ void TestReferenceRecords::keywordRemovalIsExactAndTakesEveryCopy()
     QCOMPARE(RemoveKeywordLinks(QStringLiteral("A_001"), QString()), 0);
     QCOMPARE(RemoveKeywordLinks(QStringLiteral("Z_001"), QStringLiteral("Time")), 0);
     QCOMPARE(ReadReferenceKeywords(QStringLiteral("A_001")).size(), 2);
-}
-
-void TestReferenceRecords::referencesOfAKeyword()
-{
-    link(QStringLiteral("B_001"), QStringLiteral("Memory"));
-    link(QStringLiteral("A_001"), QStringLiteral("Time"));
-    link(QStringLiteral("C_001"), QStringLiteral("Memory"));
-    QCOMPARE(ReferenceKeysOfKeyword(QStringLiteral("Memory")), (QStringList{"B_001", "C_001"}));
-    QVERIFY(ReferenceKeysOfKeyword(QStringLiteral("None")).isEmpty());
 }
 
 void TestReferenceRecords::deleteRefusedWhileQuotesExist()

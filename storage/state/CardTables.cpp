@@ -33,6 +33,12 @@ QStringList walkLinks(dao::Recordset links, const QString &index, const QString 
 
 } // namespace
 
+QStringList keywordCardKeys(CardType type, const QString &keyword)
+{
+    const CardTables t = cardTablesOf(type);
+    return walkLinks(t.links, t.linksByKeyword, QStringLiteral("GROUPE"), QStringLiteral("NDX"), keyword);
+}
+
 QStringList cardKeywordLinks(CardType type, const QString &cardKey)
 {
     const CardTables t = cardTablesOf(type);

@@ -21,5 +21,8 @@ struct CardTables {
 
 CardTables cardTablesOf(CardType type);
 
+// The keys of the cards filed under keyword, in the order of the by-keyword
+// index, rows of another letter case included as the index holds them.
+QStringList keywordCardKeys(CardType type, const QString &keyword);
 // The keywords linked to a card, in the order of the by-card index.
 QStringList cardKeywordLinks(CardType type, const QString &cardKey);
