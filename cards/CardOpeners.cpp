@@ -2,20 +2,15 @@
 
 #include "CardRecords.h"
 #include "CardRules.h"
+#include "CardSetOpener.h"
 #include "CardWindows.h"
-#include "DaoReads.h"
 #include "Dialogs.h"
-#include "Error.h"
-#include "Memory.h"
 #include "ProgramState.h"
 #include "RichTextBox.h"
 #include "Start.h"
 #include "WindowLinks.h"
-#include "Working.h"
 #include "fCitMulti.h"
 #include "fNoteMulti.h"
-
-#include <new>
 
 namespace cards {
 
@@ -30,6 +25,15 @@ int takeHit()
     return hit;
 }
 
+// The stamp of the record just read goes with the hand-over: the window
+// need not read the record again to make it.
+void handStamp(CardSlot &s, CardType type, const CardRecord &r)
+{
+    const CardStamp stamp = stampOf(type, r);
+    s.counter = stamp.counter;
+    s.digest = stamp.digest;
+}
+
 // Slot n of the kind, filled from the current record. The hit, found in the
 // stored plain text, becomes a position in the window's document.
 int fillNoteSlot(int hit)
@@ -37,6 +41,7 @@ int fillNoteSlot(int hit)
     const CardRecord r = readCurrentCard(CardType::Note);
     const int n = NextCardSlot(CardType::Note);
     CardSlot &s = NoteCards.slot;
+    handStamp(s, CardType::Note, r);
     s.key = r.key;
     s.hitPosition = documentHitPosition(r.plainText, hit);
     s.noteAuthor = r.author;
@@ -52,6 +57,7 @@ int fillQuoteSlot(int hit, bool withOwnAuthor)
     const CardRecord r = readCurrentCard(CardType::Quote);
     const int n = NextCardSlot(CardType::Quote);
     CardSlot &s = QuoteCards.slot;
+    handStamp(s, CardType::Quote, r);
     s.hitPosition = documentHitPosition(r.plainText, hit);
     if (withOwnAuthor)
         s.noteAuthor = r.author;
@@ -140,41 +146,18 @@ void ShowReferenceCard()
 
 void OpenCardsOfKeyword(CardType type, const QString &keyword)
 {
-    if (LowMemoryGuard())
-        return;
-    try {
-        CardKind = cardKindName(type);
-        BeginCardSet(type);
+    KeywordCardsRoad road;
+    // A note's keyword grid starts the result grid's count again.
+    road.clearGridCount = type == CardType::Note;
+    // Each card opens with no hit selected, leaving the numbers of the cards
+    // opened one by one as they were.
+    road.openCurrent = [type] {
         if (type == CardType::Note)
-            GridRowCount = 0;
-        const QStringList keys = keywordCardKeys(type, keyword);
-        if (!CardSetMayOpen(keys.size(), QString::number(keys.size()) + QStringLiteral(" cards are filed under '") +
-                                             keyword + QStringLiteral("' - open them all ?")))
-            return;
-        CardSetProgress progress(keys.size());
-        // The records of the whole set are read under one lock of the file.
-        const dao::ReadScope scope(g_Db);
-        qsizetype done = 0;
-        for (const QString &key : keys) {
-            // The user may stop a long opening; the cards open stay.
-            if (done++ && !progress.opened(done - 1))
-                break;
-            if (!seekCard(type, key))
-                continue;
-            // A set opener selects no hit.
-            if (type == CardType::Note)
-                openWindow<fNoteMulti>(type, fillNoteSlot(0));
-            else
-                openWindow<fCitMulti>(type, fillQuoteSlot(0, false));
-        }
-    } catch (const std::bad_alloc &) {
-        vb::MsgBox(QString::fromLatin1(kNotEnoughMemory), vb::vbExclamation);
-    } catch (const vb::Error &e) {
-        // Out of memory says so; anything else ends the opening quietly and
-        // the cards opened so far stay.
-        if (e.number() == vb::ErrOutOfMemory)
-            vb::MsgBox(QString::fromLatin1(kNotEnoughMemory), vb::vbExclamation);
-    }
+            openWindow<fNoteMulti>(type, fillNoteSlot(0));
+        else
+            openWindow<fCitMulti>(type, fillQuoteSlot(0, false));
+    };
+    OpenKeywordCardSet(type, keyword, road);
 }
 
 } // namespace cards

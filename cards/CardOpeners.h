@@ -24,10 +24,7 @@ void CollectQuoteAuthors();
 void CollectReferenceAuthors();
 
 // A new set of every card of that kind filed under the keyword, one window
-// each, behind the memory guard. Keys without a record are skipped.
+// each, through the one opener of a keyword's cards (OpenKeywordCardSet).
 void OpenCardsOfKeyword(CardType type, const QString &keyword);
-
-// The out-of-memory message of the set openers.
-inline constexpr const char *kNotEnoughMemory = "Not enough memory ! Please close some windows !";
 
 } // namespace cards

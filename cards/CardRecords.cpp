@@ -1,5 +1,6 @@
 #include "CardRecords.h"
 
+#include "CardTables.h"
 #include "Dao.h"
 #include "DaoErrors.h"
 #include "DaoReads.h"
@@ -9,29 +10,28 @@
 #include "Start.h"
 #include "RowUpdate.h"
 
-#include <QCryptographicHash>
+#include <QList>
 
 namespace cards {
 
 namespace {
 
-// The pieces of a kind's tables.
+// The tables of a kind and their indexes.
 struct Tables {
     dao::Recordset *table;
     const char *keyIndex;
     dao::Recordset *links;
     const char *linksByCard;
-    const char *linksByKeyword;
 };
 
 Tables tablesOf(CardType type)
 {
     switch (type) {
-    case CardType::Note: return {&rsNote, "NoteNDX", &rsGrNote, "GrNoteNDX", "GrNote"};
-    case CardType::Quote: return {&rsCit, "CitNDX", &rsGrCit, "GrCitNDX", "GrCit"};
+    case CardType::Note: return {&rsNote, "NoteNDX", &rsGrNote, "GrNoteNDX"};
+    case CardType::Quote: return {&rsCit, "CitNDX", &rsGrCit, "GrCitNDX"};
     case CardType::Reference: break;
     }
-    return {&rsBiblio, "BibNDX", &rsGrBib, "GrBibNDX", "GrBib"};
+    return {&rsBiblio, "BibNDX", &rsGrBib, "GrBibNDX"};
 }
 
 QString text(const dao::Field &f)
@@ -48,23 +48,33 @@ void seekOrRaise(CardType type, const QString &key)
         cardGone();
 }
 
-// The counter and the columns a store replaces, as the table names them.
-QStringList stampColumns(CardType type)
+// One column a card's store writes, as the table names it, and the value
+// of the edits that goes there (none: the column stays as it is). The store
+// writes these and the stamp digests these very columns, so that no column
+// is written without its change by another window being seen first.
+struct Written {
+    QString column;
+    std::optional<QString> value;
+};
+QList<Written> writtenColumns(CardType type, const CardEdits &e)
 {
     if (type == CardType::Note)
-        return {QStringLiteral("NoteCount"), QStringLiteral("AUTEUR"), QStringLiteral("TITRE1"),
-                QStringLiteral("Texte"), QStringLiteral("TEXTRTF")};
-    return {QStringLiteral("CitCount"), QStringLiteral("Titre1"), QStringLiteral("Texte"),
-            QStringLiteral("TEXTRTF")};
+        return {{QStringLiteral("AUTEUR"), e.author},
+                {QStringLiteral("TITRE1"), e.title},
+                {QStringLiteral("Texte"), e.plainText},
+                {QStringLiteral("TEXTRTF"), e.richText}};
+    return {{QStringLiteral("Titre1"), e.title},
+            {QStringLiteral("Texte"), e.plainText},
+            {QStringLiteral("TEXTRTF"), e.richText}};
 }
 
-// Null and an empty text read alike in a card's boxes: they digest alike.
-QByteArray digestOf(const QStringList &values)
+// What a record holds in the columns its store writes, as edits.
+CardEdits asEdits(CardType type, const CardRecord &r)
 {
-    QCryptographicHash hash(QCryptographicHash::Sha256);
-    for (const QString &v : values)
-        vb::AddTextToDigest(hash, v);
-    return hash.result();
+    CardEdits e{std::nullopt, r.title, r.plainText, r.richText};
+    if (type == CardType::Note)
+        e.author = r.author;
+    return e;
 }
 
 } // namespace
@@ -72,17 +82,30 @@ QByteArray digestOf(const QStringList &values)
 std::optional<CardStamp> readCardStamp(CardType type, const QString &key)
 {
     const Tables t = tablesOf(type);
-    const QStringList columns = stampColumns(type);
+    QStringList columns{cardTablesOf(type).counter};
+    for (const Written &w : writtenColumns(type, CardEdits{}))
+        columns << w.column;
     dao::KeyReader reader(g_Db, t.table->Name(), QString::fromLatin1(t.keyIndex), columns);
     std::optional<CardStamp> stamp;
     reader.read(key, [&](const dao::RowView &row) {
+        // Null and an empty text read alike in a card's boxes: they digest
+        // alike.
         QStringList values;
         for (int i = 1; i < columns.size(); ++i)
             values << row.text(i);
-        stamp = CardStamp{row.number(0), digestOf(values)};
+        // The counter as its Field gives it, as the opener reads it.
+        stamp = CardStamp{row.value(0).toLongLong(), vb::DigestOfTexts(values)};
         return false; // the key is unique: its first row is the record
     });
     return stamp;
+}
+
+CardStamp stampOf(CardType type, const CardRecord &record)
+{
+    QStringList values;
+    for (const Written &w : writtenColumns(type, asEdits(type, record)))
+        values << w.value.value_or(QString());
+    return CardStamp{record.counter, vb::DigestOfTexts(values)};
 }
 
 void checkSameCard(CardType type, const QString &key, qint64 counter)
@@ -136,24 +159,25 @@ CardRecord readCurrentCard(CardType type)
         r.author = text(fldNoteAuteur);
         r.title = text(fldNoteTitre1);
         r.plainText = text(fldNoteTexte);
-        r.text = text(fldNoteTextRtf);
-        if (r.text.isEmpty())
-            r.text = r.plainText;
+        r.richText = text(fldNoteTextRtf);
+        r.text = r.richText.isEmpty() ? r.plainText : r.richText;
         r.date = vb::DateText(fldNoteJour.Value());
+        r.counter = fldNoteNoteCount.Value().toLongLong();
     } else if (type == CardType::Quote) {
         r.key = text(fldCitCit);
         r.author = text(fldCitAuteur);
         r.title = text(fldCitTitre1);
         r.plainText = text(fldCitTexte);
-        r.text = text(fldCitTextRtf);
-        if (r.text.isEmpty())
-            r.text = r.plainText;
+        r.richText = text(fldCitTextRtf);
+        r.text = r.richText.isEmpty() ? r.plainText : r.richText;
         r.date = vb::DateText(fldCitJour.Value());
         r.referenceKey = text(fldCitNdx);
+        r.counter = fldCitCitCount.Value().toLongLong();
     } else {
         r.key = text(fldBiblioNdx);
         r.author = text(fldBiblioAuteur);
         r.title = text(fldBiblioTitre1);
+        r.counter = fldBiblioBiblioCount.Value().toLongLong();
     }
     return r;
 }
@@ -185,24 +209,6 @@ QStringList readReferenceAuthors(const QString &referenceKey)
     return out;
 }
 
-QStringList keywordCardKeys(CardType type, const QString &keyword)
-{
-    QStringList keys;
-    const Tables t = tablesOf(type);
-    dao::Recordset &rs = *t.links;
-    rs.setIndex(QString::fromLatin1(t.linksByKeyword));
-    rs.Seek(QStringLiteral("="), keyword);
-    if (rs.NoMatch())
-        return keys;
-    const dao::Field ndx = rs.Fields(QStringLiteral("NDX"));
-    const dao::Field groupe = rs.Fields(QStringLiteral("GROUPE"));
-    while (!rs.Eof() && dao::compareText(text(groupe), keyword) == 0) {
-        keys << text(ndx);
-        rs.MoveNext();
-    }
-    return keys;
-}
-
 bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardStamp &stamp)
 {
     // Read, compare and write under one transaction: the base's lock keeps
@@ -218,17 +224,9 @@ bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardSt
     seekOrRaise(type, key);
     dao::Recordset &rs = cardTable(type);
     dao::RowUpdate row(rs, dao::RowUpdate::Edit);
-    if (type == CardType::Note) {
-        if (edits.author)
-            fldNoteAuteur.setValue(*edits.author);
-        fldNoteTitre1.setValue(edits.title);
-        fldNoteTexte.setValue(edits.plainText);
-        fldNoteTextRtf.setValue(edits.richText);
-    } else {
-        fldCitTitre1.setValue(edits.title);
-        fldCitTexte.setValue(edits.plainText);
-        fldCitTextRtf.setValue(edits.richText);
-    }
+    for (const Written &w : writtenColumns(type, edits))
+        if (w.value)
+            rs.Fields(w.column).setValue(*w.value);
     row.Update();
     const CardStamp written = readCardStamp(type, key).value_or(stamp);
     transaction.Commit();

@@ -20,7 +20,7 @@ class Error;
 namespace cards {
 
 // Said when a card's record is no longer in the base.
-inline constexpr const char *kCardGone = "This card is no longer in the base.";
+inline constexpr const char *kCardGone = kCardGoneText;
 // Said when a quote's reference is not in the base.
 inline constexpr const char *kReferenceGone = "The reference of this quote is not in the base";
 // The read-only message (error 3027).
@@ -43,8 +43,10 @@ struct CardRecord {
     QString title;
     QString text;   // TEXTRTF when it holds anything, else Texte
     QString plainText; // Texte, where the searches find their hits
+    QString richText;  // TEXTRTF as stored
     QString date;   // JOUR as text
     QString referenceKey; // a quote's CIT.NDX
+    qint64 counter = -1; // NoteCount, CitCount, BiblioCount
 };
 CardRecord readCurrentCard(CardType type);
 
@@ -53,9 +55,6 @@ CardRecord readCurrentCard(CardType type);
 QStringList readCardKeywords(CardType type, const QString &key);
 // The authors of a reference, in the order of "AutNDX", at most kMaxCardAuthors.
 QStringList readReferenceAuthors(const QString &referenceKey);
-// Card keys filed under a keyword, in the order of the by-keyword index
-// ("GrNote", "GrCit"), compared as the index compares (letter case aside).
-QStringList keywordCardKeys(CardType type, const QString &keyword);
 
 // What Store writes: the author only on a note (a quote's own author is
 // not shown on its card), and the text as plain and rich text together.
@@ -79,6 +78,10 @@ struct CardStamp {
 // The stamp of the record under that key now, read without moving the
 // shared recordsets; nothing when the key is not in the base.
 std::optional<CardStamp> readCardStamp(CardType type, const QString &key);
+// The stamp of a note or quote record just read, made from the values read
+// (no second read of the record): equal to readCardStamp's while the record
+// stays as it was.
+CardStamp stampOf(CardType type, const CardRecord &record);
 // Raises kCardGoneError unless the key names the record the counter names.
 void checkSameCard(CardType type, const QString &key, qint64 counter);
 

@@ -211,12 +211,17 @@ void CardWindow::formLoad()
     // The text box takes its size before its text: the text is then laid
     // out once, at the width it is shown with.
     formResize();
-    // Read by key without moving the shared cursor, which a set opener may
-    // be walking.
-    vb::errorOf([&] {
-        if (const auto stamp = cards::readCardStamp(m_type, slot.key))
-            m_stamp = *stamp;
-    });
+    // The opener made the stamp from the values it read; a hand-over without
+    // one is read by key, without moving the shared cursor, which a set
+    // opener may be walking.
+    if (slot.counter >= 0) {
+        m_stamp = cards::CardStamp{slot.counter, slot.digest};
+    } else {
+        vb::errorOf([&] {
+            if (const auto stamp = cards::readCardStamp(m_type, slot.key))
+                m_stamp = *stamp;
+        });
+    }
     fillCard(slot, n);
     m_keywords = slot.keywords;
     SortCardKeywords(m_keywords);
@@ -338,6 +343,7 @@ void CardWindow::AddKeywords()
         r.targetType = m_type;
         r.targetKey = tag();
         r.targetNumber = cardNumber();
+        r.targetCounter = m_stamp.counter;
         ShowChooser(r);
     } catch (const vb::Error &e) {
         cards::reportWriteFailure(e);

@@ -3,12 +3,15 @@
 #include "CardTables.h"
 #include "CardWindows.h"
 #include "Dao.h"
+#include "DaoReads.h"
 #include "DaoErrors.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "ProgramState.h"
 #include "Start.h"
 #include "RowUpdate.h"
+
+#include <optional>
 
 namespace keywords {
 
@@ -53,35 +56,45 @@ QStringList KeywordsToLink(const QStringList &selection, const QStringList &exis
     return out;
 }
 
-QStringList LinkedKeywords(CardType type, const QString &cardKey)
+QStringList LinkedKeywords(CardType type, const QString &cardKey) { return cardKeywordLinks(type, cardKey); }
+
+namespace {
+
+enum class Target { Linked, Missing, Replaced };
+
+// The counter of the record under key, read as the card reads its own.
+std::optional<qint64> counterOf(const CardTables &t, const QString &key)
 {
-    CardTables t = cardTablesOf(type);
-    QStringList out;
-    t.links.setIndex(t.linksByCard);
-    t.links.Seek(QStringLiteral("="), cardKey);
-    if (t.links.NoMatch())
-        return out;
-    for (; !t.links.Eof() && dao::compareText(t.links.Fields(QStringLiteral("NDX")).Value().toString(), cardKey) == 0;
-         t.links.MoveNext())
-        out << t.links.Fields(QStringLiteral("GROUPE")).Value().toString();
-    return out;
+    dao::KeyReader reader(g_Db, t.cards.Name(), t.cardIndex, {t.counter});
+    std::optional<qint64> counter;
+    reader.read(key, [&](const dao::RowView &row) {
+        counter = row.value(0).toLongLong();
+        return false; // the key is unique
+    });
+    return counter;
 }
 
-bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &selection)
+} // namespace
+
+bool LinkKeywords(CardType type, const QString &cardKey, qint64 counter, const QStringList &selection)
 {
     CardTables t = cardTablesOf(type);
+    Target target = Target::Linked;
     try {
-        // The card may have been deleted while the chooser stood open.
-        t.cards.setIndex(t.cardIndex);
-        t.cards.Seek(QStringLiteral("="), cardKey);
-        if (t.cards.NoMatch()) {
-            vb::MsgBox(QStringLiteral("This record does not exists"), vb::vbExclamation);
-            return false;
-        }
-        const QStringList wanted = KeywordsToLink(selection, LinkedKeywords(type, cardKey));
-        if (!wanted.isEmpty()) {
-            // All links or none: a retry after a failure doubles nothing.
-            dao::TransactionScope transaction;
+        // The check and the links in one transaction, as a card's store
+        // does: no other window or running copy of the program can delete
+        // the card, or give its key to a new one, in between. All links or
+        // none: a retry after a failure doubles nothing.
+        dao::TransactionScope transaction;
+        const std::optional<qint64> now = counterOf(t, cardKey);
+        if (!now) {
+            target = Target::Missing;
+        } else if (*now != counter) {
+            // Deleted since the chooser was opened for it, and a newer card
+            // took its key.
+            target = Target::Replaced;
+        } else {
+            const QStringList wanted = KeywordsToLink(selection, LinkedKeywords(type, cardKey));
             for (const QString &k : wanted) {
                 dao::RowUpdate row(t.links, dao::RowUpdate::AddNew);
                 t.links.Fields(QStringLiteral("GROUPE")).setValue(k);
@@ -95,6 +108,16 @@ bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &sele
             vb::MsgBox(QStringLiteral("Fichier en lecture seule !"), vb::vbExclamation);
         else
             vb::MsgBox(e.description(), vb::vbExclamation);
+        return false;
+    }
+    // Said once the transaction is over, so that no lock is held while the
+    // message waits.
+    if (target == Target::Missing) {
+        vb::MsgBox(QStringLiteral("This record does not exists"), vb::vbExclamation);
+        return false;
+    }
+    if (target == Target::Replaced) {
+        vb::MsgBox(cardGoneMessage(type), vb::vbExclamation);
         return false;
     }
     KeywordsChanged = true;

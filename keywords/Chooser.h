@@ -35,9 +35,11 @@ QStringList LinkedKeywords(CardType type, const QString &cardKey);
 
 // Links the selection to the card of that kind and key in one transaction,
 // then asks that card (if open) to read its keywords again, raises
-// KeywordsChanged and, for a note, sets SelectMode. A failure says why and
-// writes nothing. False when nothing was written because of a failure or
-// a missing card.
-bool LinkKeywords(CardType type, const QString &cardKey, const QStringList &selection);
+// KeywordsChanged and, for a note, sets SelectMode. counter: the record's
+// counter as the card read it (NoteCount, CitCount, BiblioCount); a record
+// of that key with another counter is a newer card, and is refused as the
+// card no longer in the base. A failure says why and writes nothing. False
+// when nothing was written because of a failure or a missing card.
+bool LinkKeywords(CardType type, const QString &cardKey, qint64 counter, const QStringList &selection);
 
 } // namespace keywords

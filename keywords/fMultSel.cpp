@@ -296,7 +296,7 @@ void fMultSel::Action_Click(ChooserMode mode)
         const CardType type = mode == ChooserMode::KWNoteSelect ? CardType::Note
                               : mode == ChooserMode::KWCitAdd   ? CardType::Quote
                                                                 : CardType::Reference;
-        if (keywords::LinkKeywords(type, m_request.targetKey, m_selection.rows()))
+        if (keywords::LinkKeywords(type, m_request.targetKey, m_request.targetCounter, m_selection.rows()))
             unload();
         return;
     }

@@ -1,6 +1,8 @@
 #pragma once
 // The messages the reference windows share.
 
+#include "CardSets.h"
+
 #include <QString>
 
 class QLineEdit;
@@ -12,7 +14,7 @@ class Error;
 namespace references {
 
 inline const QString kReadOnly = QStringLiteral("Fichier en lecture seule !");
-inline const QString kReferenceGone = QStringLiteral("This reference is no longer in the base.");
+inline const QString kReferenceGone = QString::fromLatin1(kReferenceGoneText);
 inline const QString kDataChanged = QStringLiteral("The data have changed - do you want save?");
 inline const QString kReferenceChanged = QStringLiteral(
     "This reference was changed in the base since it was read here (in another window or by another "

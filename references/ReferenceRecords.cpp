@@ -8,7 +8,6 @@
 #include "Start.h"
 #include "RowUpdate.h"
 
-#include <QCryptographicHash>
 #include <QSet>
 
 namespace references {
@@ -86,20 +85,61 @@ std::optional<QString> numberCheck(const QString &label, const QString &text, qi
     return box.error;
 }
 
+// One column a store writes, as its table names it, and the value it gets.
+// Each part has one list, which its store writes and its stamp digests, so
+// that no column is written without another window's change to it being
+// seen first.
+struct Written {
+    QString column;
+    QVariant value;
+};
+
+QList<Written> mainWrites(const MainFields &f)
+{
+    return {{QStringLiteral("TITRE1"), f.title1}, {QStringLiteral("TITRE2"), f.title2},
+            {QStringLiteral("Type"), f.type}};
+}
+
+QList<Written> bookWrites(const BookDetails &b, const QVariant &year)
+{
+    return {{QStringLiteral("EDITEUR"), b.publisher}, {QStringLiteral("LIEU"), b.town},
+            {QStringLiteral("ANNEE"), year},          {QStringLiteral("ISBN"), b.isbn},
+            {QStringLiteral("Congress"), b.congress}};
+}
+
+// The row of RevueArticle.
+QList<Written> articleWrites(const ArticleDetails &a, const QVariant &year, const QVariant &month)
+{
+    return {{QStringLiteral("RevueTitre"), a.review}, {QStringLiteral("Annee"), year},
+            {QStringLiteral("Mois"), month},          {QStringLiteral("RevueNumero"), a.number},
+            {QStringLiteral("Pages"), a.pages}};
+}
+
+QList<Written> firstEditionWrites(const FirstEdition &f, const QVariant &year)
+{
+    return {{QStringLiteral("TITRE_ORI"), f.title}, {QStringLiteral("EDITEUROR"), f.publisher},
+            {QStringLiteral("LIEU_ORIG"), f.town}, {QStringLiteral("DATE_ORIG"), year}};
+}
+
 QStringList partColumns(Part part)
 {
+    QList<Written> writes;
     switch (part) {
-    case Part::Main: return {QStringLiteral("TITRE1"), QStringLiteral("TITRE2"), QStringLiteral("Type")};
-    case Part::Book:
-        return {QStringLiteral("EDITEUR"), QStringLiteral("LIEU"), QStringLiteral("ANNEE"), QStringLiteral("ISBN"),
-                QStringLiteral("Congress")};
-    case Part::FirstEdition:
-        return {QStringLiteral("TITRE_ORI"), QStringLiteral("EDITEUROR"), QStringLiteral("LIEU_ORIG"),
-                QStringLiteral("DATE_ORIG")};
-    case Part::Article: break;
+    case Part::Main: writes = mainWrites({}); break;
+    case Part::Book: writes = bookWrites({}, {}); break;
+    case Part::Article: writes = articleWrites({}, {}, {}); break;
+    case Part::FirstEdition: writes = firstEditionWrites({}, {}); break;
     }
-    return {QStringLiteral("RevueTitre"), QStringLiteral("Annee"), QStringLiteral("Mois"),
-            QStringLiteral("RevueNumero"), QStringLiteral("Pages")};
+    QStringList columns;
+    for (const Written &w : writes)
+        columns << w.column;
+    return columns;
+}
+
+void writeColumns(dao::Recordset &rs, const QList<Written> &writes)
+{
+    for (const Written &w : writes)
+        rs.Fields(w.column).setValue(w.value);
 }
 
 // A store given what the card read: checks, writes and reads the stamp
@@ -137,12 +177,13 @@ std::optional<ReadStamp> ReadPartStamp(const QString &key, Part part)
     if (!article)
         columns << partColumns(part);
     std::optional<ReadStamp> stamp;
-    QCryptographicHash hash(QCryptographicHash::Sha256);
+    QStringList values;
     dao::KeyReader biblio(g_Db, QStringLiteral("BIBLIO"), QStringLiteral("BibNDX"), columns);
     biblio.read(key, [&](const dao::RowView &row) {
-        stamp = ReadStamp{row.number(0), {}};
+        // The counter as its Field gives it, as ReferenceIdentity reads it.
+        stamp = ReadStamp{row.value(0).toLongLong(), {}};
         for (int i = 1; i < columns.size(); ++i)
-            vb::AddTextToDigest(hash, row.text(i));
+            values << row.text(i);
         return false;
     });
     if (!stamp)
@@ -153,12 +194,12 @@ std::optional<ReadStamp> ReadPartStamp(const QString &key, Part part)
         // The row a store writes is the first of the key; none is a state too.
         const int n = rows.read(key, [&](const dao::RowView &row) {
             for (int i = 0; i < cols.size(); ++i)
-                vb::AddTextToDigest(hash, row.text(i));
+                values << row.text(i);
             return false;
         });
-        hash.addData(QByteArrayView(n ? "+" : "-"));
+        values << (n ? QStringLiteral("+") : QStringLiteral("-"));
     }
-    stamp->digest = hash.result();
+    stamp->digest = vb::DigestOfTexts(values);
     return stamp;
 }
 
@@ -226,16 +267,6 @@ int RemoveKeywordLinks(const QString &key, const QString &keyword)
         rsGrBib.MoveNext();
     }
     return n;
-}
-
-QStringList ReferenceKeysOfKeyword(const QString &keyword)
-{
-    QStringList out;
-    if (!seekFirst(rsGrBib, "GrBib", keyword))
-        return out;
-    for (; !rsGrBib.Eof() && sameKey(fldGrBibGroupe, keyword); rsGrBib.MoveNext())
-        out << fldGrBibNdx.Value().toString();
-    return out;
 }
 
 Outcome DeleteReference(const QString &key, std::optional<qint64> identity)
@@ -306,11 +337,7 @@ Outcome StoreMainFields(const QString &key, const MainFields &fields, ReadStamp 
     return storeChecked(key, Part::Main, read, [&] {
         if (!SeekReference(key))
             return Outcome::Missing;
-        writeRow(rsBiblio, false, [&] {
-            fldBiblioTitre1.setValue(fields.title1);
-            fldBiblioTitre2.setValue(fields.title2);
-            fldBiblioType.setValue(fields.type);
-        });
+        writeRow(rsBiblio, false, [&] { writeColumns(rsBiblio, mainWrites(fields)); });
         return Outcome::Done;
     });
 }
@@ -466,13 +493,7 @@ Outcome StoreBookDetails(const QString &key, const BookDetails &b, ReadStamp *re
     return storeChecked(key, Part::Book, read, [&] {
         if (!SeekReference(key))
             return Outcome::Missing;
-        writeRow(rsBiblio, false, [&] {
-            fldBiblioEditeur.setValue(b.publisher);
-            fldBiblioLieu.setValue(b.town);
-            fldBiblioAnnee.setValue(year);
-            fldBiblioIsbn.setValue(b.isbn);
-            fldBiblioCongress.setValue(b.congress);
-        });
+        writeRow(rsBiblio, false, [&] { writeColumns(rsBiblio, bookWrites(b, year)); });
         return Outcome::Done;
     });
 }
@@ -488,11 +509,7 @@ Outcome StoreArticleDetails(const QString &key, const ArticleDetails &a, ReadSta
         writeRow(rsRevueArticle, add, [&] {
             if (add)
                 fldRevueArticleNdx.setValue(key);
-            fldRevueArticleRevueTitre.setValue(a.review);
-            fldRevueArticleAnnee.setValue(year);
-            fldRevueArticleMois.setValue(month);
-            fldRevueArticleRevueNumero.setValue(a.number);
-            fldRevueArticlePages.setValue(a.pages);
+            writeColumns(rsRevueArticle, articleWrites(a, year, month));
         });
         return Outcome::Done;
     });
@@ -507,12 +524,7 @@ Outcome StoreFirstEdition(const QString &key, const FirstEdition &f, std::option
             return Outcome::Missing;
         if (identity && fldBiblioBiblioCount.Value().toLongLong() != *identity)
             return Outcome::Missing;
-        writeRow(rsBiblio, false, [&] {
-            fldBiblioTitreOri.setValue(f.title);
-            fldBiblioEditeurOr.setValue(f.publisher);
-            fldBiblioLieuOrig.setValue(f.town);
-            fldBiblioDateOrig.setValue(year);
-        });
+        writeRow(rsBiblio, false, [&] { writeColumns(rsBiblio, firstEditionWrites(f, year)); });
         return Outcome::Done;
     });
 }

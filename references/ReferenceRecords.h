@@ -41,9 +41,6 @@ QList<QuoteRow> ReadReferenceQuotes(const QString &key);
 // one; returns how many went.
 int RemoveKeywordLinks(const QString &key, const QString &keyword);
 
-// The reference keys filed under a keyword (GRBIB by "GrBib"), index order.
-QStringList ReferenceKeysOfKeyword(const QString &keyword);
-
 // Changed: nothing written, the record changed since the card read it.
 enum class Outcome { Done, Missing, HasQuotes, Exists, Changed };
 

@@ -1,6 +1,7 @@
 #include "fBibMulti.h"
 
 #include "CardKeywords.h"
+#include "CardSetOpener.h"
 #include "CardSets.h"
 #include "CommonControls.h"
 #include "Dao.h"
@@ -10,7 +11,6 @@
 #include "Events.h"
 #include "FlexGrid.h"
 #include "MainWindowLink.h"
-#include "Memory.h"
 #include "Palvex_Ctl.h"
 #include "ProgramState.h"
 #include "ReferenceMessages.h"
@@ -41,8 +41,6 @@ constexpr int kCardHeight = 6470;
 constexpr int kDetailLeft = 2640;
 constexpr int kDetailTop = 3240;
 constexpr int kCommandsTop = 5040;
-
-const QString kOutOfMemory = QStringLiteral("Not enough memory ! Please close some windows !");
 
 QLabel *newLabel(QWidget *parent, const QString &caption, double l, double t, double w, double h)
 {
@@ -569,6 +567,7 @@ void fBibMulti::cmdAddKW_Click()
         request.targetType = CardType::Reference;
         request.targetKey = m_key;
         request.targetNumber = cardNumber();
+        request.targetCounter = m_mainRead.identity;
         ShowChooser(request);
     } catch (const vb::Error &e) {
         ReportWriteFailure(e);
@@ -617,31 +616,10 @@ void fBibMulti::cgBibCit_DblClick()
 
 void fBibMulti::cgMCBib_DblClick()
 {
-    // The guard shows Alert itself when memory is short.
-    if (LowMemoryGuard())
-        return;
-    const QString keyword = cgMCBib->text();
-    try {
-        const QStringList keys = ReferenceKeysOfKeyword(keyword);
-        BeginCardSet(CardType::Reference);
-        GridRowCount = 0;
-        for (const QString &key : keys) {
-            // A reference filed under the keyword but gone is skipped.
-            if (!SeekReference(key))
-                continue;
-            ShowReferenceCard();
-            if (!windowLinks().showReferenceCard)
-                break; // said once that it is not there
-        }
-    } catch (const vb::Error &e) {
-        // The cards opened so far stay open.
-        if (e.number() == vb::ErrOutOfMemory)
-            vb::MsgBox(kOutOfMemory, vb::vbExclamation);
-        else
-            vb::reportError(e);
-    } catch (const std::bad_alloc &) {
-        vb::MsgBox(kOutOfMemory, vb::vbExclamation);
-    }
+    // A reference card's keyword grid starts the result grid's count again.
+    KeywordCardsRoad road;
+    road.clearGridCount = true;
+    OpenKeywordCardSet(CardType::Reference, cgMCBib->text(), road);
 }
 
 // ---------------------------------------------------------------------------

@@ -1,7 +1,6 @@
 #include "Memory.h"
 
 #include "Alert.h"
-#include "Dialogs.h"
 #include "Form.h"
 #include "Runtime.h"
 
@@ -62,16 +61,4 @@ QString CardSetTooLargeMessage(const vb::MemoryStatus &s, qint64 count)
         .arg(count)
         .arg((count * kCardMemoryKB + 1023) / 1024)
         .arg(s.availPhys / 1024);
-}
-
-bool CardSetMayOpen(qint64 count, const QString &question)
-{
-    const vb::MemoryStatus s = vb::GetMemoryStatus();
-    if (CardSetTooLarge(s, count)) {
-        vb::MsgBox(CardSetTooLargeMessage(s, count), vb::vbExclamation);
-        return false;
-    }
-    if (count > kCardsWithoutQuestion && !question.isEmpty())
-        return vb::MsgBox(question, vb::vbOKCancel + vb::vbQuestion) == vb::vbOK;
-    return true;
 }

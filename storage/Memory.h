@@ -37,7 +37,8 @@ bool LowMemoryGuard();
 // What one card window takes, about (its editors, grids and frame, with the
 // card's text), in KB.
 inline constexpr qint64 kCardMemoryKB = 400;
-// Sets up to this size open without a question.
+// Sets of a keyword's cards up to this size open without a question (the
+// word searches ask above a threshold of their own, see WordSearch.h).
 inline constexpr int kCardsWithoutQuestion = 300;
 
 // Sets up to this size are left to the low-memory guard alone.
@@ -48,9 +49,3 @@ inline constexpr int kSmallCardSet = 20;
 bool CardSetTooLarge(const vb::MemoryStatus &status, qint64 count);
 // What is said of such a set.
 QString CardSetTooLargeMessage(const vb::MemoryStatus &status, qint64 count);
-
-// The judgement of a set of count cards about to open, after the low-memory
-// guard: a set the available memory cannot hold is refused with a message;
-// a set of more than kCardsWithoutQuestion asks question (OK / Cancel)
-// first, unless question is empty. True when the set may open.
-bool CardSetMayOpen(qint64 count, const QString &question);

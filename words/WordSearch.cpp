@@ -1,5 +1,6 @@
 #include "WordSearch.h"
 
+#include "CardSetOpener.h"
 #include "DaoReads.h"
 #include "Dialogs.h"
 #include "Error.h"
@@ -8,7 +9,6 @@
 #include "Screen.h"
 #include "Start.h"
 #include "WindowLinks.h"
-#include "Working.h"
 
 #include <algorithm>
 #include <cstring>
@@ -202,45 +202,36 @@ void searchByWord(CardType type)
         vb::MsgBox(noMatch, vb::vbExclamation);
         return;
     }
-    // A set the free memory cannot hold is refused before any question.
-    if (!CardSetMayOpen(scan.hits.size(), QString())) {
-        SearchTextPos = 0;
-        return;
-    }
-    if (scan.hits.size() > kCardsWithoutAsking) {
-        const QString q = QString::number(scan.hits.size()) + QStringLiteral(" cards contain '") + SearchText +
-                          QStringLiteral("' - open them all ?");
-        if (vb::MsgBox(q, vb::vbOKCancel + vb::vbQuestion) != vb::vbOK) {
-            SearchTextPos = 0;
-            return;
-        }
-    }
-
     const Table t = tableOf(type);
-    BeginCardSet(type);
-    CardSetProgress progress(scan.hits.size());
-    qsizetype done = 0;
-    for (const TextHit &hit : scan.hits) {
-        // The user may stop a long opening; the cards open stay.
-        if (done++ && !progress.opened(done - 1))
-            break;
+    CardSetOpening o;
+    o.type = type;
+    o.count = scan.hits.size();
+    o.question = QString::number(scan.hits.size()) + QStringLiteral(" cards contain '") + SearchText +
+                 QStringLiteral("' - open them all ?");
+    o.askAbove = kCardsWithoutAsking;
+    o.open = [&](qsizetype i) {
+        const TextHit &hit = scan.hits.at(i);
         try {
             vb::HourglassCursor wait;
             // The opener reads the record the shared recordset stands on.
             t.rs->setIndex(QString::fromLatin1(t.index));
             t.rs->Seek(QStringLiteral("="), hit.key);
             if (t.rs->NoMatch())
-                continue;
+                return false;
             SearchTextPos = hit.position;
             if (type == CardType::Quote)
                 ShowQuoteCard();
             else
                 ShowNoteCard();
+            return true;
         } catch (const vb::Error &) {
             // This card could not open; the others still do.
+            return false;
         }
-    }
-    // Cards opened later by other roads have no hit to select.
+    };
+    OpenCardSet(o);
+    // Cards opened later by other roads have no hit to select, nor have
+    // they after a refusal.
     SearchTextPos = 0;
 }
 

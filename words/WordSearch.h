@@ -15,7 +15,8 @@
 
 namespace words {
 
-// Opening more cards than this asks first.
+// Opening more hits than this as cards asks first: the word searches' own
+// rule, older than the question of a keyword's large set (Memory.h).
 inline constexpr int kCardsWithoutAsking = 25;
 // A word search needs a term at least this long.
 inline constexpr int kMinSearchLength = 3;

@@ -3,8 +3,11 @@
 // written as plain Qt; sets of 25 to 200 cards in a main window's area
 // against as many bare editors in such an area; one note of about 1 MB;
 // the rich text box against a bare QTextEdit given the same document
-// through insertFragment, in the same run. Peak memory at the end.
+// through insertFragment, in the same run; the stamp of a note of two 10 MB
+// texts made from the values read, against a plain digest of them. Peak
+// memory at the end.
 #include "CardOpeners.h"
+#include "CardRecords.h"
 #include "CardWindows.h"
 #include "Form.h"
 #include "MemoryStatus.h"
@@ -35,6 +38,7 @@
 #include "BenchFailure.h"
 
 #include <benchmark/benchmark.h>
+#include <openssl/evp.h>
 
 #include <cstdio>
 #include <memory>
@@ -60,6 +64,9 @@ QString cardRtf(qsizetype size)
 
 testbase::Base *g_base = nullptr;
 QString g_small, g_big;
+// A note of 10 MB in one line, plain and rich.
+const QString kLongKey = QStringLiteral("LONG.TXT");
+qsizetype g_longSize = 0;
 
 // Resident and peak resident memory of this process.
 QString memoryLine()
@@ -116,6 +123,14 @@ void setUpBase()
     addNote(QStringLiteral("BIG.TXT"), g_big);
     for (int n : {25, 100, 200})
         addSet(setOf(n), QStringLiteral("S%1_").arg(n), n);
+    const QString line = QStringLiteral("un mot ").repeated((10 << 20) / 7);
+    g_longSize = line.size();
+    rsNote.AddNew();
+    fldNoteCit.setValue(kLongKey);
+    fldNoteAuteur.setValue(QStringLiteral("author"));
+    fldNoteTexte.setValue(line);
+    fldNoteTextRtf.setValue(QStringLiteral("{\\rtf1\\ansi ") + line + u'}');
+    rsNote.Update();
     vb::setMemoryStatusSource([] {
         vb::MemoryStatus s;
         s.totalPhys = s.availPhys = s.totalVirtual = s.availVirtual = 1 << 30;
@@ -177,6 +192,48 @@ void BM_OpenOneNoteOf1MB(benchmark::State &state)
         closeCards();
         state.ResumeTiming();
     }
+}
+
+// The stamp a card's store compares, made by the opener from the values of
+// the note it has just read (two texts of 10 MB): no second read.
+void BM_NoteStamp_10MB(benchmark::State &state)
+{
+    benchfail::check(cards::seekCard(CardType::Note, kLongKey), "the long note is not in the base");
+    const cards::CardRecord r = cards::readCurrentCard(CardType::Note);
+    benchfail::check(r.plainText.size() == g_longSize, "the note read short");
+    for (auto _ : state) {
+        const cards::CardStamp stamp = cards::stampOf(CardType::Note, r);
+        benchmark::DoNotOptimize(stamp);
+    }
+}
+
+// Its floor: OpenSSL's SHA-256 over the same four texts, each after its
+// length, in plain calls.
+void BM_DirectDigest_10MB(benchmark::State &state)
+{
+    benchfail::check(cards::seekCard(CardType::Note, kLongKey), "the long note is not in the base");
+    const cards::CardRecord r = cards::readCurrentCard(CardType::Note);
+    benchfail::check(r.plainText.size() == g_longSize, "the note read short");
+    const QString *texts[] = {&r.author, &r.title, &r.plainText, &r.richText};
+    EVP_MD_CTX *ctx = EVP_MD_CTX_new();
+    benchfail::check(ctx, "no digest context");
+    for (auto _ : state) {
+        unsigned char md[EVP_MAX_MD_SIZE];
+        unsigned int size = 0;
+        EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr);
+        for (const QString *t : texts) {
+            const qint64 n = t->size();
+            EVP_DigestUpdate(ctx, &n, sizeof n);
+            EVP_DigestUpdate(ctx, t->utf16(), size_t(n) * 2);
+        }
+        EVP_DigestFinal_ex(ctx, md, &size);
+        if (size != 32) {
+            benchfail::skip(state, "the digest is not SHA-256's");
+            break;
+        }
+        benchmark::DoNotOptimize(md);
+    }
+    EVP_MD_CTX_free(ctx);
 }
 
 // The rich text box filled with the card's markup ...
@@ -360,6 +417,8 @@ int main(int argc, char **argv)
             ->Unit(benchmark::kMillisecond);
     }
     benchfail::registerGuarded("OpenOneNote_1MB", BM_OpenOneNoteOf1MB)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("NoteStamp_10MB", BM_NoteStamp_10MB)->Unit(benchmark::kMillisecond);
+    benchfail::registerGuarded("DirectDigest_10MB", BM_DirectDigest_10MB)->Unit(benchmark::kMillisecond);
     benchfail::registerGuarded("RichTextBox_2KB", BM_RichTextBox, &g_small)->Unit(benchmark::kMicrosecond);
     benchfail::registerGuarded("BareQTextEditFragment_2KB", BM_BareQTextEditFragment, &g_small)
         ->Unit(benchmark::kMicrosecond);

@@ -84,6 +84,24 @@ inline QString field(CardType type, const QString &key, const QString &name)
     return rs.Fields(name).Value().toString();
 }
 
+// Another running copy of the program writes one column of a note or quote
+// through a connection of its own.
+inline void writeElsewhere(CardType type, const QString &key, const QString &column, const QVariant &value)
+{
+    // The reads of this program end their hold on the file as the event
+    // loop turns; the other copy may then write.
+    QCoreApplication::processEvents();
+    dao::Database other = dao::DBEngine::OpenDatabase(g_Db.Name(), false, false, testbase::kConnect);
+    dao::Recordset rs = other.OpenRecordset(type == CardType::Note ? QStringLiteral("NOTE") : QStringLiteral("CIT"));
+    rs.setIndex(type == CardType::Note ? QStringLiteral("NoteNDX") : QStringLiteral("CitNDX"));
+    rs.Seek(QStringLiteral("="), key);
+    QVERIFY(!rs.NoMatch());
+    rs.Edit();
+    rs.Fields(column).setValue(value);
+    rs.Update();
+    other.Close();
+}
+
 inline int linkCount(CardType type, const QString &key)
 {
     dao::Recordset &rs = type == CardType::Note ? rsGrNote : rsGrCit;

@@ -3,6 +3,7 @@
 #include "CardKeywords.h"
 #include "CardRecords.h"
 #include "CardRules.h"
+#include "CardTables.h"
 #include "CardTestBase.h"
 #include "Error.h"
 
@@ -140,6 +141,13 @@ private slots:
         zeta.sort();
         QCOMPARE(zeta, (QStringList{QStringLiteral("A.TXT"), QStringLiteral("B.TXT"), QStringLiteral("C.TXT")}));
         QVERIFY(keywordCardKeys(CardType::Note, QStringLiteral("none")).isEmpty());
+        // References through the same walk, in the order of their index.
+        link(CardType::Reference, QStringLiteral("Memory"), QStringLiteral("B_001"));
+        link(CardType::Reference, QStringLiteral("Time"), QStringLiteral("A_001"));
+        link(CardType::Reference, QStringLiteral("Memory"), QStringLiteral("C_001"));
+        QCOMPARE(keywordCardKeys(CardType::Reference, QStringLiteral("Memory")),
+                 (QStringList{QStringLiteral("B_001"), QStringLiteral("C_001")}));
+        QVERIFY(keywordCardKeys(CardType::Reference, QStringLiteral("None")).isEmpty());
     }
 
     void storeSeeksItsOwnCard()
@@ -224,6 +232,67 @@ private slots:
         fldCitAuteur.setValue(QStringLiteral("changed"));
         rsCit.Update();
         QVERIFY(storeCard(CardType::Quote, QStringLiteral("Q.TXT"), qe, q));
+    }
+
+    // Each column a store writes, changed by another running copy of the
+    // program after the card read its record: the store asks (writes
+    // nothing, returns false) instead of writing over it. The stamp the
+    // opener makes from the values it read is the stamp read from the base.
+    void everyWrittenColumnChangedElsewhereIsSeen()
+    {
+        const QList<QPair<CardType, QString>> written{
+            {CardType::Note, QStringLiteral("AUTEUR")},  {CardType::Note, QStringLiteral("TITRE1")},
+            {CardType::Note, QStringLiteral("Texte")},   {CardType::Note, QStringLiteral("TEXTRTF")},
+            {CardType::Quote, QStringLiteral("Titre1")}, {CardType::Quote, QStringLiteral("Texte")},
+            {CardType::Quote, QStringLiteral("TEXTRTF")}};
+        Base base;
+        const QString key = QStringLiteral("A.TXT");
+        addNote(key, QStringLiteral("au"), QStringLiteral("ti"), QStringLiteral("tx"),
+                QStringLiteral("{\\rtf1 tx}"));
+        addQuote(key, QStringLiteral("R"), QStringLiteral("ti"), QStringLiteral("tx"));
+        for (const auto &[type, column] : written) {
+            QVERIFY(seekKey(type, key));
+            const CardRecord read = readCurrentCard(type);
+            CardStamp stamp = stampOf(type, read);
+            QCOMPARE(stamp, *readCardStamp(type, key));
+
+            writeElsewhere(type, key, column, QStringLiteral("elsewhere ") + column);
+            const CardEdits mine{type == CardType::Note ? std::optional<QString>(read.author) : std::nullopt,
+                                 QStringLiteral("mine ") + column, read.plainText, read.richText};
+            QVERIFY2(!storeCard(type, key, mine, stamp), qPrintable(column));
+            QCOMPARE(field(type, key, column), QStringLiteral("elsewhere ") + column);
+            QVERIFY(field(type, key, type == CardType::Note ? QStringLiteral("TITRE1") : QStringLiteral("Titre1")) !=
+                    mine.title);
+            // Told, the store goes in knowingly.
+            QVERIFY(storeCard(type, key, mine, stamp));
+        }
+    }
+
+    // The stamp made from the values read equals the one read from the
+    // base for values a box shows alike or that a conversion could change:
+    // Null and empty, characters beyond the Basic Multilingual Plane, a
+    // rich text beside its plain text.
+    void aStampMadeFromWhatWasReadIsExact()
+    {
+        Base base;
+        addNote(QStringLiteral("N.TXT"), {}, {}, {});
+        addNote(QStringLiteral("U.TXT"), QString::fromUtf8("Zo\xc3\xab \xf0\x9f\x98\x80"), QStringLiteral("t"),
+                QString::fromUtf8("caf\xc3\xa9\r\n\xf0\x9f\x98\x80"), QStringLiteral("{\\rtf1 caf\\'e9}"));
+        addQuote(QStringLiteral("Q.TXT"), QStringLiteral("R"), {}, {});
+        for (const auto &[type, key] : {QPair<CardType, QString>{CardType::Note, QStringLiteral("N.TXT")},
+                                        QPair<CardType, QString>{CardType::Note, QStringLiteral("U.TXT")},
+                                        QPair<CardType, QString>{CardType::Quote, QStringLiteral("Q.TXT")}}) {
+            QVERIFY(seekKey(type, key));
+            QCOMPARE(stampOf(type, readCurrentCard(type)), *readCardStamp(type, key));
+        }
+        // Two records of the same values are told apart by their counters.
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("N.TXT")));
+        const CardStamp n = stampOf(CardType::Note, readCurrentCard(CardType::Note));
+        addNote(QStringLiteral("M.TXT"), {}, {}, {});
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("M.TXT")));
+        const CardStamp m = stampOf(CardType::Note, readCurrentCard(CardType::Note));
+        QCOMPARE(m.digest, n.digest);
+        QVERIFY(m.counter != n.counter);
     }
 
     void deleteAndRemoveLinks()

@@ -9,10 +9,12 @@
 #include "FlexGrid.h"
 #include "GridClicks.h"
 #include "InstallCards.h"
+#include "Memory.h"
 #include "MemoryStatus.h"
 #include "RichTextBox.h"
 #include "Runtime.h"
 #include "WindowLinks.h"
+#include "Working.h"
 #include "ZoneScope.h"
 #include "ReferenceCardDouble.h"
 #include "fCitMulti.h"
@@ -353,6 +355,41 @@ private slots:
         from->KeywordGridDblClick();
         QCOMPARE(cardwindows::all().size(), 4);
         QVERIFY(script.ok());
+    }
+
+    // A large set asks before anything changes: Cancel at the question, to
+    // a double-click on a card's keyword, leaves the set in use (its count,
+    // the card of its last slot), the result grid's count and the open
+    // cards as they were.
+    void aLargeSetFromAKeywordGridAsksBeforeAnythingChanges()
+    {
+        Base base;
+        {
+            dao::TransactionScope tx;
+            for (int i = 0; i <= kCardsWithoutQuestion; ++i) {
+                const QString key = QStringLiteral("BIG%1.TXT").arg(i, 4, 10, QLatin1Char('0'));
+                addNote(key, {}, key, {});
+                link(CardType::Note, QStringLiteral("Big"), key);
+            }
+            tx.Commit();
+        }
+        vb::setMemoryStatusSource([] { return memory(qint64(1) << 24, qint64(1) << 24); });
+        QVERIFY(seekKey(CardType::Note, QStringLiteral("BIG0007.TXT")));
+        ShowNoteCard();
+        fNoteMulti *from = noteWindow(QStringLiteral("BIG0007.TXT"));
+        QVERIFY(from);
+        GridRowCount = 9;
+        const int count = NoteCards.count;
+
+        vb::DialogScript script;
+        script.msgBox(vb::vbCancel, QStringLiteral("301 cards are filed under 'Big' - open them all ?"));
+        gridtest::doubleClickCell(from->cgMCNote, 0);
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(NoteCards.count, count);
+        QVERIFY(NoteCards.window == from);
+        QCOMPARE(GridRowCount, 9);
+        QCOMPARE(cardwindows::all().size(), 1);
+        QVERIFY(!vb::Forms::isLoaded<Working>());
     }
 
     // Each card of a set shows its own record: its boxes, its keywords in

@@ -2,6 +2,7 @@
 // Cancel, type-ahead), linking keywords twice and with a failure midway,
 // and a reconfiguration while it is open.
 
+#include "CardTables.h"
 #include "CardWindows.h"
 #include "Chooser.h"
 #include "KeywordsTestBase.h"
@@ -12,6 +13,7 @@
 #include "fGrid.h"
 
 #include <QApplication>
+#include <QtTest>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -54,6 +56,31 @@ public:
     QString key;
     QList<QStringList> reloaded;
 };
+
+// The counter of a card's record, as its card read it.
+qint64 counterOf(CardType type, const QString &key)
+{
+    CardTables t = cardTablesOf(type);
+    t.cards.setIndex(t.cardIndex);
+    t.cards.Seek(QStringLiteral("="), key);
+    return t.cards.NoMatch() ? -1 : t.cards.Fields(t.counter).Value().toLongLong();
+}
+
+// The request of a note card's "Select Keywords", as the card makes it.
+ChooserRequest noteKeywordsRequest(const QString &key)
+{
+    ChooserRequest r;
+    r.mode = ChooserMode::KWNoteSelect;
+    r.caption = "Select Keywords";
+    r.source = g_Db.OpenRecordset("CGROUP1");
+    r.source.setIndex("Groupe");
+    r.sourceField = r.source.Fields("GROUPE");
+    r.defaultButton = false;
+    r.targetType = CardType::Note;
+    r.targetKey = key;
+    r.targetCounter = counterOf(CardType::Note, key);
+    return r;
+}
 
 QStringList tableValues(dao::Recordset rs, const QString &field)
 {
@@ -256,12 +283,13 @@ private slots:
         Base::note("MART0001.TXT");
         Base::link(rsGrNote, "Old", "MART0001.TXT");
         FakeCard card(CardType::Note, "mart0001.txt");
-        QVERIFY(keywords::LinkKeywords(CardType::Note, "MART0001.TXT", {"New", "", "new", "OLD", "New"}));
+        const qint64 mart = counterOf(CardType::Note, "MART0001.TXT");
+        QVERIFY(keywords::LinkKeywords(CardType::Note, "MART0001.TXT", mart, {"New", "", "new", "OLD", "New"}));
         QCOMPARE(keywords::LinkedKeywords(CardType::Note, "MART0001.TXT"), QStringList({"Old", "New"}));
         QVERIFY(KeywordsChanged);
         QCOMPARE(SelectMode, 1);
         QCOMPARE(card.reloaded, QList<QStringList>({{"Old", "New"}}));
-        QVERIFY(keywords::LinkKeywords(CardType::Note, "MART0001.TXT", {"New"}));
+        QVERIFY(keywords::LinkKeywords(CardType::Note, "MART0001.TXT", mart, {"New"}));
         QCOMPARE(Base::count(rsGrNote), 2);
     }
 
@@ -272,12 +300,13 @@ private slots:
         const QString tooLong(31, u'x');
         DialogScript script;
         script.msgBox(vb::vbOK);
-        QVERIFY(!keywords::LinkKeywords(CardType::Reference, "Li_____001", {"First", tooLong}));
+        const qint64 li = counterOf(CardType::Reference, "Li_____001");
+        QVERIFY(!keywords::LinkKeywords(CardType::Reference, "Li_____001", li, {"First", tooLong}));
         QVERIFY_SCRIPT(script);
         QCOMPARE(Base::count(rsGrBib), 0);
         QVERIFY(!KeywordsChanged);
         // The retry stores each link once.
-        QVERIFY(keywords::LinkKeywords(CardType::Reference, "Li_____001", {"First", "Second"}));
+        QVERIFY(keywords::LinkKeywords(CardType::Reference, "Li_____001", li, {"First", "Second"}));
         QCOMPARE(Base::count(rsGrBib), 2);
     }
 
@@ -288,15 +317,68 @@ private slots:
         {
             DialogScript script;
             script.msgBox(vb::vbOK, QString("This record does not exists"));
-            QVERIFY(!keywords::LinkKeywords(CardType::Note, "Gone", {"K"}));
+            QVERIFY(!keywords::LinkKeywords(CardType::Note, "Gone", 1, {"K"}));
             QVERIFY_SCRIPT(script);
         }
         base.reopenReadOnly();
         DialogScript script;
         script.msgBox(vb::vbOK, QString("Fichier en lecture seule !"));
-        QVERIFY(!keywords::LinkKeywords(CardType::Note, "N1", {"K"}));
+        QVERIFY(!keywords::LinkKeywords(CardType::Note, "N1", counterOf(CardType::Note, "N1"), {"K"}));
         QVERIFY_SCRIPT(script);
         QCOMPARE(script.shown().at(0).buttons & 0x70, int(vb::vbExclamation));
+    }
+
+    // The chooser of a note stands open while another running copy of the
+    // program (a connection of its own) deletes the note and makes a new
+    // one under the same key: Select refuses the newer card and says why,
+    // nothing is linked, and the chooser stays with its selection.
+    void selectRefusesANewerCardUnderTheKey()
+    {
+        Base base;
+        Base::keyword("Alpha");
+        Base::note("N1");
+        const ChooserRequest r = noteKeywordsRequest("N1");
+        keywords::ShowChooser(r);
+        fMultSel *w = vb::Forms::find<fMultSel>();
+        QVERIFY(w);
+        w->cgList->setRow(0);
+        w->cgList_Click();
+        QCOMPARE(w->selection().rows(), QStringList({"Alpha"}));
+
+        // The reads of this program end their hold on the file as the event
+        // loop turns; the other copy may then write.
+        QCoreApplication::processEvents();
+        {
+            dao::Database other = dao::DBEngine::OpenDatabase(g_Db.Name(), false, false, testbase::kConnect);
+            dao::Recordset notes = other.OpenRecordset("NOTE");
+            notes.setIndex("NoteNDX");
+            notes.Seek("=", "N1");
+            QVERIFY(!notes.NoMatch());
+            notes.Delete();
+            notes.AddNew();
+            notes.Fields("CIT").setValue("N1");
+            notes.Fields("TITRE1").setValue("the other copy's note");
+            notes.Update();
+            other.Close();
+        }
+        QVERIFY(counterOf(CardType::Note, "N1") != r.targetCounter);
+
+        QPushButton *select = w->actionButton(ChooserMode::KWNoteSelect);
+        QVERIFY(select->isVisibleTo(w->window()));
+        DialogScript script;
+        script.msgBox(vb::vbOK, QString("This card is no longer in the base."));
+        QTest::mouseClick(select, Qt::LeftButton);
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(script.shown().at(0).buttons & 0x70, int(vb::vbExclamation));
+        QVERIFY(keywords::LinkedKeywords(CardType::Note, "N1").isEmpty());
+        QVERIFY(!KeywordsChanged);
+        QVERIFY(w->isLoaded());
+        QCOMPARE(w->selection().rows(), QStringList({"Alpha"}));
+
+        // The card of this program that took the key is served by a chooser
+        // of its own.
+        QVERIFY(keywords::LinkKeywords(CardType::Note, "N1", counterOf(CardType::Note, "N1"), {"Alpha"}));
+        QCOMPARE(keywords::LinkedKeywords(CardType::Note, "N1"), QStringList({"Alpha"}));
     }
 
     void reconfiguredWhileOpenStartsAfresh()
@@ -309,14 +391,7 @@ private slots:
         rsAuteurs.Update();
         Base::note("N1");
 
-        ChooserRequest keywordsRequest;
-        keywordsRequest.mode = ChooserMode::KWNoteSelect;
-        keywordsRequest.caption = "Select Keywords";
-        keywordsRequest.source = g_Db.OpenRecordset("CGROUP1");
-        keywordsRequest.source.setIndex("Groupe");
-        keywordsRequest.sourceField = keywordsRequest.source.Fields("GROUPE");
-        keywordsRequest.defaultButton = false;
-        keywordsRequest.targetKey = "N1";
+        const ChooserRequest keywordsRequest = noteKeywordsRequest("N1");
         keywords::ShowChooser(keywordsRequest);
         fMultSel *w = vb::Forms::find<fMultSel>();
         QVERIFY(w);

@@ -125,6 +125,20 @@ private slots:
         int opened = 0;
         windowLinks().showNoteCard = [&] { ++opened; };
         const QString question = QStringLiteral("400 cards are filed under 'Big' - open them all ?");
+        // A set in use: neither a refusal nor Cancel changes it, nor what a
+        // new set would reset.
+        NoteCards.count = 4;
+        NoteCards.slot.key = "OPEN0004.TXT";
+        GridRowCount = 9;
+        CardKind = "Bib";
+        SearchTextPos = 3;
+        const auto unchanged = [] {
+            QCOMPARE(NoteCards.count, 4);
+            QCOMPARE(NoteCards.slot.key, QString("OPEN0004.TXT"));
+            QCOMPARE(GridRowCount, 9);
+            QCOMPARE(CardKind, QString("Bib"));
+            QCOMPARE(SearchTextPos, 3);
+        };
         {
             // Free memory for a hundred cards: refused, and said why.
             const vb::MemoryStatus small = memory(100 * ::kCardMemoryKB, 1 << 22);
@@ -135,6 +149,7 @@ private slots:
             QVERIFY_SCRIPT(script);
             QCOMPARE(opened, 0);
             QVERIFY(::CardSetTooLargeMessage(small, total).startsWith("These 400 cards would take about 157 MB"));
+            unchanged();
         }
         vb::setMemoryStatusSource([] { return memory(1 << 20, 1 << 22); });
         {
@@ -143,6 +158,7 @@ private slots:
             QCOMPARE(mainwindow::OpenKeywordNotes("Big"), 0);
             QVERIFY_SCRIPT(script);
             QCOMPARE(opened, 0);
+            unchanged();
         }
         // Opened after OK, in Working: a click on its Stop, arriving while
         // the cards open, ends the opening; the cards open stay. A click

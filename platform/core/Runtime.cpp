@@ -2,10 +2,11 @@
 
 #include "Error.h"
 
-#include <QCryptographicHash>
 #include <QRegularExpression>
 
 #include <functional>
+
+#include <openssl/evp.h>
 
 #include <cmath>
 #include <limits>
@@ -390,11 +391,25 @@ QDate Today() { return Now().date(); }
 
 void SetClockForTests(std::function<QDateTime()> clock) { clockForTests() = std::move(clock); }
 
-void AddTextToDigest(QCryptographicHash &hash, const QString &text)
+QByteArray DigestOfTexts(const QStringList &texts)
 {
-    const qint64 n = text.size();
-    hash.addData(QByteArrayView(reinterpret_cast<const char *>(&n), sizeof n));
-    hash.addData(QByteArrayView(reinterpret_cast<const char *>(text.utf16()), text.size() * 2));
+    // OpenSSL's SHA-256 uses the processor's SHA instructions: a card of two
+    // texts of 10 MB is digested many times faster than by QCryptographicHash.
+    EVP_MD_CTX *ctx = EVP_MD_CTX_new();
+    unsigned char md[EVP_MAX_MD_SIZE];
+    unsigned int size = 0;
+    bool ok = ctx && EVP_DigestInit_ex(ctx, EVP_sha256(), nullptr) == 1;
+    for (qsizetype i = 0; ok && i < texts.size(); ++i) {
+        const QString &text = texts.at(i);
+        const qint64 n = text.size();
+        ok = EVP_DigestUpdate(ctx, &n, sizeof n) == 1 &&
+             EVP_DigestUpdate(ctx, text.utf16(), size_t(n) * sizeof(char16_t)) == 1;
+    }
+    ok = ok && EVP_DigestFinal_ex(ctx, md, &size) == 1;
+    EVP_MD_CTX_free(ctx);
+    if (!ok)
+        raise(ErrOutOfMemory, QStringLiteral("Out of memory"));
+    return QByteArray(reinterpret_cast<const char *>(md), int(size));
 }
 
 } // namespace vb

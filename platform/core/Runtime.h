@@ -5,12 +5,11 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 #include <QtGlobal>
 
 #include <functional>
-
-class QCryptographicHash;
 
 namespace vb {
 
@@ -78,9 +77,11 @@ QString DateText(QDate date, QTime time, const QLocale &locale = QLocale());
 QString DateText(const QDateTime &value, const QLocale &locale = QLocale());
 QString DateText(const QVariant &value, const QLocale &locale = QLocale());
 
-// Adds a text to a digest with its length first, so that no two lists of
-// texts digest alike by running into each other.
-void AddTextToDigest(QCryptographicHash &hash, const QString &text);
+// A digest (SHA-256) of a list of texts, each with its length first, so
+// that no two lists digest alike by running into each other; Null and an
+// empty text digest alike. The stamps of the cards compare these to see any
+// change of what a window read.
+QByteArray DigestOfTexts(const QStringList &texts);
 // The two patterns DateText writes with.
 QString DatePattern(const QLocale &locale);
 QString TimePattern(const QLocale &locale);

@@ -9,6 +9,7 @@
 #include "Form.h"
 #include "GridClicks.h"
 #include "InstallReferences.h"
+#include "Memory.h"
 #include "MemoryStatus.h"
 #include "Palvex_Ctl.h"
 #include "ProgramState.h"
@@ -150,6 +151,7 @@ private slots:
     void closeButtonsKeepTheHeight();
     void setOpenerOpensEveryReferenceOfTheKeyword();
     void memoryGuardOpensNothing();
+    void aLargeSetAsksBeforeAnythingChanges();
     void publisherList();
     void unstoredBoxesTakeNoTyping();
     void statusTexts();
@@ -999,6 +1001,36 @@ void TestBibMulti::memoryGuardOpensNothing()
     a->cgMCBib_DblClick();
     QCOMPARE(cardwindows::all().size(), 3);
     QVERIFY(!vb::Forms::isLoaded<Alert>());
+}
+
+// The keyword grid opens a set as every road does: a large one asks
+// first, and Cancel leaves the set in use and the result grid's count.
+void TestBibMulti::aLargeSetAsksBeforeAnythingChanges()
+{
+    {
+        dao::TransactionScope tx;
+        for (int i = 0; i <= kCardsWithoutQuestion; ++i) {
+            const QString key = QStringLiteral("R%1_001").arg(i, 4, 10, QLatin1Char('0'));
+            reference(key, QStringLiteral("T"));
+            link(key, QStringLiteral("Memory"));
+        }
+        tx.Commit();
+    }
+    vb::setMemoryStatusSource([] {
+        vb::MemoryStatus s;
+        s.totalPhys = s.availPhys = s.totalVirtual = s.availVirtual = qint64(1) << 24;
+        return s;
+    });
+    fBibMulti *a = openCard(QStringLiteral("R0007_001"));
+    GridRowCount = 9;
+    const int count = ReferenceCards.count;
+    vb::DialogScript script;
+    script.msgBox(vb::vbCancel, QStringLiteral("301 cards are filed under 'Memory' - open them all ?"));
+    gridtest::doubleClickCell(a->cgMCBib, gridtest::rowOf(a->cgMCBib, QStringLiteral("Memory")));
+    QVERIFY_SCRIPT(script);
+    QCOMPARE(ReferenceCards.count, count);
+    QCOMPARE(GridRowCount, 9);
+    QCOMPARE(cardwindows::all().size(), 1);
 }
 
 void TestBibMulti::publisherList()

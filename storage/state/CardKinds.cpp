@@ -20,3 +20,8 @@ std::optional<CardType> cardTypeOfKind(const QString &kind)
         return CardType::Reference;
     return std::nullopt;
 }
+
+QString cardGoneMessage(CardType type)
+{
+    return QString::fromLatin1(type == CardType::Reference ? kReferenceGoneText : kCardGoneText);
+}

@@ -8,6 +8,12 @@
 
 enum class CardType { Note, Quote, Reference };
 
+// Said when the record a window was opened for is no longer in the base:
+// deleted, or its key taken since by a newer card.
+inline constexpr const char *kCardGoneText = "This card is no longer in the base.";
+inline constexpr const char *kReferenceGoneText = "This reference is no longer in the base.";
+QString cardGoneMessage(CardType type);
+
 // "Note", "Cit" or "Bib", the names CardKind and the result grid's Tag use.
 QString cardKindName(CardType type);
 std::optional<CardType> cardTypeOfKind(const QString &kind);

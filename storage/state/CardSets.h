@@ -8,6 +8,7 @@
 #include "CardKinds.h"
 #include "Form.h"
 
+#include <QByteArray>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -26,6 +27,11 @@ struct CardSlot {
     QStringList authors;
     // Keyword links of the card, in the order of the by-card index.
     QStringList keywords;
+    // What the opener read of the record, for the window's store to compare
+    // with the record then: its counter (-1: not read) and the digest of
+    // the values a store replaces.
+    qint64 counter = -1;
+    QByteArray digest;
 };
 
 struct CardSet {

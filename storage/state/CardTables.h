@@ -6,6 +6,7 @@
 #include "Dao.h"
 
 #include <QString>
+#include <QStringList>
 
 struct CardTables {
     dao::Recordset links;   // GRNOTE, GRCIT or GRBIB
@@ -13,6 +14,15 @@ struct CardTables {
     QString linksByCard;    // index on NDX
     dao::Recordset cards;   // NOTE, CIT or BIBLIO
     QString cardIndex;      // index on the card's key
+    // NoteCount, CitCount or BiblioCount: the record's counter, which no
+    // later card takes again, tells it from a newer card that took its key.
+    QString counter;
 };
 
 CardTables cardTablesOf(CardType type);
+
+// The keys of the cards filed under keyword, in the order of the by-keyword
+// index, rows of another letter case included as the index holds them.
+QStringList keywordCardKeys(CardType type, const QString &keyword);
+// The keywords linked to a card, in the order of the by-card index.
+QStringList cardKeywordLinks(CardType type, const QString &cardKey);

@@ -45,6 +45,9 @@ struct ChooserRequest {
     CardType targetType = CardType::Note;
     QString targetKey;
     int targetNumber = 0;
+    // The counter of the target's record as its card read it: the chooser
+    // writes only to that record, never to a newer card that took its key.
+    qint64 targetCounter = -1;
 };
 
 struct WindowLinks {

@@ -222,11 +222,35 @@ void TestWordSearch::manyHitsAskFirst()
     vb::DialogScript s;
     s.msgBox(vb::vbCancel, QStringLiteral("26 cards contain 'common' - open them all ?"));
     s.msgBox(vb::vbOK, QStringLiteral("26 cards contain 'common' - open them all ?"));
+    // Cancel leaves the set in use as it was.
+    NoteCards.count = 4;
+    NoteCards.slot.key = QStringLiteral("OPEN0004.TXT");
+    GridRowCount = 9;
+    CardKind = QStringLiteral("Bib");
     SearchNotesByWord();
     QCOMPARE(m_opened.size(), 0);
+    QCOMPARE(NoteCards.count, 4);
+    QCOMPARE(NoteCards.slot.key, QStringLiteral("OPEN0004.TXT"));
+    QCOMPARE(GridRowCount, 9);
+    QCOMPARE(CardKind, QStringLiteral("Bib"));
+    QCOMPARE(SearchTextPos, 0);
     SearchNotesByWord();
     QCOMPARE(m_opened.size(), 26);
+    QCOMPARE(NoteCards.count, 26);
     QVERIFY_SCRIPT(s);
+
+    // Up to 25 hits open unasked.
+    {
+        dao::TransactionScope tx;
+        for (int i = 1; i <= 25; ++i)
+            addNote(QStringLiteral("FEW%1.TXT").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("seldom"));
+        tx.Commit();
+    }
+    m_term = QStringLiteral("seldom");
+    vb::DialogScript none;
+    SearchNotesByWord();
+    QVERIFY_SCRIPT(none);
+    QCOMPARE(m_opened.size(), 26 + 25);
 }
 
 void TestWordSearch::hitsTheFreeMemoryCannotHoldOpenNothing()

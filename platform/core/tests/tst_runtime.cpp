@@ -142,6 +142,33 @@ private slots:
         QCOMPARE(DateText(QVariant(QStringLiteral("not a date")), us), QString());
     }
 
+    // The digest tells lists of texts apart however their characters are
+    // spread over the texts, and sees a change of any one character.
+    void digestsTellEveryListApart()
+    {
+        const QByteArray ab_c = DigestOfTexts({QStringLiteral("ab"), QStringLiteral("c")});
+        QCOMPARE(ab_c.size(), 32);
+        QCOMPARE(ab_c, DigestOfTexts({QStringLiteral("ab"), QStringLiteral("c")}));
+        QVERIFY(ab_c != DigestOfTexts({QStringLiteral("a"), QStringLiteral("bc")}));
+        QVERIFY(ab_c != DigestOfTexts({QStringLiteral("abc")}));
+        QVERIFY(ab_c != DigestOfTexts({QStringLiteral("c"), QStringLiteral("ab")}));
+        QVERIFY(ab_c != DigestOfTexts({QStringLiteral("ab"), QStringLiteral("c"), QString()}));
+        // Null and empty read alike in a box, and digest alike.
+        QCOMPARE(DigestOfTexts({QString(), QStringLiteral("x")}),
+                 DigestOfTexts({QStringLiteral(""), QStringLiteral("x")}));
+        QVERIFY(DigestOfTexts({}) != DigestOfTexts({QString()}));
+
+        // One character changed anywhere in a long text, outside the Latin
+        // range too (a digest of the low bytes only would miss it).
+        QString longText(300000, QChar(u'e'));
+        const QByteArray before = DigestOfTexts({QStringLiteral("t"), longText});
+        for (qsizetype at : {qsizetype(0), qsizetype(150001), longText.size() - 1}) {
+            QString changed = longText;
+            changed[at] = QChar(0x0165); // same low byte as 'e'
+            QVERIFY(DigestOfTexts({QStringLiteral("t"), changed}) != before);
+        }
+    }
+
     void dirFindsExactOrdinaryFiles()
     {
         QTemporaryDir tmp;
