@@ -2,7 +2,7 @@
 // The open tables of one card kind: its keyword links and its cards, with the
 // names of their indexes.
 
-#include "CardSets.h"
+#include "CardKinds.h"
 #include "Dao.h"
 
 #include <QString>
