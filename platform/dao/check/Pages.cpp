@@ -1,11 +1,9 @@
 #include "Pages.h"
 
-// The plain SHA-1 block functions: the HMAC's two keyed states are made
-// once and copied for each page, which EVP's HMAC cannot do as cheaply.
-#define OPENSSL_SUPPRESS_DEPRECATED
+#include "Sha1.h"
+
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/sha.h>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,10 +16,10 @@ namespace check {
 
 namespace {
 
-// The engine's settings for the bases we make (its defaults): key of 32
-// bytes from 64000 rounds of PBKDF2-HMAC-SHA1 over the salt; the HMAC key
-// from 2 more rounds with the salt masked by 0x3a; page numbers enter the
-// HMAC little-endian.
+// The engine's settings for the bases we make (its defaults, which the build
+// holds to CipherDefaults.h): key of 32 bytes from 64000 rounds of
+// PBKDF2-HMAC-SHA1 over the salt; the HMAC key from 2 more rounds with the
+// salt masked by 0x3a; page numbers enter the HMAC little-endian.
 constexpr int kKdfRounds = 64000;
 constexpr int kHmacKdfRounds = 2;
 constexpr unsigned char kHmacSaltMask = 0x3a;
@@ -45,90 +43,33 @@ inline void xorBlock(unsigned char *to, const unsigned char *from)
 } // namespace
 
 struct PageCipher::State {
-    SHA_CTX inner {}, outer {};
-    // The outer hash's one block (see hashDigest).
-    unsigned char block[SHA_CBLOCK] {};
+    sha1::HmacKey mac {};
+    // The outer hash's one block (see sha1::finish).
+    unsigned char block[sha1::kBlock] {};
     // CBC is ECB of each block XORed with the block before it: the ECB
     // context needs no IV, so nothing is set up per page.
     EVP_CIPHER_CTX *ecb = nullptr;
 };
 
-namespace {
-
-// The inner and outer states of HMAC-SHA1 under key.
-void hmacStates(const unsigned char *key, size_t keySize, SHA_CTX &inner, SHA_CTX &outer)
-{
-    unsigned char shortKey[SHA_DIGEST_LENGTH];
-    if (keySize > SHA_CBLOCK) {
-        SHA1(key, keySize, shortKey);
-        key = shortKey;
-        keySize = sizeof shortKey;
-    }
-    unsigned char pad[SHA_CBLOCK];
-    std::memset(pad, 0x36, sizeof pad);
-    for (size_t i = 0; i < keySize; ++i)
-        pad[i] ^= key[i];
-    SHA1_Init(&inner);
-    SHA1_Update(&inner, pad, sizeof pad);
-    std::memset(pad, 0x5c, sizeof pad);
-    for (size_t i = 0; i < keySize; ++i)
-        pad[i] ^= key[i];
-    SHA1_Init(&outer);
-    SHA1_Update(&outer, pad, sizeof pad);
-    OPENSSL_cleanse(pad, sizeof pad);
-    OPENSSL_cleanse(shortKey, sizeof shortKey);
-}
-
-// The last block of a hash over the keyed state from (which has taken whole
-// blocks only) and a digest: block holds the digest in its first 20 bytes and
-// SHA-1's padding after it, and gets the new digest there. One compression,
-// without the buffering of SHA1_Update and SHA1_Final.
-void hashDigest(const SHA_CTX &from, unsigned char *block)
-{
-    SHA_CTX c = from;
-    SHA1_Transform(&c, block);
-    const SHA_LONG h[5] = {c.h0, c.h1, c.h2, c.h3, c.h4};
-    for (int i = 0; i < 5; ++i) {
-        block[4 * i] = static_cast<unsigned char>(h[i] >> 24);
-        block[4 * i + 1] = static_cast<unsigned char>(h[i] >> 16);
-        block[4 * i + 2] = static_cast<unsigned char>(h[i] >> 8);
-        block[4 * i + 3] = static_cast<unsigned char>(h[i]);
-    }
-}
-
-// A block for hashDigest: room for the digest, then the padding of a
-// message of one block and a digest.
-void digestBlock(unsigned char *block)
-{
-    std::memset(block, 0, SHA_CBLOCK);
-    block[SHA_DIGEST_LENGTH] = 0x80;
-    constexpr unsigned bits = (SHA_CBLOCK + SHA_DIGEST_LENGTH) * 8;
-    block[SHA_CBLOCK - 2] = static_cast<unsigned char>(bits >> 8);
-    block[SHA_CBLOCK - 1] = static_cast<unsigned char>(bits);
-}
-
-} // namespace
-
 void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
                 unsigned char *out, size_t outSize)
 {
-    SHA_CTX inner, outer;
-    hmacStates(pass, passSize, inner, outer);
-    unsigned char block[SHA_CBLOCK];
-    digestBlock(block);
+    const sha1::HmacKey k = sha1::hmacKey(pass, passSize);
+    unsigned char block[sha1::kBlock];
+    sha1::digestBlock(block);
     for (uint32_t index = 1; outSize > 0; ++index) {
         const unsigned char number[4] = {static_cast<unsigned char>(index >> 24), static_cast<unsigned char>(index >> 16),
                                          static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index)};
-        unsigned char t[SHA_DIGEST_LENGTH];
-        SHA_CTX c = inner;
-        SHA1_Update(&c, salt, saltSize);
-        SHA1_Update(&c, number, sizeof number);
-        SHA1_Final(block, &c);
-        hashDigest(outer, block);
+        unsigned char t[sha1::kDigest];
+        sha1::Hash h(k.inner, sha1::kBlock);
+        h.update(salt, saltSize);
+        h.update(number, sizeof number);
+        h.final(block);
+        sha1::finish(k.outer, block);
         std::memcpy(t, block, sizeof t);
         for (int r = 1; r < rounds; ++r) {
-            hashDigest(inner, block);
-            hashDigest(outer, block);
+            sha1::finish(k.inner, block);
+            sha1::finish(k.outer, block);
             for (size_t i = 0; i < sizeof t; ++i)
                 t[i] ^= block[i];
         }
@@ -136,12 +77,9 @@ void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char 
         std::memcpy(out, t, take);
         out += take;
         outSize -= take;
-        OPENSSL_cleanse(&c, sizeof c);
-        OPENSSL_cleanse(t, sizeof t);
+        sha1::wipe(t, sizeof t);
     }
-    OPENSSL_cleanse(block, sizeof block);
-    OPENSSL_cleanse(&inner, sizeof inner);
-    OPENSSL_cleanse(&outer, sizeof outer);
+    sha1::wipe(block, sizeof block);
 }
 
 PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt) : m(std::make_unique<State>())
@@ -152,8 +90,8 @@ PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt)
     for (int i = 0; i < kSaltSize; ++i)
         hmacSalt[i] = salt[i] ^ kHmacSaltMask;
     pbkdf2Sha1(key, kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds, hmacKey, kKeySize);
-    hmacStates(hmacKey, kKeySize, m->inner, m->outer);
-    digestBlock(m->block);
+    m->mac = sha1::hmacKey(hmacKey, kKeySize);
+    sha1::digestBlock(m->block);
 
     m->ecb = EVP_CIPHER_CTX_new();
     EVP_DecryptInit_ex(m->ecb, EVP_aes_256_ecb(), nullptr, key, nullptr);
@@ -165,8 +103,7 @@ PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt)
 PageCipher::~PageCipher()
 {
     EVP_CIPHER_CTX_free(m->ecb);
-    OPENSSL_cleanse(&m->inner, sizeof m->inner);
-    OPENSSL_cleanse(&m->outer, sizeof m->outer);
+    sha1::wipe(&m->mac, sizeof m->mac);
 }
 
 bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
@@ -177,12 +114,12 @@ bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
     const unsigned char number[4] = {static_cast<unsigned char>(pageNumber), static_cast<unsigned char>(pageNumber >> 8),
                                      static_cast<unsigned char>(pageNumber >> 16),
                                      static_cast<unsigned char>(pageNumber >> 24)};
-    SHA_CTX c = m->inner;
-    SHA1_Update(&c, in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
-    SHA1_Update(&c, number, sizeof number);
+    sha1::Hash h(m->mac.inner, sha1::kBlock);
+    h.update(in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
+    h.update(number, sizeof number);
     unsigned char *block = m->block;
-    SHA1_Final(block, &c);
-    hashDigest(m->outer, block);
+    h.final(block);
+    sha1::finish(m->mac.outer, block);
     return CRYPTO_memcmp(block, mac, kHmacSize) == 0;
 }
 

@@ -3,15 +3,18 @@
 // or a crash while open sends it through the checker again, which still
 // authenticates every page and refuses damaged ones.
 
+#include "CipherDefaults.h"
 #include "Collation.h"
 #include "DaoErrors.h"
 #include "DaoTestUtil.h"
 #include "Guard.h"
 #include "LeftBases.h"
 #include "Pages.h"
+#include "Sha1.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
@@ -288,6 +291,82 @@ private slots:
                 QCOMPARE(derived(pass, salt, rounds, 32).toHex(), expected.toHex());
             }
         }
+    }
+
+    void sha1BothWaysAsOpenSslHashes()
+    {
+        // Lengths about a block's end and the page's signed part; whole
+        // blocks through the plain compression and, where the processor has
+        // them, its SHA instructions, which must agree.
+        QByteArray data(1200, '\0');
+        QRandomGenerator rng(20240531);
+        for (char &c : data)
+            c = char(rng.generate());
+        const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+        for (int size : {0, 1, 55, 56, 63, 64, 65, 119, 120, 128, 980, 996, 1060, 1200}) {
+            unsigned char expected[20], got[20];
+            unsigned int n = 0;
+            EVP_Digest(bytes, size_t(size), expected, &n, EVP_sha1(), nullptr);
+            check::sha1::Hash h;
+            h.update(bytes, size_t(size / 3));
+            h.update(bytes + size / 3, size_t(size - size / 3));
+            h.final(got);
+            QCOMPARE(QByteArray(reinterpret_cast<char *>(got), 20).toHex(),
+                     QByteArray(reinterpret_cast<char *>(expected), 20).toHex());
+            check::sha1::State plain = check::sha1::initial(), fast = plain;
+            check::sha1::compressPlain(plain, bytes, size_t(size / 64));
+            if (check::sha1::accelerated()) {
+                check::sha1::compressAccelerated(fast, bytes, size_t(size / 64));
+                QVERIFY(std::equal(plain.h, plain.h + 5, fast.h));
+            }
+        }
+        // HMAC as a page is signed: the keyed states made once, then the
+        // outer hash in one compression.
+        for (int keySize : {20, 32, 64, 100}) {
+            const check::sha1::HmacKey k = check::sha1::hmacKey(bytes + 1000, size_t(keySize));
+            unsigned char block[64], expected[20];
+            check::sha1::digestBlock(block);
+            check::sha1::Hash h(k.inner, 64);
+            h.update(bytes, 996);
+            h.final(block);
+            check::sha1::finish(k.outer, block);
+            unsigned int n = 20;
+            HMAC(EVP_sha1(), bytes + 1000, keySize, bytes, 996, expected, &n);
+            QCOMPARE(QByteArray(reinterpret_cast<char *>(block), 20).toHex(),
+                     QByteArray(reinterpret_cast<char *>(expected), 20).toHex());
+        }
+    }
+
+    void engineDefaultsAreTheReadersOwn()
+    {
+        // The engine we link reads bases as the page reader does; one whose
+        // default differs in a setting is named for it.
+        const auto differs = []() -> QByteArray {
+            sqlite3 *db = nullptr;
+            sqlite3_open(":memory:", &db);
+            sqlite3_key(db, "probe", 5);
+            const char *what = cipherSettingThatDiffers(db);
+            const QByteArray r = what ? QByteArray(what) : QByteArray();
+            sqlite3_close(db);
+            return r;
+        };
+        QCOMPARE(differs(), QByteArray());
+        const auto withDefault = [&](const char *set, const char *back) {
+            sqlite3 *db = nullptr;
+            sqlite3_open(":memory:", &db);
+            sqlite3_exec(db, set, nullptr, nullptr, nullptr);
+            const QByteArray r = differs();
+            sqlite3_exec(db, back, nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            return r;
+        };
+        QCOMPARE(withDefault("PRAGMA cipher_default_kdf_iter = 256000", "PRAGMA cipher_default_kdf_iter = 64000"),
+                 QByteArray("PRAGMA kdf_iter"));
+        QCOMPARE(withDefault("PRAGMA cipher_default_page_size = 4096", "PRAGMA cipher_default_page_size = 1024"),
+                 QByteArray("PRAGMA cipher_page_size"));
+        QCOMPARE(withDefault("PRAGMA cipher_default_use_hmac = OFF", "PRAGMA cipher_default_use_hmac = ON"),
+                 QByteArray("PRAGMA cipher_use_hmac"));
+        QCOMPARE(differs(), QByteArray());
     }
 
     void treesCountedFromTheirPages()
