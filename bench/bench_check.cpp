@@ -384,7 +384,9 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIntValue("BENCH_CHECK_935MB") == 1)
         sizes.push_back(935);
     for (int mb : sizes) {
-        const std::string at = "/" + std::to_string(mb) + "MB";
+        std::string at = "/";
+        at += std::to_string(mb);
+        at += "MB";
         benchfail::registerGuarded(("BM_Check" + at).c_str(), BM_Side, mb, checkerCpuMs, "checker_cpu_ms")
             ->Unit(benchmark::kMillisecond)
             ->Iterations(5);
