@@ -1,8 +1,12 @@
 // What the look at a base from elsewhere costs before it is opened: the
-// checker process on a new base and on one of about 100 MB, beside its
-// floor (the key derived once, then every page authenticated and decrypted
-// with plain OpenSSL, contexts reused, 256 KB a read), and the reopen of a
-// base the program left. Run build/bin/bench_check (not a test).
+// checker process on a new base and on one of about 100 MB (with
+// BENCH_CHECK_935MB=1 also on one of about 935 MB, which takes a while to
+// make), each beside its floor: the plainest code for the same result, which
+// derives the key once, then authenticates every page and decrypts the
+// b-tree pages with OpenSSL, contexts reused, 256 KB a read. CheckOverFloor
+// runs the two in turn and gives the ratio of their processor times. Also
+// the reopen of a base the program left. Run build/bin/bench_check (not a
+// test).
 
 #include "Collation.h"
 #include "Dao.h"
@@ -34,6 +38,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 using namespace dao;
@@ -42,42 +48,53 @@ namespace {
 
 const QString kConnect = QStringLiteral(";pwd=Qv47Tz28");
 
-// A new base, and a copy of it grown to about 100 MB of notes (or the base
-// named by BENCH_CHECK_BASE). Both are copies made outside the engine, so
+// A new base, and copies of it grown to about 100 MB (or the base named by
+// BENCH_CHECK_BASE) and 935 MB of notes. All are made outside the engine, so
 // the program has not left them as they are and looks at them each time.
 struct Fixture {
     QTemporaryDir dir;
-    QString small, large;
+    QString made, small;
+    std::map<int, QString> large;
 
     Fixture()
     {
-        const QString made = dir.filePath(QStringLiteral("made.cvb"));
+        made = dir.filePath(QStringLiteral("made.cvb"));
         g_Db = DBEngine::CreateDatabase(made, QString(dbLangGeneral) + kConnect, dbEncrypt);
         CreateBaseTables();
         FillTypesTable();
         g_Db.Close();
         small = dir.filePath(QStringLiteral("small.cvb"));
         QFile::copy(made, small);
-        // Another base in place of the large one (bench_scale's, say).
-        if (qEnvironmentVariableIsSet("BENCH_CHECK_BASE")) {
-            large = qEnvironmentVariable("BENCH_CHECK_BASE");
-            std::printf("large base: %s, %.1f MB\n", qPrintable(large), QFileInfo(large).size() / 1048576.0);
-            return;
+    }
+
+    // The base of about mb MB.
+    QString of(int mb)
+    {
+        if (large.count(mb))
+            return large[mb];
+        // Another base in place of the 100 MB one (bench_scale's, say).
+        if (mb == 100 && qEnvironmentVariableIsSet("BENCH_CHECK_BASE")) {
+            large[mb] = qEnvironmentVariable("BENCH_CHECK_BASE");
+            std::printf("large base: %s, %.1f MB\n", qPrintable(large[mb]), QFileInfo(large[mb]).size() / 1048576.0);
+            return large[mb];
         }
-        large = dir.filePath(QStringLiteral("large.cvb"));
-        QFile::copy(made, large);
+        const QString p = dir.filePath(QStringLiteral("large%1.cvb").arg(mb));
+        QFile::copy(made, p);
         sqlite3 *db = nullptr;
-        sqlite3_open_v2(QFile::encodeName(large).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+        sqlite3_open_v2(QFile::encodeName(p).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
         sqlite3_key(db, "Qv47Tz28", 8);
         registerTextCollation(db);
-        sqlite3_exec(db,
-                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 1000) "
-                     "INSERT INTO \"NOTE\"(CIT, TEXTE) SELECT 'N' || i || '.TXT', hex(randomblob(50000)) FROM n",
-                     nullptr, nullptr, nullptr);
+        const QByteArray fill = "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < " +
+                                QByteArray::number(mb * 10) +
+                                ") INSERT INTO \"NOTE\"(CIT, TEXTE) SELECT 'N' || i || '.TXT', hex(randomblob(50000)) "
+                                "FROM n";
+        const int rc = sqlite3_exec(db, fill.constData(), nullptr, nullptr, nullptr);
         sqlite3_close(db);
-        if (qEnvironmentVariableIsSet("BENCH_CHECK_KEEP"))
-            QFile::copy(large, qEnvironmentVariable("BENCH_CHECK_KEEP"));
-        std::printf("large base: %.1f MB\n", QFileInfo(large).size() / 1048576.0);
+        benchfail::check(rc == SQLITE_OK, "making the base of " + std::to_string(mb) + " MB", sqlite3_errstr(rc));
+        if (mb == 100 && qEnvironmentVariableIsSet("BENCH_CHECK_KEEP"))
+            QFile::copy(p, qEnvironmentVariable("BENCH_CHECK_KEEP"));
+        std::printf("large base: %.1f MB\n", QFileInfo(p).size() / 1048576.0);
+        return large[mb] = p;
     }
 };
 
@@ -87,24 +104,25 @@ Fixture &fx()
     return f;
 }
 
-// The checker on path; false, with the cause given to st, when it refused.
-bool checked(benchmark::State &st, const QString &path)
+// The checker on path. A refusal fails the benchmark, and so does a look
+// that started no checker (a base the program left opens on its record).
+void check(const QString &path)
 {
+    const int before = checksRun();
     try {
         checkBeforeOpening(path, "Qv47Tz28", true);
-        return true;
     } catch (const vb::Error &e) {
-        st.SkipWithError(qPrintable(QStringLiteral("the checker refused the base: ") + e.description()));
-        return false;
+        benchfail::fail("the checker refused the base", e.description().toStdString());
     }
+    benchfail::check(checksRun() > before, "no check ran",
+                     "the program left this base as it is and opens it on its record: nothing was timed");
 }
 
 void BM_CheckNewBase(benchmark::State &st)
 {
     fx();
     for (auto _ : st)
-        if (!checked(st, fx().small))
-            return;
+        check(fx().small);
 }
 BENCHMARK_GUARDED(BM_CheckNewBase)->Unit(benchmark::kMillisecond)->Iterations(10);
 
@@ -118,26 +136,26 @@ double cpuMs(int who)
     return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) * 1e-3;
 }
 
-void BM_Check100MB(benchmark::State &st)
+double checkerCpuMs(const QString &path)
 {
-    fx();
     const double before = cpuMs(RUSAGE_CHILDREN);
-    for (auto _ : st)
-        if (!checked(st, fx().large))
-            return;
-    st.counters["checker_cpu_ms"] = (cpuMs(RUSAGE_CHILDREN) - before) / double(st.iterations());
+    check(path);
+    const double used = cpuMs(RUSAGE_CHILDREN) - before;
+    benchfail::check(used > 0, "no check ran", "the checker process used no processor time");
+    return used;
 }
-BENCHMARK_GUARDED(BM_Check100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
-// The floor: what authenticating and decrypting every page costs at the
-// least, with the engine's settings for our bases (PBKDF2-HMAC-SHA1, 64000
-// rounds; HMAC key by 2 more over the salt XOR 0x3a; HMAC-SHA1 over the
-// page's ciphertext, IV and little-endian number; AES-256-CBC; 1024-byte
-// pages, 48 reserved). The HMAC's keyed states are made once and copied,
-// for the key derivation's rounds as for the pages, and its outer hash is
-// one compression; AES runs as ECB over the whole page with the CBC chaining
-// XORed after, 16 bytes at a time, so nothing is set up per page; the file is
-// read 256 KB a read, which stays in the caches.
+// The floor: what authenticating every page and decrypting the b-tree
+// pages costs at the least, with the engine's settings for our bases
+// (PBKDF2-HMAC-SHA1, 64000 rounds; HMAC key by 2 more over the salt XOR 0x3a;
+// HMAC-SHA1 over the page's ciphertext, IV and little-endian number;
+// AES-256-CBC; 1024-byte pages, 48 reserved). The HMAC's keyed states are
+// made once and copied, for the key derivation's rounds as for the pages,
+// and its outer hash is one compression (OpenSSL's SHA-1 calls, the fastest
+// it has for that); a page's first AES block tells whether it is a b-tree
+// page, and only those are decrypted further, as ECB over the page with the
+// CBC chaining XORed after, 16 bytes at a time, so nothing is set up per
+// page; the file is read 256 KB a read, which stays in the caches.
 void keyedStates(const unsigned char *key, size_t size, SHA_CTX &inner, SHA_CTX &outer)
 {
     unsigned char pad[SHA_CBLOCK];
@@ -235,6 +253,21 @@ bool authenticateAndDecrypt(const QString &path, const char *pass, QString &why)
     EVP_CIPHER_CTX_set_padding(aes, 0);
 
     typedef unsigned char Block __attribute__((vector_size(16)));
+    // The plain text of [from, to) of a page: ECB, then each block XORed with
+    // the cipher block before it (the IV for the first).
+    auto decrypt = [&](const unsigned char *page, int skip, int from, int to, const unsigned char *iv) {
+        int n = 0;
+        if (EVP_DecryptUpdate(aes, out + skip + from, &n, page + skip + from, to - from) != 1 || n != to - from)
+            return false;
+        for (int i = from; i < to; i += 16) {
+            Block a, b;
+            std::memcpy(&a, out + skip + i, 16);
+            std::memcpy(&b, i == 0 ? iv : page + skip + i - 16, 16);
+            a ^= b;
+            std::memcpy(out + skip + i, &a, 16);
+        }
+        return true;
+    };
     unsigned char mac[SHA_CBLOCK];
     padded(mac);
     bool ok = true;
@@ -257,22 +290,20 @@ bool authenticateAndDecrypt(const QString &path, const char *pass, QString &why)
             SHA1_Update(&c, number, 4);
             SHA1_Final(mac, &c);
             finish(outer, mac);
-            int n = 0;
-            ok = CRYPTO_memcmp(mac, iv + 16, 20) == 0 && EVP_DecryptUpdate(aes, out + skip, &n, page + skip, size) == 1 &&
-                 n == size;
+            ok = CRYPTO_memcmp(mac, iv + 16, 20) == 0;
             if (!ok) {
                 why = QStringLiteral("page %1 is not authentic").arg(pgno);
                 break;
             }
-            // CBC: each plain block XORed with the cipher block before it,
-            // the first with the IV.
-            for (int i = 0; i < size; i += 16) {
-                Block a, b;
-                std::memcpy(&a, out + skip + i, 16);
-                std::memcpy(&b, i == 0 ? iv : page + skip + i - 16, 16);
-                a ^= b;
-                std::memcpy(out + skip + i, &a, 16);
-            }
+            // Page 1 is the header and a b-tree page; of the others, the flag
+            // in the first block says.
+            const int head = pgno == 1 ? size : 16;
+            ok = decrypt(page, skip, 0, head, iv);
+            const unsigned char flag = out[0];
+            if (ok && pgno != 1 && (flag == 2 || flag == 5 || flag == 10 || flag == 13))
+                ok = decrypt(page, skip, head, size, iv);
+            if (!ok)
+                why = QStringLiteral("page %1 does not decrypt").arg(pgno);
         }
     }
     EVP_CIPHER_CTX_free(aes);
@@ -282,20 +313,40 @@ bool authenticateAndDecrypt(const QString &path, const char *pass, QString &why)
     return ok;
 }
 
-void BM_Check100MBFloor(benchmark::State &st)
+double floorCpuMs(const QString &path)
 {
-    fx();
     const double before = cpuMs(RUSAGE_SELF);
-    for (auto _ : st) {
-        QString why;
-        if (!authenticateAndDecrypt(fx().large, "Qv47Tz28", why)) {
-            st.SkipWithError(qPrintable(why));
-            return;
-        }
-    }
-    st.counters["floor_cpu_ms"] = (cpuMs(RUSAGE_SELF) - before) / double(st.iterations());
+    QString why;
+    benchfail::check(authenticateAndDecrypt(path, "Qv47Tz28", why), "the floor refused the base", why.toStdString());
+    return cpuMs(RUSAGE_SELF) - before;
 }
-BENCHMARK(BM_Check100MBFloor)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// One side alone, the checker or its floor, on the base of mb MB: its
+// processor time under counter.
+void BM_Side(benchmark::State &st, int mb, double (*side)(const QString &), const char *counter)
+{
+    const QString p = fx().of(mb);
+    double cpu = 0;
+    for (auto _ : st)
+        cpu += side(p);
+    st.counters[counter] = cpu / double(st.iterations());
+}
+
+// The checker and its floor in turn, so that both meet the same load: the
+// ratio of their processor times.
+void BM_CheckOverFloor(benchmark::State &st, int mb)
+{
+    const QString p = fx().of(mb);
+    double checker = 0, floor = 0;
+    for (auto _ : st) {
+        checker += checkerCpuMs(p);
+        floor += floorCpuMs(p);
+    }
+    benchfail::check(floor > 0, "the floor used no processor time");
+    st.counters["checker_cpu_ms"] = checker / double(st.iterations());
+    st.counters["floor_cpu_ms"] = floor / double(st.iterations());
+    st.counters["ratio"] = checker / floor;
+}
 
 // A base the program closed, opened again: the record is read and matched,
 // and no checker runs.
@@ -303,21 +354,17 @@ void BM_ReopenOwnBase100MB(benchmark::State &st)
 {
     const QString own = fx().dir.filePath(QStringLiteral("own.cvb"));
     QFile::remove(own);
-    QFile::copy(fx().large, own);
+    QFile::copy(fx().of(100), own);
     for (auto _ : st) {
         st.PauseTiming();
         DBEngine::OpenDatabase(own, false, false, kConnect).Close();
         const int before = checksRun();
         st.ResumeTiming();
-        if (!checked(st, own))
-            return;
-        if (checksRun() != before) {
-            st.SkipWithError("the base the program closed went through the checker again");
-            return;
-        }
+        checkBeforeOpening(own, "Qv47Tz28", true);
+        benchfail::check(checksRun() == before, "the base the program closed went through the checker again");
     }
 }
-BENCHMARK(BM_ReopenOwnBase100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK_GUARDED(BM_ReopenOwnBase100MB)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 // The open that follows, for scale: one key derivation and the catalog.
 void BM_OpenNewBaseUnchecked(benchmark::State &st)
@@ -331,4 +378,27 @@ BENCHMARK_GUARDED(BM_OpenNewBaseUnchecked)->Unit(benchmark::kMillisecond)->Itera
 
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    std::vector<int> sizes{100};
+    if (qEnvironmentVariableIntValue("BENCH_CHECK_935MB") == 1)
+        sizes.push_back(935);
+    for (int mb : sizes) {
+        std::string at = "/";
+        at += std::to_string(mb);
+        at += "MB";
+        benchfail::registerGuarded(("BM_Check" + at).c_str(), BM_Side, mb, checkerCpuMs, "checker_cpu_ms")
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+        benchfail::registerGuarded(("BM_CheckFloor" + at).c_str(), BM_Side, mb, floorCpuMs, "floor_cpu_ms")
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+        benchfail::registerGuarded(("BM_CheckOverFloor" + at).c_str(), BM_CheckOverFloor, mb)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(5);
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -436,7 +436,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     if (rc == SQLITE_OK) {
         state = fileStateFor(held);
         state->own->start(held);
-        filewatch::watch(fd, state->own);
+        filewatch::watch(fd, state->own, QByteArray(sqlite3_db_filename(db, "main")) + "-journal");
     }
     std::optional<CatalogTimeLimit> limit;
     auto bail = [&](int number) {
@@ -456,6 +456,10 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
     // Probe right after keying: a wrong key shows here, as a file that does
     // not decrypt.
     rc = stepOnce(db, "SELECT count(*) FROM sqlite_master");
+    // A journal appeared beside it since it was looked at: another program
+    // is writing it, or died doing so.
+    if (rc != SQLITE_OK && filewatch::replayRefused(fd))
+        bail(ErrBaseInUse);
     if (rc != SQLITE_OK) {
         if ((rc & 0xff) == SQLITE_NOTADB)
             bail(plainSqliteHeader(name) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword);
@@ -544,7 +548,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
     if (rc == SQLITE_OK) {
         state = fileStateFor(opened);
         state->own->start(opened);
-        filewatch::watch(held, state->own);
+        filewatch::watch(held, state->own, QByteArray(sqlite3_db_filename(db, "main")) + "-journal");
     }
     if (rc == SQLITE_OK) {
         prepareConnection(db, keyOf(locale));

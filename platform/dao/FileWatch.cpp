@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <string>
 #include <unordered_map>
 
 namespace dao::filewatch {
@@ -33,9 +34,14 @@ struct Capture {
 thread_local Capture t_capture;
 
 // Never destroyed: connections that outlive main close through it.
+struct Watched {
+    std::shared_ptr<OwnWrites> own;
+    std::string journal;
+    bool replayRefused = false;
+};
 struct Registry {
     std::mutex mutex;
-    std::unordered_map<int, std::shared_ptr<OwnWrites>> watched;
+    std::unordered_map<int, Watched> watched;
 };
 Registry &registry()
 {
@@ -48,7 +54,20 @@ std::shared_ptr<OwnWrites> watchedFile(int fd)
     Registry &r = registry();
     const std::lock_guard lock(r.mutex);
     const auto it = r.watched.find(fd);
-    return it == r.watched.end() ? nullptr : it->second;
+    return it == r.watched.end() ? nullptr : it->second.own;
+}
+
+// Whether path is the journal of a watched file; notes the refusal.
+bool refuseReplay(const char *path)
+{
+    Registry &r = registry();
+    const std::lock_guard lock(r.mutex);
+    for (auto &[fd, w] : r.watched)
+        if (!w.journal.empty() && w.journal == path) {
+            w.replayRefused = true;
+            return true;
+        }
+    return false;
 }
 
 int plainFstat(int fd, struct stat *st)
@@ -58,6 +77,11 @@ int plainFstat(int fd, struct stat *st)
 
 int hookedOpen(const char *path, int flags, int mode)
 {
+    // The engine opens a journal without creating it only to play it back.
+    if (!(flags & O_CREAT) && refuseReplay(path)) {
+        errno = EACCES;
+        return -1;
+    }
     if (t_capture.depth == 0)
         return g_open(path, flags, mode);
     // Not blocking on a pipe, not taking a terminal; cleared again below
@@ -207,13 +231,21 @@ bool OwnWrites::changedByOthers(int fd, FileIdentity *now) const
     return m_others || !id.sameAs(m_last);
 }
 
-void watch(int fd, const std::shared_ptr<OwnWrites> &own)
+void watch(int fd, const std::shared_ptr<OwnWrites> &own, const QByteArray &journalPath)
 {
     if (fd < 0 || !own)
         return;
     Registry &r = registry();
     const std::lock_guard lock(r.mutex);
-    r.watched[fd] = own;
+    r.watched[fd] = {own, journalPath.toStdString(), false};
+}
+
+bool replayRefused(int fd)
+{
+    Registry &r = registry();
+    const std::lock_guard lock(r.mutex);
+    const auto it = r.watched.find(fd);
+    return it != r.watched.end() && it->second.replayRefused;
 }
 
 void unwatch(int fd)

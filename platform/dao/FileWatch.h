@@ -20,6 +20,8 @@
 
 #include "Guard.h"
 
+#include <QByteArray>
+
 #include <memory>
 #include <mutex>
 
@@ -63,8 +65,14 @@ private:
 
 // Writes through fd are this program's own until unwatch(fd), which must
 // come before SQLite closes fd (its number may be given to another file).
-void watch(int fd, const std::shared_ptr<OwnWrites> &own);
+// The journal named journalPath is never played back into it: a journal the
+// engine did not make itself (planted after the file was looked at, or left
+// by another program that died) would put pages nobody looked at into the
+// file; the read that meets one fails instead (replayRefused), and the next
+// open has the checker roll it back where it can do no harm.
+void watch(int fd, const std::shared_ptr<OwnWrites> &own, const QByteArray &journalPath);
 void unwatch(int fd);
+bool replayRefused(int fd);
 
 // fstat of fd as an identity; unknown when it fails.
 FileIdentity identityOfFd(int fd);

@@ -1,6 +1,7 @@
 #include "Guard.h"
 
 #include "DaoErrors.h"
+#include "check/Answer.h"
 #include "Error.h"
 #include "LeftBases.h"
 
@@ -189,7 +190,9 @@ FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool
     const int limit = g_timeLimit > 0 ? g_timeLimit : 4000 + int(QFileInfo(path).size() / (32 << 20)) * 1000;
     QProcess p;
     p.setProgram(checkerPath());
-    p.setArguments({path, writable ? QStringLiteral("w") : QStringLiteral("r")});
+    // The checker is told the limit: a lock another program holds is waited
+    // for only part of it, and answered "busy" before the limit runs out.
+    p.setArguments({path, writable ? QStringLiteral("w") : QStringLiteral("r"), QString::number(limit)});
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start();
     if (!p.waitForStarted(5000))
@@ -207,23 +210,16 @@ FileIdentity checkBeforeOpening(const QString &path, const QByteArray &key, bool
     if (p.exitStatus() != QProcess::NormalExit || line.isEmpty())
         refuse(path, QStringLiteral("checking it made the checker stop abnormally: it is damaged, or made to "
                                     "harm the program"));
-    if (line.startsWith("ok ")) {
-        // The identity of the file as the checker read it.
-        const QList<QByteArray> f = line.split(' ');
+    // "ok" comes with the identity of the file the checker read; a bare
+    // "ok", or one with fields missing or malformed, is no answer of its.
+    if (const std::optional<check::Identity> seen = check::parseOkAnswer(line.toStdString())) {
         FileIdentity id;
-        bool ok = f.size() == 8;
-        qint64 v[7] = {};
-        for (int i = 3; ok && i < 8; ++i)
-            v[i - 1] = f[i].toLongLong(&ok);
-        bool devOk = false, inoOk = false;
-        id.dev = dev_t(ok ? f[1].toULongLong(&devOk) : 0);
-        id.ino = ino_t(ok ? f[2].toULongLong(&inoOk) : 0);
-        if (ok && devOk && inoOk && v[2] >= 0) {
-            id.size = off_t(v[2]);
-            id.ctime = {time_t(v[3]), long(v[4])};
-            id.mtime = {time_t(v[5]), long(v[6])};
-            return id;
-        }
+        id.dev = dev_t(seen->dev);
+        id.ino = ino_t(seen->ino);
+        id.size = off_t(seen->size);
+        id.ctime = {time_t(seen->ctimeSec), long(seen->ctimeNsec)};
+        id.mtime = {time_t(seen->mtimeSec), long(seen->mtimeNsec)};
+        return id;
     }
     if (line == "key")
         fail(plainSqliteHeader(path) && !key.isEmpty() ? ErrNotABase : ErrInvalidPassword, path);

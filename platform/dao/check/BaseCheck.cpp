@@ -1,25 +1,35 @@
-// corvane-check PATH r|w, the key on standard input.
+// corvane-check PATH r|w LIMIT_MS, the key on standard input.
 //
 // Looks at a base file before the program opens it, in a process of its own:
 // the engine we ship has faults that a crafted schema reaches while it is
 // read (a crash, a division by zero, an endless query), so the first reading
 // of a file from elsewhere must happen where such a fault costs nothing but
-// this process. The program opens the file only when this prints "ok".
+// this process. The program opens the file only when this answers "ok".
 //
-// Prints one line: "ok", "key" (the key does not open it), "notabase",
-// "journal" (a hot journal, and the file may not be written), "corrupt",
-// "nomem", "busy" (another program holds it locked), "open" (cannot be
-// opened at all) or "refuse KIND" for something
-// the program never makes. With "w" a hot journal is rolled back first, as
-// any writable open of the file would do.
+// Prints one line: "ok" and the identity of the file it read (Answer.h),
+// "key" (the key does not open it), "notabase", "journal" (a hot journal,
+// and the file may not be written), "corrupt", "nomem", "busy" (another
+// program holds it locked for longer than a quarter of LIMIT_MS, the
+// program's own time limit for the check, or changed it while it was read),
+// "open" (cannot be opened at all) or "refuse KIND" for something the
+// program never makes. With "w" a hot journal is rolled back first, as any
+// writable open of the file would do.
 //
-// A base of ours is read through Pages.h: every page authenticated whole,
-// many pages a read, and decrypted as far as the check reads it; SQLite
-// checks the plain pages, and each index is counted against its table from
-// what the pages showed. Files of other settings, with a journal beside
-// them or without a key, go the engine's own way.
+// Everything is read through the descriptor SQLite opened the file by, and
+// only under the shared lock it takes at its first read and holds to the
+// answer (Pages.h): another program writing the base is waited for, never
+// read half-way. A base of ours is read as plain pages: every page
+// authenticated whole, many pages a read, and decrypted as far as the check
+// reads it; SQLite checks the plain pages, and each index is counted against
+// its table from what the pages showed. A file that page 1 does not show to
+// be one of ours under the key (another key, other settings, no key) goes
+// the engine's own way, and an encrypted one is then held to the same rule:
+// every page there, and none of them stored as zeros, which the engine would
+// read as a page never written.
 
+#include "Answer.h"
 #include "BaseFormat.h"
+#include "CipherDefaults.h"
 #include "Pages.h"
 
 #include <sqlite3.h>
@@ -27,6 +37,8 @@
 #include <sys/stat.h>
 
 #include <cctype>
+#include <charconv>
+#include <chrono>
 #include <cstdlib>
 #include <cstdio>
 #include <cstring>
@@ -36,6 +48,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -149,36 +162,26 @@ std::string tableShape(const std::string &sql)
 
 class Check {
 public:
-    Check(std::string path, std::string key, bool writable)
-        : m_path(std::move(path)), m_key(std::move(key)), m_writable(writable)
+    // limit: the program's time limit for the whole check. A lock another
+    // program holds is waited for a quarter of it (2 s at most), so that
+    // "busy" comes well before the program gives up on the checker.
+    Check(std::string path, std::string key, bool writable, std::chrono::milliseconds limit)
+        : m_path(std::move(path)), m_key(std::move(key)), m_writable(writable),
+          m_busyUntil(std::chrono::steady_clock::now() + std::min(limit / 4, std::chrono::milliseconds(2000)))
     {
     }
-    ~Check() { sqlite3_close_v2(m_db); }
-
-    // The file the check read, as it was at its end.
-    struct stat m_seen {};
-    bool m_seenKnown = false;
+    ~Check() { close(); }
 
     std::string run()
     {
-        if (std::optional<std::string> v = runOnPlainPages())
-            return *v;
-        if (const std::string v = open(SQLITE_OPEN_READONLY); v != "journal" || !m_writable) {
-            if (!v.empty())
-                return v;
-        } else {
-            // The engine rolls the journal back when the file is opened for
-            // writing; what it rolls back to is then looked at like the rest.
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-            if (const std::string again = open(SQLITE_OPEN_READWRITE); !again.empty())
-                return again;
-        }
-        if (std::string v = readSchema(); !v.empty())
-            return v;
-        if (std::string v = readCatalog(); !v.empty())
-            return v;
-        return quickCheck();
+        // Without it nothing tells which file SQLite opened and locked.
+        const char *vfs = check::pageVfs(&m_pages);
+        if (!vfs)
+            return "open";
+        if (plainPagesPossible())
+            if (std::optional<std::string> v = runOnPlainPages(vfs))
+                return *v;
+        return runOnEngine(vfs);
     }
 
 private:
@@ -188,39 +191,48 @@ private:
         return r != 0 ? r : n1 - n2;
     }
 
-    static bool exists(const std::string &path)
+    // Until the deadline, the lock is tried again every few milliseconds: a
+    // writer of another program holds it for a moment at a time.
+    static int waitForLock(void *self, int)
     {
-        struct stat st {};
-        return ::lstat(path.c_str(), &st) == 0;
+        const auto left = static_cast<Check *>(self)->m_busyUntil - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return 0;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(2)));
+        return 1;
     }
 
-    // The same checks on the plain pages, each page authenticated as it is
-    // read and the rest at the end; nothing when the file is not one this
-    // can read exactly as the engine would (then the engine's road decides).
-    std::optional<std::string> runOnPlainPages()
+    void close()
+    {
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        m_onPages = false;
+    }
+
+    // The page reader knows one passphrase derivation and the engine's
+    // defaults as they are built in (CipherDefaults.h); a raw key, no key,
+    // or an engine with other defaults goes the engine's own road.
+    bool plainPagesPossible() const
     {
         if (m_key.empty() || m_key.rfind("x'", 0) == 0 || m_key.rfind("X'", 0) == 0)
-            return std::nullopt;
-        if (exists(m_path + "-journal") || exists(m_path + "-wal") || !m_pages.open(m_path))
-            return std::nullopt;
-        unsigned char stored[check::kPageSize], first[check::kPageSize];
-        const unsigned char *page1 = m_pages.stored(1);
-        if (!page1)
-            return std::nullopt;
-        std::memcpy(stored, page1, sizeof stored);
-        auto cipher = std::make_unique<check::PageCipher>(m_key, stored);
-        const check::PageCipher::Result r = cipher->open(1, stored, first);
-        if (r == check::PageCipher::Forged)
-            return "key";
-        // 1024-byte pages, 48 reserved, no write-ahead log: as we make them.
-        if (r != check::PageCipher::Opened || first[16] != 4 || first[17] != 0 || first[18] != 1 || first[19] != 1 ||
-            first[20] != check::kReserve)
-            return std::nullopt;
-        m_pages.setCipher(std::move(cipher));
-        const char *vfs = check::pageVfs(&m_pages);
-        if (!vfs || sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, vfs) != SQLITE_OK) {
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
+            return false;
+        sqlite3 *db = nullptr;
+        const bool ours = sqlite3_open_v2(":memory:", &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr) ==
+                              SQLITE_OK &&
+                          sqlite3_key(db, "probe", 5) == SQLITE_OK && !cipherSettingThatDiffers(db);
+        sqlite3_close(db);
+        return ours;
+    }
+
+    // The checks on the plain pages, each page authenticated as it is read
+    // and the rest at the end, all under the one lock SQLite takes at its
+    // first read; nothing when page 1 does not open with the key as a base
+    // of ours (then the engine's road decides).
+    std::optional<std::string> runOnPlainPages(const char *vfs)
+    {
+        m_pages.setPassphrase(m_key);
+        if (sqlite3_open_v2(m_path.c_str(), &m_db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, vfs) != SQLITE_OK) {
+            close();
             return std::nullopt;
         }
         m_onPages = true;
@@ -228,37 +240,95 @@ private:
         // The check walks each tree depth first and keeps the pages above
         // the one it reads: a small cache stays in the processor's caches.
         sqlite3_exec(m_db, "PRAGMA cache_size=256", nullptr, nullptr, nullptr);
-        // One read transaction for all: no writer changes the file between
-        // the first page read and the last.
+        // One read transaction for all: the lock is held from the first
+        // page read to the answer, so no writer changes the file between.
         sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
-        if (probe() != SQLITE_OK) {
-            // A lock held by another program, a journal made meanwhile: the
-            // engine's road says what it is.
+        if (const int rc = probe(); rc != SQLITE_OK) {
             const bool forged = m_pages.forgedSeen();
-            sqlite3_close_v2(m_db);
-            m_db = nullptr;
-            m_onPages = false;
+            close();
+            if ((rc & 0xff) == SQLITE_BUSY)
+                return "busy";
             if (forged)
                 return "corrupt";
+            if (rc == SQLITE_READONLY_ROLLBACK && !m_writable)
+                return "journal";
+            // Another key or other settings, a journal to roll back.
             return std::nullopt;
         }
-        std::string v = readSchema();
+        const uint64_t lock = m_pages.lockCount();
+        // Not a page more or less than page 1 declares: SQLite would never
+        // read those past its count, nor see those missing (it reads them
+        // as zeros).
+        std::string v = m_pages.pages() == m_pages.declaredPages() ? std::string() : "corrupt";
+        if (v.empty())
+            v = readSchema();
         if (v.empty())
             v = readCatalog();
         if (v.empty())
             v = quickCheck();
         if (m_pages.forgedSeen() || (v == "ok" && !m_pages.authenticateRest()))
             v = "corrupt";
-        m_seenKnown = ::fstat(m_pages.descriptor(), &m_seen) == 0;
+        if (v == "ok")
+            v = vouch(lock);
         sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
         return v;
+    }
+
+    // The same checks through the engine's own cipher, in one read
+    // transaction too; a base of ours that another key or other settings
+    // kept from the plain pages is held to the same rules at the end: every
+    // page there, none stored as zeros.
+    std::string runOnEngine(const char *vfs)
+    {
+        m_pages.setPassphrase({});
+        std::string v = openEngine(vfs, SQLITE_OPEN_READONLY);
+        if (v == "journal" && m_writable) {
+            // The engine rolls the journal back when the file is opened for
+            // writing; what it rolls back to is then looked at like the rest.
+            close();
+            v = openEngine(vfs, SQLITE_OPEN_READWRITE);
+            m_pages.restartFrom();
+        }
+        if (!v.empty())
+            return v;
+        const uint64_t lock = m_pages.lockCount();
+        v = readSchema();
+        if (v.empty())
+            v = readCatalog();
+        if (v.empty())
+            v = quickCheck();
+        if (v == "ok" && !m_key.empty() && !storedWhole())
+            v = "corrupt";
+        if (v == "ok")
+            v = vouch(lock);
+        sqlite3_exec(m_db, "COMMIT", nullptr, nullptr, nullptr);
+        return v;
+    }
+
+    bool storedWhole()
+    {
+        sqlite3_int64 pageSize = 0, pageCount = 0;
+        if (each("PRAGMA page_size", [&](sqlite3_stmt *s) { pageSize = sqlite3_column_int64(s, 0); }) != SQLITE_OK ||
+            each("PRAGMA page_count", [&](sqlite3_stmt *s) { pageCount = sqlite3_column_int64(s, 0); }) != SQLITE_OK)
+            return false;
+        return pageSize > 0 && pageCount > 0 && m_pages.wholeAndWritten(uint64_t(pageSize), uint64_t(pageCount));
+    }
+
+    // The answer for a file that passed: what was read is vouched for only
+    // when all of it was read under the one lock, from a file that did not
+    // change meanwhile (a writer that ignores the locks).
+    std::string vouch(uint64_t lock) const
+    {
+        if (m_pages.lockCount() != lock || !m_pages.lockedAsAtStart())
+            return "busy";
+        const std::optional<struct stat> st = m_pages.now();
+        return st ? check::okAnswer(*st) : "open";
     }
 
     void configure()
     {
         sqlite3_extended_result_codes(m_db, 1);
-        // A writer of another program holds its lock for a moment at a time.
-        sqlite3_busy_timeout(m_db, 2000);
+        sqlite3_busy_handler(m_db, waitForLock, this);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_TRIGGER, 0, nullptr);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_FTS3_TOKENIZER, 0, nullptr);
         sqlite3_db_config(m_db, SQLITE_DBCONFIG_ENABLE_LOAD_EXTENSION, 0, nullptr);
@@ -283,13 +353,14 @@ private:
         return rc;
     }
 
-    std::string open(int flags)
+    std::string openEngine(const char *vfs, int flags)
     {
-        if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK)
+        if (sqlite3_open_v2(m_path.c_str(), &m_db, flags | SQLITE_OPEN_NOMUTEX, vfs) != SQLITE_OK)
             return "open";
         if (!m_key.empty())
             sqlite3_key(m_db, m_key.data(), int(m_key.size()));
         configure();
+        sqlite3_exec(m_db, "BEGIN", nullptr, nullptr, nullptr);
         const int rc = probe();
         if (rc == SQLITE_OK)
             return {};
@@ -627,6 +698,7 @@ private:
 
     std::string m_path, m_key;
     bool m_writable;
+    std::chrono::steady_clock::time_point m_busyUntil;
     check::PageFile m_pages;
     bool m_onPages = false;
     // Why a count failed, when the engine said.
@@ -641,25 +713,23 @@ private:
 
 int main(int argc, char **argv)
 {
-    if (argc != 3 || (std::strcmp(argv[2], "r") != 0 && std::strcmp(argv[2], "w") != 0)) {
-        std::fprintf(stderr, "usage: corvane-check PATH r|w (key on standard input)\n");
+    // The limit: the program's time limit for the check, in milliseconds.
+    long long limit = -1;
+    const char *const limitEnd = argc == 4 ? argv[3] + std::strlen(argv[3]) : nullptr;
+    if (argc != 4 || (std::strcmp(argv[2], "r") != 0 && std::strcmp(argv[2], "w") != 0) ||
+        std::from_chars(argv[3], limitEnd, limit).ptr != limitEnd || limit < 0) {
+        std::fprintf(stderr, "usage: corvane-check PATH r|w LIMIT_MS (key on standard input)\n");
         return 2;
     }
     // The key comes through a pipe, never on the command line where other
     // users could read it.
     const std::string key((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
-    Check check(argv[1], key, std::strcmp(argv[2], "w") == 0);
+    Check check(argv[1], key, std::strcmp(argv[2], "w") == 0, std::chrono::milliseconds(limit));
     const std::string verdict = check.run();
-    struct stat st = check.m_seen;
-    if (verdict == "ok" && (check.m_seenKnown || ::stat(argv[1], &st) == 0))
-        std::printf("ok %llu %llu %lld %lld %ld %lld %ld\n", (unsigned long long)st.st_dev,
-                    (unsigned long long)st.st_ino, (long long)st.st_size, (long long)st.st_ctim.tv_sec,
-                    st.st_ctim.tv_nsec, (long long)st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-    else
-        std::printf("%s\n", verdict.c_str());
+    std::printf("%s\n", verdict.c_str());
     std::fflush(stdout);
     // The process ends here: freeing what a large base took, page by page,
     // would cost more than the system's dropping it at once; the file is
     // only read, and its locks go with the process.
-    std::_Exit(verdict == "ok" ? 0 : 1);
+    std::_Exit(verdict.rfind("ok ", 0) == 0 ? 0 : 1);
 }

@@ -1,14 +1,11 @@
 #include "Pages.h"
 
-// The plain SHA-1 block functions: the HMAC's two keyed states are made
-// once and copied for each page, which EVP's HMAC cannot do as cheaply.
-#define OPENSSL_SUPPRESS_DEPRECATED
+#include "Sha1.h"
+
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/sha.h>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,10 +15,10 @@ namespace check {
 
 namespace {
 
-// The engine's settings for the bases we make (its defaults): key of 32
-// bytes from 64000 rounds of PBKDF2-HMAC-SHA1 over the salt; the HMAC key
-// from 2 more rounds with the salt masked by 0x3a; page numbers enter the
-// HMAC little-endian.
+// The engine's settings for the bases we make (its defaults, which the build
+// holds to CipherDefaults.h): key of 32 bytes from 64000 rounds of
+// PBKDF2-HMAC-SHA1 over the salt; the HMAC key from 2 more rounds with the
+// salt masked by 0x3a; page numbers enter the HMAC little-endian.
 constexpr int kKdfRounds = 64000;
 constexpr int kHmacKdfRounds = 2;
 constexpr unsigned char kHmacSaltMask = 0x3a;
@@ -45,90 +42,34 @@ inline void xorBlock(unsigned char *to, const unsigned char *from)
 } // namespace
 
 struct PageCipher::State {
-    SHA_CTX inner {}, outer {};
-    // The outer hash's one block (see hashDigest).
-    unsigned char block[SHA_CBLOCK] {};
+    sha1::HmacKey mac {};
+    // The outer hash's one block (see sha1::finish).
+    unsigned char block[sha1::kBlock] {};
+    unsigned char salt[kSaltSize] {};
     // CBC is ECB of each block XORed with the block before it: the ECB
     // context needs no IV, so nothing is set up per page.
     EVP_CIPHER_CTX *ecb = nullptr;
 };
 
-namespace {
-
-// The inner and outer states of HMAC-SHA1 under key.
-void hmacStates(const unsigned char *key, size_t keySize, SHA_CTX &inner, SHA_CTX &outer)
-{
-    unsigned char shortKey[SHA_DIGEST_LENGTH];
-    if (keySize > SHA_CBLOCK) {
-        SHA1(key, keySize, shortKey);
-        key = shortKey;
-        keySize = sizeof shortKey;
-    }
-    unsigned char pad[SHA_CBLOCK];
-    std::memset(pad, 0x36, sizeof pad);
-    for (size_t i = 0; i < keySize; ++i)
-        pad[i] ^= key[i];
-    SHA1_Init(&inner);
-    SHA1_Update(&inner, pad, sizeof pad);
-    std::memset(pad, 0x5c, sizeof pad);
-    for (size_t i = 0; i < keySize; ++i)
-        pad[i] ^= key[i];
-    SHA1_Init(&outer);
-    SHA1_Update(&outer, pad, sizeof pad);
-    OPENSSL_cleanse(pad, sizeof pad);
-    OPENSSL_cleanse(shortKey, sizeof shortKey);
-}
-
-// The last block of a hash over the keyed state from (which has taken whole
-// blocks only) and a digest: block holds the digest in its first 20 bytes and
-// SHA-1's padding after it, and gets the new digest there. One compression,
-// without the buffering of SHA1_Update and SHA1_Final.
-void hashDigest(const SHA_CTX &from, unsigned char *block)
-{
-    SHA_CTX c = from;
-    SHA1_Transform(&c, block);
-    const SHA_LONG h[5] = {c.h0, c.h1, c.h2, c.h3, c.h4};
-    for (int i = 0; i < 5; ++i) {
-        block[4 * i] = static_cast<unsigned char>(h[i] >> 24);
-        block[4 * i + 1] = static_cast<unsigned char>(h[i] >> 16);
-        block[4 * i + 2] = static_cast<unsigned char>(h[i] >> 8);
-        block[4 * i + 3] = static_cast<unsigned char>(h[i]);
-    }
-}
-
-// A block for hashDigest: room for the digest, then the padding of a
-// message of one block and a digest.
-void digestBlock(unsigned char *block)
-{
-    std::memset(block, 0, SHA_CBLOCK);
-    block[SHA_DIGEST_LENGTH] = 0x80;
-    constexpr unsigned bits = (SHA_CBLOCK + SHA_DIGEST_LENGTH) * 8;
-    block[SHA_CBLOCK - 2] = static_cast<unsigned char>(bits >> 8);
-    block[SHA_CBLOCK - 1] = static_cast<unsigned char>(bits);
-}
-
-} // namespace
-
 void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
                 unsigned char *out, size_t outSize)
 {
-    SHA_CTX inner, outer;
-    hmacStates(pass, passSize, inner, outer);
-    unsigned char block[SHA_CBLOCK];
-    digestBlock(block);
+    const sha1::HmacKey k = sha1::hmacKey(pass, passSize);
+    unsigned char block[sha1::kBlock];
+    sha1::digestBlock(block);
     for (uint32_t index = 1; outSize > 0; ++index) {
         const unsigned char number[4] = {static_cast<unsigned char>(index >> 24), static_cast<unsigned char>(index >> 16),
                                          static_cast<unsigned char>(index >> 8), static_cast<unsigned char>(index)};
-        unsigned char t[SHA_DIGEST_LENGTH];
-        SHA_CTX c = inner;
-        SHA1_Update(&c, salt, saltSize);
-        SHA1_Update(&c, number, sizeof number);
-        SHA1_Final(block, &c);
-        hashDigest(outer, block);
+        unsigned char t[sha1::kDigest];
+        sha1::Hash h(k.inner, sha1::kBlock);
+        h.update(salt, saltSize);
+        h.update(number, sizeof number);
+        h.final(block);
+        sha1::finish(k.outer, block);
         std::memcpy(t, block, sizeof t);
         for (int r = 1; r < rounds; ++r) {
-            hashDigest(inner, block);
-            hashDigest(outer, block);
+            sha1::finish(k.inner, block);
+            sha1::finish(k.outer, block);
             for (size_t i = 0; i < sizeof t; ++i)
                 t[i] ^= block[i];
         }
@@ -136,12 +77,9 @@ void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char 
         std::memcpy(out, t, take);
         out += take;
         outSize -= take;
-        OPENSSL_cleanse(&c, sizeof c);
-        OPENSSL_cleanse(t, sizeof t);
+        sha1::wipe(t, sizeof t);
     }
-    OPENSSL_cleanse(block, sizeof block);
-    OPENSSL_cleanse(&inner, sizeof inner);
-    OPENSSL_cleanse(&outer, sizeof outer);
+    sha1::wipe(block, sizeof block);
 }
 
 PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt) : m(std::make_unique<State>())
@@ -152,8 +90,9 @@ PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt)
     for (int i = 0; i < kSaltSize; ++i)
         hmacSalt[i] = salt[i] ^ kHmacSaltMask;
     pbkdf2Sha1(key, kKeySize, hmacSalt, kSaltSize, kHmacKdfRounds, hmacKey, kKeySize);
-    hmacStates(hmacKey, kKeySize, m->inner, m->outer);
-    digestBlock(m->block);
+    m->mac = sha1::hmacKey(hmacKey, kKeySize);
+    sha1::digestBlock(m->block);
+    std::memcpy(m->salt, salt, kSaltSize);
 
     m->ecb = EVP_CIPHER_CTX_new();
     EVP_DecryptInit_ex(m->ecb, EVP_aes_256_ecb(), nullptr, key, nullptr);
@@ -165,9 +104,10 @@ PageCipher::PageCipher(const std::string &passphrase, const unsigned char *salt)
 PageCipher::~PageCipher()
 {
     EVP_CIPHER_CTX_free(m->ecb);
-    OPENSSL_cleanse(&m->inner, sizeof m->inner);
-    OPENSSL_cleanse(&m->outer, sizeof m->outer);
+    sha1::wipe(&m->mac, sizeof m->mac);
 }
+
+bool PageCipher::madeFor(const unsigned char *salt) const { return std::memcmp(m->salt, salt, kSaltSize) == 0; }
 
 bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
 {
@@ -177,34 +117,26 @@ bool PageCipher::authentic(uint32_t pageNumber, const unsigned char *in)
     const unsigned char number[4] = {static_cast<unsigned char>(pageNumber), static_cast<unsigned char>(pageNumber >> 8),
                                      static_cast<unsigned char>(pageNumber >> 16),
                                      static_cast<unsigned char>(pageNumber >> 24)};
-    SHA_CTX c = m->inner;
-    SHA1_Update(&c, in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
-    SHA1_Update(&c, number, sizeof number);
+    sha1::Hash h(m->mac.inner, sha1::kBlock);
+    h.update(in + skip, size_t(kPageSize - kReserve - skip + kIvSize));
+    h.update(number, sizeof number);
     unsigned char *block = m->block;
-    SHA1_Final(block, &c);
-    hashDigest(m->outer, block);
+    h.final(block);
+    sha1::finish(m->mac.outer, block);
     return CRYPTO_memcmp(block, mac, kHmacSize) == 0;
 }
 
 PageCipher::Result PageCipher::authenticate(uint32_t pageNumber, const unsigned char *in)
 {
-    if (authentic(pageNumber, in))
-        return Opened;
-    // The engine takes a page of zeros for one never written.
-    const int skip = pageNumber == 1 ? kSaltSize : 0;
-    return std::all_of(in + skip, in + kPageSize, [](unsigned char b) { return b == 0; }) ? Blank : Forged;
+    return authentic(pageNumber, in) ? Opened : Forged;
 }
 
 PageCipher::Result PageCipher::openHead(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
 {
     if (pageNumber == 1)
         return open(pageNumber, in, out);
-    if (!authentic(pageNumber, in)) {
-        const Result r = authenticate(pageNumber, in);
-        if (r == Blank)
-            std::memset(out, 0, kPageSize);
-        return r;
-    }
+    if (!authentic(pageNumber, in))
+        return Forged;
     int n = 0;
     if (EVP_DecryptUpdate(m->ecb, out, &n, in, kBlock) != 1 || n != kBlock)
         return Forged;
@@ -215,12 +147,8 @@ PageCipher::Result PageCipher::openHead(uint32_t pageNumber, const unsigned char
 
 PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in, unsigned char *out)
 {
-    if (!authentic(pageNumber, in)) {
-        const Result r = authenticate(pageNumber, in);
-        if (r == Blank)
-            std::memset(out, 0, kPageSize);
-        return r;
-    }
+    if (!authentic(pageNumber, in))
+        return Forged;
     const int skip = pageNumber == 1 ? kSaltSize : 0;
     const unsigned char *data = in + skip;
     const int size = kPageSize - kReserve - skip;
@@ -242,32 +170,139 @@ PageCipher::Result PageCipher::open(uint32_t pageNumber, const unsigned char *in
 
 // ---- the file ----------------------------------------------------------------------
 
-PageFile::~PageFile()
+namespace {
+
+// The b-tree page kinds, by their flag byte.
+constexpr uint8_t kIndexInterior = 2, kTableInterior = 5, kIndexLeaf = 10, kTableLeaf = 13;
+
+uint32_t be32(const unsigned char *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// SQLite never writes the page that holds the file locks (past 1 GB).
+constexpr uint64_t kLockByte = 0x40000000;
+
+bool sameState(const struct stat &a, const struct stat &b)
 {
-    if (m_fd >= 0)
-        ::close(m_fd);
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino && a.st_size == b.st_size &&
+           a.st_ctim.tv_sec == b.st_ctim.tv_sec && a.st_ctim.tv_nsec == b.st_ctim.tv_nsec &&
+           a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
-bool PageFile::open(const std::string &path)
+// Reads size bytes at offset, whatever the pieces; false when the file ends
+// before.
+bool readFully(int fd, unsigned char *to, size_t size, uint64_t offset)
 {
-    m_fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (m_fd < 0)
-        return false;
-    struct stat st {};
-    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < kPageSize || st.st_size % kPageSize != 0)
-        return false;
-    m_size = uint64_t(st.st_size);
-    m_done.assign(size_t(pages()) + 1, false);
-    m_kind.assign(size_t(pages()) + 1, 0);
-    m_cells.assign(size_t(pages()) + 1, 0);
-    m_overflow.assign(size_t(pages()) + 1, false);
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t k = ::pread(fd, to + got, size - got, off_t(offset + got));
+        if (k <= 0)
+            return false;
+        got += size_t(k);
+    }
+    return true;
+}
+
+} // namespace
+
+void PageFile::attach(int fd)
+{
+    m_fd = fd;
+    m_locked = false;
+    m_size = 0;
+    forget();
+}
+
+void PageFile::detach()
+{
+    lockDropped();
+    m_fd = -1;
+}
+
+void PageFile::forget()
+{
+    m_servable = false;
+    m_declared = 0;
+    for (Run &r : m_runs)
+        r.count = 0;
+    const size_t n = size_t(pages()) + 1;
+    m_done.assign(n, false);
+    m_kind.assign(n, 0);
+    m_cells.assign(n, 0);
+    m_overflow.assign(n, false);
+    m_walked.clear();
+}
+
+void PageFile::lockTaken()
+{
+    m_locked = true;
+    ++m_lockCount;
+    m_size = 0;
+    m_atStart = {};
+    if (const std::optional<struct stat> st = now(); st && S_ISREG(st->st_mode) && st->st_size >= 0) {
+        m_atStart = *st;
+        m_size = uint64_t(st->st_size);
+    }
     m_runs.resize(kRuns);
+    forget();
+    if (servesPlainPages())
+        m_servable = openFirstPage();
+}
+
+void PageFile::lockDropped()
+{
+    m_locked = false;
+    m_size = 0;
+    forget();
+}
+
+std::optional<struct stat> PageFile::now() const
+{
+    struct stat st {};
+    if (m_fd < 0 || ::fstat(m_fd, &st) != 0)
+        return std::nullopt;
+    return st;
+}
+
+bool PageFile::lockedAsAtStart() const
+{
+    const std::optional<struct stat> st = now();
+    return m_locked && m_atStart.st_ino != 0 && st && sameState(*st, m_atStart);
+}
+
+void PageFile::restartFrom()
+{
+    const std::optional<struct stat> st = now();
+    if (!m_locked || !st || servesPlainPages())
+        return;
+    m_atStart = *st;
+    m_size = uint64_t(std::max<off_t>(st->st_size, 0));
+    forget();
+}
+
+bool PageFile::openFirstPage()
+{
+    if (m_size % kPageSize != 0)
+        return false;
+    const unsigned char *in = stored(1);
+    if (!in)
+        return false;
+    if (!m_cipher || !m_cipher->madeFor(in))
+        m_cipher = std::make_unique<PageCipher>(m_passphrase, in);
+    unsigned char first[kPageSize];
+    if (read(1, first) != PageCipher::Opened)
+        return false;
+    // 1024-byte pages, 48 reserved, no write-ahead log: as we make them.
+    if (first[16] != 4 || first[17] != 0 || first[18] != 1 || first[19] != 1 || first[20] != kReserve)
+        return false;
+    // The page count in the header holds only while the counter it was
+    // written with is the file's; else SQLite goes by the size.
+    const uint32_t count = be32(first + 28);
+    m_declared = count != 0 && std::memcmp(first + 24, first + 92, 4) == 0 ? count : pages();
     return true;
 }
 
 const unsigned char *PageFile::stored(uint64_t n)
 {
-    if (n < 1 || n > pages())
+    if (!m_locked || m_fd < 0 || n < 1 || n > pages())
         return nullptr;
     ++m_clock;
     for (Run &r : m_runs) {
@@ -291,49 +326,55 @@ const unsigned char *PageFile::stored(uint64_t n)
         r.bytes.reset(new unsigned char[kMaxRun * kPageSize]);
     r.used = 1;
     r.lastUse = m_clock;
-    const size_t want = size_t(r.count * kPageSize);
-    size_t got = 0;
-    while (got < want) {
-        const ssize_t k = ::pread(m_fd, r.bytes.get() + got, want - got, off_t((r.first - 1) * kPageSize + got));
-        if (k <= 0)
-            break;
-        got += size_t(k);
-    }
-    if (got < want) {
-        // Cut short meanwhile.
+    if (!readFully(m_fd, r.bytes.get(), size_t(r.count * kPageSize), (r.first - 1) * kPageSize)) {
+        // Cut short under the lock: by something that ignores it.
         r.count = 0;
         return nullptr;
     }
     return r.bytes.get() + (n - r.first) * kPageSize;
 }
 
-namespace {
-
-// The b-tree page kinds, by their flag byte.
-constexpr uint8_t kIndexInterior = 2, kTableInterior = 5, kIndexLeaf = 10, kTableLeaf = 13;
-
-uint32_t be32(const unsigned char *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
-
-} // namespace
+bool PageFile::wholeAndWritten(uint64_t pageSize, uint64_t count)
+{
+    // SQLite's page sizes are powers of two from 512 to 65536.
+    if (!m_locked || m_fd < 0 || pageSize < 512 || pageSize > 65536 || (pageSize & (pageSize - 1)) != 0 ||
+        m_size != pageSize * count)
+        return false;
+    const uint64_t lockPage = kLockByte / pageSize + 1;
+    constexpr size_t kChunk = 256 << 10;
+    std::vector<unsigned char> buf(kChunk);
+    for (uint64_t at = 0; at < m_size;) {
+        const size_t want = size_t(std::min<uint64_t>(kChunk, m_size - at));
+        if (!readFully(m_fd, buf.data(), want, at))
+            return false;
+        for (size_t p = 0; p < want; p += pageSize) {
+            const uint64_t n = (at + p) / pageSize + 1;
+            const unsigned char *page = buf.data() + p;
+            if (n != lockPage && page[0] == 0 && std::memcmp(page, page + 1, pageSize - 1) == 0)
+                return false;
+        }
+        at += want;
+    }
+    return true;
+}
 
 PageCipher::Result PageFile::read(uint64_t n, unsigned char *out)
 {
     const unsigned char *in = stored(n);
-    if (!in)
+    if (!in || !m_cipher)
         return PageCipher::Forged;
     if (m_headsOnly && m_overflow[size_t(n)]) {
         const PageCipher::Result r = m_cipher->openHead(uint32_t(n), in, out);
-        if (r != PageCipher::Forged) {
+        if (r == PageCipher::Opened) {
             m_done[size_t(n)] = true;
             // Not a b-tree page, whatever its first byte says.
             m_kind[size_t(n)] = 0;
-            if (r == PageCipher::Opened)
-                noteOverflow(be32(out));
+            noteOverflow(be32(out));
         }
         return r;
     }
     const PageCipher::Result r = m_cipher->open(uint32_t(n), in, out);
-    if (r != PageCipher::Forged) {
+    if (r == PageCipher::Opened) {
         m_done[size_t(n)] = true;
         const unsigned char *head = out + (n == 1 ? 100 : 0);
         m_kind[size_t(n)] = head[0];
@@ -429,14 +470,13 @@ void PageFile::noteOverflows(uint64_t n, const unsigned char *plain)
 
 bool PageFile::authenticateRest()
 {
-    // The page that holds the file locks past 1 GB is never written.
-    const uint64_t lockPage = (uint64_t(0x40000000) / kPageSize) + 1;
+    const uint64_t lockPage = kLockByte / kPageSize + 1;
     m_runPages = kMaxRun;
     for (uint64_t n = 1; n <= pages(); ++n) {
         if (m_done[size_t(n)] || n == lockPage)
             continue;
         const unsigned char *in = stored(n);
-        if (!in || m_cipher->authenticate(uint32_t(n), in) == PageCipher::Forged)
+        if (!in || !m_cipher || m_cipher->authenticate(uint32_t(n), in) != PageCipher::Opened)
             return false;
     }
     return true;
@@ -497,41 +537,81 @@ namespace {
 
 struct VfsFile {
     sqlite3_file base;
-    PageFile *pages; // null: a file passed to the default VFS as it is
+    PageFile *pages; // the main database file; null for a journal
+    int level;       // the lock SQLite holds on it
     sqlite3_file *real() { return reinterpret_cast<sqlite3_file *>(this + 1); }
 };
 
 sqlite3_vfs *g_real = nullptr;
 PageFile *g_file = nullptr;
 
+// Which descriptor the default VFS opened the main database file through:
+// its open() is ours while it opens that file (xSetSystemCall).
+sqlite3_syscall_ptr g_realOpen = nullptr;
+const char *g_opening = nullptr;
+int g_opened = -1;
+
+int openAndNote(const char *path, int flags, int mode)
+{
+    const int fd = reinterpret_cast<int (*)(const char *, int, int)>(g_realOpen)(path, flags, mode);
+    if (fd >= 0 && g_opening && std::strcmp(path, g_opening) == 0)
+        g_opened = fd;
+    return fd;
+}
+
 VfsFile *of(sqlite3_file *f) { return reinterpret_cast<VfsFile *>(f); }
 sqlite3_file *real(sqlite3_file *f) { return of(f)->real(); }
+// The main file when its pages are served plain.
+PageFile *plainPages(sqlite3_file *f)
+{
+    PageFile *p = of(f)->pages;
+    return p && p->servesPlainPages() ? p : nullptr;
+}
 
 int xClose(sqlite3_file *f)
 {
+    if (PageFile *p = of(f)->pages)
+        p->detach();
     sqlite3_file *r = real(f);
     return r->pMethods ? r->pMethods->xClose(r) : SQLITE_OK;
 }
 
 int xRead(sqlite3_file *f, void *buf, int amount, sqlite3_int64 offset)
 {
-    PageFile *p = of(f)->pages;
+    PageFile *p = plainPages(f);
     if (!p)
         return real(f)->pMethods->xRead(real(f), buf, amount, offset);
     auto *to = static_cast<unsigned char *>(buf);
+    if (!p->locked()) {
+        // SQLite's look at the header as it opens the file, before any
+        // lock, for the page size: nothing read now would be worth anything,
+        // so it is told the one layout served here, and reads page 1 again
+        // under its lock (where another layout makes it the engine's road).
+        std::memset(to, 0, size_t(amount));
+        if (offset != 0)
+            return SQLITE_IOERR_SHORT_READ;
+        static const unsigned char layout[24] = {'S', 'Q', 'L', 'i', 't', 'e', ' ', 'f', 'o', 'r', 'm', 'a',
+                                                 't', ' ', '3', 0, kPageSize >> 8, 0, 1, 1, kReserve, 64, 32, 32};
+        std::memcpy(to, layout, std::min(size_t(amount), sizeof layout));
+        return amount <= int(sizeof layout) ? SQLITE_OK : SQLITE_IOERR_SHORT_READ;
+    }
+    // Page 1 did not open under the lock: the engine's road decides.
+    if (!p->servable())
+        return SQLITE_IOERR_READ;
     const uint64_t size = p->pages() * kPageSize;
     unsigned char plain[kPageSize];
     while (amount > 0) {
+        // Past the end: the file is shorter than its header says.
         if (offset < 0 || uint64_t(offset) >= size) {
-            std::memset(to, 0, size_t(amount));
-            return SQLITE_IOERR_SHORT_READ;
+            p->noteForged();
+            return SQLITE_IOERR_READ;
         }
         const uint64_t n = uint64_t(offset) / kPageSize + 1;
         const int at = int(uint64_t(offset) % kPageSize);
         const int take = std::min(amount, kPageSize - at);
         // A whole page, as the pager reads: decrypted in place.
         unsigned char *into = at == 0 && take == kPageSize ? to : plain;
-        if (p->read(n, into) == PageCipher::Forged) {
+        if (p->read(n, into) != PageCipher::Opened) {
             p->noteForged();
             return SQLITE_IOERR_READ;
         }
@@ -546,14 +626,14 @@ int xRead(sqlite3_file *f, void *buf, int amount, sqlite3_int64 offset)
 
 int xWrite(sqlite3_file *f, const void *buf, int amount, sqlite3_int64 offset)
 {
-    if (of(f)->pages)
+    if (plainPages(f))
         return SQLITE_READONLY;
     return real(f)->pMethods->xWrite(real(f), buf, amount, offset);
 }
 
 int xTruncate(sqlite3_file *f, sqlite3_int64 size)
 {
-    if (of(f)->pages)
+    if (plainPages(f))
         return SQLITE_READONLY;
     return real(f)->pMethods->xTruncate(real(f), size);
 }
@@ -561,26 +641,53 @@ int xTruncate(sqlite3_file *f, sqlite3_int64 size)
 int xSync(sqlite3_file *f, int flags) { return real(f)->pMethods->xSync(real(f), flags); }
 int xFileSize(sqlite3_file *f, sqlite3_int64 *size)
 {
-    if (PageFile *p = of(f)->pages) {
-        *size = sqlite3_int64(p->pages() * kPageSize);
+    if (PageFile *p = plainPages(f)) {
+        *size = p->locked() ? sqlite3_int64(p->pages() * kPageSize) : 0;
         return SQLITE_OK;
     }
     return real(f)->pMethods->xFileSize(real(f), size);
 }
-int xLock(sqlite3_file *f, int level) { return real(f)->pMethods->xLock(real(f), level); }
-int xUnlock(sqlite3_file *f, int level) { return real(f)->pMethods->xUnlock(real(f), level); }
+
+int xLock(sqlite3_file *f, int level)
+{
+    VfsFile *v = of(f);
+    const int rc = real(f)->pMethods->xLock(real(f), level);
+    if (rc == SQLITE_OK && level > v->level) {
+        const bool taken = v->level == SQLITE_LOCK_NONE;
+        v->level = level;
+        if (taken && v->pages)
+            v->pages->lockTaken();
+    }
+    return rc;
+}
+
+int xUnlock(sqlite3_file *f, int level)
+{
+    VfsFile *v = of(f);
+    const int rc = real(f)->pMethods->xUnlock(real(f), level);
+    // A failed unlock leaves the lock unknown: held no more, for what this
+    // file serves.
+    if (level < v->level)
+        v->level = level;
+    if (level == SQLITE_LOCK_NONE && v->pages)
+        v->pages->lockDropped();
+    return rc;
+}
+
 int xCheckReservedLock(sqlite3_file *f, int *out) { return real(f)->pMethods->xCheckReservedLock(real(f), out); }
 int xFileControl(sqlite3_file *f, int op, void *arg)
 {
-    // The size and mapping hints are about the real file; ours is served
-    // from memory already.
-    if (of(f)->pages && (op == SQLITE_FCNTL_MMAP_SIZE || op == SQLITE_FCNTL_SIZE_HINT || op == SQLITE_FCNTL_CHUNK_SIZE))
+    // The size and mapping hints are about the real file; plain pages are
+    // served from memory already.
+    if (plainPages(f) && (op == SQLITE_FCNTL_MMAP_SIZE || op == SQLITE_FCNTL_SIZE_HINT || op == SQLITE_FCNTL_CHUNK_SIZE))
         return SQLITE_NOTFOUND;
     return real(f)->pMethods->xFileControl(real(f), op, arg);
 }
 int xSectorSize(sqlite3_file *f) { return real(f)->pMethods->xSectorSize(real(f)); }
 int xDeviceCharacteristics(sqlite3_file *f) { return real(f)->pMethods->xDeviceCharacteristics(real(f)); }
 
+// Version 1: no memory mapping (which would bypass xRead) and no shared
+// memory (no write-ahead log, which the bases we make never use).
 const sqlite3_io_methods kMethods = {1,
                                      xClose,
                                      xRead,
@@ -605,12 +712,29 @@ int vOpen(sqlite3_vfs *, const char *name, sqlite3_file *f, int flags, int *outF
 {
     VfsFile *v = of(f);
     v->base.pMethods = nullptr;
-    v->pages = (flags & SQLITE_OPEN_MAIN_DB) ? g_file : nullptr;
+    v->pages = nullptr;
+    v->level = SQLITE_LOCK_NONE;
+    const bool main = (flags & SQLITE_OPEN_MAIN_DB) && name && g_file;
     std::memset(v->real(), 0, size_t(g_real->szOsFile));
+    g_opening = main ? name : nullptr;
+    g_opened = -1;
     const int rc = g_real->xOpen(g_real, name, v->real(), flags, outFlags);
-    if (rc == SQLITE_OK)
-        v->base.pMethods = &kMethods;
-    return rc;
+    g_opening = nullptr;
+    if (rc != SQLITE_OK)
+        return rc;
+    v->base.pMethods = &kMethods;
+    if (main) {
+        // A descriptor the default VFS kept from an earlier open is not
+        // known here: nothing to read through.
+        if (g_opened < 0) {
+            xClose(f);
+            v->base.pMethods = nullptr;
+            return SQLITE_CANTOPEN;
+        }
+        v->pages = g_file;
+        g_file->attach(g_opened);
+    }
+    return SQLITE_OK;
 }
 int vDelete(sqlite3_vfs *, const char *name, int syncDir) { return g_real->xDelete(g_real, name, syncDir); }
 int vAccess(sqlite3_vfs *, const char *name, int flags, int *out) { return g_real->xAccess(g_real, name, flags, out); }
@@ -631,9 +755,14 @@ const char *pageVfs(PageFile *file)
     static sqlite3_vfs vfs {};
     g_file = file;
     if (!g_real) {
-        g_real = sqlite3_vfs_find(nullptr);
-        if (!g_real)
+        sqlite3_vfs *real = sqlite3_vfs_find(nullptr);
+        if (!real || real->iVersion < 3 || !real->xGetSystemCall || !real->xSetSystemCall)
             return nullptr;
+        g_realOpen = real->xGetSystemCall(real, "open");
+        if (!g_realOpen ||
+            real->xSetSystemCall(real, "open", reinterpret_cast<sqlite3_syscall_ptr>(openAndNote)) != SQLITE_OK)
+            return nullptr;
+        g_real = real;
         vfs.iVersion = 2;
         vfs.szOsFile = int(sizeof(VfsFile)) + g_real->szOsFile;
         vfs.mxPathname = g_real->mxPathname;
@@ -646,7 +775,7 @@ const char *pageVfs(PageFile *file)
         vfs.xSleep = vSleep;
         vfs.xCurrentTime = vCurrentTime;
         vfs.xGetLastError = vGetLastError;
-        vfs.xCurrentTimeInt64 = g_real->iVersion >= 2 && g_real->xCurrentTimeInt64 ? vCurrentTimeInt64 : nullptr;
+        vfs.xCurrentTimeInt64 = g_real->xCurrentTimeInt64 ? vCurrentTimeInt64 : nullptr;
         if (sqlite3_vfs_register(&vfs, 0) != SQLITE_OK)
             return nullptr;
     }

@@ -5,8 +5,16 @@
 // each page's last 48 bytes, keys by PBKDF2), with the key derived once and
 // no set-up per page. The checker reads a file through this, many pages a
 // read, and hands SQLite the plain pages to check their structure.
+//
+// The engine writes every page through its cipher, so no page of a base it
+// made is stored as zeros: a page of zeros (which the engine would take for
+// one never written, and read as zeros) is never authentic here. The build
+// makes sure the engine's defaults are the ones implemented here
+// (CipherDefaults.h).
 
 #include <sqlite3.h>
+
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <memory>
@@ -30,8 +38,7 @@ public:
 
     enum Result {
         Opened, // authentic; out holds the plain page
-        Blank,  // all zeros, which the engine reads as a page of zeros
-        Forged, // not written with this key, or damaged
+        Forged, // not written with this key under this number, or damaged
     };
     // in and out: kPageSize bytes each, not overlapping.
     Result open(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
@@ -39,8 +46,11 @@ public:
     Result authenticate(uint32_t pageNumber, const unsigned char *in);
     // As open, with only the first AES block of the page decrypted and the
     // rest of out zeros: for an overflow page, all of which a structure
-    // check reads is the number of the next one, in its first 4 bytes.
+    // check reads is the number of the next one, in its first 4 bytes. The
+    // whole page is authenticated all the same.
     Result openHead(uint32_t pageNumber, const unsigned char *in, unsigned char *out);
+    // Whether the keys were derived from this salt.
+    bool madeFor(const unsigned char *salt) const;
 
 private:
     bool authentic(uint32_t pageNumber, const unsigned char *in);
@@ -54,24 +64,61 @@ private:
 void pbkdf2Sha1(const unsigned char *pass, size_t passSize, const unsigned char *salt, size_t saltSize, int rounds,
                 unsigned char *out, size_t outSize);
 
-// A base file read many pages a read, each page authenticated when it is
-// read.
+// A base file as SQLite holds it: read through the descriptor SQLite opened
+// and locked (the same open file, not the path opened again, which another
+// program may have pointed elsewhere meanwhile), and only while SQLite holds
+// its shared lock on it. Whatever was read before the lock was taken, or
+// under an earlier lock, counts for nothing: the size and every page are
+// read again. What a writer that ignores the locks does to the file while it
+// is read is not seen here; lockedAsAtStart() tells whether the file's times
+// moved meanwhile.
 class PageFile {
 public:
-    ~PageFile();
-    // False when the file cannot be read as whole pages (then nothing else
-    // is used).
-    bool open(const std::string &path);
-    uint64_t pages() const { return m_size / kPageSize; }
+    // The descriptor SQLite opened the file through, not owned (-1: none).
+    void attach(int fd);
+    void detach();
     int descriptor() const { return m_fd; }
-    // The stored bytes of page n (from 1); null when the file ends before.
+
+    // With a passphrase the pages are served to SQLite decrypted (the plain
+    // pages); without, SQLite reads them as stored, through its own cipher.
+    void setPassphrase(std::string passphrase) { m_passphrase = std::move(passphrase); }
+    bool servesPlainPages() const { return !m_passphrase.empty(); }
+
+    // SQLite took its shared lock, or dropped its last lock.
+    void lockTaken();
+    void lockDropped();
+    bool locked() const { return m_locked; }
+    // How many times the lock was taken: a check holds one lock throughout.
+    uint64_t lockCount() const { return m_lockCount; }
+    // Under the lock: the file as fstat tells it now, and whether it is
+    // still the one the lock was taken on, unchanged. restartFrom() takes
+    // the file as it is now for the start, when SQLite itself wrote it
+    // under its lock (a journal rolled back) and reads it as stored.
+    std::optional<struct stat> now() const;
+    bool lockedAsAtStart() const;
+    void restartFrom();
+
+    // Under the lock, serving plain pages: whether page 1 opened with the
+    // passphrase and shows the page size, reserve and journal of the bases
+    // implemented here (if not, the engine's own road decides).
+    bool servable() const { return m_servable; }
+    uint64_t pages() const { return m_size / kPageSize; }
+    // The page count page 1 declares, as SQLite reads it (the file's size
+    // when the header's count is not kept).
+    uint64_t declaredPages() const { return m_declared; }
+
+    // The stored bytes of page n (from 1); null when the file ends before,
+    // or when no lock is held.
     const unsigned char *stored(uint64_t n);
 
-    void setCipher(std::unique_ptr<PageCipher> cipher) { m_cipher = std::move(cipher); }
     // Authenticates and decrypts page n into out.
     PageCipher::Result read(uint64_t n, unsigned char *out);
     // Authenticates every page not read yet; false at the first that fails.
     bool authenticateRest();
+    // For SQLite's own cipher: the file is exactly `count` pages of
+    // pageSize bytes, and none of them (the page SQLite keeps for its locks
+    // aside) is stored as zeros.
+    bool wholeAndWritten(uint64_t pageSize, uint64_t count);
     // The entries of the b-tree rooted at page root: the rows of a table,
     // or the entries of an index; nothing when it is not a whole tree of
     // that kind. Leaves read before are counted from what they showed then,
@@ -97,7 +144,13 @@ private:
     static constexpr int kRuns = 8;
     static constexpr uint64_t kMaxRun = 128;
     int m_fd = -1;
+    std::string m_passphrase;
+    bool m_locked = false;
+    uint64_t m_lockCount = 0;
+    struct stat m_atStart {};
+    bool m_servable = false;
     uint64_t m_size = 0;
+    uint64_t m_declared = 0;
     uint64_t m_runPages = 64;
     uint64_t m_clock = 0;
     std::vector<Run> m_runs;
@@ -114,14 +167,19 @@ private:
     bool m_headsOnly = false;
     bool m_forgedSeen = false;
 
+    void forget();
+    bool openFirstPage();
     void noteOverflow(uint64_t n);
     void noteOverflows(uint64_t n, const unsigned char *plain);
     bool walk(uint64_t page, bool index, int depth, uint64_t &count, unsigned char *buf);
 };
 
-// Registers (once) the read-only VFS "corvane-pages": the main database file
-// opened through it is served from file as plain pages; everything else
-// (locks, journals) goes to the default VFS.
+// Registers (once) the VFS "corvane-pages": the main database file opened
+// through it is the one file SQLite opens it by; its lock is followed by
+// file, which serves it as plain pages or hands it to SQLite as stored
+// (PageFile::setPassphrase). Everything else (journals) goes to the default
+// VFS. Null when the default VFS does not let the checker see which
+// descriptor it opened.
 const char *pageVfs(PageFile *file);
 
 } // namespace check

@@ -1,24 +1,36 @@
 // The look at a base before it is opened: a base this program closed,
 // unchanged since, opens without the checker; any change, a planted record
-// or a crash while open sends it through the checker again, which still
-// authenticates every page and refuses damaged ones.
+// or a crash while open sends it through the checker again, which
+// authenticates every page, refuses damaged ones and pages of zeros, waits
+// for another program's writes instead of reading them half-way, and names
+// the very file it read.
 
+#include "Answer.h"
+#include "CipherDefaults.h"
 #include "Collation.h"
 #include "DaoErrors.h"
 #include "DaoTestUtil.h"
 #include "Guard.h"
 #include "LeftBases.h"
 #include "Pages.h"
+#include "Sha1.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
 
 #include <openssl/evp.h>
 #include <openssl/hmac.h>
 #include <sqlite3.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
 
 using namespace dao;
 
@@ -102,6 +114,115 @@ QByteArray sealed(const Keys &k, quint32 number, const unsigned char *plain, con
     return out;
 }
 
+// The page reader on the file at p, as the checker has it under SQLite's
+// lock (here nobody else has the file).
+struct PagesOf {
+    int fd;
+    check::PageFile file;
+    explicit PagesOf(const QString &p) : fd(::open(QFile::encodeName(p).constData(), O_RDONLY | O_CLOEXEC))
+    {
+        file.attach(fd);
+        file.setPassphrase("Qv47Tz28");
+        file.lockTaken();
+    }
+    ~PagesOf()
+    {
+        file.detach();
+        ::close(fd);
+    }
+};
+
+// Every page of a base's bytes decrypted (empty where a page is not
+// authentic).
+std::vector<QByteArray> plainPages(const QByteArray &bytes)
+{
+    const auto *raw = reinterpret_cast<const unsigned char *>(bytes.constData());
+    check::PageCipher cipher("Qv47Tz28", raw);
+    std::vector<QByteArray> pages(size_t(bytes.size() / 1024) + 1);
+    for (qsizetype n = 1; n * 1024 <= bytes.size(); ++n) {
+        QByteArray plain(1024, '\0');
+        if (cipher.open(quint32(n), raw + (n - 1) * 1024, reinterpret_cast<unsigned char *>(plain.data())) ==
+            check::PageCipher::Opened)
+            pages[size_t(n)] = plain;
+    }
+    return pages;
+}
+
+// The overflow pages of the rows' long texts (the rows of base(), each a
+// text of one letter): their numbers, and whether each is the last of its
+// chain.
+QList<QPair<qint64, bool>> overflowPages(const QByteArray &bytes)
+{
+    QList<QPair<qint64, bool>> found;
+    const std::vector<QByteArray> pages = plainPages(bytes);
+    for (size_t n = 2; n < pages.size(); ++n) {
+        const QByteArray &p = pages[n];
+        if (p.isEmpty() || p.at(4) < 'a' || p.at(4) > 'z' || p.mid(4, 900).count(p.at(4)) != 900)
+            continue;
+        found.append({qint64(n), be32(reinterpret_cast<const unsigned char *>(p.constData())) == 0});
+    }
+    return found;
+}
+
+// Run with CORVANE_TEST_WRITE_BASE set, the test is another copy of the
+// program writing that base: small transactions one after another, each
+// changing the length of a text and adding a row, until its input closes.
+// It says "writing" after its first commit, and how many it made at the end.
+// Run with CORVANE_TEST_LOCK_BASE and CORVANE_TEST_LOCK (shared, reserved or
+// exclusive), it takes that lock as SQLite takes it, says "held", and keeps
+// it until its input closes.
+const int g_otherProgram = [] {
+    const QByteArray writes = qgetenv("CORVANE_TEST_WRITE_BASE"), locks = qgetenv("CORVANE_TEST_LOCK_BASE");
+    if (writes.isEmpty() && locks.isEmpty())
+        return 0;
+    sqlite3 *db = nullptr;
+    if (sqlite3_open_v2((writes.isEmpty() ? locks : writes).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) !=
+        SQLITE_OK)
+        std::_Exit(2);
+    sqlite3_key(db, "Qv47Tz28", 8);
+    registerTextCollation(db);
+    // Far above any honest wait: a check of a small base takes moments.
+    sqlite3_busy_timeout(db, 120000);
+    auto say = [](const QByteArray &what) {
+        std::fputs((what + '\n').constData(), stdout);
+        std::fflush(stdout);
+    };
+    auto inputClosed = [](int waitMs) {
+        pollfd in{0, POLLIN, 0};
+        char c = 0;
+        return ::poll(&in, 1, waitMs) > 0 && ::read(0, &c, 1) <= 0;
+    };
+    if (!locks.isEmpty()) {
+        const QByteArray kind = qgetenv("CORVANE_TEST_LOCK");
+        const char *sql = kind == "shared"     ? "BEGIN; SELECT count(*) FROM sqlite_master"
+                          : kind == "reserved" ? "BEGIN IMMEDIATE"
+                                               : "BEGIN EXCLUSIVE";
+        if (sqlite3_exec(db, sql, nullptr, nullptr, nullptr) != SQLITE_OK)
+            std::_Exit(3);
+        say("held");
+        while (!inputClosed(-1)) {
+        }
+        sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+        sqlite3_close(db);
+        std::_Exit(0);
+    }
+    long commits = 0;
+    do {
+        const QByteArray n = QByteArray::number(commits);
+        const QByteArray sql = "BEGIN IMMEDIATE; UPDATE \"K\" SET \"T\" = replace(hex(zeroblob(" +
+                               QByteArray::number(50 + commits * 977 % 4000) + ")), '0', 'w') WHERE \"GROUPE\" = 'kw" +
+                               QByteArray::number(commits % 12) + "'; INSERT INTO \"K\"(\"GROUPE\", \"T\") VALUES('w" + n +
+                               "', 'x'); COMMIT";
+        if (sqlite3_exec(db, sql.constData(), nullptr, nullptr, nullptr) != SQLITE_OK)
+            std::_Exit(4);
+        if (++commits == 1)
+            say("writing");
+    } while (!inputClosed(0));
+    sqlite3_close(db);
+    say(QByteArray::number(commits));
+    std::_Exit(0);
+}();
+
 } // namespace
 
 class TestCheck : public QObject {
@@ -152,11 +273,82 @@ class TestCheck : public QObject {
     static void raw(const QString &p, const char *sql)
     {
         sqlite3 *db = nullptr;
-        QCOMPARE(sqlite3_open_v2(QFile::encodeName(p).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
+        QCOMPARE(sqlite3_open_v2(QFile::encodeName(p).constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                 nullptr),
+                 SQLITE_OK);
         sqlite3_key(db, "Qv47Tz28", 8);
         registerTextCollation(db);
         QCOMPARE(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK);
         sqlite3_close(db);
+    }
+
+    // A copy of the file at p under a new name: a base from elsewhere, which
+    // this program never left.
+    QString copyOf(const QString &p)
+    {
+        const QString c = path();
+        writeAll(c, readAll(p));
+        return c;
+    }
+
+    // A copy of bytes with page n (from 1) replaced, or bytes added at the end.
+    QString withPage(QByteArray bytes, qint64 n, const QByteArray &page)
+    {
+        bytes.replace((n - 1) * 1024, page.size(), page);
+        const QString p = path();
+        writeAll(p, bytes);
+        return p;
+    }
+
+    // The checker's look at p: the error number it ends in (0: it passed),
+    // -1 when no checker ran.
+    static int verdict(const QString &p, bool writable = false)
+    {
+        const int before = checksRun();
+        const int e = errorOf([&] { checkBeforeOpening(p, "Qv47Tz28", writable); });
+        return checksRun() > before ? e : -1;
+    }
+
+    // This test, run again as another program (g_otherProgram) on the file
+    // at p; env names what it does.
+    static void startOther(QProcess &other, const char *var, const QString &p, const QByteArray &lock = {})
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(var), p);
+        if (!lock.isEmpty())
+            env.insert(QStringLiteral("CORVANE_TEST_LOCK"), QString::fromLatin1(lock));
+        other.setProcessEnvironment(env);
+        other.start(QCoreApplication::applicationFilePath(), {});
+    }
+
+    static QByteArray said(QProcess &other)
+    {
+        // Far above any honest wait.
+        if (!other.canReadLine() && !other.waitForReadyRead(120000))
+            return {};
+        return other.readLine().trimmed();
+    }
+
+    static void finish(QProcess &other)
+    {
+        other.closeWriteChannel();
+        QVERIFY(other.waitForFinished(120000));
+        QCOMPARE(other.exitCode(), 0);
+    }
+
+    // Whether another process holds the byte SQLite's writers lock while
+    // they wait for the readers to leave (its PENDING lock).
+    static bool pendingLockHeld(const QString &p)
+    {
+        const int fd = ::open(QFile::encodeName(p).constData(), O_RDONLY | O_CLOEXEC);
+        struct flock probe {};
+        probe.l_type = F_RDLCK;
+        probe.l_whence = SEEK_SET;
+        probe.l_start = 0x40000000;
+        probe.l_len = 1;
+        const bool held = fd >= 0 && ::fcntl(fd, F_GETLK, &probe) == 0 && probe.l_type == F_WRLCK;
+        ::close(fd);
+        return held;
     }
 
 private slots:
@@ -292,6 +484,82 @@ private slots:
         }
     }
 
+    void sha1BothWaysAsOpenSslHashes()
+    {
+        // Lengths about a block's end and the page's signed part; whole
+        // blocks through the plain compression and, where the processor has
+        // them, its SHA instructions, which must agree.
+        QByteArray data(1200, '\0');
+        QRandomGenerator rng(20240531);
+        for (char &c : data)
+            c = char(rng.generate());
+        const auto *bytes = reinterpret_cast<const unsigned char *>(data.constData());
+        for (int size : {0, 1, 55, 56, 63, 64, 65, 119, 120, 128, 980, 996, 1060, 1200}) {
+            unsigned char expected[20], got[20];
+            unsigned int n = 0;
+            EVP_Digest(bytes, size_t(size), expected, &n, EVP_sha1(), nullptr);
+            check::sha1::Hash h;
+            h.update(bytes, size_t(size / 3));
+            h.update(bytes + size / 3, size_t(size - size / 3));
+            h.final(got);
+            QCOMPARE(QByteArray(reinterpret_cast<char *>(got), 20).toHex(),
+                     QByteArray(reinterpret_cast<char *>(expected), 20).toHex());
+            check::sha1::State plain = check::sha1::initial(), fast = plain;
+            check::sha1::compressPlain(plain, bytes, size_t(size / 64));
+            if (check::sha1::accelerated()) {
+                check::sha1::compressAccelerated(fast, bytes, size_t(size / 64));
+                QVERIFY(std::equal(plain.h, plain.h + 5, fast.h));
+            }
+        }
+        // HMAC as a page is signed: the keyed states made once, then the
+        // outer hash in one compression.
+        for (int keySize : {20, 32, 64, 100}) {
+            const check::sha1::HmacKey k = check::sha1::hmacKey(bytes + 1000, size_t(keySize));
+            unsigned char block[64], expected[20];
+            check::sha1::digestBlock(block);
+            check::sha1::Hash h(k.inner, 64);
+            h.update(bytes, 996);
+            h.final(block);
+            check::sha1::finish(k.outer, block);
+            unsigned int n = 20;
+            HMAC(EVP_sha1(), bytes + 1000, keySize, bytes, 996, expected, &n);
+            QCOMPARE(QByteArray(reinterpret_cast<char *>(block), 20).toHex(),
+                     QByteArray(reinterpret_cast<char *>(expected), 20).toHex());
+        }
+    }
+
+    void engineDefaultsAreTheReadersOwn()
+    {
+        // The engine we link reads bases as the page reader does; one whose
+        // default differs in a setting is named for it.
+        const auto differs = []() -> QByteArray {
+            sqlite3 *db = nullptr;
+            sqlite3_open(":memory:", &db);
+            sqlite3_key(db, "probe", 5);
+            const char *what = cipherSettingThatDiffers(db);
+            const QByteArray r = what ? QByteArray(what) : QByteArray();
+            sqlite3_close(db);
+            return r;
+        };
+        QCOMPARE(differs(), QByteArray());
+        const auto withDefault = [&](const char *set, const char *back) {
+            sqlite3 *db = nullptr;
+            sqlite3_open(":memory:", &db);
+            sqlite3_exec(db, set, nullptr, nullptr, nullptr);
+            const QByteArray r = differs();
+            sqlite3_exec(db, back, nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+            return r;
+        };
+        QCOMPARE(withDefault("PRAGMA cipher_default_kdf_iter = 256000", "PRAGMA cipher_default_kdf_iter = 64000"),
+                 QByteArray("PRAGMA kdf_iter"));
+        QCOMPARE(withDefault("PRAGMA cipher_default_page_size = 4096", "PRAGMA cipher_default_page_size = 1024"),
+                 QByteArray("PRAGMA cipher_page_size"));
+        QCOMPARE(withDefault("PRAGMA cipher_default_use_hmac = OFF", "PRAGMA cipher_default_use_hmac = ON"),
+                 QByteArray("PRAGMA cipher_use_hmac"));
+        QCOMPARE(differs(), QByteArray());
+    }
+
     void treesCountedFromTheirPages()
     {
         // Enough rows for trees of three levels; the entries of each found
@@ -306,9 +574,9 @@ private slots:
         QVERIFY(tableRoot > 1 && indexRoot > 1);
 
         for (bool readFirst : {false, true}) {
-            check::PageFile file;
-            QVERIFY(file.open(QFile::encodeName(p).toStdString()));
-            file.setCipher(std::make_unique<check::PageCipher>("Qv47Tz28", file.stored(1)));
+            PagesOf pages(p);
+            check::PageFile &file = pages.file;
+            QVERIFY(file.servable());
             if (readFirst) {
                 unsigned char page[1024];
                 for (uint64_t n = 1; n <= file.pages(); ++n)
@@ -352,9 +620,9 @@ private slots:
             spoilt.replace(int((loop - 1) * 1024), 1024, sealed(Keys(raw), loop, inner, stored));
             const QString looped = path();
             writeAll(looped, spoilt);
-            check::PageFile file;
-            QVERIFY(file.open(QFile::encodeName(looped).toStdString()));
-            file.setCipher(std::make_unique<check::PageCipher>("Qv47Tz28", file.stored(1)));
+            PagesOf pages(looped);
+            check::PageFile &file = pages.file;
+            QVERIFY(file.servable());
             QCOMPARE(file.entries(uint64_t(tableRoot), false), std::nullopt);
             QCOMPARE(file.entries(uint64_t(indexRoot), true), std::optional<uint64_t>(6000));
         }
@@ -441,6 +709,209 @@ private slots:
             QVERIFY(checked(q, &error));
             QCOMPARE(error, int(ErrCorrupt));
         }
+        // Overflow pages, of which the check decrypts only the number of
+        // the next: past that number, in the middle of a chain and at its end.
+        const QByteArray chains = readAll(base(4));
+        int spoilt = 0;
+        for (const auto &[page, last] : overflowPages(chains)) {
+            QByteArray b = chains;
+            b[(page - 1) * 1024 + 600] = char(b[(page - 1) * 1024 + 600] ^ 1);
+            q = path();
+            writeAll(q, b);
+            QCOMPARE(verdict(q), int(ErrCorrupt));
+            ++spoilt;
+        }
+        QCOMPARE(spoilt, 12);
+    }
+
+    void basesTheEngineMadePass()
+    {
+        // As the engine leaves them: free pages after deletes, long overflow
+        // chains, rows deleted from a table's end, a file shrunk by VACUUM;
+        // and each as a file from elsewhere, through the whole check.
+        const QString freed = base(200, true);
+        QVERIFY(rawNumber(freed, "PRAGMA freelist_count") > 100);
+        const QString tail = base(100);
+        raw(tail, "DELETE FROM K WHERE GrCount > 50");
+        QVERIFY(rawNumber(tail, "PRAGMA freelist_count") > 0);
+        const QString vacuumed = base(200, true);
+        raw(vacuumed, "VACUUM");
+        QVERIFY(QFileInfo(vacuumed).size() < QFileInfo(freed).size() / 4);
+        for (const QString &p : {base(), freed, base(6, false, 60000), tail, vacuumed}) {
+            QCOMPARE(verdict(copyOf(p)), 0);
+            QCOMPARE(verdict(copyOf(p), true), 0);
+        }
+        // Another program's base under the same key, of two pages: whole,
+        // and no base of ours.
+        const QString other = path();
+        raw(other, "CREATE TABLE things(x); INSERT INTO things VALUES(1)");
+        QCOMPARE(QFileInfo(other).size(), qint64(2048));
+        QCOMPARE(verdict(other), int(ErrNotABase));
+    }
+
+    void pagesOfZerosAreDamage()
+    {
+        // The engine takes a page of zeros for one never written and reads
+        // it as zeros: the rest of a text, or a free page handed out again.
+        // The engine writes every page through its cipher, so no base of
+        // ours holds one.
+        const QByteArray chains = readAll(base(12));
+        const QByteArray zeros(1024, '\0');
+        int tails = 0, accepted = 0;
+        for (const auto &[page, last] : overflowPages(chains)) {
+            if (!last)
+                continue;
+            ++tails;
+            if (verdict(withPage(chains, page, zeros)) != ErrCorrupt)
+                ++accepted;
+        }
+        QCOMPARE(tails, 12);
+        QCOMPARE(accepted, 0);
+
+        // The free list: its trunk and leaves spread over it, the last.
+        const QByteArray freed = readAll(base(200, true));
+        const std::vector<QByteArray> plain = plainPages(freed);
+        const auto *first = reinterpret_cast<const unsigned char *>(plain[1].constData());
+        const quint32 trunk = be32(first + 32);
+        QVERIFY(trunk > 1 && be32(first + 36) > 100);
+        const auto *list = reinterpret_cast<const unsigned char *>(plain[trunk].constData());
+        const quint32 leaves = be32(list + 4);
+        QVERIFY(leaves > 100);
+        QList<qint64> free{trunk};
+        for (quint32 i = 0; i < leaves; i += 25)
+            free.append(be32(list + 8 + 4 * i));
+        free.append(be32(list + 8 + 4 * (leaves - 1)));
+        for (qint64 page : free)
+            if (verdict(withPage(freed, page, zeros)) != ErrCorrupt)
+                ++accepted;
+        QCOMPARE(accepted, 0);
+
+        // Whole pages of zeros after the last; page 1 zeros after its salt.
+        for (int pages : {1, 3})
+            QCOMPARE(verdict(withPage(chains, chains.size() / 1024 + 1, QByteArray(pages * 1024, '\0'))),
+                     int(ErrCorrupt));
+        QVERIFY(verdict(withPage(chains, 1, chains.left(16) + QByteArray(1008, '\0'))) > 0);
+    }
+
+    void pagesPastTheDeclaredCountAreDamage()
+    {
+        // A page the key signed under the next number is authentic, yet no
+        // page of the base: SQLite never reads past the count page 1
+        // declares.
+        const QByteArray bytes = readAll(base(4));
+        const qint64 count = bytes.size() / 1024;
+        const auto *raw = reinterpret_cast<const unsigned char *>(bytes.constData());
+        const std::vector<QByteArray> plain = plainPages(bytes);
+        QCOMPARE(be32(reinterpret_cast<const unsigned char *>(plain[1].constData()) + 28), quint32(count));
+        const QByteArray extra = sealed(Keys(raw), quint32(count + 1),
+                                        reinterpret_cast<const unsigned char *>(plain[size_t(count)].constData()),
+                                        raw + (count - 1) * 1024);
+        const QString grown = withPage(bytes, count + 1, extra);
+        {
+            PagesOf pages(grown);
+            QVERIFY(pages.file.servable());
+            QVERIFY(pages.file.authenticateRest());
+        }
+        QCOMPARE(verdict(grown), int(ErrCorrupt));
+        // One page short of it: SQLite would read the missing page as zeros.
+        const QString cut = path();
+        writeAll(cut, bytes.left(bytes.size() - 1024));
+        QCOMPARE(verdict(cut), int(ErrCorrupt));
+    }
+
+    void aBaseAnotherProgramWritesIsNeverDamaged()
+    {
+        // Another copy of the program commits small transactions one after
+        // another while the base is looked at: the look waits for each
+        // commit, and reads no half-written state.
+        const QString p = copyOf(base(12));
+        QProcess writer;
+        startOther(writer, "CORVANE_TEST_WRITE_BASE", p);
+        QCOMPARE(said(writer), QByteArray("writing"));
+        QMap<int, int> verdicts;
+        for (int i = 0; i < 20; ++i)
+            ++verdicts[verdict(p)];
+        finish(writer);
+        const qint64 commits = said(writer).toLongLong();
+        QVERIFY2(commits > 20, QByteArray::number(commits).constData());
+        // Passed, or at worst found in use: never damaged.
+        QCOMPARE(verdicts.value(int(ErrCorrupt)), 0);
+        QCOMPARE(verdicts.value(0) + verdicts.value(int(ErrBaseInUse)), 20);
+        QVERIFY(verdicts.value(0) > 0);
+        QCOMPARE(verdict(p), 0);
+    }
+
+    void aLockAnotherProgramHoldsIsWaitedForWithinTheLimit()
+    {
+        // Each within the program's own time limit for a small base: a lock
+        // held on is reported as the base in use, not as a slow check.
+        const QString p = copyOf(base(4));
+        {
+            // A writer that has not begun writing the file lets it be read.
+            QProcess reserved;
+            startOther(reserved, "CORVANE_TEST_LOCK_BASE", p, "reserved");
+            QCOMPARE(said(reserved), QByteArray("held"));
+            QCOMPARE(verdict(p), 0);
+            finish(reserved);
+        }
+        {
+            QProcess exclusive;
+            startOther(exclusive, "CORVANE_TEST_LOCK_BASE", p, "exclusive");
+            QCOMPARE(said(exclusive), QByteArray("held"));
+            QCOMPARE(verdict(p), int(ErrBaseInUse));
+            QCOMPARE(verdict(p, true), int(ErrBaseInUse));
+            finish(exclusive);
+        }
+        {
+            // A writer waiting for a reader to leave lets no new reader in.
+            QProcess reader, writer;
+            startOther(reader, "CORVANE_TEST_LOCK_BASE", p, "shared");
+            QCOMPARE(said(reader), QByteArray("held"));
+            startOther(writer, "CORVANE_TEST_LOCK_BASE", p, "exclusive");
+            for (int i = 0; i < 6000 && !pendingLockHeld(p); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            QVERIFY(pendingLockHeld(p));
+            QCOMPARE(verdict(p), int(ErrBaseInUse));
+            finish(reader);
+            QCOMPARE(said(writer), QByteArray("held"));
+            finish(writer);
+        }
+        QCOMPARE(verdict(p), 0);
+    }
+
+    void theAnswerNamesTheFileRead()
+    {
+        const QString p = copyOf(base(4));
+        struct stat st {};
+        QCOMPARE(::stat(QFile::encodeName(p).constData(), &st), 0);
+        FileIdentity seen;
+        QCOMPARE(errorOf([&] { seen = checkBeforeOpening(p, "Qv47Tz28", false); }), 0);
+        QVERIFY(seen.known());
+        QVERIFY(seen.sameAs(identityOf(st)));
+        // Through a link: the file it leads to.
+        const QString link = m_dir.filePath(QStringLiteral("answer-link.cvb"));
+        QVERIFY(QFile::link(p, link));
+        QCOMPARE(errorOf([&] { seen = checkBeforeOpening(link, "Qv47Tz28", true); }), 0);
+        QVERIFY(seen.sameAs(identityOf(st)));
+
+        const std::optional<check::Identity> id = check::parseOkAnswer(check::okAnswer(st));
+        QVERIFY(id);
+        QCOMPARE(id->dev, quint64(st.st_dev));
+        QCOMPARE(id->ino, quint64(st.st_ino));
+        QCOMPARE(id->size, qint64(st.st_size));
+        QCOMPARE(id->mtimeNsec, qint64(st.st_mtim.tv_nsec));
+        const std::optional<check::Identity> old = check::parseOkAnswer("ok 1 2 3 -4 5 -86400 999999999");
+        QVERIFY(old);
+        QCOMPARE(old->ctimeSec, qint64(-4));
+        QCOMPARE(old->mtimeSec, qint64(-86400));
+        QCOMPARE(old->mtimeNsec, qint64(999999999));
+        // Anything else is no answer of the checker's.
+        for (const char *bad : {"ok", "ok ", "ok 1 2 3 4 5 6", "ok 1 2 3 4 5 6 7 8", "ok 1 2 3 4 5 6 7 ",
+                                "ok 1  2 3 4 5 6 7", "ok -1 2 3 4 5 6 7", "ok 1 2 -3 4 5 6 7", "ok 1 2 3 4 -5 6 7",
+                                "ok 1 2 3 4 1000000000 6 7", "ok 1 2 3 x 5 6 7", "ok 1 2 3 +4 5 6 7", "ok 1 2 3 - 5 6 7",
+                                "ok 18446744073709551616 2 3 4 5 6 7", "ok 1 2 3 4 5 6 7x", "okay 1 2 3 4 5 6 7",
+                                "ok\t1 2 3 4 5 6 7"})
+            QVERIFY2(!check::parseOkAnswer(bad), bad);
     }
 };
 

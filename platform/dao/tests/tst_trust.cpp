@@ -4,6 +4,7 @@
 // cannot be set by others, and it is gone before the engine reads the file
 // again. Whatever was looked at, the engine then reads that very file.
 
+#include "Collation.h"
 #include "DaoErrors.h"
 #include "DaoTestUtil.h"
 #include "Files.h"
@@ -31,6 +32,7 @@ void raw(const QString &p, const char *sql)
     sqlite3 *db = nullptr;
     QCOMPARE(sqlite3_open_v2(QFile::encodeName(p).constData(), &db, SQLITE_OPEN_READWRITE, nullptr), SQLITE_OK);
     sqlite3_key(db, "Qv47Tz28", 8);
+    registerTextCollation(db);
     char *err = nullptr;
     const int rc = sqlite3_exec(db, sql, nullptr, nullptr, &err);
     QVERIFY2(rc == SQLITE_OK, err ? err : "");
@@ -304,6 +306,50 @@ private slots:
         flipper.join();
         QVERIFY2(!seen.contains(QStringLiteral("crafted")), qPrintable(seen.join(u' ')));
         qInfo("%d of 40 opens through the turning link opened the good base", opened);
+    }
+
+    void aJournalPlantedAfterTheLookIsNeverPlayedBack()
+    {
+        // A journal of a copy of the base whose pages say "crafted": played
+        // back, it would put them into the base behind the checker's back.
+        const QString p = base(QStringLiteral("kw0"));
+        const QString copy = path();
+        QVERIFY(QFile::copy(p, copy));
+        raw(copy, "UPDATE K SET GROUPE = 'crafted' WHERE GROUPE = 'kw0'");
+        QByteArray journal;
+        {
+            sqlite3 *db = nullptr;
+            QCOMPARE(sqlite3_open_v2(QFile::encodeName(copy).constData(), &db, SQLITE_OPEN_READWRITE, nullptr),
+                     SQLITE_OK);
+            sqlite3_key(db, "Qv47Tz28", 8);
+            registerTextCollation(db);
+            QCOMPARE(sqlite3_exec(db, "PRAGMA synchronous=OFF; BEGIN; UPDATE K SET GROUPE = 'kw0' "
+                                      "WHERE GROUPE = 'crafted'",
+                                  nullptr, nullptr, nullptr),
+                     SQLITE_OK);
+            journal = readAt(copy + QStringLiteral("-journal"), 0, 1 << 20);
+            sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            sqlite3_close(db);
+        }
+        QVERIFY(journal.size() > 1024);
+        testing::g_beforeEngineOpens = [&] {
+            QFile j(p + QStringLiteral("-journal"));
+            QVERIFY(j.open(QIODevice::WriteOnly));
+            j.write(journal);
+        };
+        QStringList seen;
+        const int error = errorOf([&] {
+            Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+            seen << firstKeyword(db);
+            db.Close();
+        });
+        QCOMPARE(error, int(ErrBaseInUse));
+        QVERIFY(seen.isEmpty());
+        // The next open has the checker play it back and look at the result.
+        testing::g_beforeEngineOpens = nullptr;
+        Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+        QCOMPARE(firstKeyword(db), QStringLiteral("crafted"));
+        db.Close();
     }
 
     void onlyTheChangeTimeTellsThisWrite()
