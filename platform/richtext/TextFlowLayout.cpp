@@ -190,6 +190,44 @@ public:
     qreal charsPerLine = 60;
     bool paginatedDone = false;
 
+    // What every line depends on besides the text: a call of documentChanged
+    // that changes none of it and comes without a content change marks a
+    // stretch of text dirty (an input method's preedit).
+    struct Inputs {
+        QSizeF page;
+        QFont font;
+        QTextFrameFormat frame;
+        QTextOption::WrapMode wrap = QTextOption::WrapAtWordBoundaryOrAnywhere;
+        Qt::Alignment alignment;
+        Qt::LayoutDirection direction = Qt::LeftToRight;
+        QTextOption::Flags flags;
+        bool design = false;
+        const QPaintDevice *device = nullptr;
+        qreal indentWidth = 0;
+        bool operator==(const Inputs &o) const
+        {
+            return page == o.page && font == o.font && frame == o.frame && wrap == o.wrap
+                   && alignment == o.alignment && direction == o.direction && flags == o.flags && design == o.design && device == o.device
+                   && indentWidth == o.indentWidth;
+        }
+    };
+    Inputs inputs;
+    Inputs currentInputs() const
+    {
+        Inputs i;
+        i.page = doc->pageSize();
+        i.font = doc->defaultFont();
+        i.frame = doc->rootFrame()->frameFormat();
+        i.wrap = doc->defaultTextOption().wrapMode();
+        i.alignment = doc->defaultTextOption().alignment();
+        i.direction = doc->defaultTextOption().textDirection();
+        i.flags = doc->defaultTextOption().flags();
+        i.design = doc->defaultTextOption().useDesignMetrics();
+        i.device = q->paintDevice();
+        i.indentWidth = doc->indentWidth();
+        return i;
+    }
+
     std::vector<int> clustered; // pieces whose layouts hold cluster lines
     bool flushPending = false;
     bool clearPending = false;
@@ -228,6 +266,7 @@ public:
 
 void TextFlowLayout::Private::readGeometry()
 {
+    inputs = currentInputs();
     const QSizeF page = doc->pageSize();
     pageWidth = page.width();
     pageHeight = page.height() > 0 && page.height() < INT_MAX ? page.height() : 0;
@@ -790,6 +829,13 @@ void TextFlowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         d->contentChanged(from, charsRemoved, charsAdded);
         return;
     }
+    if (!d->stale && d->currentInputs() == d->inputs) {
+        // The same page again (the text edit sets it at every relayout), or
+        // a stretch of text marked dirty.
+        if (from > 0 || charsRemoved > 0 || charsAdded < document()->characterCount())
+            d->contentChanged(from, charsRemoved, charsAdded);
+        return;
+    }
     // The page, font or margins changed: every line is laid out anew.
     d->clearClusters(true, true);
     d->readGeometry();
@@ -1038,6 +1084,8 @@ void TextFlowLayout::draw(QPainter *painter, const PaintContext &context)
             tl->draw(painter, at, selections, clip);
             if (context.cursorPosition >= blockPosition && context.cursorPosition < blockPosition + length)
                 tl->drawCursor(painter, at, context.cursorPosition - blockPosition, cursorWidth);
+            else if (context.cursorPosition < -1 && !tl->preeditAreaText().isEmpty())
+                tl->drawCursor(painter, at, tl->preeditAreaPosition() - (context.cursorPosition + 2), cursorWidth);
         } else {
             Chain &c = *head.chain;
             ParagraphFlow &flow = c.flow;
