@@ -164,6 +164,7 @@ class TextFlowLayout::Private {
 public:
     struct Entry {
         int length = 1; // the block's, its separator included
+        float margin = 0; // space above a paragraph, in screen pixels
         double height = 0;
         bool continues = false;
         bool laidOut = false;
@@ -245,6 +246,8 @@ public:
     int paragraphEnd(int first) const;
     int paragraphStart(int index) const;
     double marginBefore(int first) const;
+    void readMargin(int first);
+    void relayOutAll();
     double estimate(int first) const;
     ParagraphFlow::Geometry flowGeometry(int first, double pageTop) const;
     void setHeight(int first, double h);
@@ -303,12 +306,19 @@ int TextFlowLayout::Private::paragraphStart(int index) const
 
 double TextFlowLayout::Private::marginBefore(int first) const
 {
-    if (first == 0)
-        return 0;
-    const qreal before = doc->findBlockByNumber(first).blockFormat().topMargin();
-    const qreal after = doc->findBlockByNumber(first - 1).blockFormat().bottomMargin();
-    const qreal m = std::max(before, after);
-    return m > 0 ? m * scale : 0;
+    return entries[std::size_t(first)].margin * scale;
+}
+
+void TextFlowLayout::Private::readMargin(int first)
+{
+    // As Qt's layout: the larger of this paragraph's space above and the
+    // one before's space below; none above the first.
+    float m = 0;
+    if (first > 0 && std::size_t(first) < entries.size()) {
+        const QTextBlock b = doc->findBlockByNumber(first);
+        m = float(std::max<qreal>(0, std::max(b.blockFormat().topMargin(), b.previous().blockFormat().bottomMargin())));
+    }
+    entries[std::size_t(first)].margin = m;
 }
 
 double TextFlowLayout::Private::estimate(int first) const
@@ -362,26 +372,63 @@ void TextFlowLayout::Private::build()
 {
     clearClusters(true, true);
     readGeometry();
+    // One pass over the blocks: a text of a million short paragraphs is
+    // read here when it is first shown. Blocks share a few formats; each
+    // is read once.
+    const std::size_t count = std::size_t(doc->blockCount());
     entries.clear();
-    entries.resize(std::size_t(doc->blockCount()));
+    entries.shrink_to_fit();
+    entries.resize(count);
+    int formatIndex = -1;
+    bool continues = false;
+    qreal topMargin = 0;
+    qreal bottomMargin = 0;
+    qreal bottomBefore = 0;
     std::size_t i = 0;
-    for (QTextBlock b = doc->begin(); b.isValid() && i < entries.size(); b = b.next(), ++i) {
+    for (QTextBlock b = doc->begin(); b.isValid() && i < count; b = b.next(), ++i) {
+        if (b.blockFormatIndex() != formatIndex) {
+            formatIndex = b.blockFormatIndex();
+            const QTextBlockFormat f = b.blockFormat();
+            continues = f.boolProperty(rtf::ContinuesParagraph);
+            topMargin = f.topMargin();
+            bottomMargin = f.bottomMargin();
+        }
         Entry &e = entries[i];
         e.length = b.length();
-        e.continues = i > 0 && rtf::continuesParagraph(b);
+        e.continues = i > 0 && continues;
+        e.margin = i > 0 ? float(std::max<qreal>(0, std::max(topMargin, bottomBefore))) : 0;
+        bottomBefore = bottomMargin;
         b.clearLayout();
     }
+    for (std::size_t first = 0; first < count;) {
+        const std::size_t last = std::size_t(paragraphEnd(int(first)));
+        if (last > first)
+            setUpChain(int(first), int(last), true);
+        first = last + 1;
+    }
+    relayOutAll();
+    characters = doc->characterCount();
+    stale = false;
+}
+
+void TextFlowLayout::Private::relayOutAll()
+{
+    // Every paragraph back to its estimate; chains start over with the
+    // present geometry.
     std::vector<double> heights(entries.size(), 0);
     for (int first = 0; first < int(entries.size());) {
         const int last = paragraphEnd(first);
-        if (last > first)
-            setUpChain(first, last, true);
-        heights[std::size_t(first)] = entries[std::size_t(first)].height = marginBefore(first) + estimate(first);
+        Entry &e = entries[std::size_t(first)];
+        if (e.laidOut)
+            doc->findBlockByNumber(first).clearLayout();
+        e.laidOut = false;
+        if (e.chain)
+            e.chain->flow.reset(flowGeometry(first, 0));
+        heights[std::size_t(first)] = e.height
+            = marginBefore(first) + (e.chain ? e.chain->flow.height() : estimate(first));
         first = last + 1;
     }
     sums.build(heights);
-    characters = doc->characterCount();
-    stale = false;
     paginatedDone = false;
 }
 
@@ -777,6 +824,7 @@ void TextFlowLayout::Private::contentChanged(int from, int removed, int added)
             }
         }
         e.laidOut = false;
+        readMargin(first);
         const double h = marginBefore(first) + (e.chain ? e.chain->flow.height() : estimate(first));
         if (!grew)
             setHeight(first, h);
@@ -785,11 +833,20 @@ void TextFlowLayout::Private::contentChanged(int from, int removed, int added)
         first = last + 1;
     }
     // The paragraph after the last one touched may have another margin.
-    if (std::size_t(stop) + 1 < entries.size() && !grew) {
+    if (std::size_t(stop) + 1 < entries.size()) {
         Entry &after = entries[std::size_t(stop) + 1];
-        if (!after.chain && after.laidOut) {
+        const float was = after.margin;
+        readMargin(stop + 1);
+        if (after.margin != was) {
+            if (after.laidOut)
+                doc->findBlockByNumber(stop + 1).clearLayout();
             after.laidOut = false;
-            doc->findBlockByNumber(stop + 1).clearLayout();
+            const double h = marginBefore(stop + 1)
+                             + (after.chain ? after.chain->flow.height() : estimate(stop + 1));
+            if (!grew)
+                setHeight(stop + 1, h);
+            else
+                after.height = h;
         }
     }
     if (grew) {
@@ -844,21 +901,7 @@ void TextFlowLayout::documentChanged(int from, int charsRemoved, int charsAdded)
         d->scheduleFlush(0);
         return;
     }
-    std::vector<double> heights(d->entries.size(), 0);
-    for (int first = 0; first < int(d->entries.size());) {
-        const int last = d->paragraphEnd(first);
-        Private::Entry &e = d->entries[std::size_t(first)];
-        if (e.laidOut)
-            document()->findBlockByNumber(first).clearLayout();
-        e.laidOut = false;
-        if (e.chain)
-            e.chain->flow.reset(d->flowGeometry(first, 0));
-        heights[std::size_t(first)] = e.height
-            = d->marginBefore(first) + (e.chain ? e.chain->flow.height() : d->estimate(first));
-        first = last + 1;
-    }
-    d->sums.build(heights);
-    d->paginatedDone = false;
+    d->relayOutAll();
     d->scheduleFlush(0);
 }
 
