@@ -597,9 +597,14 @@ const QTextLayout *ParagraphFlow::layoutOf(const Ref &ref, int *lineInLayout)
     }
     layout.endLayout();
     m_cache.insert(m_cache.begin(), std::move(cached));
-    if (m_cache.size() > 16)
+    if (m_cache.size() > 8)
         m_cache.pop_back();
     return m_cache.front()->layout.get();
+}
+
+void ParagraphFlow::releaseLayouts()
+{
+    m_cache.clear();
 }
 
 qreal ParagraphFlow::cursorToX(const Ref &ref, int offset)

@@ -130,6 +130,9 @@ public:
     // The line's lines in its window's layout start at this offset.
     int layoutStart(const Ref &ref) const;
 
+    // Frees the text layouts kept for drawing (laid out again when needed).
+    void releaseLayouts();
+
     // x of the caret at `offset` and the offset at x on a line.
     qreal cursorToX(const Ref &ref, int offset);
     int xToCursor(const Ref &ref, qreal x);

@@ -11,9 +11,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMouseEvent>
 #include <QMimeData>
 #include <QScreen>
 #include <QScrollBar>
@@ -101,6 +104,39 @@ protected:
                 now.endEditBlock();
             }
         }
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent *e) override
+    {
+        QTextEdit::mouseDoubleClickEvent(e);
+        m_doubleClick.start();
+        m_doubleClickAt = e->position();
+    }
+
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        // A third click selects the paragraph, as the text control selects
+        // its block: the whole paragraph shown, not one of its pieces.
+        const bool third = e->button() == Qt::LeftButton && m_doubleClick.isValid()
+                           && m_doubleClick.elapsed() < QApplication::doubleClickInterval()
+                           && (e->position() - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
+        m_doubleClick.invalidate();
+        QTextEdit::mousePressEvent(e);
+        QTextCursor c = textCursor();
+        if (!third || !c.hasSelection())
+            return;
+        QTextBlock first = document()->findBlock(c.selectionStart());
+        QTextBlock last = first;
+        while (first.previous().isValid() && rtf::continuesParagraph(first))
+            first = first.previous();
+        while (last.next().isValid() && rtf::continuesParagraph(last.next()))
+            last = last.next();
+        if (first == last)
+            return;
+        c.setPosition(first.position());
+        c.setPosition(std::min(last.position() + last.length(), document()->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+        setTextCursor(c);
     }
 
     bool canInsertFromMimeData(const QMimeData *source) const override
@@ -282,6 +318,8 @@ private:
 
     std::optional<qreal> m_goalX;
     int m_goalFrom = -1;
+    QElapsedTimer m_doubleClick;
+    QPointF m_doubleClickAt;
 };
 
 } // namespace

@@ -169,7 +169,7 @@ public:
         bool continues = false;
         bool laidOut = false;
         quint64 clusters = 0; // flow generation its cluster lines were placed with
-        std::unique_ptr<Chain> chain;
+        std::shared_ptr<Chain> chain;
     };
 
     TextFlowLayout *q;
@@ -230,6 +230,24 @@ public:
     }
 
     std::vector<int> clustered; // pieces whose layouts hold cluster lines
+    // Paragraphs whose flows keep text layouts, the latest last: a text of
+    // many long paragraphs keeps those of the few last used only.
+    std::vector<std::weak_ptr<Chain>> recent;
+    void used(const std::shared_ptr<Chain> &chain)
+    {
+        recent.erase(std::remove_if(recent.begin(), recent.end(),
+                                    [&](const std::weak_ptr<Chain> &w) {
+                                        const auto c = w.lock();
+                                        return !c || c == chain;
+                                    }),
+                     recent.end());
+        recent.push_back(chain);
+        if (recent.size() > 12) {
+            if (const auto old = recent.front().lock())
+                old->flow.releaseLayouts();
+            recent.erase(recent.begin());
+        }
+    }
     bool flushPending = false;
     bool clearPending = false;
     double updateFrom = -1;
@@ -436,7 +454,7 @@ void TextFlowLayout::Private::setUpChain(int first, int last, bool fresh)
 {
     Entry &e = entries[std::size_t(first)];
     if (!e.chain) {
-        e.chain = std::make_unique<Chain>(doc);
+        e.chain = std::make_shared<Chain>(doc);
         fresh = true;
     }
     Chain &c = *e.chain;
@@ -579,6 +597,7 @@ void TextFlowLayout::Private::fillClusters(int first, int piece)
 {
     Entry &pe = entries[std::size_t(first + piece)];
     Chain &c = *entries[std::size_t(first)].chain;
+    used(entries[std::size_t(first)].chain);
     ParagraphFlow &flow = c.flow;
     const int from = c.starts[std::size_t(piece)];
     const int to = c.starts[std::size_t(piece) + 1];
@@ -970,6 +989,7 @@ TextFlowLayout::Line TextFlowLayout::lineAt(int position) const
         return line.isValid() ? d->blockLine(index, line) : Line{};
     }
     Chain &c = *head.chain;
+    d->used(head.chain);
     const int chainPosition = document()->findBlockByNumber(first).position();
     const ParagraphFlow::Ref ref = c.flow.lineAt(c.toOffset(position, chainPosition));
     d->layOutParagraph(first);
@@ -987,6 +1007,7 @@ TextFlowLayout::Line TextFlowLayout::lineAbove(const Line &line) const
     Private::Entry &head = d->entries[std::size_t(first)];
     if (head.chain) {
         Chain &c = *head.chain;
+        d->used(head.chain);
         const int chainPosition = document()->findBlockByNumber(first).position();
         const ParagraphFlow::Ref ref = c.flow.lineAt(c.toOffset(line.start, chainPosition));
         const ParagraphFlow::Ref above = c.flow.previous(ref);
@@ -1053,6 +1074,7 @@ int TextFlowLayout::hitTest(const QPointF &point, Qt::HitTestAccuracy accuracy) 
     bool exact = false;
     if (head.chain) {
         Chain &c = *head.chain;
+        d->used(head.chain);
         const ParagraphFlow::Ref ref = c.flow.lineAtY(y - top);
         d->layOutParagraph(first);
         const int chainPosition = document()->findBlockByNumber(first).position();
@@ -1131,6 +1153,7 @@ void TextFlowLayout::draw(QPainter *painter, const PaintContext &context)
                 tl->drawCursor(painter, at, tl->preeditAreaPosition() - (context.cursorPosition + 2), cursorWidth);
         } else {
             Chain &c = *head.chain;
+        d->used(head.chain);
             ParagraphFlow &flow = c.flow;
             const double base = paraTop + d->marginBefore(first);
             flow.ensureRange(clip.top() - base, clip.bottom() - base);

@@ -190,6 +190,7 @@ private slots:
     void backspaceAtALineStartTakesOneCharacter();
     void arrowKeysMoveOnTheLinesShown();
     void indentAppliesToTheWholeParagraph();
+    void tripleClickSelectsTheParagraph();
     void aMillionCombiningMarksOpen();
     void typingAnswersAmongManyParagraphs();
 };
@@ -791,6 +792,17 @@ void TestRichTextBox::arrowKeysMoveOnTheLinesShown()
     QVERIFY(box.editor()->verticalScrollBar()->value() > 0);
     QVERIFY(box.editor()->viewport()->rect().contains(caret().center()));
 
+    // Ctrl+End and Ctrl+Home: the caret in view at either end.
+    QTest::keyClick(box.editor(), Qt::Key_End, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(box.SelStart(), int(box.Text().size()));
+    QVERIFY2(box.editor()->viewport()->rect().contains(caret().center()),
+             qPrintable(QStringLiteral("caret at %1 of %2").arg(caret().center().y()).arg(box.editor()->viewport()->height())));
+    QTest::keyClick(box.editor(), Qt::Key_Home, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    QCOMPARE(box.SelStart(), 0);
+    QVERIFY(box.editor()->viewport()->rect().contains(caret().center()));
+
     // Right across the place where two pieces meet moves one character.
     const int cut = pieces.toText(box.document()->begin().next().position());
     box.setSelStart(cut - 1);
@@ -820,6 +832,27 @@ void TestRichTextBox::indentAppliesToTheWholeParagraph()
     box.setSelStart(0);
     QCOMPARE(box.SelIndent(), std::optional<int>(0));
     QCOMPARE(box.TextRTF().count(QStringLiteral("\\li300")), 1);
+}
+
+// Three clicks select the paragraph under them, the whole of it.
+void TestRichTextBox::tripleClickSelectsTheParagraph()
+{
+    const QString text = prose(9000);
+    RichTextBox box;
+    box.setText(QStringLiteral("first\n") + text + QStringLiteral("\nlast"));
+    showAndPaint(box);
+    const Shown shown = shownLines(box, 6 + int(text.size()));
+    // A line in the paragraph's second piece.
+    const int cut = rtf::PieceBreaks(*box.document()).toText(box.document()->begin().next().next().position());
+    qsizetype line = 0;
+    while (shown.starts[line] <= cut)
+        ++line;
+    const QPoint at(shown.rects[line].left() + 30, shown.rects[line].center().y());
+    QVERIFY(box.editor()->viewport()->rect().contains(at));
+    QTest::mouseDClick(box.editor()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseClick(box.editor()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(box.SelStart(), 6);
+    QCOMPARE(box.SelLength(), int(text.size()) + 1); // its end included
 }
 
 void TestRichTextBox::aMillionCombiningMarksOpen()
