@@ -125,9 +125,12 @@ int ParagraphFlow::windowLength(int start) const
 {
     const Windows &w = windows();
     const QString sample = m_source.text(start, std::min(m_length, start + w.markHeavy));
-    // Each combining mark costs the shaper far more than a letter: a window
-    // made mostly of them is kept short.
-    const auto marks = std::count_if(sample.begin(), sample.end(), [](QChar c) { return c.isMark(); });
+    // Each combining mark or joiner costs the shaper far more than a letter,
+    // and a run of them is one cluster no line may end in: a window made
+    // mostly of them is kept short and never grown.
+    const auto marks = std::count_if(sample.begin(), sample.end(), [](QChar c) {
+        return c.isMark() || c.category() == QChar::Other_Format;
+    });
     return marks * 2 > sample.size() ? w.markHeavy : w.length;
 }
 

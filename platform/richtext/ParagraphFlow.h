@@ -16,6 +16,13 @@
 // lines are whole lines of the text but may be placed a few characters away
 // from where the exact run will put them. Runs are joined where their line
 // starts meet. Heights between runs are estimated.
+//
+// The text may come from a base made elsewhere: no window holds more than
+// 16,384 characters (1,024 where they are mostly marks or joiners, which
+// the shaper is slow on), a run that gives no place to end a line is cut at
+// the window's end, and a place far from any laid-out line is reached
+// without laying out what comes before it. What this cannot bound is Qt's
+// cost for one window, which grows with its length only.
 
 #include <QFont>
 #include <QList>
@@ -149,7 +156,7 @@ public:
     // Window lengths; small ones let the tests cross many windows.
     struct Windows {
         int length = 4096;
-        int markHeavy = 1024; // a window mostly of combining marks
+        int markHeavy = 1024; // a window mostly of combining marks or joiners
         int longest = 16384;
         int margin = 32;      // kept lines end this far before the window's end
         int reach = 65536;    // farther than this from a run, a new run begins

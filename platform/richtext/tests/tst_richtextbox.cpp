@@ -1,6 +1,7 @@
 #include "Error.h"
 #include "LongParagraphs.h"
 #include "RichTextBox.h"
+#include "TextSamples.h"
 #include "Watchdog.h"
 
 #include <QApplication>
@@ -23,6 +24,8 @@
 
 
 using vb::RichTextBox;
+using samples::longWord;
+using samples::prose;
 
 namespace {
 
@@ -57,42 +60,6 @@ int pdfPages(const QString &path)
     const QByteArray pdf = f.readAll();
     return static_cast<int>(pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r")
                             + pdf.count("/Type /Page/") + pdf.count("/Type /Page "));
-}
-
-// One word of `size` letters, with a few accented letters among them and,
-// when asked, characters outside the basic plane (pictographs: these let a
-// line break around them).
-QString longWord(int size, bool astral = false)
-{
-    QString w;
-    w.reserve(size);
-    for (int i = 0; w.size() < size; ++i) {
-        if (astral && i % 1009 == 0)
-            w += QString::fromUtf8("\xF0\x9F\x98\x80"); // one character, two units
-        else if (i % 211 == 0)
-            w += QString::fromUtf8("e\xCC\x81"); // e and its combining accent
-        else
-            w += QChar(u'a' + i % 26);
-    }
-    w.truncate(size);
-    if (w.back().isHighSurrogate())
-        w.back() = u'z';
-    return w;
-}
-
-// Words of ordinary length, some long ones, commas.
-QString prose(int size)
-{
-    static const char *const words[] = {"the", "card", "of", "a", "long", "paragraph", "shows", "as", "one",
-                                        "whatever", "its", "length", "and", "script", "notes", "quoted",
-                                        "from", "elsewhere", "characteristically", "x"};
-    QString t;
-    for (int i = 0; t.size() < size; ++i) {
-        t += QLatin1String(words[(i * 7 + i / 3) % 20]);
-        t += i % 11 == 10 ? QStringLiteral(", ") : QStringLiteral(" ");
-    }
-    t.truncate(size);
-    return t;
 }
 
 // Where the box shows the caret at each position of its first paragraph, as
@@ -192,6 +159,8 @@ private slots:
     void indentAppliesToTheWholeParagraph();
     void tripleClickSelectsTheParagraph();
     void aMillionCombiningMarksOpen();
+    void runsWithoutLineBreaksStayUsable_data();
+    void runsWithoutLineBreaksStayUsable();
     void typingAnswersAmongManyParagraphs();
 };
 
@@ -871,6 +840,41 @@ void TestRichTextBox::aMillionCombiningMarksOpen()
     QVERIFY2(box.document()->blockCount() < value.size() / 256,
              qPrintable(QString::number(box.document()->blockCount())));
     QCOMPARE(box.SelStart(), int(value.size()));
+}
+
+void TestRichTextBox::runsWithoutLineBreaksStayUsable_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("joiners") << QStringLiteral("a") + QString(1000000, QChar(0x200D));
+    QTest::newRow("non-joiners") << QStringLiteral("a") + QString(1000000, QChar(0x200C));
+    QTest::newRow("variation selectors") << QString::fromUtf8("\xE2\x9D\xA4") + QString(1000000, QChar(0xFE0F));
+    QTest::newRow("lone surrogates") << QString(1000000, QChar(0xD800));
+    QTest::newRow("line separators") << QString::fromUtf8("x\xE2\x80\xA8").repeated(400000);
+    QTest::newRow("tabs") << QString(1000000, QChar(u'\t'));
+}
+
+// A text that gives no place to end a line (a cluster a million characters
+// long) opens, shows its end and its middle, and takes a key.
+void TestRichTextBox::runsWithoutLineBreaksStayUsable()
+{
+    QFETCH(QString, value);
+    RichTextBox box;
+    Watchdog dog(QTest::currentDataTag(), 120);
+    box.setText(value);
+    showAndPaint(box);
+    box.editor()->moveCursor(QTextCursor::End);
+    box.editor()->viewport()->repaint();
+    QScrollBar *bar = box.editor()->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    box.editor()->viewport()->repaint();
+    const int at = box.editor()->cursorForPosition(QPoint(5, 5)).position();
+    QTextCursor c = box.editor()->textCursor();
+    c.setPosition(at);
+    box.editor()->setTextCursor(c);
+    const int text = box.SelStart();
+    QTest::keyClick(box.editor(), Qt::Key_Z);
+    QCOMPARE(box.Text().size(), value.size() + 1);
+    QCOMPARE(box.Text().at(text), QChar(u'z'));
 }
 
 // With more than a million short paragraphs shown, a key pressed is typed

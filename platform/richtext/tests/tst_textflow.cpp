@@ -3,6 +3,7 @@
 #include "LongParagraphs.h"
 #include "ParagraphFlow.h"
 #include "TextFlowLayout.h"
+#include "TextSamples.h"
 #include "Watchdog.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -17,6 +18,8 @@
 
 using textflow::ParagraphFlow;
 using textflow::TextFlowLayout;
+using samples::longWord;
+using samples::prose;
 
 namespace {
 
@@ -87,39 +90,6 @@ ParagraphFlow::Geometry geometry(qreal width, Qt::Alignment align = Qt::AlignLef
     return g;
 }
 
-QString prose(int size, quint32 seed = 7)
-{
-    static const char *const words[] = {"the", "card", "of", "a", "long", "paragraph", "shows", "as", "one",
-                                        "whatever", "its", "length", "and", "script", "notes", "quoted",
-                                        "from", "elsewhere", "x", "internationalization"};
-    QRandomGenerator rng(seed);
-    QString t;
-    while (t.size() < size) {
-        t += QLatin1String(words[rng.bounded(20)]);
-        t += rng.bounded(9) == 0 ? QStringLiteral(", ") : QStringLiteral(" ");
-    }
-    t.truncate(size);
-    return t;
-}
-
-// Letters, an accent every so often, a character outside the basic plane.
-QString longWord(int size)
-{
-    QString w;
-    for (int i = 0; w.size() < size; ++i) {
-        if (i % 1009 == 0)
-            w += QString::fromUtf8("\xF0\x9F\x98\x80");
-        else if (i % 211 == 0)
-            w += QString::fromUtf8("e\xCC\x81");
-        else
-            w += QChar(u'a' + i % 26);
-    }
-    w.truncate(size);
-    if (w.back().isHighSurrogate())
-        w.back() = u'z';
-    return w;
-}
-
 void compareLines(ParagraphFlow &flow, const TextSource &src, const ParagraphFlow::Geometry &g)
 {
     flow.layOutAll();
@@ -185,9 +155,9 @@ void TestTextFlow::windowsGiveTheLinesOfTheWholeParagraph_data()
     QTest::addColumn<bool>("formatted");
     QTest::newRow("prose") << prose(14406) << int(Qt::AlignLeft) << qreal(0) << false;
     QTest::newRow("justified, first line indented") << prose(14406) << int(Qt::AlignJustify) << qreal(48) << false;
-    QTest::newRow("one long word") << longWord(9000) << int(Qt::AlignLeft) << qreal(0) << false;
+    QTest::newRow("one long word") << longWord(9000, true) << int(Qt::AlignLeft) << qreal(0) << false;
     QTest::newRow("long words among short ones")
-        << prose(3000) + longWord(2500) + QStringLiteral(" ") + prose(3000, 9) + longWord(700)
+        << prose(3000) + longWord(2500, true) + QStringLiteral(" ") + prose(3000, 9) + longWord(700, true)
         << int(Qt::AlignJustify) << qreal(30) << false;
     QTest::newRow("centred, formatted") << prose(8000, 3) << int(Qt::AlignHCenter) << qreal(0) << true;
     QTest::newRow("right to left") << QString::fromUtf8("\xD7\xA9\xD7\x9C\xD7\x95\xD7\x9D ").repeated(1200)
@@ -232,8 +202,8 @@ void TestTextFlow::editsLayOutAgainUntilLinesMeet_data()
 {
     QTest::addColumn<QString>("text");
     QTest::newRow("prose") << prose(6000);
-    QTest::newRow("one long word") << longWord(6000);
-    QTest::newRow("words and long words") << prose(2000) + longWord(1500) + QStringLiteral(" ") + prose(2000, 5);
+    QTest::newRow("one long word") << longWord(6000, true);
+    QTest::newRow("words and long words") << prose(2000) + longWord(1500, true) + QStringLiteral(" ") + prose(2000, 5);
 }
 
 // Typing, deleting and pasting anywhere: the lines stay those of the text
