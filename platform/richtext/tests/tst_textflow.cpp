@@ -16,6 +16,8 @@
 #include <QTextCursor>
 #include <QTextDocument>
 
+#include <memory>
+
 using textflow::ParagraphFlow;
 using textflow::TextFlowLayout;
 using samples::longWord;
@@ -143,6 +145,7 @@ private slots:
     void combiningMarksOnOneLetter();
     void linesStayOnTheirPage();
     void piecesShowAsOneParagraph();
+    void editsGiveTheLinesOfAFreshLayout();
     void printedPagesMatchQtsLayoutOfTheWholeParagraph();
     void manyShortParagraphsAreLaidOutWhereShown();
 };
@@ -387,6 +390,76 @@ void TestTextFlow::piecesShowAsOneParagraph()
         for (int x = 0; x < 420 && !ink; ++x)
             ink = qGray(image.pixel(x, y)) < 128;
         QVERIFY2(ink, qPrintable(QStringLiteral("line %1 is blank").arg(i)));
+    }
+}
+
+// Typing, deleting across pieces, new paragraphs and undoing them, with
+// lines laid out here and there before: the lines are those a layout made
+// afresh for the edited document gives.
+void TestTextFlow::editsGiveTheLinesOfAFreshLayout()
+{
+    SmallWindows small;
+    QTextDocument doc;
+    doc.setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 10));
+    doc.setDocumentLayout(new TextFlowLayout(&doc));
+    QTextCursor c(&doc);
+    QTextBlockFormat f;
+    f.setAlignment(Qt::AlignJustify);
+    f.setTextIndent(30);
+    c.setBlockFormat(f);
+    c.insertText(prose(9000, 3));
+    c.insertBlock();
+    c.insertText(QStringLiteral("short"));
+    c.insertBlock();
+    c.insertText(longWord(7000, true));
+    QVERIFY(rtf::cutLongParagraphs(doc) > 10);
+    doc.setPageSize(QSizeF(380, -1));
+    auto *layout = qobject_cast<TextFlowLayout *>(doc.documentLayout());
+    QRandomGenerator rng(5);
+    for (int round = 0; round < 80; ++round) {
+        const int length = doc.characterCount() - 1;
+        layout->lineAt(int(rng.bounded(length + 1)));
+        QTextCursor e(&doc);
+        e.setPosition(int(rng.bounded(length + 1)));
+        switch (rng.bounded(6)) {
+        case 0:
+        case 1:
+            e.insertText(rng.bounded(2) ? QStringLiteral("x") : prose(int(rng.bounded(1, 200)), rng.generate()));
+            break;
+        case 2:
+            e.setPosition(std::min(length, e.position() + int(rng.bounded(600))), QTextCursor::KeepAnchor);
+            e.removeSelectedText();
+            break;
+        case 3:
+            e.deletePreviousChar();
+            break;
+        case 4: {
+            QTextCharFormat bold;
+            bold.setFontWeight(QFont::Bold);
+            e.setPosition(std::min(length, e.position() + int(rng.bounded(50))), QTextCursor::KeepAnchor);
+            e.mergeCharFormat(bold);
+            break;
+        }
+        default:
+            if (rng.bounded(3) == 0)
+                e.insertBlock();
+            else
+                doc.undo();
+            break;
+        }
+        if (round % 8 != 7)
+            continue;
+        std::unique_ptr<QTextDocument> fresh(doc.clone());
+        fresh->setDocumentLayout(new TextFlowLayout(fresh.get()));
+        fresh->setPageSize(doc.pageSize());
+        const QList<TextFlowLayout::Line> want = shownLines(*fresh);
+        const QList<TextFlowLayout::Line> got = shownLines(doc);
+        QCOMPARE(got.size(), want.size());
+        for (qsizetype i = 0; i < want.size(); ++i) {
+            QCOMPARE(got[i].start, want[i].start);
+            QCOMPARE(got[i].end, want[i].end);
+            QCOMPARE(got[i].rect, want[i].rect);
+        }
     }
 }
 
