@@ -71,7 +71,9 @@ protected:
         // shows as one, and only its layout knows its lines.
         if (moveByLines(e))
             return;
-        m_goalX.reset();
+        if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt
+            && e->key() != Qt::Key_Meta)
+            m_goalX.reset(); // a column kept for up and down is for those moves only
         // The break between the pieces of a long paragraph is no character:
         // Backspace and Delete take the character beyond it.
         QTextCursor c = textCursor();

@@ -608,6 +608,14 @@ void TestRichTextBox::editingAcrossTheCutsOfALongParagraph()
     expected.remove(end, 1);
     QCOMPARE(box.Text(), expected);
 
+    // Ctrl+Backspace at the start of a piece takes the word before it.
+    box.setSelStart(int(box.document()->begin().next().position()) - 1);
+    const int before = box.SelStart();
+    QTest::keyClick(box.editor(), Qt::Key_Backspace, Qt::ControlModifier);
+    QVERIFY(box.SelStart() < before);
+    expected.remove(box.SelStart(), before - box.SelStart());
+    QCOMPARE(box.Text(), expected);
+
     // Enter inside a piece, or at its start, begins a paragraph of its own.
     const int inside = box.document()->begin().next().position() + 10;
     box.setSelStart(inside - 1);
