@@ -49,8 +49,13 @@ bool continuesParagraph(const QTextBlock &block)
 
 int cutLongParagraphs(QTextDocument &doc)
 {
+    return cutLongParagraphs(doc, 0, doc.characterCount());
+}
+
+int cutLongParagraphs(QTextDocument &doc, int from, int to)
+{
     std::vector<int> cuts;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
         if (b.length() - 1 <= kLongParagraph)
             continue;
         const QString text = b.text();

@@ -32,6 +32,8 @@ bool continuesParagraph(const QTextBlock &block);
 // and before a combining mark only inside a run of marks longer than half a
 // piece. The text does not change. Returns the number of blocks added.
 int cutLongParagraphs(QTextDocument &doc);
+// The same for the blocks between two positions (a text pasted).
+int cutLongParagraphs(QTextDocument &doc, int from, int to);
 
 // The document's plain text as QTextDocument::toPlainText gives it, without
 // the breaks that only cut a paragraph.

@@ -34,6 +34,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace vb {
@@ -63,6 +64,9 @@ QByteArray rtfFrom(const QMimeData *source)
 class Editor : public QTextEdit {
 public:
     using QTextEdit::QTextEdit;
+
+    // Told when a paste held a long paragraph in pieces.
+    std::function<void()> piecesAdded;
 
 protected:
     void keyPressEvent(QKeyEvent *e) override
@@ -153,7 +157,15 @@ protected:
             QTextDocument pasted;
             pasted.setDefaultFont(document()->defaultFont());
             rtf::read(markup, pasted);
-            textCursor().insertFragment(QTextDocumentFragment(&pasted));
+            QTextCursor c = textCursor();
+            c.beginEditBlock();
+            const int from = c.selectionStart();
+            c.insertFragment(QTextDocumentFragment(&pasted));
+            // A long paragraph pasted is held in pieces, as one read is.
+            if (rtf::cutLongParagraphs(*document(), from, c.position()) > 0 && piecesAdded)
+                piecesAdded();
+            c.endEditBlock();
+            setTextCursor(c);
             ensureCursorVisible();
             return;
         }
@@ -173,6 +185,8 @@ protected:
                     endContinuation(at);
                 }
             }
+            if (rtf::cutLongParagraphs(*document(), from, c.position()) > 0 && piecesAdded)
+                piecesAdded();
             c.endEditBlock();
             setTextCursor(c);
             ensureCursorVisible();
@@ -342,6 +356,7 @@ RichTextBox::RichTextBox(QWidget *parent) : QWidget(parent), m_edit(new Editor(t
 {
     // Laid out where it shows, long paragraphs in windows (TextFlowLayout.h).
     m_edit->document()->setDocumentLayout(new textflow::TextFlowLayout(m_edit->document()));
+    static_cast<Editor *>(m_edit)->piecesAdded = [this] { m_pieces = true; };
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_edit);

@@ -158,6 +158,7 @@ private slots:
     void arrowKeysMoveOnTheLinesShown();
     void indentAppliesToTheWholeParagraph();
     void tripleClickSelectsTheParagraph();
+    void aLongTextPastedIsHeldInPieces();
     void aMillionCombiningMarksOpen();
     void runsWithoutLineBreaksStayUsable_data();
     void runsWithoutLineBreaksStayUsable();
@@ -830,6 +831,38 @@ void TestRichTextBox::tripleClickSelectsTheParagraph()
     QTest::mouseClick(box.editor()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     QCOMPARE(box.SelStart(), 6);
     QCOMPARE(box.SelLength(), int(text.size()) + 1); // its end included
+}
+
+// A long paragraph pasted is held in pieces as one opened is, so that the
+// keys typed after it do not wait on it; one undo takes the paste back.
+void TestRichTextBox::aLongTextPastedIsHeldInPieces()
+{
+    const QString word = longWord(300000, true);
+    RichTextBox box;
+    box.setText(QStringLiteral("before after"));
+    showAndPaint(box);
+    box.setSelStart(7);
+    auto *text = new QMimeData;
+    text->setText(word);
+    QApplication::clipboard()->setMimeData(text);
+    box.editor()->paste();
+    QCOMPARE(box.Text(), QStringLiteral("before ") + word + QStringLiteral("after"));
+    QVERIFY(box.document()->blockCount() > 200);
+    QCOMPARE(box.SelStart(), 7 + int(word.size()));
+    box.editor()->undo();
+    QCOMPARE(box.Text(), QStringLiteral("before after"));
+    QCOMPARE(box.document()->blockCount(), 1);
+
+    // RTF pasted into the middle of a long paragraph.
+    box.setText(word);
+    const int pieces = box.document()->blockCount();
+    auto *rich = new QMimeData;
+    rich->setData(QStringLiteral("text/rtf"), "{\\rtf1 " + word.left(200000).toLatin1() + "}");
+    QApplication::clipboard()->setMimeData(rich);
+    box.setSelStart(1000);
+    box.editor()->paste();
+    QCOMPARE(box.Text().size(), word.size() + 200000);
+    QVERIFY(box.document()->blockCount() > pieces + 150);
 }
 
 void TestRichTextBox::aMillionCombiningMarksOpen()
