@@ -10,19 +10,34 @@ namespace rtf {
 
 namespace {
 
+// A combining mark, whole or as the first half of one beyond the basic plane.
+bool isMarkAt(const QString &text, qsizetype i)
+{
+    const QChar c = text.at(i);
+    if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+        return QChar::isMark(QChar::surrogateToUcs4(c, text.at(i + 1)));
+    return c.isMark();
+}
+
 // Where to end the piece that starts at `from` of a paragraph's text.
 qsizetype cutAfter(const QString &text, qsizetype from)
 {
-    qsizetype cut = from + kPieceLength;
+    const qsizetype cut = from + kPieceLength;
     // A word boundary near the end keeps the words of ordinary text whole.
     for (qsizetype i = cut; i > cut - kPieceLength / 8; --i) {
         if (text.at(i - 1).isSpace())
             return i;
     }
-    // Never between the halves of a character or before its accent.
-    while (cut > from + 1 && (text.at(cut).isLowSurrogate() || text.at(cut).isMark()))
-        --cut;
-    return cut;
+    // Never between the halves of a character, nor before an accent while
+    // its letter is near: a piece then begins with the letter.
+    for (qsizetype i = cut; i > from + kPieceLength / 2; --i) {
+        if (!text.at(i).isLowSurrogate() && !isMarkAt(text, i))
+            return i;
+    }
+    // Half a piece of marks on one letter (a text made to stall the layout)
+    // has no such place: the cut falls among the marks, and the layout
+    // shows them as one paragraph still.
+    return text.at(cut).isLowSurrogate() ? cut - 1 : cut;
 }
 
 } // namespace
@@ -34,8 +49,13 @@ bool continuesParagraph(const QTextBlock &block)
 
 int cutLongParagraphs(QTextDocument &doc)
 {
+    return cutLongParagraphs(doc, 0, doc.characterCount());
+}
+
+int cutLongParagraphs(QTextDocument &doc, int from, int to)
+{
     std::vector<int> cuts;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+    for (QTextBlock b = doc.findBlock(from); b.isValid() && b.position() <= to; b = b.next()) {
         if (b.length() - 1 <= kLongParagraph)
             continue;
         const QString text = b.text();

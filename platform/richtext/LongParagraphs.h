@@ -1,11 +1,12 @@
 #pragma once
-// Text layout slows down far more than in proportion to a paragraph's
-// length: one paragraph of a few megabytes (a long unbroken word, a text
-// without line ends) would stall the window for minutes. Such a paragraph is
-// held as several blocks of the document; each block after the first is
-// marked as continuing the paragraph, and the break before it is no
-// character of the text: the plain text, the positions in it and the RTF
-// written are those of the one paragraph.
+// Qt's text engine works on a whole block at every keystroke (it itemizes
+// the block's text again after each edit; a 10 MB block takes about a
+// second), and lays a long paragraph out far slower than in proportion. A
+// long paragraph is therefore held as several blocks of the document; each
+// block after the first is marked as continuing the paragraph, and the break
+// before it is no character of the text: the plain text, the positions in
+// it and the RTF written are those of the one paragraph. The box's layout
+// (TextFlowLayout.h) shows and prints such blocks as the one paragraph.
 
 #include <QString>
 #include <QTextFormat>
@@ -27,10 +28,12 @@ constexpr int kPieceLength = 1024;
 bool continuesParagraph(const QTextBlock &block);
 
 // Cuts every paragraph longer than kLongParagraph into blocks, at a space
-// near the end of each piece where there is one, never inside a character
-// or before a combining mark. The text does not change. Returns the number
-// of blocks added.
+// near the end of each piece where there is one, never inside a character,
+// and before a combining mark only inside a run of marks longer than half a
+// piece. The text does not change. Returns the number of blocks added.
 int cutLongParagraphs(QTextDocument &doc);
+// The same for the blocks between two positions (a text pasted).
+int cutLongParagraphs(QTextDocument &doc, int from, int to);
 
 // The document's plain text as QTextDocument::toPlainText gives it, without
 // the breaks that only cut a paragraph.

@@ -4,16 +4,22 @@
 #include "LongParagraphs.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
+#include "TextFlowLayout.h"
 
 #include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QApplication>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QKeyEvent>
-#include <QScreen>
+#include <QKeySequence>
+#include <QMouseEvent>
 #include <QMimeData>
+#include <QScreen>
+#include <QScrollBar>
 #include <QPrinter>
 #include <QSaveFile>
 #include <QTextBlock>
@@ -26,7 +32,9 @@
 #include <QAbstractTextDocumentLayout>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 
 namespace vb {
@@ -57,24 +65,42 @@ class Editor : public QTextEdit {
 public:
     using QTextEdit::QTextEdit;
 
+    // Told when a paste held a long paragraph in pieces.
+    std::function<void()> piecesAdded;
+
 protected:
     void keyPressEvent(QKeyEvent *e) override
     {
+        // Moves by lines are this editor's own: a paragraph held as pieces
+        // shows as one, and only its layout knows its lines.
+        if (moveByLines(e))
+            return;
+        if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt
+            && e->key() != Qt::Key_Meta)
+            m_goalX.reset(); // a column kept for up and down is for those moves only
         // The break between the pieces of a long paragraph is no character:
         // Backspace and Delete take the character beyond it.
         QTextCursor c = textCursor();
-        if (!c.hasSelection() && e->modifiers() == Qt::NoModifier) {
-            if (e->key() == Qt::Key_Backspace && c.atBlockStart() && c.block().previous().isValid()
+        const bool deleteBack = e->matches(QKeySequence::DeleteStartOfWord)
+                                || (e->key() == Qt::Key_Backspace && e->modifiers() == Qt::NoModifier);
+        const bool deleteForward = e->matches(QKeySequence::DeleteEndOfWord)
+                                   || (e->key() == Qt::Key_Delete && e->modifiers() == Qt::NoModifier);
+        if (!c.hasSelection()) {
+            if (deleteBack && c.atBlockStart() && c.block().previous().isValid()
                 && rtf::continuesParagraph(c.block())) {
                 c.movePosition(QTextCursor::PreviousCharacter);
                 setTextCursor(c);
-            } else if (e->key() == Qt::Key_Delete && c.atBlockEnd()
-                       && rtf::continuesParagraph(c.block().next())) {
+            } else if (deleteForward && c.atBlockEnd() && rtf::continuesParagraph(c.block().next())) {
                 c.movePosition(QTextCursor::NextCharacter);
                 setTextCursor(c);
             }
         }
+        const int before = textCursor().position();
         QTextEdit::keyPressEvent(e);
+        // A move that only crossed the break between two pieces moved the
+        // caret nowhere the user can see: it goes on.
+        if (isHorizontalMove(e) && crossedOnlyAPieceBreak(before, textCursor().position()))
+            QTextEdit::keyPressEvent(e);
         if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
             // A paragraph the user begins is a paragraph of its own.
             QTextCursor now = textCursor();
@@ -84,6 +110,39 @@ protected:
                 now.endEditBlock();
             }
         }
+    }
+
+    void mouseDoubleClickEvent(QMouseEvent *e) override
+    {
+        QTextEdit::mouseDoubleClickEvent(e);
+        m_doubleClick.start();
+        m_doubleClickAt = e->position();
+    }
+
+    void mousePressEvent(QMouseEvent *e) override
+    {
+        // A third click selects the paragraph, as the text control selects
+        // its block: the whole paragraph shown, not one of its pieces.
+        const bool third = e->button() == Qt::LeftButton && m_doubleClick.isValid()
+                           && m_doubleClick.elapsed() < QApplication::doubleClickInterval()
+                           && (e->position() - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
+        m_doubleClick.invalidate();
+        QTextEdit::mousePressEvent(e);
+        QTextCursor c = textCursor();
+        if (!third || !c.hasSelection())
+            return;
+        QTextBlock first = document()->findBlock(c.selectionStart());
+        QTextBlock last = first;
+        while (first.previous().isValid() && rtf::continuesParagraph(first))
+            first = first.previous();
+        while (last.next().isValid() && rtf::continuesParagraph(last.next()))
+            last = last.next();
+        if (first == last)
+            return;
+        c.setPosition(first.position());
+        c.setPosition(std::min(last.position() + last.length(), document()->characterCount() - 1),
+                      QTextCursor::KeepAnchor);
+        setTextCursor(c);
     }
 
     bool canInsertFromMimeData(const QMimeData *source) const override
@@ -98,7 +157,15 @@ protected:
             QTextDocument pasted;
             pasted.setDefaultFont(document()->defaultFont());
             rtf::read(markup, pasted);
-            textCursor().insertFragment(QTextDocumentFragment(&pasted));
+            QTextCursor c = textCursor();
+            c.beginEditBlock();
+            const int from = c.selectionStart();
+            c.insertFragment(QTextDocumentFragment(&pasted));
+            // A long paragraph pasted is held in pieces, as one read is.
+            if (rtf::cutLongParagraphs(*document(), from, c.position()) > 0 && piecesAdded)
+                piecesAdded();
+            c.endEditBlock();
+            setTextCursor(c);
             ensureCursorVisible();
             return;
         }
@@ -118,6 +185,8 @@ protected:
                     endContinuation(at);
                 }
             }
+            if (rtf::cutLongParagraphs(*document(), from, c.position()) > 0 && piecesAdded)
+                piecesAdded();
             c.endEditBlock();
             setTextCursor(c);
             ensureCursorVisible();
@@ -149,6 +218,124 @@ private:
         f.clearProperty(rtf::ContinuesParagraph);
         at.setBlockFormat(f);
     }
+
+    static bool isHorizontalMove(QKeyEvent *e)
+    {
+        for (QKeySequence::StandardKey k :
+             {QKeySequence::MoveToNextChar, QKeySequence::MoveToPreviousChar, QKeySequence::MoveToNextWord,
+              QKeySequence::MoveToPreviousWord, QKeySequence::SelectNextChar, QKeySequence::SelectPreviousChar,
+              QKeySequence::SelectNextWord, QKeySequence::SelectPreviousWord}) {
+            if (e->matches(k))
+                return true;
+        }
+        return false;
+    }
+
+    bool crossedOnlyAPieceBreak(int before, int after) const
+    {
+        if (std::abs(after - before) != 1)
+            return false;
+        const QTextBlock b = document()->findBlock(std::max(before, after));
+        return b.position() == std::max(before, after) && rtf::continuesParagraph(b);
+    }
+
+    // Up, Down, Home, End, Page Up and Page Down, with Shift to select, as
+    // the text control does them, on the lines the layout shows.
+    bool moveByLines(QKeyEvent *e)
+    {
+        enum Move { None, Up, Down, Home, End, PageUp, PageDown };
+        static const struct {
+            QKeySequence::StandardKey key;
+            Move move;
+            bool select;
+        } keys[] = {
+            {QKeySequence::MoveToPreviousLine, Up, false},   {QKeySequence::SelectPreviousLine, Up, true},
+            {QKeySequence::MoveToNextLine, Down, false},     {QKeySequence::SelectNextLine, Down, true},
+            {QKeySequence::MoveToStartOfLine, Home, false},  {QKeySequence::SelectStartOfLine, Home, true},
+            {QKeySequence::MoveToEndOfLine, End, false},     {QKeySequence::SelectEndOfLine, End, true},
+            {QKeySequence::MoveToPreviousPage, PageUp, false}, {QKeySequence::SelectPreviousPage, PageUp, true},
+            {QKeySequence::MoveToNextPage, PageDown, false}, {QKeySequence::SelectNextPage, PageDown, true},
+        };
+        Move move = None;
+        bool select = false;
+        for (const auto &k : keys) {
+            if (e->matches(k.key)) {
+                move = k.move;
+                select = k.select;
+                break;
+            }
+        }
+        auto *layout = qobject_cast<textflow::TextFlowLayout *>(document()->documentLayout());
+        if (move == None || !layout)
+            return false;
+        e->accept();
+        QTextCursor c = textCursor();
+        const int pos = c.position();
+        const textflow::TextFlowLayout::Line line = layout->lineAt(pos);
+        if (!line.valid())
+            return true;
+        // Up and down keep to the column they started from, as the cursor's
+        // own moves do.
+        const bool vertical = move != Home && move != End;
+        if (!vertical || !m_goalX || m_goalFrom != pos)
+            m_goalX = layout->caretRect(pos).left();
+        int target = pos;
+        auto onLine = [&](const textflow::TextFlowLayout::Line &l) {
+            int at = layout->hitTest(QPointF(*m_goalX, l.rect.center().y()), Qt::FuzzyHit);
+            at = std::clamp(at, l.start, l.end);
+            // A position at a soft break shows on the next line.
+            if (at == l.end && !l.lastOfParagraph && at > l.start)
+                --at;
+            return at;
+        };
+        switch (move) {
+        case Home:
+            target = line.start;
+            break;
+        case End:
+            target = line.end;
+            if (!line.lastOfParagraph && target > line.start && document()->characterAt(target - 1).isSpace())
+                --target;
+            break;
+        case Up:
+        case Down: {
+            const textflow::TextFlowLayout::Line to = move == Up ? layout->lineAbove(line) : layout->lineBelow(line);
+            if (!to.valid())
+                return true;
+            target = onLine(to);
+            break;
+        }
+        case PageUp:
+        case PageDown: {
+            textflow::TextFlowLayout::Line at = line;
+            const qreal page = viewport()->height();
+            for (;;) {
+                const textflow::TextFlowLayout::Line to
+                    = move == PageUp ? layout->lineAbove(at) : layout->lineBelow(at);
+                if (!to.valid() || std::abs(to.rect.top() - line.rect.top()) > page)
+                    break;
+                at = to;
+            }
+            if (at.start != line.start)
+                verticalScrollBar()->triggerAction(move == PageUp ? QAbstractSlider::SliderPageStepSub
+                                                                  : QAbstractSlider::SliderPageStepAdd);
+            target = onLine(at);
+            break;
+        }
+        case None:
+            break;
+        }
+        c.setPosition(target, select ? QTextCursor::KeepAnchor : QTextCursor::MoveAnchor);
+        setTextCursor(c);
+        if (vertical)
+            m_goalFrom = textCursor().position();
+        return true;
+    }
+
+    std::optional<qreal> m_goalX;
+    int m_goalFrom = -1;
+    QElapsedTimer m_doubleClick;
+    QPointF m_doubleClickAt;
 };
 
 } // namespace
@@ -167,6 +354,9 @@ private:
 
 RichTextBox::RichTextBox(QWidget *parent) : QWidget(parent), m_edit(new Editor(this))
 {
+    // Laid out where it shows, long paragraphs in windows (TextFlowLayout.h).
+    m_edit->document()->setDocumentLayout(new textflow::TextFlowLayout(m_edit->document()));
+    static_cast<Editor *>(m_edit)->piecesAdded = [this] { m_pieces = true; };
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_edit);
@@ -452,7 +642,19 @@ void RichTextBox::setSelIndent(int twips)
         QuietChange quiet(this);
         QTextBlockFormat f;
         f.setLeftMargin(twips / 15.0);
-        m_edit->textCursor().mergeBlockFormat(f);
+        // Every piece of the paragraphs the selection touches: a paragraph
+        // held as pieces is indented whole, as it shows and is written.
+        const QTextCursor sel = m_edit->textCursor();
+        QTextBlock first = document()->findBlock(sel.selectionStart());
+        while (first.previous().isValid() && rtf::continuesParagraph(first))
+            first = first.previous();
+        QTextBlock last = document()->findBlock(sel.selectionEnd());
+        while (last.next().isValid() && rtf::continuesParagraph(last.next()))
+            last = last.next();
+        QTextCursor c(document());
+        c.setPosition(first.position());
+        c.setPosition(last.position(), QTextCursor::KeepAnchor);
+        c.mergeBlockFormat(f);
     }
     emit Change();
 }
@@ -505,6 +707,9 @@ void RichTextBox::SelPrint(QPrinter &printer) const
     } else {
         doc.reset(document()->clone());
     }
+    // Printed by the layout the box shows it with: a paragraph held as
+    // pieces prints as one, and a long one takes no longer than its length.
+    doc->setDocumentLayout(new textflow::TextFlowLayout(doc.get()));
     // Laid out on the printer's pages as they are: a document printed with
     // its own page size carries the text only, no page number at the foot.
     doc->documentLayout()->setPaintDevice(&printer);

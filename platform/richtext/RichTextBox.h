@@ -103,7 +103,7 @@ private:
 
     QTextEdit *m_edit;
     int m_quiet = 0;
-    bool m_pieces = false; // some paragraph is held as several blocks
+    bool m_pieces = false; // some paragraph is (or was) held as several blocks
 };
 
 } // namespace vb
