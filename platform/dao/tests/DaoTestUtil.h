@@ -4,6 +4,7 @@
 
 #include "Dao.h"
 #include "Error.h"
+#include "Guard.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -63,3 +64,14 @@ inline void addRow(dao::Recordset rs, const QVariantList &values)
 }
 
 #define QCOMPARE_ERR(stmt, number) QCOMPARE(errorOf([&] { stmt; }), number)
+
+// Whether opening the base at p (and closing it) runs the checker; the error
+// number of the open in *error.
+inline bool openRunsChecker(const QString &p, int *error = nullptr)
+{
+    const int before = dao::checksRun();
+    const int e = errorOf([&] { dao::DBEngine::OpenDatabase(p, false, false, kConnect).Close(); });
+    if (error)
+        *error = e;
+    return dao::checksRun() > before;
+}

@@ -260,15 +260,7 @@ class TestCheck : public QObject {
         return p;
     }
 
-    // Whether opening p runs the checker; the error number of the open.
-    static bool checked(const QString &p, int *error = nullptr)
-    {
-        const int before = checksRun();
-        const int e = errorOf([&] { DBEngine::OpenDatabase(p, false, false, kConnect).Close(); });
-        if (error)
-            *error = e;
-        return checksRun() > before;
-    }
+    static bool checked(const QString &p, int *error = nullptr) { return openRunsChecker(p, error); }
 
     static void raw(const QString &p, const char *sql)
     {
