@@ -221,6 +221,8 @@ struct StmtScope {
 };
 
 void bindValue(sqlite3_stmt *s, int i, const QVariant &v);
+// A text bound as toStoredText gives it.
+void bindText(sqlite3_stmt *s, int i, QStringView text);
 QVariant columnValue(sqlite3_stmt *s, int i);
 // The same for a column of the table, the stored form as columnValue gives
 // it, read with fewer calls; fieldValue: as the table's field reads it.

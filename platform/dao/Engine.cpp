@@ -139,8 +139,8 @@ int loadCatalog(sqlite3 *db, std::vector<std::shared_ptr<TableMeta>> &out, bool 
         return r;
     };
     auto text = [](sqlite3_stmt *q, int i) {
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q, i)),
-                                 sqlite3_column_bytes(q, i));
+        return fromStoredText(QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(q, i)),
+                                             sqlite3_column_bytes(q, i)));
     };
     bool bad = false;
     rc = each("SELECT id, name FROM \"dao.tables\" ORDER BY id", [&](sqlite3_stmt *q) {
@@ -331,7 +331,7 @@ int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>
     if (n != 0)
         return SQLITE_NOTADB;
     for (const auto &t : tables) {
-        rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?", t->name.toUtf8(), n);
+        rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?", toStoredText(t->name), n);
         if (rc != SQLITE_OK)
             return rc;
         if (n != 1)
@@ -340,7 +340,7 @@ int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>
             if (ix.rowidOrder)
                 continue;
             rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = ?",
-                       (t->name + u'.' + ix.name).toUtf8(), n);
+                       toStoredText(t->name + u'.' + ix.name), n);
             if (rc != SQLITE_OK)
                 return rc;
             if (n != 1)
@@ -352,8 +352,8 @@ int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>
         rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr);
         if (rc == SQLITE_OK) {
             while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-                present.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1)))
-                                   .toCaseFolded());
+                present.insert(
+                    fromStoredText(reinterpret_cast<const char *>(sqlite3_column_text(s, 1))).toCaseFolded());
             rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
         }
         sqlite3_finalize(s);
@@ -539,7 +539,7 @@ void failNothing()
 
 QByteArray quoteName(const QString &name)
 {
-    QByteArray q = name.toUtf8();
+    QByteArray q = toStoredText(name);
     q.replace('"', "\"\"");
     return '"' + q + '"';
 }
@@ -769,7 +769,7 @@ qint64 DatabaseImpl::takeCounter(const TableMeta &t)
         sqlite3_stmt *s = prepare("SELECT seq FROM sqlite_sequence WHERE name = ?");
         {
             StmtScope sc(s);
-            sqlite3_bind_text(s, 1, t.name.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+            bindText(s, 1, t.name);
             if (sqlite3_step(s) == SQLITE_ROW)
                 next = std::max(next, after(sqlite3_column_int64(s, 0)));
         }

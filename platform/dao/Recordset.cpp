@@ -715,18 +715,11 @@ bool RecordsetImpl::seekFrom(const IndexMeta &ix, const QVariant &key)
         return false;
     if (ix.textFirst < 0) {
         const char *coll = nullptr;
-        const bool ok = sqlite3_table_column_metadata(db->db, "main", t->name.toUtf8().constData(),
-                                                      c.name.toUtf8().constData(), nullptr, &coll, nullptr,
+        const bool ok = sqlite3_table_column_metadata(db->db, "main", toStoredText(t->name).constData(),
+                                                      toStoredText(c.name).constData(), nullptr, &coll, nullptr,
                                                       nullptr, nullptr) == SQLITE_OK;
         ix.textFirst = ok && coll && sqlite3_stricmp(coll, kTextCollation) == 0 ? 1 : 0;
     }
-    // The key is compared here as UTF-8; a lone surrogate would convert
-    // otherwise here than in the file's engine: such a key takes the other
-    // way.
-    const QString text = key.toString();
-    for (QChar ch : text)
-        if (ch.isSurrogate())
-            return false;
     if (ix.textFirst != 1)
         return false;
     Batch &out = scratch;
@@ -734,7 +727,8 @@ bool RecordsetImpl::seekFrom(const IndexMeta &ix, const QVariant &key)
     if (runSegment(0, RGe, +1, from, 1, &out, nullptr, true) == 0)
         return true;
     const int at = streamPos[size_t(col)];
-    const QByteArray k = text.toUtf8();
+    // The same bytes as the key bound to the query.
+    const QByteArray k = toStoredText(key.toString());
     const bool same = sqlite3_column_type(stream, at) == SQLITE_TEXT &&
                       compareTextUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stream, at)),
                                       sqlite3_column_bytes(stream, at), k.constData(), int(k.size())) == 0;
@@ -789,7 +783,7 @@ QVariant RecordsetImpl::liveValue(int col)
     if (!k.read || k.utf8.size() != n || std::memcmp(k.utf8.constData(), p, size_t(n)) != 0) {
         k.utf8.resize(n);
         std::memcpy(k.utf8.data(), p, size_t(n));
-        k.text = QString::fromUtf8(p, n);
+        k.text = fromStoredText(QByteArrayView(p, n));
         k.read = true;
     }
     return QVariant(k.text);
