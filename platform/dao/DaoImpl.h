@@ -10,6 +10,7 @@
 #include <QHash>
 
 #include <bitset>
+#include <functional>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -198,6 +199,10 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     void forgetAsideFrom(int level);
     void closeNow();
     qint64 takeCounter(const TableMeta &t);
+    // Inserts a new row of t: bind binds its values to the insert, renumber
+    // gives its counter another number. Raises the engine's refusal.
+    void insertRow(const TableMeta &t, const std::function<void(sqlite3_stmt *)> &bind,
+                   const std::function<void(qint64)> &renumber);
 };
 
 QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix);

@@ -19,8 +19,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <map>
 #include <optional>
+#include <thread>
 
 namespace dao {
 
@@ -261,10 +263,25 @@ void setWorkingCache(sqlite3 *db)
     stepOnce(db, "PRAGMA cache_size=-65536");
 }
 
+// Waits for a lock another process holds on the file, trying again every
+// millisecond, two thousand times. SQLite's own wait tries less and less
+// often (every 100 ms in the end), and another copy of the program writing
+// row after row takes the lock again in every gap between two of its
+// writes: that wait ran out while the file was free many times. As in
+// SQLite's own, the time is counted in the sleeps asked for, so a loaded
+// machine waits longer.
+int waitForLock(void *, int count)
+{
+    if (count >= 2000)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
+
 void prepareConnection(sqlite3 *db, const QByteArray &key)
 {
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_handler(db, waitForLock, nullptr);
     if (!key.isEmpty())
         sqlite3_key(db, key.constData(), int(key.size()));
     registerTextCollation(db);

@@ -875,23 +875,13 @@ void RecordsetImpl::update()
     }
 
     if (adding) {
-        sqlite3_stmt *s = db->prepare(t->insertSql);
-        for (int attempt = 0;; ++attempt) {
-            StmtScope sc(s);
-            for (size_t i = 0; i < n; ++i)
-                bindValue(s, int(i) + 1, editVals[i]);
-            if (sqlite3_step(s) == SQLITE_DONE)
-                break;
-            const int rc = sqlite3_extended_errcode(db->db);
-            // The number was taken by a writer outside this program: take
-            // the next free one.
-            if (rc == SQLITE_CONSTRAINT_PRIMARYKEY && t->counter >= 0 && attempt == 0) {
-                db->file->nextCounter.remove(t->id);
-                editVals[size_t(t->counter)] = qlonglong(db->takeCounter(*t));
-                continue;
-            }
-            db->raise(rc, t->name);
-        }
+        db->insertRow(
+            *t,
+            [&](sqlite3_stmt *s) {
+                for (size_t i = 0; i < n; ++i)
+                    bindValue(s, int(i) + 1, editVals[i]);
+            },
+            [&](qint64 counter) { editVals[size_t(t->counter)] = qlonglong(newCounter = counter); });
         db->touch();
         return; // the record current before AddNew stays current
     }
@@ -931,6 +921,50 @@ void RecordsetImpl::update()
         cur.loaded.set(c);
     }
     curVersion = db->file->version;
+}
+
+void DatabaseImpl::insertRow(const TableMeta &t, const std::function<void(sqlite3_stmt *)> &bind,
+                             const std::function<void(qint64)> &renumber)
+{
+    sqlite3_stmt *s = prepare(t.insertSql);
+    auto insert = [&] {
+        StmtScope sc(s);
+        bind(s);
+        const int rc = sqlite3_step(s) == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+        // A bound text may belong to another statement's row.
+        sqlite3_clear_bindings(s);
+        return rc;
+    };
+    int rc = insert();
+    // The counter's number comes from this program's cache; another copy of
+    // the program may have stored a row with it since, which the row id
+    // refuses. A key of the user's that is already there is refused by its
+    // index instead, and never tried again.
+    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY && t.counter >= 0) {
+        // Under the write lock no other copy can store a row: the next free
+        // number, read then, is still free at the insert. A transaction of
+        // this program's own holds that lock since the refused insert;
+        // otherwise it is taken here, waited for as any lock is.
+        const bool own = sqlite3_get_autocommit(db) != 0;
+        if (own && (rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) != SQLITE_OK)
+            raise(sqlite3_extended_errcode(db), t.name);
+        struct Settle {
+            sqlite3 *db;
+            bool own;
+            ~Settle()
+            {
+                if (own && !sqlite3_get_autocommit(db))
+                    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+        } settle{db, own};
+        file->nextCounter.remove(t.id);
+        renumber(takeCounter(t));
+        rc = insert();
+        if (rc == SQLITE_OK && own && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            rc = sqlite3_extended_errcode(db);
+    }
+    if (rc != SQLITE_OK)
+        raise(rc, t.name);
 }
 
 void RecordsetImpl::remove()
