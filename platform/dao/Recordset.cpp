@@ -19,16 +19,19 @@ namespace dao {
 
 namespace {
 
+// The destructors of recordsets and bases reach these registries, and a
+// base kept in a static is destroyed by the exit handlers, after any static
+// of this file: they are never destroyed.
 std::vector<RecordsetImpl *> &liveStreams()
 {
-    static std::vector<RecordsetImpl *> v;
-    return v;
+    static auto *v = new std::vector<RecordsetImpl *>;
+    return *v;
 }
 
 std::vector<DatabaseImpl *> &heldReads()
 {
-    static std::vector<DatabaseImpl *> v;
-    return v;
+    static auto *v = new std::vector<DatabaseImpl *>;
+    return *v;
 }
 
 bool g_releaseQueued = false;

@@ -1,7 +1,8 @@
-// Other processes on one base: two running copies that add at once lose no
-// add and refuse only true duplicates, and a counter number another copy
-// took is replaced. The copies are this test program started again with an
-// argument.
+// Other processes on one base, and the end of a process: two running
+// copies that add at once lose no add and refuse only true duplicates, a
+// counter number another copy took is replaced, and a base still open and
+// reading when the program ends is closed cleanly by the exit handlers.
+// The copies are this test program started again with an argument.
 
 #include "Collation.h"
 #include "DaoImpl.h"
@@ -65,6 +66,18 @@ int addKeywords(const QString &path, const QString &prefix, int count)
     }
     std::cout << "done" << std::endl;
     return refused == 0 ? 0 : 1;
+}
+
+// Kept to the exit, while it holds its read (no event loop ends it).
+Database g_keptToExit;
+
+int holdToExit(const QString &path)
+{
+    g_keptToExit = DBEngine::OpenDatabase(path, false, false, kConnect);
+    Recordset rs = g_keptToExit.OpenRecordset("CGROUP1");
+    rs.MoveFirst();
+    std::cout << qPrintable(rs.Fields("GROUPE").Value().toString()) << std::endl;
+    return 0;
 }
 
 QStringList keys(const Database &db)
@@ -228,10 +241,32 @@ private slots:
             expected["taken"] = 6;
         QCOMPARE(numbers, expected);
     }
+
+    // The base's destructor runs in the exit handlers, after those of the
+    // engine's own statics, and ends the read it holds.
+    void aBaseOpenAtTheExitClosesCleanly()
+    {
+        const QString path = newBase();
+        QProcess copy;
+        copy.setProcessChannelMode(QProcess::SeparateChannels);
+        copy.start(QCoreApplication::applicationFilePath(), {"--hold-to-exit", path});
+        QVERIFY2(copy.waitForStarted(kWatchdogMs), qPrintable(copy.errorString()));
+        QVERIFY(copy.waitForFinished(kWatchdogMs));
+        const QByteArray err = copy.readAllStandardError();
+        QCOMPARE(copy.readAllStandardOutput(), QByteArray("first\n"));
+        QVERIFY2(copy.exitStatus() == QProcess::NormalExit && copy.exitCode() == 0, err.constData());
+        QVERIFY2(!err.contains("Sanitizer") && !err.contains("runtime error"), err.constData());
+        // The read was ended: the base takes a write at once.
+        Database db = DBEngine::OpenDatabase(path, false, false, kConnect);
+        addRow(db.OpenRecordset("CGROUP1"), {"after"});
+        QCOMPARE(keys(db), QStringList({"first", "after"}));
+    }
 };
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--hold-to-exit")
+        return holdToExit(QString::fromLocal8Bit(argv[2]));
     QCoreApplication app(argc, argv);
     if (argc == 4 && std::string(argv[1]) == "--add-keywords")
         return addKeywords(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]), kAdds);
