@@ -67,8 +67,7 @@ int collate(void *, int na, const void *pa, int nb, const void *pb)
     for (int i = 0; i < n; ++i) {
         const unsigned char x = a[i], y = b[i];
         if ((x | y) & 0x80)
-            return compareText(QString::fromUtf8(reinterpret_cast<const char *>(a), na),
-                               QString::fromUtf8(reinterpret_cast<const char *>(b), nb));
+            return compareText(fromStoredText(QByteArrayView(a, na)), fromStoredText(QByteArrayView(b, nb)));
         const unsigned char lx = lowerAscii(x), ly = lowerAscii(y);
         if (lx != ly)
             return lx < ly ? -1 : 1;

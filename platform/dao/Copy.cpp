@@ -336,34 +336,21 @@ void RowWriter::insert()
             if (m_slots[size_t(c)].kind == Slot::Null)
                 fail(ErrNullInIndex, ix.name);
     }
-    sqlite3_stmt *st = m_db->prepare(t.insertSql);
-    for (int attempt = 0;; ++attempt) {
-        StmtScope sc(st);
-        for (size_t i = 0; i < n; ++i) {
-            const Slot &s = m_slots[i];
-            const int p = int(i) + 1;
-            switch (s.kind) {
-            case Slot::Null: sqlite3_bind_null(st, p); break;
-            case Slot::Stored: bindValue(st, p, s.stored); break;
-            case Slot::Utf8: sqlite3_bind_text(st, p, s.text, s.bytes, SQLITE_STATIC); break;
-            case Slot::Integer: sqlite3_bind_int64(st, p, s.number); break;
+    m_db->insertRow(
+        t,
+        [&](sqlite3_stmt *st) {
+            for (size_t i = 0; i < n; ++i) {
+                const Slot &s = m_slots[i];
+                const int p = int(i) + 1;
+                switch (s.kind) {
+                case Slot::Null: sqlite3_bind_null(st, p); break;
+                case Slot::Stored: bindValue(st, p, s.stored); break;
+                case Slot::Utf8: sqlite3_bind_text(st, p, s.text, s.bytes, SQLITE_STATIC); break;
+                case Slot::Integer: sqlite3_bind_int64(st, p, s.number); break;
+                }
             }
-        }
-        const bool done = sqlite3_step(st) == SQLITE_DONE;
-        const int rc = sqlite3_extended_errcode(m_db->db);
-        // The texts bound belong to the reader's row.
-        sqlite3_clear_bindings(st);
-        if (done)
-            break;
-        // The number was taken by a writer outside this program: take the
-        // next free one, as Update does.
-        if (rc == SQLITE_CONSTRAINT_PRIMARYKEY && t.counter >= 0 && attempt == 0) {
-            m_db->file->nextCounter.remove(t.id);
-            m_slots[size_t(t.counter)].number = m_db->takeCounter(t);
-            continue;
-        }
-        m_db->raise(rc, t.name);
-    }
+        },
+        [&](qint64 counter) { m_slots[size_t(t.counter)].number = counter; });
     m_db->touch();
 }
 

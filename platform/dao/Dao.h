@@ -16,6 +16,7 @@
 // and time() whatever its zone, a QDate, or an ISO date text).
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
@@ -482,6 +483,14 @@ QString composedText(QStringView text);
 // Two texts that compareText finds equal have the same key, so a hash or a
 // set of keys groups texts as the indexes do.
 QString textKey(QStringView text);
+
+// A text as the file holds it (UTF-8) and back, every character kept: a
+// leading U+FEFF stays, which the conversions of Qt and SQLite take for a
+// byte order mark and drop. Half of a surrogate pair, which UTF-8 cannot
+// hold, is stored as U+FFFD, as a reader of bytes that are not UTF-8 gets
+// them. Every text the engine writes, seeks or compares is converted so.
+QByteArray toStoredText(QStringView text);
+QString fromStoredText(QByteArrayView utf8);
 
 // Gives up an AddNew or Edit that is still pending; does nothing when there
 // is none (a failed Update has already given it up).

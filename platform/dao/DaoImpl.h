@@ -11,6 +11,7 @@
 #include <QHash>
 
 #include <bitset>
+#include <functional>
 #include <limits>
 #include <unordered_map>
 #include <vector>
@@ -202,6 +203,10 @@ struct DatabaseImpl : std::enable_shared_from_this<DatabaseImpl> {
     void forgetAsideFrom(int level);
     void closeNow();
     qint64 takeCounter(const TableMeta &t);
+    // Inserts a new row of t: bind binds its values to the insert, renumber
+    // gives its counter another number. Raises the engine's refusal.
+    void insertRow(const TableMeta &t, const std::function<void(sqlite3_stmt *)> &bind,
+                   const std::function<void(qint64)> &renumber);
 };
 
 QByteArray indexSqlName(const TableMeta &t, const IndexMeta &ix);
@@ -225,6 +230,8 @@ struct StmtScope {
 };
 
 void bindValue(sqlite3_stmt *s, int i, const QVariant &v);
+// A text bound as toStoredText gives it.
+void bindText(sqlite3_stmt *s, int i, QStringView text);
 QVariant columnValue(sqlite3_stmt *s, int i);
 // The same for a column of the table, the stored form as columnValue gives
 // it, read with fewer calls; fieldValue: as the table's field reads it.

@@ -13,7 +13,6 @@
 
 #include <functional>
 #include <memory>
-#include <string>
 
 struct sqlite3_stmt;
 
@@ -116,7 +115,6 @@ private:
     std::shared_ptr<TableMeta> m_table;
     std::vector<int> m_keyCols, m_cols;
     QByteArray m_sql;
-    std::string m_keyBytes;
     // The base's cached statement, kept until the base closes.
     sqlite3_stmt *m_stmt = nullptr;
 };

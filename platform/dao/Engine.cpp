@@ -20,8 +20,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <map>
 #include <optional>
+#include <thread>
 
 namespace dao {
 
@@ -141,8 +143,8 @@ int loadCatalog(sqlite3 *db, std::vector<std::shared_ptr<TableMeta>> &out, bool 
         return r;
     };
     auto text = [](sqlite3_stmt *q, int i) {
-        return QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(q, i)),
-                                 sqlite3_column_bytes(q, i));
+        return fromStoredText(QByteArrayView(reinterpret_cast<const char *>(sqlite3_column_text(q, i)),
+                                             sqlite3_column_bytes(q, i)));
     };
     bool bad = false;
     rc = each("SELECT id, name FROM \"dao.tables\" ORDER BY id", [&](sqlite3_stmt *q) {
@@ -263,10 +265,25 @@ void setWorkingCache(sqlite3 *db)
     stepOnce(db, "PRAGMA cache_size=-65536");
 }
 
+// Waits for a lock another process holds on the file, trying again every
+// millisecond, two thousand times. SQLite's own wait tries less and less
+// often (every 100 ms in the end), and another copy of the program writing
+// row after row takes the lock again in every gap between two of its
+// writes: that wait ran out while the file was free many times. As in
+// SQLite's own, the time is counted in the sleeps asked for, so a loaded
+// machine waits longer.
+int waitForLock(void *, int count)
+{
+    if (count >= 2000)
+        return 0;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return 1;
+}
+
 void prepareConnection(sqlite3 *db, const QByteArray &key)
 {
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, 2000);
+    sqlite3_busy_handler(db, waitForLock, nullptr);
     if (!key.isEmpty())
         sqlite3_key(db, key.constData(), int(key.size()));
     registerTextCollation(db);
@@ -333,7 +350,7 @@ int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>
     if (n != 0)
         return SQLITE_NOTADB;
     for (const auto &t : tables) {
-        rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?", t->name.toUtf8(), n);
+        rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'table' AND name = ?", toStoredText(t->name), n);
         if (rc != SQLITE_OK)
             return rc;
         if (n != 1)
@@ -342,7 +359,7 @@ int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>
             if (ix.rowidOrder)
                 continue;
             rc = count("SELECT count(*) FROM sqlite_master WHERE type = 'index' AND name = ?",
-                       (t->name + u'.' + ix.name).toUtf8(), n);
+                       toStoredText(t->name + u'.' + ix.name), n);
             if (rc != SQLITE_OK)
                 return rc;
             if (n != 1)
@@ -354,8 +371,8 @@ int checkForeignSchema(sqlite3 *db, const std::vector<std::shared_ptr<TableMeta>
         rc = sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &s, nullptr);
         if (rc == SQLITE_OK) {
             while ((rc = sqlite3_step(s)) == SQLITE_ROW)
-                present.insert(QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(s, 1)))
-                                   .toCaseFolded());
+                present.insert(
+                    fromStoredText(reinterpret_cast<const char *>(sqlite3_column_text(s, 1))).toCaseFolded());
             rc = rc == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
         }
         sqlite3_finalize(s);
@@ -603,7 +620,7 @@ void failNothing()
 
 QByteArray quoteName(const QString &name)
 {
-    QByteArray q = name.toUtf8();
+    QByteArray q = toStoredText(name);
     q.replace('"', "\"\"");
     return '"' + q + '"';
 }
@@ -843,7 +860,7 @@ qint64 DatabaseImpl::takeCounter(const TableMeta &t)
         sqlite3_stmt *s = prepare("SELECT seq FROM sqlite_sequence WHERE name = ?");
         {
             StmtScope sc(s);
-            sqlite3_bind_text(s, 1, t.name.toUtf8().constData(), -1, SQLITE_TRANSIENT);
+            bindText(s, 1, t.name);
             if (sqlite3_step(s) == SQLITE_ROW)
                 next = std::max(next, after(sqlite3_column_int64(s, 0)));
         }

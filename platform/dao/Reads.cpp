@@ -117,7 +117,7 @@ QString RowView::text(int i) const
     // A text held as text reads as a Field gives it, without the variant.
     if ((type == dbText || type == dbMemo) && sqlite3_column_type(m_stmt, i) == SQLITE_TEXT) {
         const auto *p = reinterpret_cast<const char *>(sqlite3_column_text(m_stmt, i));
-        return QString::fromUtf8(p, sqlite3_column_bytes(m_stmt, i));
+        return fromStoredText(QByteArrayView(p, sqlite3_column_bytes(m_stmt, i)));
     }
     const QVariant v = value(i);
     return v.isValid() ? v.toString() : QString();
@@ -245,20 +245,7 @@ int KeyReader::read(const QString &key, const std::function<bool(const RowView &
     if (!m_stmt)
         m_stmt = m_db->prepare(m_sql);
     m_db->holdRead();
-    // ASCII goes in as the UTF-8 the file compares: no conversion by the
-    // engine.
-    const char16_t *p = reinterpret_cast<const char16_t *>(key.utf16());
-    const qsizetype n = key.size();
-    m_keyBytes.resize(size_t(n));
-    bool ascii = true;
-    for (qsizetype i = 0; ascii && i < n; ++i) {
-        ascii = p[i] < 0x80;
-        m_keyBytes[size_t(i)] = char(p[i]);
-    }
-    if (ascii)
-        sqlite3_bind_text(m_stmt, 1, m_keyBytes.data(), int(n), SQLITE_TRANSIENT);
-    else
-        sqlite3_bind_text16(m_stmt, 1, p, int(n * 2), SQLITE_TRANSIENT);
+    bindText(m_stmt, 1, key);
     return visitRows(m_stmt, visit);
 }
 
@@ -384,7 +371,7 @@ void ScanIndex(const Database &db, const QString &table, const QString &index, c
 
 QString TextRow::text() const
 {
-    return m_null ? QString() : QString::fromUtf8(m_text);
+    return m_null ? QString() : fromStoredText(m_text);
 }
 
 QVariant TextRow::value(int i) const

@@ -19,16 +19,19 @@ namespace dao {
 
 namespace {
 
+// The destructors of recordsets and bases reach these registries, and a
+// base kept in a static is destroyed by the exit handlers, after any static
+// of this file: they are never destroyed.
 std::vector<RecordsetImpl *> &liveStreams()
 {
-    static std::vector<RecordsetImpl *> v;
-    return v;
+    static auto *v = new std::vector<RecordsetImpl *>;
+    return *v;
 }
 
 std::vector<DatabaseImpl *> &heldReads()
 {
-    static std::vector<DatabaseImpl *> v;
-    return v;
+    static auto *v = new std::vector<DatabaseImpl *>;
+    return *v;
 }
 
 bool g_releaseQueued = false;
@@ -715,18 +718,11 @@ bool RecordsetImpl::seekFrom(const IndexMeta &ix, const QVariant &key)
         return false;
     if (ix.textFirst < 0) {
         const char *coll = nullptr;
-        const bool ok = sqlite3_table_column_metadata(db->db, "main", t->name.toUtf8().constData(),
-                                                      c.name.toUtf8().constData(), nullptr, &coll, nullptr,
+        const bool ok = sqlite3_table_column_metadata(db->db, "main", toStoredText(t->name).constData(),
+                                                      toStoredText(c.name).constData(), nullptr, &coll, nullptr,
                                                       nullptr, nullptr) == SQLITE_OK;
         ix.textFirst = ok && coll && sqlite3_stricmp(coll, kTextCollation) == 0 ? 1 : 0;
     }
-    // The key is compared here as UTF-8; a lone surrogate would convert
-    // otherwise here than in the file's engine: such a key takes the other
-    // way.
-    const QString text = key.toString();
-    for (QChar ch : text)
-        if (ch.isSurrogate())
-            return false;
     if (ix.textFirst != 1)
         return false;
     Batch &out = scratch;
@@ -734,7 +730,8 @@ bool RecordsetImpl::seekFrom(const IndexMeta &ix, const QVariant &key)
     if (runSegment(0, RGe, +1, from, 1, &out, nullptr, true) == 0)
         return true;
     const int at = streamPos[size_t(col)];
-    const QByteArray k = text.toUtf8();
+    // The same bytes as the key bound to the query.
+    const QByteArray k = toStoredText(key.toString());
     const bool same = sqlite3_column_type(stream, at) == SQLITE_TEXT &&
                       compareTextUtf8(reinterpret_cast<const char *>(sqlite3_column_text(stream, at)),
                                       sqlite3_column_bytes(stream, at), k.constData(), int(k.size())) == 0;
@@ -789,7 +786,7 @@ QVariant RecordsetImpl::liveValue(int col)
     if (!k.read || k.utf8.size() != n || std::memcmp(k.utf8.constData(), p, size_t(n)) != 0) {
         k.utf8.resize(n);
         std::memcpy(k.utf8.data(), p, size_t(n));
-        k.text = QString::fromUtf8(p, n);
+        k.text = fromStoredText(QByteArrayView(p, n));
         k.read = true;
     }
     return QVariant(k.text);
@@ -881,23 +878,13 @@ void RecordsetImpl::update()
     }
 
     if (adding) {
-        sqlite3_stmt *s = db->prepare(t->insertSql);
-        for (int attempt = 0;; ++attempt) {
-            StmtScope sc(s);
-            for (size_t i = 0; i < n; ++i)
-                bindValue(s, int(i) + 1, editVals[i]);
-            if (sqlite3_step(s) == SQLITE_DONE)
-                break;
-            const int rc = sqlite3_extended_errcode(db->db);
-            // The number was taken by a writer outside this program: take
-            // the next free one.
-            if (rc == SQLITE_CONSTRAINT_PRIMARYKEY && t->counter >= 0 && attempt == 0) {
-                db->file->nextCounter.remove(t->id);
-                editVals[size_t(t->counter)] = qlonglong(db->takeCounter(*t));
-                continue;
-            }
-            db->raise(rc, t->name);
-        }
+        db->insertRow(
+            *t,
+            [&](sqlite3_stmt *s) {
+                for (size_t i = 0; i < n; ++i)
+                    bindValue(s, int(i) + 1, editVals[i]);
+            },
+            [&](qint64 counter) { editVals[size_t(t->counter)] = qlonglong(newCounter = counter); });
         db->touch();
         return; // the record current before AddNew stays current
     }
@@ -937,6 +924,50 @@ void RecordsetImpl::update()
         cur.loaded.set(c);
     }
     curVersion = db->file->version;
+}
+
+void DatabaseImpl::insertRow(const TableMeta &t, const std::function<void(sqlite3_stmt *)> &bind,
+                             const std::function<void(qint64)> &renumber)
+{
+    sqlite3_stmt *s = prepare(t.insertSql);
+    auto insert = [&] {
+        StmtScope sc(s);
+        bind(s);
+        const int rc = sqlite3_step(s) == SQLITE_DONE ? SQLITE_OK : sqlite3_extended_errcode(db);
+        // A bound text may belong to another statement's row.
+        sqlite3_clear_bindings(s);
+        return rc;
+    };
+    int rc = insert();
+    // The counter's number comes from this program's cache; another copy of
+    // the program may have stored a row with it since, which the row id
+    // refuses. A key of the user's that is already there is refused by its
+    // index instead, and never tried again.
+    if (rc == SQLITE_CONSTRAINT_PRIMARYKEY && t.counter >= 0) {
+        // Under the write lock no other copy can store a row: the next free
+        // number, read then, is still free at the insert. A transaction of
+        // this program's own holds that lock since the refused insert;
+        // otherwise it is taken here, waited for as any lock is.
+        const bool own = sqlite3_get_autocommit(db) != 0;
+        if (own && (rc = sqlite3_exec(db, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr)) != SQLITE_OK)
+            raise(sqlite3_extended_errcode(db), t.name);
+        struct Settle {
+            sqlite3 *db;
+            bool own;
+            ~Settle()
+            {
+                if (own && !sqlite3_get_autocommit(db))
+                    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+            }
+        } settle{db, own};
+        file->nextCounter.remove(t.id);
+        renumber(takeCounter(t));
+        rc = insert();
+        if (rc == SQLITE_OK && own && sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr) != SQLITE_OK)
+            rc = sqlite3_extended_errcode(db);
+    }
+    if (rc != SQLITE_OK)
+        raise(rc, t.name);
 }
 
 void RecordsetImpl::remove()

@@ -215,6 +215,52 @@ QVariant fromStorage(const ColumnMeta &c, QVariant &&s)
     return fromStorage(c, std::as_const(s));
 }
 
+QByteArray toStoredText(QStringView text)
+{
+    if (text.isValidUtf16())
+        return text.toUtf8();
+    // Qt would write "?" for a lone surrogate, which a seek for a real "?"
+    // would then find.
+    QString whole = text.toString();
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (whole.at(i).isHighSurrogate() && i + 1 < whole.size() && whole.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (whole.at(i).isSurrogate())
+            whole[i] = QChar::ReplacementCharacter;
+    }
+    return whole.toUtf8();
+}
+
+QString fromStoredText(QByteArrayView utf8)
+{
+    QString text = QString::fromUtf8(utf8);
+    // QString::fromUtf8 drops the first U+FEFF as a byte order mark.
+    if (utf8.startsWith("\xEF\xBB\xBF"))
+        text.prepend(QChar(0xFEFF));
+    return text;
+}
+
+void bindText(sqlite3_stmt *s, int i, QStringView text)
+{
+    // Never bound as UTF-16: SQLite's conversion drops a leading U+FEFF
+    // and misreads half of a surrogate pair. A key, ASCII and no longer
+    // than a Text column, goes in from the stack.
+    const char16_t *p = text.utf16();
+    const qsizetype n = text.size();
+    char buf[256];
+    bool ascii = n <= qsizetype(sizeof buf);
+    for (qsizetype j = 0; ascii && j < n; ++j) {
+        ascii = p[j] < 0x80;
+        buf[j] = char(p[j]);
+    }
+    if (ascii) {
+        sqlite3_bind_text(s, i, buf, int(n), SQLITE_TRANSIENT);
+        return;
+    }
+    const QByteArray utf8 = toStoredText(text);
+    sqlite3_bind_text64(s, i, utf8.constData(), sqlite3_uint64(utf8.size()), SQLITE_TRANSIENT, SQLITE_UTF8);
+}
+
 void bindValue(sqlite3_stmt *s, int i, const QVariant &v)
 {
     switch (v.typeId()) {
@@ -227,25 +273,7 @@ void bindValue(sqlite3_stmt *s, int i, const QVariant &v)
         sqlite3_bind_blob(s, i, b.constData(), int(b.size()), SQLITE_TRANSIENT);
         break;
     }
-    default: {
-        const QString str = v.toString();
-        const char16_t *p = reinterpret_cast<const char16_t *>(str.utf16());
-        const qsizetype n = str.size();
-        // ASCII goes in as the UTF-8 the file holds: a text bound as UTF-16
-        // is converted again at every comparison with it, row after row of
-        // a walk.
-        char buf[128];
-        bool ascii = n <= qsizetype(sizeof buf);
-        for (qsizetype j = 0; ascii && j < n; ++j) {
-            ascii = p[j] < 0x80;
-            buf[j] = char(p[j]);
-        }
-        if (ascii)
-            sqlite3_bind_text(s, i, buf, int(n), SQLITE_TRANSIENT);
-        else
-            sqlite3_bind_text16(s, i, p, int(n * 2), SQLITE_TRANSIENT);
-        break;
-    }
+    default: bindText(s, i, v.toString()); break;
     }
 }
 
@@ -268,7 +296,7 @@ QVariant textVariant(const char *p, int n)
 {
     // A walk makes one per row and field: the variant's constructor for a
     // text costs fewer calls than one made from its type and then filled.
-    return QVariant(QString::fromUtf8(p, n));
+    return QVariant(fromStoredText(QByteArrayView(p, n)));
 }
 
 QVariant columnValue(sqlite3_stmt *s, int i)
