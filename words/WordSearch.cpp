@@ -70,7 +70,7 @@ int utf16Length(QByteArrayView utf8)
 {
     for (const char b : utf8)
         if (static_cast<unsigned char>(b) >= 0x80)
-            return int(QString::fromUtf8(utf8).size());
+            return int(dao::fromStoredText(utf8).size());
     return int(utf8.size());
 }
 

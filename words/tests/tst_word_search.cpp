@@ -163,6 +163,9 @@ void TestWordSearch::positionsCountTheCharactersOfTheText()
     QCOMPARE(hitsOf(u"\u00C9t\u00E9"_qs), QStringList({"D.TXT:7"}));
     QCOMPARE(hitsOf(u"\U0001D11Eb"_qs), QStringList({"D.TXT:12"}));
     QCOMPARE(hitsOf(u"te\u0301"_qs), QStringList({"C.TXT:3"}));
+    // A text that starts with U+FEFF counts it, as the card's text does.
+    addNote(QStringLiteral("F.TXT"), u"\uFEFF\u00E9 zebra"_qs);
+    QCOMPARE(hitsOf(QStringLiteral("zebra")), QStringList({"F.TXT:4"}));
     // Half a character is only in the decoded text: it is searched there.
     QCOMPARE(hitsOf(QString(QChar(0xD834))), QStringList({"B.TXT:1", "D.TXT:12"}));
     QVERIFY(!words::byteSearchTerm(QString(QChar(0xDD1E))));
