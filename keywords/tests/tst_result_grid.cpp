@@ -180,38 +180,6 @@ private slots:
         }
     }
 
-    // Rows a listing offers with the table it wrote are taken only while
-    // that table is unchanged: an edit, a clear or another listing's table
-    // is read as it stands.
-    void offeredRowsOnlyForTheTableTheyCameWith()
-    {
-        const QList<ResultRow> rows = {row("K", "1", "a", "t"), row("K", "2", "b", "u")};
-        auto offerShared = [&] {
-            share(rows);
-            ResultTable::offer(QList<ResultRow>(rows), GridRows, GridKeys);
-        };
-        offerShared();
-        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 3), QStringList({"a", "b"}));
-        // Taken once: a reload reads the table.
-        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 3), QStringList({"a", "b"}));
-
-        offerShared();
-        GridRows[2][2] = "edited";
-        GridKeys[1] = "9";
-        ResultTable t = ResultTable::fromShared(GridRows, GridKeys);
-        QCOMPARE(column(t, 3), QStringList({"a", "edited"}));
-        QCOMPARE(t.keyOf(1), QString("9"));
-
-        offerShared();
-        ClearGridRows();
-        QCOMPARE(ResultTable::fromShared(GridRows, GridKeys).count(), 0);
-
-        // Another table of the same length, written after the offer.
-        offerShared();
-        share({row("W", "7", "c", "v"), row("W", "8", "d", "w")});
-        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 1), QStringList({"W", "W"}));
-    }
-
     void sortOfSortedTableKeepsIt()
     {
         ResultTable t;
