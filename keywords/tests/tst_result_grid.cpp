@@ -2,6 +2,8 @@
 // blanking of repeats, the current row after a sort, an empty or emptied
 // shared table, and the double-click that opens a card by its own copy.
 
+#include "DaoImpl.h"
+#include "GridClicks.h"
 #include "KeywordsTestBase.h"
 #include "ProgramState.h"
 #include "ResultOpen.h"
@@ -9,7 +11,10 @@
 #include "WindowLinks.h"
 #include "fGrid.h"
 #include "Colors.h"
+#include "ShownText.h"
+#include "ShownTexts.h"
 #include "Twips.h"
+#include "Watchdog.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -316,6 +321,55 @@ private slots:
         g.Grid1_DblClick();
         QVERIFY_SCRIPT(script);
         QCOMPARE(opened, 0);
+    }
+
+    // A card of a base made elsewhere, its key and author a million
+    // characters long (the program never writes such values): the window
+    // paints prefixes of them without a freeze, and a double-click on the
+    // row opens the card by its whole key.
+    void hugeValuesShowAPrefixAndOpenTheCardByTheWholeKey()
+    {
+        kwtest::Base base;
+        QString key, author;
+        for (int i = 0; key.size() < 1000000; ++i) {
+            key += QStringLiteral("KEY%1.").arg(i);
+            author += QStringLiteral("Name%1 ").arg(i);
+        }
+        {
+            sqlite3 *db = dao::Access::impl(g_Db)->db;
+            sqlite3_stmt *s = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO NOTE (CIT, AUTEUR, TITRE1) VALUES (?, ?, 'A note')", -1, &s,
+                                        nullptr),
+                     SQLITE_OK);
+            const QByteArray k = key.toUtf8(), a = author.toUtf8();
+            sqlite3_bind_text(s, 1, k.constData(), int(k.size()), SQLITE_STATIC);
+            sqlite3_bind_text(s, 2, a.constData(), int(a.size()), SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(s), SQLITE_DONE);
+            sqlite3_finalize(s);
+        }
+        kwtest::Base::note("MART0001.TXT", "Martin", "Short");
+        // Listed second: a click in row 1 would sort by its column.
+        share({row("Z", key, author, "A note"), row("K", "MART0001.TXT", "Martin", "Short")});
+        CardKind = "Note";
+        QString opened;
+        windowLinks().showNoteCard = [&] { opened = fldNoteCit.Value().toString(); };
+        showntest::ItemTextStyle style;
+        fGrid *g = nullptr;
+        {
+            Watchdog dog("the result window with values of a million characters", 120);
+            g = &vb::Forms::get<fGrid>();
+            g->Grid1->setStyle(&style);
+            g->show();
+            QVERIFY(QTest::qWaitForWindowExposed(g->Grid1));
+            g->Grid1->grab();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(style.items > 0);
+        QVERIFY2(style.longest <= vb::kShownChars + 1, qPrintable(QString::number(style.longest)));
+        QVERIFY(g->Grid1->textMatrix(2, 3) == author);
+        gridtest::doubleClickCell(g->Grid1, 2, 3);
+        QCOMPARE(opened.size(), key.size());
+        QVERIFY(opened == key);
     }
 
     void deletedCardLeavesTheGrid()
