@@ -141,6 +141,19 @@ private slots:
         QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "MANY")), expected);
         QCOMPARE(rsGrNote.Index(), QString("GrNote"));
         QCOMPARE(rsNote.Index(), QString("NoteNDX"));
+        // They come in that order as the indexes are walked: the statement
+        // sorted nothing and scanned no table.
+        int reads = 0;
+        sqlite3 *db = dao::Access::impl(g_Db)->db;
+        for (sqlite3_stmt *st = sqlite3_next_stmt(db, nullptr); st; st = sqlite3_next_stmt(db, st)) {
+            const QByteArray sql = sqlite3_sql(st);
+            if (!sql.contains("\"GRNOTE.GrNote\"") || !sql.contains("\"NOTE.NoteNDX\""))
+                continue;
+            ++reads;
+            QCOMPARE(sqlite3_stmt_status(st, SQLITE_STMTSTATUS_SORT, 0), 0);
+            QCOMPARE(sqlite3_stmt_status(st, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0), 0);
+        }
+        QCOMPARE(reads, 1);
     }
 
     // A listing's reads share one read transaction: a card the program
