@@ -4,7 +4,7 @@
 #include "KeywordWindowTexts.h"
 #include "Placement.h"
 #include "Runtime.h"
-#include "ShownText.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 

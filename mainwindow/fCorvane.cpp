@@ -9,7 +9,7 @@
 #include "MainWindowRules.h"
 #include "OuvreBase.h"
 #include "Screen.h"
-#include "ShownText.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"

@@ -16,7 +16,7 @@
 #include "ReferenceMessages.h"
 #include "ReferenceRules.h"
 #include "RichTextBox.h"
-#include "ShownText.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"

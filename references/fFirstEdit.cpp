@@ -7,7 +7,7 @@
 #include "ReferenceMessages.h"
 #include "ReferenceRecords.h"
 #include "ReferenceRules.h"
-#include "ShownText.h"
+#include "ShortTexts.h"
 #include "Twips.h"
 
 #include <QComboBox>

@@ -5,7 +5,7 @@
 #include "Placement.h"
 #include "ProgramState.h"
 #include "Runtime.h"
-#include "ShownText.h"
+#include "ShortTexts.h"
 #include "Twips.h"
 #include "WindowLinks.h"
 #include "WordAnalysis.h"

@@ -10,7 +10,7 @@
 #include "InstallKeywords.h"
 #include "KeywordWindowTexts.h"
 #include "ShownText.h"
-#include "ShownTexts.h"
+#include "PaintedTexts.h"
 #include "TestBase.h"
 #include "Twips.h"
 #include "WindowLinks.h"
@@ -316,7 +316,7 @@ private slots:
     {
         Base base;
         Base::keywords({"Alpha"});
-        const QString huge = u'B' + showntest::hugeText(1000000);
+        const QString huge = u'B' + painted::hugeText(1000000);
         {
             sqlite3_stmt *s = nullptr;
             QCOMPARE(sqlite3_prepare_v2(dao::Access::impl(g_Db)->db, "INSERT INTO CGROUP1 (GROUPE) VALUES (?)", -1,
@@ -327,7 +327,7 @@ private slots:
             QCOMPARE(sqlite3_step(s), SQLITE_DONE);
             sqlite3_finalize(s);
         }
-        showntest::ItemTextStyle style;
+        painted::ItemTextStyle style;
         fKWList *w = nullptr;
         {
             Watchdog dog("the keyword list holding a keyword of a million characters", 120);

@@ -12,7 +12,7 @@
 #include "fGrid.h"
 #include "Colors.h"
 #include "ShownText.h"
-#include "ShownTexts.h"
+#include "PaintedTexts.h"
 #include "Twips.h"
 #include "Watchdog.h"
 
@@ -353,7 +353,7 @@ private slots:
         CardKind = "Note";
         QString opened;
         windowLinks().showNoteCard = [&] { opened = fldNoteCit.Value().toString(); };
-        showntest::ItemTextStyle style;
+        painted::ItemTextStyle style;
         fGrid *g = nullptr;
         {
             Watchdog dog("the result window with values of a million characters", 120);

@@ -14,7 +14,7 @@
 #include "OuvreBase.h"
 #include "Screen.h"
 #include "ShownText.h"
-#include "ShownTexts.h"
+#include "PaintedTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "fCorvane.h"
@@ -446,10 +446,10 @@ void TestMainWindow::labelsPaintAPrefixOfAHugeKeyword()
 {
     openBase(QStringLiteral("Huge.cvb"));
     fCorvane &f = loadMain();
-    const QString huge = showntest::hugeText(1000000);
+    const QString huge = painted::hugeText(1000000);
     for (QLabel *l : {f.KWSel, f.KWSel2, f.SelUpDown, f.Label4, f.Label5}) {
         l->setText(huge);
-        showntest::TextSurface surface(l->size().expandedTo(QSize(1, 1)));
+        painted::TextSurface surface(l->size().expandedTo(QSize(1, 1)));
         {
             Watchdog dog(("label " + l->objectName() + " with a keyword of a million characters").toStdString(), 120);
             l->render(&surface);

@@ -6,7 +6,7 @@
 #include "Error.h"
 #include "Events.h"
 #include "ProgramState.h"
-#include "ShownText.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"

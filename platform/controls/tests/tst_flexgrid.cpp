@@ -6,7 +6,7 @@
 #include "FlexGrid.h"
 #include "GridClicks.h"
 #include "ShownText.h"
-#include "ShownTexts.h"
+#include "PaintedTexts.h"
 #include "Watchdog.h"
 
 using namespace vb;
@@ -28,9 +28,9 @@ private slots:
     // whatever reads the cell, a double-click's handler first.
     void hugeValueShowsAPrefixAndStaysWhole()
     {
-        const QString huge = showntest::hugeText(1000000);
+        const QString huge = painted::hugeText(1000000);
         FlexGrid g(4, 3, 1, 1);
-        showntest::ItemTextStyle style;
+        painted::ItemTextStyle style;
         g.setStyle(&style);
         g.setTextMatrix(0, 1, huge);
         g.setTextMatrix(2, 0, huge);

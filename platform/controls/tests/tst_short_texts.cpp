@@ -8,34 +8,21 @@
 #include <QLineEdit>
 #include <QListWidget>
 
-#include "ShownText.h"
-#include "ShownTexts.h"
+#include "ShortTexts.h"
+#include "PaintedTexts.h"
 #include "Watchdog.h"
 
 using namespace vb;
 
-class TestShownText : public QObject {
+class TestShortTexts : public QObject {
     Q_OBJECT
 private slots:
-    void shownTextCutsLongTextsOnly()
-    {
-        QCOMPARE(shownText(QString()), QString());
-        const QString exact(kShownChars, u'a');
-        QCOMPARE(shownText(exact), exact);
-        QCOMPARE(shownText(exact + u'b'), exact + QChar(0x2026));
-        // A character outside the 16-bit plane is shown whole or not at all.
-        const QString pair = QString(kShownChars - 1, u'a') + QStringLiteral("\U0001F600") + u'z';
-        QCOMPARE(shownText(pair), QString(kShownChars - 1, u'a') + QChar(0x2026));
-        const QString before = QString(kShownChars - 2, u'a') + QStringLiteral("\U0001F600") + u'z';
-        QCOMPARE(shownText(before), QString(kShownChars - 2, u'a') + QStringLiteral("\U0001F600") + QChar(0x2026));
-    }
-
     void listPaintsAPrefixAndKeepsTheItem()
     {
-        const QString huge = showntest::hugeText(1000000);
+        const QString huge = painted::hugeText(1000000);
         QListWidget list;
         showShortTexts(&list);
-        showntest::ItemTextStyle style;
+        painted::ItemTextStyle style;
         list.setStyle(&style);
         list.addItems({QStringLiteral("short"), huge, QStringLiteral("last")});
         list.resize(200, 150);
@@ -56,12 +43,12 @@ private slots:
     // and goes to the box once chosen.
     void comboListPaintsAPrefixAndTheBoxTakesTheWholeValue()
     {
-        const QString huge = showntest::hugeText(1000000);
+        const QString huge = painted::hugeText(1000000);
         QComboBox combo;
         combo.setEditable(true);
         combo.setInsertPolicy(QComboBox::NoInsert);
         showShortTexts(combo.view());
-        showntest::ItemTextStyle style;
+        painted::ItemTextStyle style;
         combo.view()->setStyle(&style);
         combo.addItems({QStringLiteral("short"), huge});
         combo.setEditText(QStringLiteral("short"));
@@ -88,12 +75,12 @@ private slots:
 
     void labelPaintsAPrefixAndKeepsItsText()
     {
-        const QString huge = showntest::hugeText(1000000);
+        const QString huge = painted::hugeText(1000000);
         QLabel label;
         showShortTexts(&label);
         label.resize(300, 20);
         label.setText(huge);
-        showntest::TextSurface surface(label.size());
+        painted::TextSurface surface(label.size());
         {
             Watchdog dog("a label holding a value of a million characters", 120);
             label.show();
@@ -105,11 +92,11 @@ private slots:
         QVERIFY(label.text() == huge);
         // A short text is painted as it is.
         label.setText(QStringLiteral("Philosophy"));
-        showntest::TextSurface small(label.size());
+        painted::TextSurface small(label.size());
         label.render(&small);
         QCOMPARE(small.characters(), qsizetype(10));
     }
 };
 
-QTEST_MAIN(TestShownText)
-#include "tst_shown_text.moc"
+QTEST_MAIN(TestShortTexts)
+#include "tst_short_texts.moc"

@@ -1,4 +1,4 @@
-#include "ShownText.h"
+#include "ShortTexts.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -8,16 +8,6 @@
 #include <QStyleFactory>
 
 namespace vb {
-
-QString shownText(const QString &text)
-{
-    if (text.size() <= kShownChars)
-        return text;
-    qsizetype cut = kShownChars;
-    if (text.at(cut - 1).isHighSurrogate())
-        --cut;
-    return text.left(cut) + QChar(0x2026);
-}
 
 void ShownTextDelegate::initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const
 {

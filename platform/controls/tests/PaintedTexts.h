@@ -12,7 +12,7 @@
 
 #include <algorithm>
 
-namespace showntest {
+namespace painted {
 
 // Words of every length, some letters outside Latin-1, no line break.
 inline QString hugeText(qsizetype chars)
@@ -106,4 +106,4 @@ private:
     mutable Engine m_engine;
 };
 
-} // namespace showntest
+} // namespace painted
