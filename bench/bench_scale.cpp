@@ -1,10 +1,11 @@
 // The program at the size of a real base: bases of 1,000, 10,000 and
 // 100,000 notes with their keywords, links, quotes and references in the
 // proportions of a base in use, made once and kept in the build folder.
-// At each size: opening, the notes of a big keyword into the result window,
-// the notes by date, a text search, the word index built and run again, and
-// an import, the index build and the import each beside the fastest plain
-// SQLCipher code for the same result. The figures and ratios are printed at
+// At each size: opening, the notes of a big keyword into the result window
+// (the first time after opening and again), the notes by date, a text
+// search, the word index built and run again, and an import; the listings,
+// the index build and the import each beside the fastest plain SQLCipher
+// code for the same result. The figures and ratios are printed at
 // the end, with the peak memory of the index build (the peak since the
 // build began, so run one size alone for a figure of the build itself).
 //
@@ -21,6 +22,7 @@
 #include "ImportPlan.h"
 #include "ListByDate.h"
 #include "ProgramState.h"
+#include "ListingFloors.h"
 #include "Listings.h"
 #include "Start.h"
 #include "Tabdef.h"
@@ -388,11 +390,9 @@ std::map<int, double> g_indexRows, g_importRows;
 
 // ---- what the user does --------------------------------------------------------
 
-// The first open and the first listing after it, by size, apart from the
-// medians: the first open of a file new to the program goes through the
-// checker, and the first listing reads and decrypts pages the engine has
-// not cached yet.
-std::map<int, double> g_firstOpen, g_firstListing;
+// The first open, by size, apart from the medians: the first open of a file
+// new to the program goes through the checker.
+std::map<int, double> g_firstOpen;
 
 double secondsOf(const std::function<void()> &f)
 {
@@ -423,28 +423,81 @@ void BM_Open(benchmark::State &st)
 
 void BM_KeywordIntoGrid(benchmark::State &st)
 {
-    const int n = int(st.range(0));
-    if (!g_firstListing.count(n)) {
-        closeBase();
-        openBase(sourceBase(n));
-        g_firstListing[n] = secondsOf([] {
-            QString k = kBigKeyword;
-            keywords::ListNotesOfKeyword(k);
-        });
-    }
-    openBase(sourceBase(n));
+    openBase(sourceBase(int(st.range(0))));
+    QString k = kBigKeyword;
+    keywords::ListNotesOfKeyword(k); // warm
     for (auto _ : st) {
+        keywords::ListNotesOfKeyword(k);
+        st.counters["rows"] = double(GridRowCount);
+    }
+}
+
+// The same, first after the base is opened: the listing reads and decrypts
+// pages the engine has not cached yet.
+void BM_KeywordIntoGridFirst(benchmark::State &st)
+{
+    const QString path = sourceBase(int(st.range(0)));
+    for (auto _ : st) {
+        st.PauseTiming();
+        closeBase();
+        openBase(path);
+        st.ResumeTiming();
         QString k = kBigKeyword;
         keywords::ListNotesOfKeyword(k);
         st.counters["rows"] = double(GridRowCount);
     }
 }
 
+// The notes of the keyword from one joined query on a connection of the
+// floor's own, its rows made texts: warm, and first on a fresh connection
+// that has read its catalog only, as the program's after opening.
+void keywordFloor(benchmark::State &st, bool first)
+{
+    const QString path = sourceBase(int(st.range(0)));
+    openBase(path);
+    const QByteArray keyword = kBigKeyword.toUtf8();
+    sqlite3 *db = openDirect(path);
+    floors::checkNoSort(db, floors::kCardsOfKeyword);
+    const QList<keywords::ResultRow> mine = keywords::CardsOfKeyword(CardType::Note, kBigKeyword);
+    const QList<keywords::ResultRow> direct = floors::cardsOfKeyword(db, keyword);
+    bool same = mine.size() == direct.size();
+    for (qsizetype i = 0; same && i < mine.size(); ++i)
+        same = mine.at(i).key == direct.at(i).key && std::equal(std::begin(mine.at(i).cells), std::end(mine.at(i).cells),
+                                                                 std::begin(direct.at(i).cells));
+    if (!same) {
+        sqlite3_close(db);
+        return benchfail::skip(st, "the floor's rows are not the program's");
+    }
+    for (auto _ : st) {
+        if (first) {
+            st.PauseTiming();
+            sqlite3_close(db);
+            db = openDirect(path);
+            floors::readCatalog(db);
+            st.ResumeTiming();
+        }
+        st.counters["rows"] = double(floors::cardsOfKeyword(db, keyword).size());
+    }
+    sqlite3_close(db);
+}
+void BM_KeywordFloor(benchmark::State &st) { keywordFloor(st, false); }
+void BM_KeywordFloorFirst(benchmark::State &st) { keywordFloor(st, true); }
+
 void BM_NotesByDate(benchmark::State &st)
 {
     openBase(sourceBase(int(st.range(0))));
     for (auto _ : st)
         st.counters["rows"] = double(keywords::CardsByDate(CardType::Note).size());
+}
+
+void BM_NotesByDateFloor(benchmark::State &st)
+{
+    const QString path = sourceBase(int(st.range(0)));
+    sqlite3 *db = openDirect(path);
+    floors::checkNotesByDatePlan(db);
+    for (auto _ : st)
+        st.counters["rows"] = double(floors::notesByDate(db).size());
+    sqlite3_close(db);
 }
 
 void BM_TextSearch(benchmark::State &st)
@@ -653,8 +706,12 @@ public:
 
 #define SIZES ->Arg(1000)->Arg(10000)->Arg(100000)->Iterations(1)->Unit(benchmark::kMillisecond)
 BENCHMARK_GUARDED(BM_Open) SIZES;
+BENCHMARK_GUARDED(BM_KeywordIntoGridFirst) SIZES;
+BENCHMARK_GUARDED(BM_KeywordFloorFirst) SIZES;
 BENCHMARK_GUARDED(BM_KeywordIntoGrid) SIZES;
+BENCHMARK_GUARDED(BM_KeywordFloor) SIZES;
 BENCHMARK_GUARDED(BM_NotesByDate) SIZES;
+BENCHMARK_GUARDED(BM_NotesByDateFloor) SIZES;
 BENCHMARK_GUARDED(BM_TextSearch) SIZES;
 BENCHMARK_GUARDED(BM_IndexBuild) SIZES;
 BENCHMARK_GUARDED(BM_IndexBuildFloor) SIZES;
@@ -705,11 +762,20 @@ int main(int argc, char **argv)
                     bf, bf > 0 ? b / bf : 0, at("BM_IndexRerun", s), im, imf, imf > 0 ? im / imf : 0, g_buildPeak[s]);
     }
     for (int s : kSizes)
-        if (g_firstOpen.count(s) || g_firstListing.count(s))
-            std::printf("first at %d notes: open of a new file %.3f s, then the program's own base %.3f s (median); "
-                        "keyword listing after opening %.3f s, then %.3f s (median)\n",
-                        s, g_firstOpen.count(s) ? g_firstOpen[s] : -1.0, at("BM_Open", s),
-                        g_firstListing.count(s) ? g_firstListing[s] : -1.0, at("BM_KeywordIntoGrid", s));
+        if (g_firstOpen.count(s))
+            std::printf("first at %d notes: open of a new file %.3f s, then the program's own base %.3f s (median)\n",
+                        s, g_firstOpen[s], at("BM_Open", s));
+    std::printf("\nlistings against their floors (medians, s):\n%-8s %8s %8s %7s %8s %8s %7s %8s %8s %7s\n", "notes",
+                "first", "floor", "ratio", "warm", "floor", "ratio", "by date", "floor", "ratio");
+    auto ratio = [](double a, double b) { return a > 0 && b > 0 ? a / b : 0.0; };
+    for (int s : kSizes) {
+        const double f = at("BM_KeywordIntoGridFirst", s), ff = at("BM_KeywordFloorFirst", s),
+                     w = at("BM_KeywordIntoGrid", s), wf = at("BM_KeywordFloor", s), d = at("BM_NotesByDate", s),
+                     df = at("BM_NotesByDateFloor", s);
+        if (f > 0 || w > 0 || d > 0)
+            std::printf("%-8d %8.3f %8.3f %7.2f %8.3f %8.3f %7.2f %8.3f %8.3f %7.2f\n", s, f, ff, ratio(f, ff), w, wf,
+                        ratio(w, wf), d, df, ratio(d, df));
+    }
     auto perRow = [&](const char *name, std::map<int, double> &rows, int s) {
         const double t = at(name, s);
         return t > 0 && rows[s] > 0 ? t / rows[s] * 1e6 : -1;

@@ -212,14 +212,19 @@ void ReloadResultGrid(CardType type)
     grid.setTag(cardKindName(type));
 }
 
+void ReloadResultGrid(CardType type, ResultTable rows)
+{
+    fGrid &grid = fGrid::loadWith(std::move(rows));
+    grid.show();
+    grid.setTag(cardKindName(type));
+}
+
 void ListCardsOfKeyword(CardType type, const QString &keyword)
 {
     const KindTables t = tablesOf(type);
     QList<ResultRow> rows = CardsOfKeyword(type, keyword);
     PublishRows(rows);
     const bool none = rows.isEmpty();
-    // The result window loaded below takes these rows as they are.
-    ResultTable::offer(std::move(rows), GridRows, GridKeys);
     CardKind = cardKindName(type);
     GridCaption = t.captionPrefix + keyword;
     if (none) {
@@ -231,7 +236,12 @@ void ListCardsOfKeyword(CardType type, const QString &keyword)
         GridSortColumn = 1;
     }
     GridCurrentRow = 1;
-    ReloadResultGrid(type);
+    // The window takes the rows as they are; "No Match" is the shared
+    // table's.
+    if (none)
+        ReloadResultGrid(type);
+    else
+        ReloadResultGrid(type, ResultTable(std::move(rows)));
 }
 
 void ListNotesOfKeyword(QString &keyword) { ListCardsOfKeyword(CardType::Note, keyword); }

@@ -35,8 +35,10 @@ AuthorRows QuotesOfAuthor(const QString &author);
 // no rows gives the single "No Match" row with no key.
 void PublishRows(const QList<ResultRow> &rows);
 // Closes the result window and opens it again on the shared table, with
-// the kind in its Tag.
+// the kind in its Tag; or on the rows given, as the listing that made them
+// hands them over.
 void ReloadResultGrid(CardType type);
+void ReloadResultGrid(CardType type, ResultTable rows);
 
 // The three listings (the main window's keyword clicks, the chooser).
 void ListCardsOfKeyword(CardType type, const QString &keyword);

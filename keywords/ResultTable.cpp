@@ -11,37 +11,9 @@ int GridCurrentRow = 1;
 
 namespace keywords {
 
-namespace {
-
-// Rows a listing offered with the shared table it wrote. The copies of the
-// table keep its blocks alive, so the same addresses mean the same table:
-// any change to it since would have detached it from these.
-struct Offered {
-    QList<QStringList> gridRows;
-    QStringList gridKeys;
-    QList<ResultRow> rows;
-};
-Offered g_offered;
-
-} // namespace
-
-void ResultTable::offer(QList<ResultRow> &&rows, const QList<QStringList> &gridRows, const QStringList &gridKeys)
-{
-    g_offered.rows = std::move(rows);
-    g_offered.gridRows = gridRows;
-    g_offered.gridKeys = gridKeys;
-}
-
 ResultTable ResultTable::fromShared(const QList<QStringList> &gridRows, const QStringList &gridKeys)
 {
     ResultTable t;
-    if (!g_offered.rows.isEmpty() && gridRows.size() == g_offered.gridRows.size() &&
-        gridRows.constData() == g_offered.gridRows.constData() && gridKeys.size() == g_offered.gridKeys.size() &&
-        gridKeys.constData() == g_offered.gridKeys.constData() && g_offered.rows.size() == gridRows.size() - 1) {
-        t.m_rows = std::move(g_offered.rows);
-        g_offered = Offered();
-        return t;
-    }
     t.m_rows.reserve(std::max<qsizetype>(0, gridRows.size() - 1));
     for (int i = 1; i < gridRows.size(); ++i) {
         ResultRow &r = t.m_rows.emplace_back();

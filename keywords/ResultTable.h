@@ -1,14 +1,16 @@
 #pragma once
 // The rows the result window shows, as a plain table it owns: four text
 // columns (keyword, card key, author, title) and the card key of each row.
-// fGrid copies the shared GridRows/GridKeys into one of these at load and
-// from then on sorts, shows and opens cards from its copy only, so a later
-// listing that changes the shared table cannot make it open the wrong card.
+// fGrid takes one from the listing that made it, or copies the shared
+// GridRows/GridKeys into one at load, and from then on sorts, shows and
+// opens cards from it only, so a later listing that changes the shared
+// table cannot make it open the wrong card.
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 
+#include <utility>
 #include <vector>
 
 // The result window's settings that outlive it: the sort column (1 to 4),
@@ -35,13 +37,11 @@ namespace keywords {
 
 class ResultTable {
 public:
+    ResultTable() = default;
+    explicit ResultTable(QList<ResultRow> rows) : m_rows(std::move(rows)) {}
     // Rows 1..n of the shared table (row 0 unused); a row past the end of
     // GridKeys has no key.
     static ResultTable fromShared(const QList<QStringList> &gridRows, const QStringList &gridKeys);
-    // The rows a listing has just written to the shared table as
-    // gridRows/gridKeys: the first fromShared on that very table (not
-    // changed since) takes them instead of reading it again.
-    static void offer(QList<ResultRow> &&rows, const QList<QStringList> &gridRows, const QStringList &gridKeys);
 
     int count() const { return int(m_rows.size()); }
     const ResultRow &row(int i) const { return m_rows.at(i - 1); } // 1-based

@@ -1,6 +1,7 @@
 #include "StripView.h"
 
 #include "Events.h"
+#include "ShownText.h"
 #include "Twips.h"
 
 #include <QComboBox>
@@ -150,7 +151,9 @@ void StripView::render(const ColumnStrip &strip)
 
     if (strip.path() != m_shownPath || strip.pathIndex() != m_shownPathIndex) {
         m_path->clear();
-        m_path->addItems(strip.path());
+        // Shown only, never read back: each keyword as far as it shows.
+        for (const QString &keyword : strip.path())
+            m_path->addItem(vb::shownText(keyword));
         m_path->setCurrentIndex(strip.pathIndex());
         m_shownPath = strip.path();
         m_shownPathIndex = strip.pathIndex();

@@ -18,6 +18,10 @@ namespace {
 
 const char *const kHeaders[4] = {" KeyWord ", " Reference ", " Author ", " Title "};
 
+// The rows of the load that loadWith runs, for that load alone: its
+// argument carried past Forms::get, which makes and loads the window.
+keywords::ResultTable *g_givenRows = nullptr;
+
 // The hourglass for as long as it lives.
 struct BusyCursor {
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -60,12 +64,39 @@ void fGrid::formLoad()
     for (int c = 0; c < 5; ++c)
         Grid1->setColWidth(c, widths[c]);
 
-    m_table = keywords::ResultTable::fromShared(GridRows, GridKeys);
+    if (g_givenRows) {
+        keywords::ResultTable given = std::move(*g_givenRows);
+        g_givenRows = nullptr;
+        ShowTable(std::move(given));
+    } else {
+        ShowTable(keywords::ResultTable::fromShared(GridRows, GridKeys));
+    }
+    Grid1->refresh();
+}
+
+fGrid &fGrid::loadWith(keywords::ResultTable rows)
+{
+    vb::Forms::unload<fGrid>();
+    struct Given {
+        explicit Given(keywords::ResultTable *rows) { g_givenRows = rows; }
+        ~Given() { g_givenRows = nullptr; }
+    } given(&rows);
+    fGrid &grid = vb::Forms::get<fGrid>();
+    // Still loaded, its unload refused: it shows them all the same.
+    if (g_givenRows) {
+        g_givenRows = nullptr;
+        grid.ShowTable(std::move(rows));
+    }
+    return grid;
+}
+
+void fGrid::ShowTable(keywords::ResultTable table)
+{
+    m_table = std::move(table);
     m_highlightRow = 0;
     SortRows();
     m_fillSortColumn = 1;
     FillGrid();
-    Grid1->refresh();
 }
 
 void fGrid::formResize()

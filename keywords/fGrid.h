@@ -1,8 +1,10 @@
 #pragma once
-// The result window: a list of cards handed over through GridRows, GridKeys
-// and GridCaption, the card kind in its Tag. It copies the rows at load and
-// works on its copy: a header click (or a click in row 1) sorts by that
-// column, a click highlights the row, a double-click opens the row's card.
+// The result window: a list of cards, the card kind in its Tag. A keyword
+// listing hands it the rows it made (loadWith); the other roads hand them
+// over through GridRows, GridKeys and GridCaption, which it copies at load.
+// It works on its own table: a header click (or a click in row 1) sorts by
+// that column, a click highlights the row, a double-click opens the row's
+// card.
 
 #include "FlexGrid.h"
 #include "Form.h"
@@ -13,6 +15,10 @@ class fGrid : public vb::Form {
 public:
     fGrid();
     vb::FlexGrid *Grid1 = nullptr;
+
+    // The window loaded anew on these rows, which it takes as they are
+    // instead of reading the shared table (the one loaded is unloaded).
+    static fGrid &loadWith(keywords::ResultTable rows);
 
     const keywords::ResultTable &table() const { return m_table; }
     int highlightRow() const { return m_highlightRow; }
@@ -28,6 +34,7 @@ protected:
     void formResize() override;
 
 private:
+    void ShowTable(keywords::ResultTable table);
     void SortRows();
     void FillGrid();
     void Highlight();

@@ -4,6 +4,7 @@
 #include "KeywordWindowTexts.h"
 #include "Placement.h"
 #include "Runtime.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 
@@ -20,6 +21,7 @@ fKWList::fKWList()
     List1 = new QListWidget(client());
     List1->setObjectName(QStringLiteral("List1"));
     vb::setGeometryTwips(List1, 360, 240, 2415, 2790);
+    vb::showShortTexts(List1);
     Command1 = new QPushButton(QStringLiteral("Add"), client());
     Command1->setObjectName(QStringLiteral("Command1"));
     vb::setGeometryTwips(Command1, 480, 3240, 975, 255);

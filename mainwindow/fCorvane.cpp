@@ -9,6 +9,7 @@
 #include "MainWindowRules.h"
 #include "OuvreBase.h"
 #include "Screen.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"
@@ -372,6 +373,9 @@ void fCorvane::buildLeftPanel()
     for (QWidget *w : std::initializer_list<QWidget *>{KWList, Text1, KWAdd, KWSupp, SelUpDown, GridUp,
                                                        GridDown, Label2, Label3, Label4, Label5})
         addControl(w->objectName(), w);
+    // The labels that show the chosen keyword, which they hold whole.
+    for (QLabel *l : {KWSel, KWSel2, SelUpDown, Label4, Label5})
+        vb::showShortTexts(l);
 }
 
 void fCorvane::buildToggles()

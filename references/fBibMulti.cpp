@@ -16,6 +16,7 @@
 #include "ReferenceMessages.h"
 #include "ReferenceRules.h"
 #include "RichTextBox.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"
@@ -66,6 +67,8 @@ QComboBox *newCombo(QWidget *parent, double l, double t, double w, double h)
     auto *c = new QComboBox(parent);
     c->setEditable(true);
     c->setInsertPolicy(QComboBox::NoInsert);
+    // The list holds names of the base; the box edits the whole one.
+    vb::showShortTexts(c->view());
     setGeometryTwips(c, l, t, w, h);
     return c;
 }

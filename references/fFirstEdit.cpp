@@ -7,6 +7,7 @@
 #include "ReferenceMessages.h"
 #include "ReferenceRecords.h"
 #include "ReferenceRules.h"
+#include "ShortTexts.h"
 #include "Twips.h"
 
 #include <QComboBox>
@@ -38,6 +39,7 @@ fFirstEdit::fFirstEdit()
     Combo1 = new QComboBox(c);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    vb::showShortTexts(Combo1->view());
     setGeometryTwips(Combo1, 1200, 1290, 3135, 315);
     label("Town", 1770);
     tLieuOrig = new QLineEdit(c);

@@ -5,6 +5,7 @@
 #include "Placement.h"
 #include "ProgramState.h"
 #include "Runtime.h"
+#include "ShortTexts.h"
 #include "Twips.h"
 #include "WindowLinks.h"
 #include "WordAnalysis.h"
@@ -32,6 +33,7 @@ fChoixMots::fChoixMots()
     vb::setGeometryTwips(Label1, 480, 1200, 2055, 255);
     List1 = new QListWidget(c);
     vb::setGeometryTwips(List1, 480, 1440, 2295, 1815);
+    vb::showShortTexts(List1);
     Command2 = new QPushButton(QStringLiteral("Add"), c);
     Command2->setToolTip(QStringLiteral("Add a word to the excluded words list"));
     vb::setGeometryTwips(Command2, 480, 3360, 1095, 255);

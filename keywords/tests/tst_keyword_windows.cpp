@@ -3,17 +3,21 @@
 // "Supp", "UpLinks" and a restart of the upward browser by a drop, and the
 // keyword list's buttons.
 
+#include "DaoImpl.h"
 #include "DragDrop.h"
 #include "FlexGrid.h"
 #include "Form.h"
 #include "InstallKeywords.h"
 #include "KeywordWindowTexts.h"
+#include "ShownText.h"
+#include "PaintedTexts.h"
 #include "TestBase.h"
 #include "Twips.h"
 #include "WindowLinks.h"
 #include "fDownUpLinks.h"
 #include "fKWList.h"
 #include "fLinksKey.h"
+#include "Watchdog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -303,6 +307,47 @@ private slots:
         QVERIFY_SCRIPT(script);
         QCOMPARE(w->List1->count(), 2);
         QCOMPARE(Base::storedKeywords(), (QStringList{"Alpha", "Gamma"}));
+    }
+
+    // A keyword a million characters long, in a base made elsewhere: the
+    // list paints a prefix of it without a freeze, and "Supp" on it
+    // discards the whole keyword.
+    void keywordListWithAHugeKeyword()
+    {
+        Base base;
+        Base::keywords({"Alpha"});
+        const QString huge = u'B' + painted::hugeText(1000000);
+        {
+            sqlite3_stmt *s = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(dao::Access::impl(g_Db)->db, "INSERT INTO CGROUP1 (GROUPE) VALUES (?)", -1,
+                                        &s, nullptr),
+                     SQLITE_OK);
+            const QByteArray bytes = huge.toUtf8();
+            sqlite3_bind_text(s, 1, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(s), SQLITE_DONE);
+            sqlite3_finalize(s);
+        }
+        painted::ItemTextStyle style;
+        fKWList *w = nullptr;
+        {
+            Watchdog dog("the keyword list holding a keyword of a million characters", 120);
+            ShowKeywordList();
+            w = vb::Forms::find<fKWList>();
+            QVERIFY(w);
+            w->List1->setStyle(&style);
+            QVERIFY(QTest::qWaitForWindowExposed(w->List1));
+            w->List1->grab();
+        }
+        QVERIFY(style.items > 0);
+        QVERIFY2(style.longest <= vb::kShownChars + 1, qPrintable(QString::number(style.longest)));
+        QCOMPARE(w->List1->count(), 2);
+        const QRect r = w->List1->visualItemRect(w->List1->item(1));
+        QTest::mouseClick(w->List1->viewport(), Qt::LeftButton, {}, r.center());
+        DialogScript script;
+        script.msgBox(vb::vbOK, keywords::texts::discardKeyword);
+        QTest::mouseClick(w->Command2, Qt::LeftButton);
+        QVERIFY_SCRIPT(script);
+        QCOMPARE(Base::storedKeywords(), QStringList{"Alpha"});
     }
 };
 

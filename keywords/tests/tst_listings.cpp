@@ -141,6 +141,19 @@ private slots:
         QCOMPARE(rowsText(keywords::CardsOfKeyword(CardType::Note, "MANY")), expected);
         QCOMPARE(rsGrNote.Index(), QString("GrNote"));
         QCOMPARE(rsNote.Index(), QString("NoteNDX"));
+        // They come in that order as the indexes are walked: the statement
+        // sorted nothing and scanned no table.
+        int reads = 0;
+        sqlite3 *db = dao::Access::impl(g_Db)->db;
+        for (sqlite3_stmt *st = sqlite3_next_stmt(db, nullptr); st; st = sqlite3_next_stmt(db, st)) {
+            const QByteArray sql = sqlite3_sql(st);
+            if (!sql.contains("\"GRNOTE.GrNote\"") || !sql.contains("\"NOTE.NoteNDX\""))
+                continue;
+            ++reads;
+            QCOMPARE(sqlite3_stmt_status(st, SQLITE_STMTSTATUS_SORT, 0), 0);
+            QCOMPARE(sqlite3_stmt_status(st, SQLITE_STMTSTATUS_FULLSCAN_STEP, 0), 0);
+        }
+        QCOMPARE(reads, 1);
     }
 
     // A listing's reads share one read transaction: a card the program
@@ -277,6 +290,77 @@ private slots:
         QCOMPARE(col1, QStringList({"A", "B", "K", ""}));
         QCOMPARE(g->Grid1->row(), 3);
         QCOMPARE(g->Grid1->textMatrix(3, 2), QString("REF__001.TXT"));
+    }
+
+    // A listing hands its rows to the window it opens; a window opened
+    // afterwards from the shared table shows that table as it stands, its
+    // keys and cells changed or not, and opens the cards of its keys.
+    void windowOpenedFromTheSharedTableAfterAListingShowsThatTable()
+    {
+        Base base;
+        Base::note("MART0001.TXT", "Martin", "First");
+        Base::note("MART0002.TXT", "Martin", "Second");
+        Base::note("LI__0001.TXT", "Li", "Third");
+        Base::link(rsGrNote, "K", "MART0001.TXT");
+        Base::link(rsGrNote, "K", "MART0002.TXT");
+        QString opened;
+        windowLinks().showNoteCard = [&] { opened = fldNoteCit.Value().toString(); };
+        auto keysShown = [] {
+            QStringList keys;
+            const fGrid *g = vb::Forms::find<fGrid>();
+            for (int r = 1; r <= g->table().count(); ++r)
+                keys << g->table().keyOf(r);
+            return keys;
+        };
+        auto openRow = [&](int row) {
+            fGrid *g = vb::Forms::find<fGrid>();
+            g->Grid1->setRow(row);
+            g->Grid1->setCol(1);
+            opened.clear();
+            g->Grid1_DblClick();
+            return opened;
+        };
+        QString k = "K";
+        auto list = [&] {
+            keywords::ListNotesOfKeyword(k);
+            QCOMPARE(keysShown(), QStringList({"MART0001.TXT", "MART0002.TXT"}));
+        };
+
+        // Only the key list changes, rows and length alike.
+        list();
+        GridKeys[2] = "LI__0001.TXT";
+        keywords::ReloadResultGrid(CardType::Note);
+        QCOMPARE(keysShown(), QStringList({"MART0001.TXT", "LI__0001.TXT"}));
+        QCOMPARE(openRow(2), QString("LI__0001.TXT"));
+
+        // Only a cell changes.
+        list();
+        GridRows[2][3] = "Edited";
+        keywords::ReloadResultGrid(CardType::Note);
+        QCOMPARE(vb::Forms::find<fGrid>()->Grid1->textMatrix(2, 4), QString("Edited"));
+        QCOMPARE(openRow(2), QString("MART0002.TXT"));
+
+        // Another table of the same length, written by another road.
+        list();
+        keywords::PublishRows({keywords::ResultRow{{"W", "LI__0001.TXT", "Li", "Third"}, "LI__0001.TXT"},
+                               keywords::ResultRow{{"W", "MART0001.TXT", "Martin", "First"}, "MART0001.TXT"}});
+        keywords::ReloadResultGrid(CardType::Note);
+        QCOMPARE(keysShown(), QStringList({"LI__0001.TXT", "MART0001.TXT"}));
+        QCOMPARE(openRow(1), QString("LI__0001.TXT"));
+
+        // The table emptied.
+        list();
+        ClearGridRows();
+        keywords::ReloadResultGrid(CardType::Note);
+        QCOMPARE(vb::Forms::find<fGrid>()->table().count(), 0);
+
+        // Shown again by the main window's road, which loads it from the
+        // table when it is not loaded.
+        list();
+        GridKeys[1] = "LI__0001.TXT";
+        vb::Forms::unload<fGrid>();
+        vb::Forms::get<fGrid>().setVisible(true);
+        QCOMPARE(openRow(1), QString("LI__0001.TXT"));
     }
 
     void noMatchSetsTheOptionWithoutAnotherListing()

@@ -2,6 +2,8 @@
 // blanking of repeats, the current row after a sort, an empty or emptied
 // shared table, and the double-click that opens a card by its own copy.
 
+#include "DaoImpl.h"
+#include "GridClicks.h"
 #include "KeywordsTestBase.h"
 #include "ProgramState.h"
 #include "ResultOpen.h"
@@ -9,7 +11,10 @@
 #include "WindowLinks.h"
 #include "fGrid.h"
 #include "Colors.h"
+#include "ShownText.h"
+#include "PaintedTexts.h"
 #include "Twips.h"
+#include "Watchdog.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -180,38 +185,6 @@ private slots:
         }
     }
 
-    // Rows a listing offers with the table it wrote are taken only while
-    // that table is unchanged: an edit, a clear or another listing's table
-    // is read as it stands.
-    void offeredRowsOnlyForTheTableTheyCameWith()
-    {
-        const QList<ResultRow> rows = {row("K", "1", "a", "t"), row("K", "2", "b", "u")};
-        auto offerShared = [&] {
-            share(rows);
-            ResultTable::offer(QList<ResultRow>(rows), GridRows, GridKeys);
-        };
-        offerShared();
-        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 3), QStringList({"a", "b"}));
-        // Taken once: a reload reads the table.
-        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 3), QStringList({"a", "b"}));
-
-        offerShared();
-        GridRows[2][2] = "edited";
-        GridKeys[1] = "9";
-        ResultTable t = ResultTable::fromShared(GridRows, GridKeys);
-        QCOMPARE(column(t, 3), QStringList({"a", "edited"}));
-        QCOMPARE(t.keyOf(1), QString("9"));
-
-        offerShared();
-        ClearGridRows();
-        QCOMPARE(ResultTable::fromShared(GridRows, GridKeys).count(), 0);
-
-        // Another table of the same length, written after the offer.
-        offerShared();
-        share({row("W", "7", "c", "v"), row("W", "8", "d", "w")});
-        QCOMPARE(column(ResultTable::fromShared(GridRows, GridKeys), 1), QStringList({"W", "W"}));
-    }
-
     void sortOfSortedTableKeepsIt()
     {
         ResultTable t;
@@ -348,6 +321,55 @@ private slots:
         g.Grid1_DblClick();
         QVERIFY_SCRIPT(script);
         QCOMPARE(opened, 0);
+    }
+
+    // A card of a base made elsewhere, its key and author a million
+    // characters long (the program never writes such values): the window
+    // paints prefixes of them without a freeze, and a double-click on the
+    // row opens the card by its whole key.
+    void hugeValuesShowAPrefixAndOpenTheCardByTheWholeKey()
+    {
+        kwtest::Base base;
+        QString key, author;
+        for (int i = 0; key.size() < 1000000; ++i) {
+            key += QStringLiteral("KEY%1.").arg(i);
+            author += QStringLiteral("Name%1 ").arg(i);
+        }
+        {
+            sqlite3 *db = dao::Access::impl(g_Db)->db;
+            sqlite3_stmt *s = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(db, "INSERT INTO NOTE (CIT, AUTEUR, TITRE1) VALUES (?, ?, 'A note')", -1, &s,
+                                        nullptr),
+                     SQLITE_OK);
+            const QByteArray k = key.toUtf8(), a = author.toUtf8();
+            sqlite3_bind_text(s, 1, k.constData(), int(k.size()), SQLITE_STATIC);
+            sqlite3_bind_text(s, 2, a.constData(), int(a.size()), SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(s), SQLITE_DONE);
+            sqlite3_finalize(s);
+        }
+        kwtest::Base::note("MART0001.TXT", "Martin", "Short");
+        // Listed second: a click in row 1 would sort by its column.
+        share({row("Z", key, author, "A note"), row("K", "MART0001.TXT", "Martin", "Short")});
+        CardKind = "Note";
+        QString opened;
+        windowLinks().showNoteCard = [&] { opened = fldNoteCit.Value().toString(); };
+        painted::ItemTextStyle style;
+        fGrid *g = nullptr;
+        {
+            Watchdog dog("the result window with values of a million characters", 120);
+            g = &vb::Forms::get<fGrid>();
+            g->Grid1->setStyle(&style);
+            g->show();
+            QVERIFY(QTest::qWaitForWindowExposed(g->Grid1));
+            g->Grid1->grab();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(style.items > 0);
+        QVERIFY2(style.longest <= vb::kShownChars + 1, qPrintable(QString::number(style.longest)));
+        QVERIFY(g->Grid1->textMatrix(2, 3) == author);
+        gridtest::doubleClickCell(g->Grid1, 2, 3);
+        QCOMPARE(opened.size(), key.size());
+        QVERIFY(opened == key);
     }
 
     void deletedCardLeavesTheGrid()

@@ -13,10 +13,13 @@
 #include "MainWindowRules.h"
 #include "OuvreBase.h"
 #include "Screen.h"
+#include "ShownText.h"
+#include "PaintedTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "fCorvane.h"
 #include "fGrid.h"
+#include "Watchdog.h"
 #include "WindowLinks.h"
 
 #include <QAction>
@@ -114,6 +117,7 @@ private slots:
     void tabsShowOnePane();
     void keywordBroughtIntoView();
     void unmatchedKeywordKeepsTheCurrentRow();
+    void labelsPaintAPrefixOfAHugeKeyword();
     void everyLoadStartsAfresh();
     void closeAllClosesEveryWindowButTheMain();
     void searchControlsRunTheirCommands();
@@ -433,6 +437,27 @@ void TestMainWindow::unmatchedKeywordKeepsTheCurrentRow()
     clickToggle(f.SwitchKW);
     // The link editor's add buttons take this row: it must stay the user's.
     QCOMPARE(f.KWList->row(), 1);
+}
+
+// The labels that show the chosen keyword: a keyword of a million
+// characters (a base made elsewhere) paints as a prefix without a freeze,
+// and the label keeps it whole for what reads it.
+void TestMainWindow::labelsPaintAPrefixOfAHugeKeyword()
+{
+    openBase(QStringLiteral("Huge.cvb"));
+    fCorvane &f = loadMain();
+    const QString huge = painted::hugeText(1000000);
+    for (QLabel *l : {f.KWSel, f.KWSel2, f.SelUpDown, f.Label4, f.Label5}) {
+        l->setText(huge);
+        painted::TextSurface surface(l->size().expandedTo(QSize(1, 1)));
+        {
+            Watchdog dog(("label " + l->objectName() + " with a keyword of a million characters").toStdString(), 120);
+            l->render(&surface);
+        }
+        QVERIFY2(surface.texts() > 0, qPrintable(l->objectName()));
+        QVERIFY2(surface.characters() <= vb::kShownChars + 1, qPrintable(l->objectName()));
+        QVERIFY(l->text() == huge);
+    }
 }
 
 void TestMainWindow::everyLoadStartsAfresh()

@@ -2,6 +2,7 @@
 
 #include "Error.h"
 #include "Events.h"
+#include "ShownText.h"
 #include "Twips.h"
 
 #include <QAbstractTableModel>
@@ -44,7 +45,8 @@ public:
             return {};
         const bool fixed = r < g->m_fixedRows || c < g->m_fixedCols;
         switch (role) {
-        case Qt::DisplayRole: return g->m_cells.at(r, c).text;
+        // The cell keeps the whole value: text() and textMatrix() read it.
+        case Qt::DisplayRole: return shownText(g->m_cells.at(r, c).text);
         case Qt::BackgroundRole: {
             const QColor back = g->m_cells.colorsAt(r, c).back;
             if (back.isValid())
@@ -68,11 +70,11 @@ public:
         if (o == Qt::Horizontal) {
             const int c = section + g->headerCols();
             if (g->headerRows() && c < g->cols())
-                return g->m_cells.at(0, c).text;
+                return shownText(g->m_cells.at(0, c).text);
         } else {
             const int r = section + g->headerRows();
             if (g->headerCols() && r < g->rows())
-                return g->m_cells.at(r, 0).text;
+                return shownText(g->m_cells.at(r, 0).text);
         }
         return {};
     }

@@ -307,15 +307,14 @@ int ReadCardsOfKey(const Database &db, const CardsOfKey &what, const QString &ke
     const QByteArray &cardOfLink = links->cols[size_t(byCard.cols[0])].sql;
     const QByteArray &cardKey = cards->cols[size_t(cardIndex.cols[0])].sql;
     // The key's links in the order of their index, each card found by its
-    // unique key, its links in the order of theirs: SQLite walks the three
-    // indexes in that order, without sorting.
-    sql += "c.rowid FROM " + links->sql + " k INDEXED BY " + indexSqlName(*links, byKeyword) + " JOIN " + cards->sql +
-           " c INDEXED BY " + indexSqlName(*cards, cardIndex) + " ON c." + cardKey + " = k." + cardOfLink + " JOIN " +
-           links->sql + " l INDEXED BY " + indexSqlName(*links, byCard) + " ON l." + cardOfLink + " = c." + cardKey +
-           " WHERE k." + links->cols[size_t(byKeyword.cols[0])].sql + " = ? ORDER BY ";
-    for (int c : byKeyword.cols)
-        sql += "k." + links->cols[size_t(c)].sql + ", ";
-    sql += "k.rowid, l." + cardOfLink + ", l.rowid";
+    // unique key, its links in the order of theirs: three nested loops, in
+    // the order CROSS JOIN fixes, each walking its index, which keeps equal
+    // keys in the order of their rows. The rows come in that order as they
+    // are read; an ORDER BY saying so made SQLite sort them all first.
+    sql += "c.rowid FROM " + links->sql + " k INDEXED BY " + indexSqlName(*links, byKeyword) + " CROSS JOIN " +
+           cards->sql + " c INDEXED BY " + indexSqlName(*cards, cardIndex) + " ON c." + cardKey + " = k." +
+           cardOfLink + " CROSS JOIN " + links->sql + " l INDEXED BY " + indexSqlName(*links, byCard) + " ON l." +
+           cardOfLink + " = c." + cardKey + " WHERE k." + links->cols[size_t(byKeyword.cols[0])].sql + " = ?";
 
     int err = 0;
     QVariant k;

@@ -3,6 +3,7 @@
 #include "Error.h"
 #include "Events.h"
 #include "SecondClickGuard.h"
+#include "ShownText.h"
 #include "Twips.h"
 
 #include <QAbstractButton>
@@ -387,7 +388,9 @@ void Form::setCaption(const QString &caption)
     if (m_window) {
         // "[*]" is Qt's modified-mark placeholder; a caption made of user
         // text must show as written.
-        QString shown = caption;
+        // A title bar elides its title by laying it all out: a caption
+        // made of a value of the base shows as far as any title can.
+        QString shown = shownText(caption);
         shown.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
         m_window->setWindowTitle(shown);
     }
@@ -874,8 +877,9 @@ void MdiForm::fillWindowList(QMenu *menu)
             sep->setProperty(kListed, true);
         }
         ++n;
-        const QString label = n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(c->caption())
-                                     : QStringLiteral("%1 %2").arg(n).arg(c->caption());
+        const QString caption = shownText(c->caption());
+        const QString label = n < 10 ? QStringLiteral("&%1 %2").arg(n).arg(caption)
+                                     : QStringLiteral("%1 %2").arg(n).arg(caption);
         QAction *a = menu->addAction(label);
         a->setProperty(kListed, true);
         a->setCheckable(true);

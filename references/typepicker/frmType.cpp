@@ -6,6 +6,7 @@
 #include "Error.h"
 #include "Events.h"
 #include "ProgramState.h"
+#include "ShortTexts.h"
 #include "Start.h"
 #include "Twips.h"
 #include "WindowLinks.h"
@@ -68,6 +69,7 @@ frmType::frmType()
     Combo1 = new QComboBox(c);
     Combo1->setEditable(true);
     Combo1->setInsertPolicy(QComboBox::NoInsert);
+    vb::showShortTexts(Combo1->view());
     vb::setGeometryTwips(Combo1, 240, 420, 2175, 315);
     CmdOK = new QPushButton(QStringLiteral("OK"), c);
     vb::setGeometryTwips(CmdOK, 240, 1080, 975, 375);

@@ -4,6 +4,10 @@
 
 #include "Error.h"
 #include "FlexGrid.h"
+#include "GridClicks.h"
+#include "ShownText.h"
+#include "PaintedTexts.h"
+#include "Watchdog.h"
 
 using namespace vb;
 
@@ -19,6 +23,47 @@ QPoint cellCentre(FlexGrid &g, int row, int col)
 class TestFlexGrid : public QObject {
     Q_OBJECT
 private slots:
+    // A value of a million characters in cells and headers: the grid paints
+    // a prefix of it without a freeze, and keeps the whole value for
+    // whatever reads the cell, a double-click's handler first.
+    void hugeValueShowsAPrefixAndStaysWhole()
+    {
+        const QString huge = painted::hugeText(1000000);
+        FlexGrid g(4, 3, 1, 1);
+        painted::ItemTextStyle style;
+        g.setStyle(&style);
+        g.setTextMatrix(0, 1, huge);
+        g.setTextMatrix(2, 0, huge);
+        g.setTextMatrix(2, 1, huge);
+        g.setTextMatrix(2, 2, huge);
+        g.setTextMatrix(3, 1, QStringLiteral("short"));
+        g.resize(400, 200);
+        QString clicked;
+        connect(&g, &FlexGrid::dblClick, [&] { clicked = g.text(); });
+        {
+            Watchdog dog("painting a grid that holds a value of a million characters", 120);
+            g.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&g));
+            g.grab();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(style.items > 0);
+        QVERIFY2(style.longest <= kShownChars + 1, qPrintable(QString::number(style.longest)));
+        const QString shown = g.model()->data(gridtest::viewIndex(&g, 2, 1)).toString();
+        QCOMPARE(shown, huge.left(kShownChars) + QChar(0x2026));
+        QCOMPARE(g.model()->headerData(0, Qt::Horizontal).toString(), shown);
+        QCOMPARE(g.model()->headerData(1, Qt::Vertical).toString(), shown);
+        QCOMPARE(g.model()->data(gridtest::viewIndex(&g, 3, 1)).toString(), QStringLiteral("short"));
+
+        gridtest::doubleClickCell(&g, 2, 1);
+        QCOMPARE(clicked.size(), huge.size());
+        QVERIFY(clicked == huge);
+        QVERIFY(g.textMatrix(2, 2) == huge);
+        g.setRowSel(2);
+        g.setColSel(2);
+        QVERIFY(g.clip() == huge + u'\t' + huge);
+    }
+
     void designDefaults()
     {
         FlexGrid g;

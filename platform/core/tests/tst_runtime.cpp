@@ -6,6 +6,7 @@
 #include "Files.h"
 #include "OtherFileSystem.h"
 #include "Runtime.h"
+#include "ShownText.h"
 
 using namespace vb;
 
@@ -22,6 +23,19 @@ void touch(const QString &path, const QByteArray &content = "x")
 class TestRuntime : public QObject {
     Q_OBJECT
 private slots:
+    void shownTextCutsLongTextsOnly()
+    {
+        QCOMPARE(shownText(QString()), QString());
+        const QString exact(kShownChars, u'a');
+        QCOMPARE(shownText(exact), exact);
+        QCOMPARE(shownText(exact + u'b'), exact + QChar(0x2026));
+        // A character outside the 16-bit plane is shown whole or not at all.
+        const QString pair = QString(kShownChars - 1, u'a') + QStringLiteral("\U0001F600") + u'z';
+        QCOMPARE(shownText(pair), QString(kShownChars - 1, u'a') + QChar(0x2026));
+        const QString before = QString(kShownChars - 2, u'a') + QStringLiteral("\U0001F600") + u'z';
+        QCOMPARE(shownText(before), QString(kShownChars - 2, u'a') + QStringLiteral("\U0001F600") + QChar(0x2026));
+    }
+
     void integerDivisionRoundsOperandsThenTruncates()
     {
         QCOMPARE(intDiv(7, 2), 3);

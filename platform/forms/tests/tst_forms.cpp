@@ -12,7 +12,9 @@
 #include "Events.h"
 #include "Form.h"
 #include "Screen.h"
+#include "ShownText.h"
 #include "Twips.h"
+#include "Watchdog.h"
 #include "WindowClicks.h"
 
 #include <QListWidget>
@@ -328,6 +330,37 @@ private slots:
                                      "fNote2.QueryUnload(4)", "fNote1.Unload", "fNote2.Unload",
                                      "fMain.Unload"}));
         QCOMPARE(Forms::count(), 0);
+    }
+
+    // A caption made of a value of a million characters (a keyword of a
+    // base made elsewhere): the title bar and the window list show a
+    // prefix of it without a freeze; the form keeps it whole.
+    void hugeCaptionShowsAPrefix()
+    {
+        QString huge;
+        for (int i = 0; huge.size() < 1000000; ++i)
+            huge += QStringLiteral("Keyword%1 ").arg(i);
+        auto *main = Forms::create<MainForm>();
+        main->show();
+        auto *c = Forms::create<ChildForm>(QStringLiteral("fHuge"));
+        {
+            Watchdog dog("a window whose caption has a million characters", 120);
+            c->setCaption(huge);
+            c->show();
+            QVERIFY(QTest::qWaitForWindowExposed(main->window()));
+            main->window()->grab();
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(c->caption() == huge);
+        QCOMPARE(c->subWindow()->windowTitle(), shownText(huge));
+        QMenu windows;
+        main->setWindowListMenu(&windows);
+        {
+            Watchdog dog("the window list with a caption of a million characters", 120);
+            emit windows.aboutToShow();
+        }
+        QCOMPARE(windows.actions().last()->text(), QStringLiteral("&1 ") + shownText(huge));
+        QVERIFY(main->unload());
     }
 
     void closeBoxOfAChild()
