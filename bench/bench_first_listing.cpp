@@ -16,6 +16,7 @@
 #include "BenchFailure.h"
 #include "Collation.h"
 #include "Guard.h"
+#include "LeftBases.h"
 #include "ListingFloors.h"
 #include "Listings.h"
 #include "MainWindowLink.h"
@@ -76,7 +77,7 @@ void settle()
 
 int programRun(const QString &path, const QString &keyword)
 {
-    dao::trustAsLeft(path);
+    dao::leftbases::testing::recordAsItIs(path);
     fAccueil &welcome = vb::Forms::get<fAccueil>();
     welcome.show();
     settle();

@@ -14,6 +14,7 @@
 #include "BenchFailure.h"
 #include "DaoImpl.h"
 #include "Guard.h"
+#include "LeftBases.h"
 #include "ListByDate.h"
 #include "Listings.h"
 #include "MainWindowLink.h"
@@ -173,7 +174,7 @@ template <class Step> double secondsOf(Step step, double &cpu)
 // The three roads on one base, in this process: prints their seconds.
 int childRun(const QString &path)
 {
-    dao::trustAsLeft(path);
+    dao::leftbases::testing::recordAsItIs(path);
     fAccueil &welcome = vb::Forms::get<fAccueil>();
     welcome.show();
     settle();
