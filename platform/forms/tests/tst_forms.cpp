@@ -696,9 +696,9 @@ private slots:
 
         // A child placed past the area's right edge can be scrolled to.
         QScrollBar *across = main->mdiArea()->horizontalScrollBar();
-        QTRY_VERIFY(!across->isVisible());
+        QTRY_VERIFY_WITH_TIMEOUT(!across->isVisible(), 60000);
         child->setLeft(main->width());
-        QTRY_VERIFY(across->isVisible() && across->maximum() > 0);
+        QTRY_VERIFY_WITH_TIMEOUT(across->isVisible() && across->maximum() > 0, 60000);
     }
 
     void timerTicksWhileLoaded()
@@ -711,7 +711,7 @@ private slots:
         QTest::qWait(40);
         QCOMPARE(ticks, 0); // not loaded yet
         f->load();
-        QTRY_VERIFY(ticks >= 2);
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 2, 60000);
         t->setInterval(0);
         const int stopped = ticks;
         QTest::qWait(40);
@@ -830,7 +830,7 @@ private slots:
             raise(3021, QStringLiteral("No current record."));
         });
         QCOMPARE(ran, 0);
-        QTRY_COMPARE(ran, 1);
+        QTRY_COMPARE_WITH_TIMEOUT(ran, 1, 60000);
         QVERIFY2(script.ok(), script.report());
         // Gone before it could run: nothing runs.
         auto *gone = new QObject;

@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QTextDocument>
 #include <QTextEdit>
-#include <QElapsedTimer>
 #include <QTextBlock>
 
 
@@ -435,21 +434,18 @@ void TestRichTextBox::longParagraphsShowAtOnce_data()
     QTest::newRow("one formatted word as RTF") << formatted + QStringLiteral("}");
 }
 
-// A card text of a few megabytes in one paragraph shows within moments,
-// and it is still the same text.
+// A card text of a few megabytes in one paragraph shows without freezing
+// (how soon is bench_longtext's), and it is still the same text.
 void TestRichTextBox::longParagraphsShowAtOnce()
 {
     QFETCH(QString, value);
     RichTextBox box;
-    QElapsedTimer clock;
-    clock.start();
     {
-        Watchdog dog(QTest::currentDataTag(), 20);
+        // Far above any honest time, even loaded and under sanitizers.
+        const Watchdog dog(QTest::currentDataTag(), 120);
         box.setTextRTF(value);
         showAndPaint(box);
     }
-    const qint64 ms = clock.elapsed();
-    QVERIFY2(ms < 5000, qPrintable(QStringLiteral("%1 ms").arg(ms)));
     QVERIFY(box.isVisible());
 
     RichTextBox plain;
