@@ -14,6 +14,14 @@ cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"; }
 trap cleanup EXIT
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# A sanitizer's report in what a process wrote fails the test, whatever it
+# answered (a build with sanitizers runs this test too).
+sanitizer_report() {
+    if grep -qE "ERROR: [A-Za-z]+Sanitizer|runtime error:" "$2"; then
+        fail "$1 had a sanitizer report"
+        cat "$2"
+    fi
+}
 
 prefix=$tmp/prefix
 "$cmake" --install "$build" --prefix "$prefix" >"$tmp/install.log" 2>&1 || { cat "$tmp/install.log"; exit 1; }
@@ -75,12 +83,16 @@ fi
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 pid=
+sanitizer_report "the installed program" "$tmp/program.log"
 
 if [ -n "$started" ]; then
     # Another process's base goes through the checker of the prefix ...
-    probe() { (cd "$run" && CORVANE_SETTINGS_DIR=$tmp/probe-settings QT_QPA_PLATFORM=offscreen "$probe" "$1" 2>/dev/null); }
+    probe() { (cd "$run" && CORVANE_SETTINGS_DIR=$tmp/probe-settings QT_QPA_PLATFORM=offscreen "$probe" "$1" 2>"$tmp/probe.err"); }
     said=$(probe "$run/NewBase001.cvb")
+    status=$?
     [ "$said" = "opened" ] || fail "the installed checker was not found: $said"
+    [ "$status" -eq 0 ] || fail "the probe that opened the base ended with $status"
+    sanitizer_report "the probe" "$tmp/probe.err"
     # ... and without it nothing opens: no other checker stands in. A copy
     # is a file the program has never closed itself, so it is checked.
     cp "$run/NewBase001.cvb" "$run/Copy.cvb"
@@ -90,6 +102,7 @@ if [ -n "$started" ]; then
     *"($checker) could not be started"*) ;;
     *) fail "without its checker the installed program said: $said" ;;
     esac
+    sanitizer_report "the probe without a checker" "$tmp/probe.err"
     mv "$tmp/corvane-check.away" "$checker"
 fi
 
