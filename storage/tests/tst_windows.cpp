@@ -232,7 +232,7 @@ private slots:
     {
         QPushButton elsewhere(QStringLiteral("another command"));
         elsewhere.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&elsewhere));
+        QVERIFY(QTest::qWaitForWindowExposed(&elsewhere, 60000));
         int clicked = 0;
         connect(&elsewhere, &QPushButton::clicked, [&] { ++clicked; });
 
@@ -240,7 +240,7 @@ private slots:
         w.offerStop();
         w.show();
         w.refresh();
-        QVERIFY(QTest::qWaitForWindowExposed(w.window()));
+        QVERIFY(QTest::qWaitForWindowExposed(w.window(), 60000));
         w.refresh();
         queueClick(&elsewhere);
         queueClick(w.cmdStop);
