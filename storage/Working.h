@@ -24,9 +24,8 @@ class ProgressBar;
 void PaintProgress(vb::Form &window, bool acceptInput = false);
 
 // The end of the work that PaintProgress followed in this window. Input
-// that came in since the last pump (up to a pump interval of it) is handled
-// as during the work: dropped, or taken by the window's own controls with
-// acceptInput. Left queued, a click meant for the work would act on the
+// that came in since the last pump is handled as during the work: dropped,
+// or taken by the window's own controls with acceptInput. Left queued, a click meant for the work would act on the
 // window beneath once the work is over. Call it before anything that runs
 // events (a message box, the unload of the window).
 void EndProgress(vb::Form &window, bool acceptInput = false);
