@@ -81,28 +81,45 @@ private:
     QPointer<QWidget> m_open;
 };
 
+// The window pumped last and when: the pumps of one work are spaced.
+QPointer<vb::Form> g_pumped;
+QElapsedTimer g_lastPump;
+
+QWidget *topOf(vb::Form &window) { return window.client() ? window.client()->window() : nullptr; }
+
 } // namespace
 
 void PaintProgress(vb::Form &window, bool acceptInput)
 {
-    static QElapsedTimer clock;
-    static QPointer<vb::Form> last;
-    QWidget *top = window.client() ? window.client()->window() : nullptr;
+    QWidget *top = topOf(window);
     if (top)
         top->repaint();
     if (!qApp)
         return;
     // Always at once for a window not pumped yet: it must be mapped to be
     // painted at all.
-    if (last == &window && clock.isValid() && clock.elapsed() < kPumpIntervalMs)
+    if (g_pumped == &window && g_lastPump.isValid() && g_lastPump.elapsed() < kPumpIntervalMs)
         return;
-    last = &window;
-    clock.start();
+    g_pumped = &window;
+    g_lastPump.start();
     const QPointer<vb::Form> alive(&window);
     InputGate gate(acceptInput ? top : nullptr);
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     if (alive && top)
         top->repaint();
+}
+
+void EndProgress(vb::Form &window, bool acceptInput)
+{
+    if (g_pumped == &window)
+        g_pumped = nullptr; // the next work pumps at once
+    if (!qApp)
+        return;
+    // Everything the window system has handed over by now, with no time
+    // limit: whatever is left would run after the work. Input that is still
+    // on its way comes after the end, as the user sees it.
+    InputGate gate(acceptInput ? topOf(window) : nullptr);
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
 Working::Working()
@@ -147,6 +164,8 @@ void Working::formLoad()
 }
 
 void Working::refresh() { PaintProgress(*this, m_stopOffered); }
+
+void Working::formUnload(int &) { EndProgress(*this, m_stopOffered); }
 
 void Working::offerStop()
 {

@@ -23,6 +23,14 @@ class ProgressBar;
 // runs; with acceptInput, the window's own controls take theirs.
 void PaintProgress(vb::Form &window, bool acceptInput = false);
 
+// The end of the work that PaintProgress followed in this window. Input
+// that came in since the last pump is handled as during the work: dropped,
+// or taken by the window's own controls with acceptInput. Left queued, a
+// click meant for the work would act on the window beneath once the work is
+// over. Call it before anything that runs events (a message box, the unload
+// of the window).
+void EndProgress(vb::Form &window, bool acceptInput = false);
+
 class Working : public vb::Form {
     Q_OBJECT
 public:
@@ -44,6 +52,8 @@ public:
 
 protected:
     void formLoad() override;
+    // The work that showed the window is over: EndProgress.
+    void formUnload(int &cancel) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:

@@ -21,8 +21,12 @@ int main(int argc, char **argv)
         OpenAndBindBase(QString::fromLocal8Bit(argv[1]), BuiltInConnect());
     } catch (const vb::Error &e) {
         std::printf("error %d %s\n", e.number(), qPrintable(e.description()));
+        std::fflush(stdout);
         return 1;
     }
+    // The answer is out before anything that runs at exit can end the
+    // process otherwise.
     std::printf("opened\n");
+    std::fflush(stdout);
     return 0;
 }

@@ -26,6 +26,15 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # run paths alone must.
 unset LD_LIBRARY_PATH LD_PRELOAD
 
+# A sanitizer's report in what a process wrote fails the test, whatever it
+# answered (a build with sanitizers runs this test too).
+sanitizer_report() {
+    if grep -qE "ERROR: [A-Za-z]+Sanitizer|runtime error:" "$2"; then
+        fail "$1 had a sanitizer report"
+        cat "$2"
+    fi
+}
+
 case $mode in
 prefix)
     bindir=$1 libdir=$2 checkerdir=$3 datadir=$4
@@ -143,12 +152,16 @@ fi
 kill "$pid" 2>/dev/null
 wait "$pid" 2>/dev/null
 pid=
+sanitizer_report "the installed program" "$tmp/program.log"
 
 if [ -n "$started" ]; then
     # Another process's base goes through the checker of the install ...
-    probe() { (cd "$run" && CORVANE_SETTINGS_DIR=$tmp/probe-settings QT_QPA_PLATFORM=offscreen "$probe" "$1" 2>/dev/null); }
+    probe() { (cd "$run" && CORVANE_SETTINGS_DIR=$tmp/probe-settings QT_QPA_PLATFORM=offscreen "$probe" "$1" 2>"$tmp/probe.err"); }
     said=$(probe "$run/NewBase001.cvb")
+    status=$?
     [ "$said" = "opened" ] || fail "the installed checker was not found: $said"
+    [ "$status" -eq 0 ] || fail "the probe that opened the base ended with $status"
+    sanitizer_report "the probe" "$tmp/probe.err"
     # ... and without it nothing opens: no other checker stands in. A copy
     # is a file the program has never closed itself, so it is checked.
     cp "$run/NewBase001.cvb" "$run/Copy.cvb"
@@ -158,6 +171,7 @@ if [ -n "$started" ]; then
     *"($checker) could not be started"*) ;;
     *) fail "without its checker the installed program said: $said" ;;
     esac
+    sanitizer_report "the probe without a checker" "$tmp/probe.err"
     mv "$tmp/corvane-check.away" "$checker"
 fi
 

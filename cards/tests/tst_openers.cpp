@@ -237,7 +237,7 @@ private slots:
         fNoteMulti *from = noteWindow(QStringLiteral("N1.TXT"));
         QCOMPARE(from->cgMCNote->textMatrix(0, 0), QStringLiteral("apple"));
         gridtest::doubleClickCell(from->cgMCNote, 0);
-        QTRY_COMPARE(cardwindows::all().size(), 3);
+        QTRY_COMPARE_WITH_TIMEOUT(cardwindows::all().size(), 3, 60000);
         QVERIFY(!cardwindows::find(CardType::Note, QStringLiteral("N2.TXT")).isEmpty());
         QCOMPARE(NoteCards.count, 2);
     }

@@ -266,7 +266,7 @@ void TestPalvex::mouseMoveAndArguments()
 {
     Palvex *p = make();
     QTest::mouseMove(p, QPoint(7, 9));
-    QTRY_VERIFY(m_log.events.contains("MouseMove"));
+    QTRY_VERIFY_WITH_TIMEOUT(m_log.events.contains("MouseMove"), 60000);
     QTest::mousePress(p, Qt::MiddleButton, Qt::ControlModifier, QPoint(12, 5));
     QCOMPARE(m_log.lastButton, short(4));
     QCOMPARE(m_log.lastShift, short(2));

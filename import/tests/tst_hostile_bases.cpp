@@ -36,7 +36,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFont>
 #include <QProcess>
 #include <QPushButton>
@@ -57,6 +56,10 @@
 using namespace importtest;
 
 namespace {
+
+// Far above any honest time, even on a loaded machine under sanitizers: a
+// road that takes longer is frozen.
+constexpr int kFreezeSeconds = 120;
 
 const QString kSelect = QStringLiteral("Select a base to import");
 const QString kCannot = QStringLiteral("This base cannot be imported : ");
@@ -481,11 +484,11 @@ TestHostileBases::Prepared TestHostileBases::prepare(const QString &name)
 // "an existing base" of the welcome window, on the file the script picks.
 void TestHostileBases::openThroughWelcome()
 {
-    QElapsedTimer clock;
-    clock.start();
-    ShowWelcome();
-    vb::Forms::find<fAccueil>()->Command2->click();
-    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    {
+        const Watchdog dog("opening a base through the welcome window", kFreezeSeconds);
+        ShowWelcome();
+        vb::Forms::find<fAccueil>()->Command2->click();
+    }
     QVERIFY2(m_script->ok(), m_script->report());
 }
 
@@ -519,10 +522,10 @@ void TestHostileBases::openRoad()
 QString TestHostileBases::importOf(const QString &source)
 {
     m_script->msgBox(vb::vbOK, kSelect).fileOpen(source).msgBox(vb::vbOK);
-    QElapsedTimer clock;
-    clock.start();
-    ImportBase();
-    [&] { QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed()))); }();
+    {
+        const Watchdog dog("importing a base", kFreezeSeconds);
+        ImportBase();
+    }
     [&] { QVERIFY2(m_script->ok(), m_script->report()); }();
     return m_script->shown().isEmpty() ? QString() : m_script->shown().last().prompt;
 }
@@ -637,16 +640,14 @@ void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
     // without end is ended.
     openTarget();
     sqlite3 *db = dao::Access::impl(g_Db)->db;
-    QElapsedTimer clock;
-    clock.start();
     int rc = SQLITE_OK;
     {
+        const Watchdog dog("a query without end under its time limit", kFreezeSeconds);
         const dao::CatalogTimeLimit limit(db, std::chrono::milliseconds(200));
         rc = sqlite3_exec(db, "WITH RECURSIVE c(x) AS (SELECT 1 UNION ALL SELECT x + 1 FROM c) SELECT count(*) FROM c",
                           nullptr, nullptr, nullptr);
     }
     QCOMPARE(rc, SQLITE_INTERRUPT);
-    QVERIFY(clock.elapsed() < 3000);
     // Afterwards statements run as long as they need.
     QCOMPARE(sqlite3_exec(db, "SELECT count(*) FROM \"NOTE\"", nullptr, nullptr, nullptr), SQLITE_OK);
 }
@@ -654,8 +655,8 @@ void TestHostileBases::aStatementOnTheCatalogEndsAtItsTimeLimit()
 namespace {
 
 // Should a road block on opening the pipe, a writer comes by after a while
-// and closes it at once: the reader gets its end, and the test fails on its
-// time instead of blocking the whole run.
+// and closes it at once: the reader gets its end, the whole run does not
+// block, and the test fails because someone was left reading the pipe.
 class PipeWatchdog {
 public:
     explicit PipeWatchdog(const QString &fifo) : m_fifo(QFile::encodeName(fifo))
@@ -666,8 +667,10 @@ public:
                 if (std::chrono::steady_clock::now() > deadline) {
                     // Succeeds only while someone reads the pipe.
                     const int fd = ::open(m_fifo.constData(), O_WRONLY | O_NONBLOCK);
-                    if (fd >= 0)
+                    if (fd >= 0) {
                         ::close(fd);
+                        m_freed = true;
+                    }
                 }
                 std::this_thread::sleep_for(std::chrono::milliseconds(20));
             }
@@ -678,10 +681,13 @@ public:
         m_done = true;
         m_thread.join();
     }
+    // Someone had the pipe open for reading, seconds into the test.
+    bool freedAReader() const { return m_freed; }
 
 private:
     QByteArray m_fifo;
     std::atomic<bool> m_done{false};
+    std::atomic<bool> m_freed{false};
     std::thread m_thread;
 };
 
@@ -697,8 +703,6 @@ void TestHostileBases::aPipeADeviceOrAFolderIsRefusedUnread()
     openTarget();
     const auto before = wholeBase();
     for (const QString &file : {fifo, QStringLiteral("/dev/zero"), folder}) {
-        QElapsedTimer clock;
-        clock.start();
         FakeMainWindow main;
         m_script->fileOpen(file).msgBox(vb::vbOK);
         openThroughWelcome();
@@ -712,7 +716,7 @@ void TestHostileBases::aPipeADeviceOrAFolderIsRefusedUnread()
         QCOMPARE(importOf(file),
                  kCannot + QStringLiteral("it is not a file but a folder, a pipe, a device or a socket"));
         QCOMPARE(wholeBase(), before);
-        QVERIFY2(clock.elapsed() < 2000, qPrintable(file + u' ' + QString::number(clock.elapsed())));
+        QVERIFY2(!watchdog.freedAReader(), qPrintable(file + QStringLiteral(": a road blocked reading the pipe")));
     }
 }
 
@@ -727,7 +731,7 @@ void TestHostileBases::aBaseAnotherProgramWritesIsInUse()
     env.insert(QStringLiteral("CORVANE_TEST_HOLD_BASE"), file);
     holder.setProcessEnvironment(env);
     holder.start(QCoreApplication::applicationFilePath(), {});
-    QVERIFY(holder.waitForReadyRead(20000));
+    QVERIFY(holder.waitForReadyRead(60000));
     QCOMPARE(holder.readLine().trimmed(), QByteArray("held"));
 
     openTarget();
@@ -747,7 +751,7 @@ void TestHostileBases::aBaseAnotherProgramWritesIsInUse()
 
     // Once the other program is done, the base imports.
     holder.closeWriteChannel();
-    QVERIFY(holder.waitForFinished(20000));
+    QVERIFY(holder.waitForFinished(60000));
     QVERIFY(importOf(file).startsWith(QStringLiteral("Import of busy.cvb : ")));
 }
 
@@ -891,10 +895,8 @@ void TestHostileBases::openLongWordCards(const QString &road)
     const QMap<QString, QStringList> before = wholeBase();
     const QString note = fieldOf(QStringLiteral("NOTE"), QStringLiteral("TEXTE")).value(0);
     QCOMPARE(note.size(), qsizetype(kLongWordHit + 2 + kLongWordHalf));
-    QElapsedTimer clock;
-    clock.start();
     {
-        Watchdog dog((road + QStringLiteral(": opening the cards")).toStdString(), 30);
+        const Watchdog dog((road + QStringLiteral(": opening the cards")).toStdString(), kFreezeSeconds);
         QVERIFY(cards::seekCard(CardType::Note, QStringLiteral("DUPO0001.TXT")));
         SearchText = QStringLiteral("HIT");
         SearchTextPos = kLongWordHit;
@@ -903,8 +905,6 @@ void TestHostileBases::openLongWordCards(const QString &road)
         ShowQuoteCard();
         QApplication::processEvents();
     }
-    const qint64 ms = clock.elapsed();
-    QVERIFY2(ms < 10000, qPrintable(road + QStringLiteral(": %1 ms").arg(ms)));
 
     auto *n = qobject_cast<fNoteMulti *>(NoteCards.window.data());
     auto *q = qobject_cast<fCitMulti *>(QuoteCards.window.data());

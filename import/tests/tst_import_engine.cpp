@@ -476,7 +476,7 @@ void TestImportEngine::anImportEndedMidwayLeavesTheBase()
 
     QProcess child;
     child.start(QStringLiteral(IMPORT_CHILD), {target, source});
-    QVERIFY2(child.waitForStarted(10000), qPrintable(child.errorString()));
+    QVERIFY2(child.waitForStarted(60000), qPrintable(child.errorString()));
     QByteArray out;
     while (!out.contains("midway") && child.state() == QProcess::Running && child.waitForReadyRead(60000))
         out += child.readAllStandardOutput();
@@ -486,7 +486,7 @@ void TestImportEngine::anImportEndedMidwayLeavesTheBase()
     QVERIFY(QFile::exists(target + QStringLiteral("-journal")));
     QVERIFY(QFileInfo(target).size() > sizeBefore);
     child.kill();
-    QVERIFY(child.waitForFinished(10000));
+    QVERIFY(child.waitForFinished(60000));
 
     openAndBind(target);
     QCOMPARE(wholeBase(), before);

@@ -43,6 +43,8 @@ void indexAll(CardType type)
         };
         result = builder.build();
     }
+    // The window stays with the figures; the work is over.
+    EndProgress(progress);
     progress.Text1->setText(result.lastKey);
     progress.Text2->setText(QString::number(result.rowsWritten));
     progress.Text3->setText(QString::number(result.wordsSkipped));

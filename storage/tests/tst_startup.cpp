@@ -194,7 +194,7 @@ private slots:
         Main();
         QVERIFY(Forms::isLoaded<fDebut>());
         // The real timer drives it; the message box lets timers run.
-        QTRY_VERIFY_WITH_TIMEOUT(!handler.prompts.isEmpty(), 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(!handler.prompts.isEmpty(), 60000);
         QTest::qWait(200);
         setDialogHandler(previous);
 

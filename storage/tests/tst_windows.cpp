@@ -20,14 +20,15 @@
 #include "frmSelecChemin.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPointer>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QWindow>
 #include <QtTest>
 
 using namespace vb;
@@ -66,6 +67,22 @@ protected:
 private:
     QLabel *m_label;
 };
+
+// A click as the window system hands it over while the program is busy:
+// press and release queued for the control's top-level window at the
+// control's place; Qt finds the control standing there when they run.
+void queueClick(QWidget *control)
+{
+    QWindow *window = control->window()->windowHandle();
+    QVERIFY(window);
+    const QPointF at = control->mapTo(control->window(), control->rect().center());
+    const QPointF global = window->mapToGlobal(at.toPoint());
+    for (QEvent::Type t : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(window, new QMouseEvent(t, at, at, global, Qt::LeftButton,
+                                                           t == QEvent::MouseButtonPress ? Qt::LeftButton
+                                                                                         : Qt::NoButton,
+                                                           Qt::NoModifier));
+}
 
 class PlainMdi : public MdiForm {
 public:
@@ -190,28 +207,63 @@ private slots:
         elsewhere.show();
         int clicked = 0;
         connect(&elsewhere, &QPushButton::clicked, [&] { ++clicked; });
-        QElapsedTimer clock;
-        clock.start();
-        for (int step = 1; clock.elapsed() < 600; ++step) {
+        for (int step = 1; step <= 40; ++step) {
             w.Label1->setText(QStringLiteral("Step %1").arg(step));
-            if (step == 3) {
-                // A click on another window while the work runs.
-                const QPoint at = elsewhere.rect().center();
-                QCoreApplication::postEvent(&elsewhere, new QMouseEvent(QEvent::MouseButtonPress, at, elsewhere.mapToGlobal(at),
-                                                                       Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
-                QCoreApplication::postEvent(&elsewhere, new QMouseEvent(QEvent::MouseButtonRelease, at, elsewhere.mapToGlobal(at),
-                                                                       Qt::LeftButton, Qt::NoButton, Qt::NoModifier));
-            }
+            if (step == 3)
+                queueClick(&elsewhere); // on another window while the work runs
             w.refresh();
             QTest::qSleep(5);
         }
         QVERIFY2(log.painted.size() >= 3, qPrintable(log.painted.join(u',')));
         QCOMPARE(log.painted.first(), QStringLiteral("Step 1"));
         QCOMPARE(log.painted.filter(QStringLiteral("Step")).size(), log.painted.size());
-        // Nothing the user did meanwhile runs, then or afterwards.
+        QCOMPARE(w.cmdStop->isVisible(), false);
+        // Nothing the user did meanwhile runs, then or after the work.
+        Forms::unload<Working>();
         QCoreApplication::processEvents();
         QCOMPARE(clicked, 0);
-        QCOMPARE(w.cmdStop->isVisible(), false);
+    }
+
+    // Clicks that come after the work's last pump, in its last moments, are
+    // handled as during the work once it ends: on another window they run
+    // nothing, then or later; on the progress window's Stop they are the
+    // Stop's. The same holds for any window a work paints.
+    void clicksAtTheEndOfTheWorkAreTheWorks()
+    {
+        QPushButton elsewhere(QStringLiteral("another command"));
+        elsewhere.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&elsewhere, 60000));
+        int clicked = 0;
+        connect(&elsewhere, &QPushButton::clicked, [&] { ++clicked; });
+
+        Working &w = Forms::get<Working>();
+        w.offerStop();
+        w.show();
+        w.refresh();
+        QVERIFY(QTest::qWaitForWindowExposed(w.window(), 60000));
+        w.refresh();
+        queueClick(&elsewhere);
+        queueClick(w.cmdStop);
+        const QPointer<Working> working(&w);
+        QVERIFY(Forms::unload<Working>());
+        const bool stopped = working && working->stopRequested();
+        QCoreApplication::processEvents();
+        QCOMPARE(clicked, 0);
+        QVERIFY(stopped);
+
+        // A window that stays after its work.
+        Plain *shown = Forms::create<Plain>();
+        shown->show();
+        PaintProgress(*shown);
+        queueClick(&elsewhere);
+        EndProgress(*shown);
+        QCoreApplication::processEvents();
+        QCOMPARE(clicked, 0);
+        // Once the work is over, clicks reach their window.
+        queueClick(&elsewhere);
+        QCoreApplication::processEvents();
+        QCOMPARE(clicked, 1);
+        shown->unload();
     }
 
     void resizeTagRules()
