@@ -525,6 +525,8 @@ void TextFlowLayout::Private::layOutBlock(int index, double absoluteTop)
     const double before = marginBefore(index);
     double y = before;
     double lowest = y;
+    const bool joins = rtf::joinsParagraphs(block);
+    const QString text = joins ? block.text() : QString();
     tl->beginLayout();
     for (int i = 0;; ++i) {
         QTextLine line = tl->createLine();
@@ -550,6 +552,10 @@ void TextFlowLayout::Private::layOutBlock(int index, double absoluteTop)
         line.setPosition(QPointF(i == 0 ? g.firstX : g.x, y - adjust));
         lowest = y + extent;
         y += advance;
+        // A paragraph of a group ends as a block does: the next begins below
+        // the whole of its last line (a line's advance may be less).
+        if (joins && line.textLength() > 0 && text.at(line.textStart() + line.textLength() - 1) == QChar::LineSeparator)
+            y = std::max(y, lowest);
     }
     tl->endLayout();
     e.laidOut = true;
