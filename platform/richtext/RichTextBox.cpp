@@ -183,15 +183,23 @@ protected:
                            && m_doubleClick.elapsed() < QApplication::doubleClickInterval()
                            && (e->position() - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
         m_doubleClick.invalidate();
+        // Where the click fell, read before the text control selects the
+        // whole block: showing a group's end may scroll the view.
+        const int clicked = third ? cursorForPosition(e->position().toPoint()).position() : 0;
+        const int across = horizontalScrollBar()->value();
+        const int down = verticalScrollBar()->value();
         QTextEdit::mousePressEvent(e);
         QTextCursor c = textCursor();
         if (!third || !c.hasSelection())
             return;
         QTextBlock first = document()->findBlock(c.selectionStart());
         if (rtf::joinsParagraphs(first)) {
-            // One paragraph of a group, its end included.
+            // One paragraph of a group, its end included; the view stays on
+            // it.
+            horizontalScrollBar()->setValue(across);
+            verticalScrollBar()->setValue(down);
             const QString text = first.text();
-            const int at = cursorForPosition(e->position().toPoint()).position() - first.position();
+            const int at = clicked - first.position();
             const qsizetype from = at > 0 ? text.lastIndexOf(QChar::LineSeparator, at - 1) + 1 : 0;
             const qsizetype to = text.indexOf(QChar::LineSeparator, at);
             c.setPosition(first.position() + int(from));
