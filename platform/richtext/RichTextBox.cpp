@@ -16,6 +16,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QMimeData>
 #include <QScreen>
@@ -59,6 +60,20 @@ QByteArray rtfFrom(const QMimeData *source)
     return {};
 }
 
+// The selection as a document of its own. The first block of a selection
+// that begins inside a group keeps the group's mark, which a fragment
+// leaves behind with the rest of that block's paragraph format.
+void copySelection(const QTextCursor &selection, QTextDocument &into)
+{
+    QTextCursor(&into).insertFragment(selection.selection());
+    const QTextBlock from = selection.document()->findBlock(selection.selectionStart());
+    if (rtf::joinsParagraphs(from) && !rtf::joinsParagraphs(into.begin())) {
+        QTextBlockFormat mark;
+        mark.setProperty(rtf::JoinsParagraphs, true);
+        QTextCursor(&into).mergeBlockFormat(mark);
+    }
+}
+
 // The editor inside the box: it takes plain text and RTF from the clipboard
 // and from drops, never HTML or images, and loads no resources at all.
 class Editor : public QTextEdit {
@@ -78,6 +93,10 @@ protected:
         if (e->key() != Qt::Key_Shift && e->key() != Qt::Key_Control && e->key() != Qt::Key_Alt
             && e->key() != Qt::Key_Meta)
             m_goalX.reset(); // a column kept for up and down is for those moves only
+        // An edit works on real paragraphs: the group it reaches is split
+        // first, in the same undo step, and the text control then does what
+        // it does with paragraphs (a line break typed stays a line break).
+        EditOfGroups edit(*this, editsText(e));
         // The break between the pieces of a long paragraph is no character:
         // Backspace and Delete take the character beyond it.
         QTextCursor c = textCursor();
@@ -112,6 +131,43 @@ protected:
         }
     }
 
+    void inputMethodEvent(QInputMethodEvent *e) override
+    {
+        EditOfGroups edit(*this, !e->commitString().isEmpty() || e->replacementLength() > 0);
+        QTextEdit::inputMethodEvent(e);
+    }
+
+    void dropEvent(QDropEvent *e) override
+    {
+        // A move within the box takes the text away from where it was.
+        EditOfGroups edit(*this, true, cursorForPosition(e->position().toPoint()).position());
+        QTextEdit::dropEvent(e);
+    }
+
+    void contextMenuEvent(QContextMenuEvent *e) override
+    {
+        // The menu's Cut and Delete edit as the keys do.
+        QMenu *menu = createStandardContextMenu(e->pos());
+        for (QAction *a : menu->actions()) {
+            const bool cutting = a->objectName() == QLatin1String("edit-cut");
+            if (!cutting && a->objectName() != QLatin1String("edit-delete"))
+                continue;
+            disconnect(a, &QAction::triggered, nullptr, nullptr);
+            connect(a, &QAction::triggered, this, [this, cutting] {
+                EditOfGroups edit(*this, true);
+                if (cutting) {
+                    cut();
+                } else {
+                    QTextCursor c = textCursor();
+                    c.removeSelectedText();
+                    setTextCursor(c);
+                }
+            });
+        }
+        menu->setAttribute(Qt::WA_DeleteOnClose);
+        menu->popup(e->globalPos());
+    }
+
     void mouseDoubleClickEvent(QMouseEvent *e) override
     {
         QTextEdit::mouseDoubleClickEvent(e);
@@ -127,11 +183,32 @@ protected:
                            && m_doubleClick.elapsed() < QApplication::doubleClickInterval()
                            && (e->position() - m_doubleClickAt).manhattanLength() < QApplication::startDragDistance();
         m_doubleClick.invalidate();
+        // Where the click fell, read before the text control selects the
+        // whole block: showing a group's end may scroll the view.
+        const int clicked = third ? cursorForPosition(e->position().toPoint()).position() : 0;
+        const int across = horizontalScrollBar()->value();
+        const int down = verticalScrollBar()->value();
         QTextEdit::mousePressEvent(e);
         QTextCursor c = textCursor();
         if (!third || !c.hasSelection())
             return;
         QTextBlock first = document()->findBlock(c.selectionStart());
+        if (rtf::joinsParagraphs(first)) {
+            // One paragraph of a group, its end included; the view stays on
+            // it.
+            horizontalScrollBar()->setValue(across);
+            verticalScrollBar()->setValue(down);
+            const QString text = first.text();
+            const int at = clicked - first.position();
+            const qsizetype from = at > 0 ? text.lastIndexOf(QChar::LineSeparator, at - 1) + 1 : 0;
+            const qsizetype to = text.indexOf(QChar::LineSeparator, at);
+            c.setPosition(first.position() + int(from));
+            c.setPosition(to < 0 ? std::min(first.position() + first.length(), document()->characterCount() - 1)
+                                 : first.position() + int(to) + 1,
+                          QTextCursor::KeepAnchor);
+            setTextCursor(c);
+            return;
+        }
         QTextBlock last = first;
         while (first.previous().isValid() && rtf::continuesParagraph(first))
             first = first.previous();
@@ -152,6 +229,7 @@ protected:
 
     void insertFromMimeData(const QMimeData *source) override
     {
+        EditOfGroups edit(*this, true);
         const QByteArray markup = rtfFrom(source);
         if (!markup.isEmpty() && markup.size() <= kMaxRtfBytes && rtf::looksLikeRtf(markup)) {
             QTextDocument pasted;
@@ -204,7 +282,7 @@ protected:
                                                             c.selectionStart(), c.selectionEnd()));
         QTextDocument copy;
         copy.setDefaultFont(document()->defaultFont());
-        QTextCursor(&copy).insertFragment(selection);
+        copySelection(c, copy);
         data->setData(QLatin1String(kRtfMimeTypes[0]), rtf::write(copy));
         return data;
     }
@@ -212,6 +290,77 @@ protected:
     QVariant loadResource(int, const QUrl &) override { return {}; }
 
 private:
+    // Splits the groups an edit of the selection (and of `alsoAt`) reaches,
+    // and holds that and the edit in one undo step.
+    class EditOfGroups {
+    public:
+        EditOfGroups(Editor &editor, bool edits, int alsoAt = -1) : m_editor(editor)
+        {
+            if (!edits || editor.isReadOnly())
+                return;
+            QTextDocument *doc = editor.document();
+            const QTextCursor c = editor.textCursor();
+            const bool reaches = reachesGroup(*doc, c.selectionStart(), c.selectionEnd())
+                                 || (alsoAt >= 0 && reachesGroup(*doc, alsoAt, alsoAt));
+            if (!reaches)
+                return;
+            m_step = QTextCursor(doc);
+            m_step.beginEditBlock();
+            rtf::splitGroupsAt(*doc, c.selectionStart(), c.selectionEnd());
+            if (alsoAt >= 0)
+                rtf::splitGroupsAt(*doc, alsoAt, alsoAt);
+        }
+        ~EditOfGroups()
+        {
+            if (m_step.isNull())
+                return;
+            m_step.endEditBlock();
+            // The control asked where the caret is while the step was open,
+            // before the layout knew the edit.
+            m_editor.ensureCursorVisible();
+        }
+        EditOfGroups(const EditOfGroups &) = delete;
+        EditOfGroups &operator=(const EditOfGroups &) = delete;
+
+    private:
+        static bool reachesGroup(const QTextDocument &doc, int from, int to)
+        {
+            const QTextBlock first = doc.findBlock(from);
+            const QTextBlock last = doc.findBlock(to);
+            return rtf::joinsParagraphs(first) || rtf::joinsParagraphs(last)
+                   || (first.position() == from && rtf::joinsParagraphs(first.previous()))
+                   || (to == last.position() + last.length() - 1 && rtf::joinsParagraphs(last.next()));
+        }
+        Editor &m_editor;
+        QTextCursor m_step;
+    };
+
+    // Keys that change the text; moves, copying, undo and redo do not.
+    static bool editsText(QKeyEvent *e)
+    {
+        if (e->matches(QKeySequence::Undo) || e->matches(QKeySequence::Redo) || e->matches(QKeySequence::Copy))
+            return false;
+        switch (e->key()) {
+        case Qt::Key_Backspace:
+        case Qt::Key_Delete:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Tab:
+            return true;
+        default:
+            break;
+        }
+        for (QKeySequence::StandardKey k :
+             {QKeySequence::Cut, QKeySequence::Paste, QKeySequence::DeleteStartOfWord, QKeySequence::DeleteEndOfWord,
+              QKeySequence::DeleteEndOfLine, QKeySequence::DeleteCompleteLine, QKeySequence::InsertLineSeparator,
+              QKeySequence::InsertParagraphSeparator}) {
+            if (e->matches(k))
+                return true;
+        }
+        const QString text = e->text();
+        return !text.isEmpty() && (text.at(0).isPrint() || text.at(0) == QChar::LineSeparator);
+    }
+
     static void endContinuation(QTextCursor &at)
     {
         QTextBlockFormat f = at.blockFormat();
@@ -410,9 +559,10 @@ void RichTextBox::fill(Fill fillDocument)
     QTextDocument *doc = document();
     const QSizeF page = doc->pageSize();
     doc->setPageSize(QSizeF(0, 0));
-    fillDocument();
+    // What the fill does after the text went in is no step to undo.
     const bool undo = doc->isUndoRedoEnabled();
     doc->setUndoRedoEnabled(false);
+    fillDocument();
     m_pieces = rtf::cutLongParagraphs(*doc) > 0;
     doc->setUndoRedoEnabled(undo);
     m_edit->moveCursor(QTextCursor::Start);
@@ -426,7 +576,16 @@ void RichTextBox::setText(const QString &plain)
         QString text = plain;
         text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        fill([&] { m_edit->setPlainText(text); });
+        // Short paragraphs go in joined (see LongParagraphs.h): a million of
+        // them would take the document seconds, one block each.
+        const rtf::JoinedText joined = rtf::joinShortParagraphs(text);
+        text = QString();
+        fill([&] {
+            m_edit->setPlainText(joined.text);
+            rtf::markGroups(*document(), joined.groups);
+            // The text control gave the text its present character format.
+            rtf::settleGroups(*document(), 0, document()->characterCount() - 1);
+        });
     }
     emit Change();
 }
@@ -444,7 +603,7 @@ void RichTextBox::setTextRTF(const QString &value)
     }
     {
         QuietChange quiet(this);
-        fill([&] { rtf::read(QStringView(value), *document()); });
+        fill([&] { rtf::read(QStringView(value), *document(), rtf::Blocks::ShortOnesJoined); });
     }
     emit Change();
 }
@@ -506,6 +665,10 @@ std::optional<T> RichTextBox::uniform(Get get) const
             const QTextFragment frag = it.fragment();
             if (frag.position() + frag.length() <= start || frag.position() >= end)
                 continue;
+            // A paragraph end in a group is no character of the text, as a
+            // block's end is none.
+            if (rtf::joinsParagraphs(b) && frag.text().count(QChar::LineSeparator) == frag.length())
+                continue;
             const T v = get(effectiveFormat(frag.charFormat()));
             if (!value)
                 value = v;
@@ -526,7 +689,14 @@ void RichTextBox::applyCharFormat(const QTextCharFormat &f)
     }
     {
         QuietChange quiet(this);
+        QTextCursor step(document());
+        step.beginEditBlock();
         m_edit->mergeCurrentCharFormat(f);
+        // A paragraph end of a group now of another format than its line
+        // would show otherwise than the paragraph: that group is split.
+        const QTextCursor c = m_edit->textCursor();
+        rtf::settleGroups(*document(), c.selectionStart(), c.selectionEnd());
+        step.endEditBlock();
     }
     emit Change();
 }
@@ -642,9 +812,15 @@ void RichTextBox::setSelIndent(int twips)
         QuietChange quiet(this);
         QTextBlockFormat f;
         f.setLeftMargin(twips / 15.0);
+        QTextCursor step(document());
+        step.beginEditBlock();
+        // A group the selection begins or ends in is split: only the
+        // paragraphs it touches are indented. A group between is whole.
+        const QTextCursor sel = m_edit->textCursor();
+        for (const int at : {sel.selectionEnd(), sel.selectionStart()})
+            rtf::splitGroup(*document(), document()->findBlock(at));
         // Every piece of the paragraphs the selection touches: a paragraph
         // held as pieces is indented whole, as it shows and is written.
-        const QTextCursor sel = m_edit->textCursor();
         QTextBlock first = document()->findBlock(sel.selectionStart());
         while (first.previous().isValid() && rtf::continuesParagraph(first))
             first = first.previous();
@@ -655,6 +831,7 @@ void RichTextBox::setSelIndent(int twips)
         c.setPosition(first.position());
         c.setPosition(last.position(), QTextCursor::KeepAnchor);
         c.mergeBlockFormat(f);
+        step.endEditBlock();
     }
     emit Change();
 }
@@ -677,7 +854,7 @@ void RichTextBox::LoadFile(const QString &path)
         vb::raise(ErrInvalidFileFormat, QStringLiteral("Invalid file format"));
     {
         QuietChange quiet(this);
-        fill([&] { rtf::read(data, *document()); });
+        fill([&] { rtf::read(data, *document(), rtf::Blocks::ShortOnesJoined); });
     }
     emit Change();
 }
@@ -703,7 +880,9 @@ void RichTextBox::SelPrint(QPrinter &printer) const
     if (printer.printRange() == QPrinter::Selection && cursor.hasSelection()) {
         doc = std::make_unique<QTextDocument>();
         doc->setDefaultFont(document()->defaultFont());
-        QTextCursor(doc.get()).insertFragment(cursor.selection());
+        copySelection(cursor, *doc);
+        // Its first block has no format of its own now, as a paragraph's.
+        rtf::settleGroups(*doc, 0, doc->characterCount() - 1);
     } else {
         doc.reset(document()->clone());
     }

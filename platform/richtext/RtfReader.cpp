@@ -1,6 +1,7 @@
 #include "RtfReader.h"
 
 #include "CodePages.h"
+#include "LongParagraphs.h"
 
 #include <QColor>
 #include <QHash>
@@ -139,7 +140,7 @@ inline int hexValue(char16_t c)
 class Parser {
 public:
     // One edit block for the whole read: the document reports one change.
-    explicit Parser(QTextDocument &doc) : m_cursor(&doc) { m_cursor.beginEditBlock(); }
+    explicit Parser(QTextDocument &doc, bool join) : m_cursor(&doc), m_join(join) { m_cursor.beginEditBlock(); }
 
     // Unit is unsigned char for files (bytes above 0x7F are code-page bytes)
     // or char16_t for markup held as a string (they are characters).
@@ -177,12 +178,25 @@ private:
     void beginText();
     void flushRun();
     void endParagraph();
+    void endJoinedParagraph();
     void commitFont();
     void commitColor();
     QTextCharFormat formatFor(const CharProps &props);
-    QTextBlockFormat blockFormat() const;
+    QTextBlockFormat blockFormat(bool joins = false) const;
+    int written() const { return m_cursor.position() + int(m_run.size()); }
+    bool joinHolds() const;
+    void unjoin();
 
     QTextCursor m_cursor;
+    // Joining short paragraphs: each paragraph that may be joined ends in a
+    // line separator at once; the join is undone (a paragraph separator in
+    // its place) once the next paragraph turns out not to fit the group.
+    const bool m_join;
+    bool m_joined = false;    // the paragraph being read follows a join
+    bool m_lineBreak = false; // it holds a real line break
+    bool m_blockJoins = false; // the block being written has the group mark
+    int m_blockStart = 0;
+    int m_paragraphStart = 0;
     State m_st;
     std::vector<State> m_stack;
     int m_overflow = 0;
@@ -702,6 +716,8 @@ void Parser::putUnit(char16_t u)
         m_highSurrogate = 0;
     }
     m_run.append(QChar(u));
+    if (u == QChar::LineSeparator)
+        m_lineBreak = true;
 }
 
 void Parser::beginText()
@@ -758,7 +774,7 @@ QTextCharFormat Parser::formatFor(const CharProps &props)
     return f;
 }
 
-QTextBlockFormat Parser::blockFormat() const
+QTextBlockFormat Parser::blockFormat(bool joins) const
 {
     // Indents are kept in pixels at 96 per inch: 15 twips each.
     QTextBlockFormat b;
@@ -771,7 +787,35 @@ QTextBlockFormat Parser::blockFormat() const
         b.setTextIndent(p.first / 15.0);
     if (p.align != Qt::AlignLeft)
         b.setAlignment(p.align);
+    if (joins)
+        b.setProperty(JoinsParagraphs, true);
     return b;
+}
+
+bool Parser::joinHolds() const
+{
+    // The paragraph just read stays in its group when it has the group's
+    // format, no real line break, and the group is still short.
+    return m_st.para == m_blockProps && !m_lineBreak && written() - m_blockStart <= kGroupLength;
+}
+
+void Parser::unjoin()
+{
+    const int at = m_paragraphStart - 1;
+    const int inDocument = m_cursor.position();
+    if (at >= inDocument) {
+        m_run[at - inDocument] = QChar::ParagraphSeparator;
+    } else {
+        // Already written (a format changed since): one block made here.
+        QTextCursor c(m_cursor.document());
+        c.setPosition(at + 1);
+        const QTextCharFormat end = c.charFormat();
+        c.insertBlock(c.blockFormat(), end);
+        c.setPosition(at);
+        c.deleteChar();
+    }
+    m_joined = false;
+    m_blockStart = m_paragraphStart;
 }
 
 void Parser::endParagraph()
@@ -782,6 +826,10 @@ void Parser::endParagraph()
         m_run.append(QChar(QChar::ReplacementCharacter));
         m_highSurrogate = 0;
     }
+    if (m_join) {
+        endJoinedParagraph();
+        return;
+    }
     // A new block takes the format of the one before it, so most breaks go
     // in with the text: far fewer edits of the document.
     if (!(m_st.para == m_blockProps)) {
@@ -790,6 +838,28 @@ void Parser::endParagraph()
         m_blockProps = m_st.para;
     }
     m_run.append(QChar(QChar::ParagraphSeparator));
+}
+
+void Parser::endJoinedParagraph()
+{
+    if (m_joined && !joinHolds())
+        unjoin();
+    // A paragraph with a first-line indent or a real line break is never
+    // in a group; its block has no mark.
+    const bool joins = m_st.para.first == 0 && !m_lineBreak;
+    if (!(m_st.para == m_blockProps) || joins != m_blockJoins) {
+        flushRun();
+        m_cursor.setBlockFormat(blockFormat(joins));
+        m_blockProps = m_st.para;
+        m_blockJoins = joins;
+    }
+    const int end = written();
+    m_joined = joins && end + 1 - m_blockStart < kGroupLength;
+    m_run.append(QChar(m_joined ? QChar::LineSeparator : QChar::ParagraphSeparator));
+    m_paragraphStart = end + 1;
+    if (!m_joined)
+        m_blockStart = m_paragraphStart;
+    m_lineBreak = false;
 }
 
 void Parser::commitFont()
@@ -822,9 +892,16 @@ void Parser::commitColor()
 void Parser::finish()
 {
     flushBytes();
+    if (m_highSurrogate) {
+        m_run.append(QChar(QChar::ReplacementCharacter));
+        m_highSurrogate = 0;
+    }
+    if (m_joined && !joinHolds())
+        unjoin();
     flushRun();
-    if (!(m_st.para == m_blockProps))
-        m_cursor.setBlockFormat(blockFormat());
+    const bool joins = m_join && m_st.para.first == 0 && !m_lineBreak;
+    if (!(m_st.para == m_blockProps) || joins != m_blockJoins)
+        m_cursor.setBlockFormat(blockFormat(joins));
     m_cursor.endEditBlock();
 }
 
@@ -842,7 +919,7 @@ bool startsLikeRtf(const Unit *p, const Unit *end)
 }
 
 template <class Unit>
-bool readUnits(const Unit *begin, const Unit *end, QTextDocument &doc)
+bool readUnits(const Unit *begin, const Unit *end, QTextDocument &doc, Blocks blocks)
 {
     if (!startsLikeRtf(begin, end))
         return false;
@@ -853,10 +930,14 @@ bool readUnits(const Unit *begin, const Unit *end, QTextDocument &doc)
     doc.setUndoRedoEnabled(false);
     doc.clear();
     {
-        Parser parser(doc);
+        Parser parser(doc, blocks == Blocks::ShortOnesJoined);
         parser.run(p, end);
         parser.finish();
     }
+    // Groups whose character formats would show otherwise than their
+    // paragraphs are split again.
+    if (blocks == Blocks::ShortOnesJoined)
+        settleGroups(doc, 0, doc.characterCount() - 1);
     doc.setUndoRedoEnabled(undo);
     return true;
 }
@@ -875,16 +956,16 @@ bool looksLikeRtf(QStringView text)
     return startsLikeRtf(p, p + text.size());
 }
 
-bool read(QByteArrayView data, QTextDocument &doc)
+bool read(QByteArrayView data, QTextDocument &doc, Blocks blocks)
 {
     const auto *p = reinterpret_cast<const unsigned char *>(data.data());
-    return readUnits(p, p + data.size(), doc);
+    return readUnits(p, p + data.size(), doc, blocks);
 }
 
-bool read(QStringView text, QTextDocument &doc)
+bool read(QStringView text, QTextDocument &doc, Blocks blocks)
 {
     const auto *p = reinterpret_cast<const char16_t *>(text.utf16());
-    return readUnits(p, p + text.size(), doc);
+    return readUnits(p, p + text.size(), doc, blocks);
 }
 
 } // namespace rtf

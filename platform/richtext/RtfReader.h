@@ -16,11 +16,15 @@ namespace rtf {
 bool looksLikeRtf(QByteArrayView data);
 bool looksLikeRtf(QStringView text);
 
+// One block per paragraph, or runs of short paragraphs joined in groups
+// (see LongParagraphs.h), which a document of many of them fills far faster.
+enum class Blocks { OnePerParagraph, ShortOnesJoined };
+
 // Replaces the document's content with the RTF's. Returns false and leaves
 // the document untouched when the data is not RTF.
-bool read(QByteArrayView data, QTextDocument &doc);
+bool read(QByteArrayView data, QTextDocument &doc, Blocks blocks = Blocks::OnePerParagraph);
 // The same for markup kept as a string: characters above 0x7F in it are taken
 // as the characters themselves, not as code-page bytes.
-bool read(QStringView text, QTextDocument &doc);
+bool read(QStringView text, QTextDocument &doc, Blocks blocks = Blocks::OnePerParagraph);
 
 } // namespace rtf

@@ -46,6 +46,8 @@ private:
     void text(QStringView s);
     void writeRun(const Run &r);
     void writeBlockFormat(const QTextBlockFormat &b);
+    void endParagraph();
+    const Run &runOf(const QTextFragment &frag);
 
     const QTextDocument &m_doc;
     QFont m_default;
@@ -57,7 +59,6 @@ private:
     std::vector<QRgb> m_colors;
     Run m_current;
     bool m_haveCurrent = false;
-    // Fragments share a few formats: each is worked out once, by its index.
     std::vector<int> m_runOfFormat;
     std::vector<Run> m_runs;
 };
@@ -182,6 +183,26 @@ void Writer::writeRun(const Run &r)
     m_haveCurrent = true;
 }
 
+void Writer::endParagraph()
+{
+    word("par");
+    m_out.append("\r\n");
+    m_delimit = false;
+}
+
+const Run &Writer::runOf(const QTextFragment &frag)
+{
+    // Fragments share a few formats: each is worked out once, by its index.
+    const int index = frag.charFormatIndex();
+    if (static_cast<size_t>(index) >= m_runOfFormat.size())
+        m_runOfFormat.resize(index + 1, -1);
+    if (m_runOfFormat[index] < 0) {
+        m_runOfFormat[index] = static_cast<int>(m_runs.size());
+        m_runs.push_back(runFor(frag.charFormat()));
+    }
+    return m_runs[m_runOfFormat[index]];
+}
+
 void Writer::writeBlockFormat(const QTextBlockFormat &b)
 {
     word("pard");
@@ -211,28 +232,35 @@ QByteArray Writer::run()
     for (QTextBlock block = m_doc.begin(); block.isValid(); block = block.next()) {
         // A block that only cuts a long paragraph is no paragraph of its own.
         if (block == m_doc.begin() || !continuesParagraph(block)) {
-            if (block != m_doc.begin()) {
-                word("par");
-                m_out.append("\r\n");
-                m_delimit = false;
-            }
+            if (block != m_doc.begin())
+                endParagraph();
             writeBlockFormat(block.blockFormat());
         }
+        // In a group each line separator ends a paragraph of that format.
+        const bool joins = joinsParagraphs(block);
         for (auto it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             if (!frag.isValid())
                 continue;
-            const int index = frag.charFormatIndex();
-            if (index < 0)
+            if (frag.charFormatIndex() < 0)
                 continue;
-            if (static_cast<size_t>(index) >= m_runOfFormat.size())
-                m_runOfFormat.resize(index + 1, -1);
-            if (m_runOfFormat[index] < 0) {
-                m_runOfFormat[index] = static_cast<int>(m_runs.size());
-                m_runs.push_back(runFor(frag.charFormat()));
+            const QString t = frag.text();
+            QStringView rest(t);
+            while (!rest.isEmpty()) {
+                const qsizetype end = joins ? rest.indexOf(QChar::LineSeparator) : -1;
+                const QStringView part = end < 0 ? rest : rest.left(end);
+                // Only characters written take a run: a paragraph end's own
+                // format is written for no paragraph, as between blocks.
+                if (!part.isEmpty()) {
+                    writeRun(runOf(frag));
+                    text(part);
+                }
+                if (end < 0)
+                    break;
+                endParagraph();
+                writeBlockFormat(block.blockFormat());
+                rest = rest.mid(end + 1);
             }
-            writeRun(m_runs[m_runOfFormat[index]]);
-            text(frag.text());
         }
     }
     const QByteArray body = std::move(m_out);

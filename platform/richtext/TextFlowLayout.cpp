@@ -83,6 +83,14 @@ private:
     std::vector<double> m_tree;
 };
 
+// Paragraphs a block holds: a group's are each a line at least.
+int paragraphsIn(const QTextBlock &block)
+{
+    if (!rtf::joinsParagraphs(block))
+        return 1;
+    return 1 + int(block.text().count(QChar::LineSeparator));
+}
+
 } // namespace
 
 // A paragraph held as several blocks: its text for the flow, and the
@@ -164,6 +172,7 @@ class TextFlowLayout::Private {
 public:
     struct Entry {
         int length = 1; // the block's, its separator included
+        int paragraphs = 1; // a group's
         float margin = 0; // space above a paragraph, in screen pixels
         double height = 0;
         bool continues = false;
@@ -345,7 +354,8 @@ double TextFlowLayout::Private::estimate(int first) const
     const int last = paragraphEnd(first);
     for (int i = first; i <= last; ++i)
         chars += entries[std::size_t(i)].length - 1;
-    return std::max<qreal>(1, std::ceil(chars / charsPerLine)) * lineHeight;
+    const int paragraphs = entries[std::size_t(first)].paragraphs;
+    return std::max<qreal>(paragraphs, std::ceil(chars / charsPerLine)) * lineHeight;
 }
 
 ParagraphFlow::Geometry TextFlowLayout::Private::flowGeometry(int first, double pageTop) const
@@ -399,6 +409,7 @@ void TextFlowLayout::Private::build()
     entries.resize(count);
     int formatIndex = -1;
     bool continues = false;
+    bool joins = false;
     qreal topMargin = 0;
     qreal bottomMargin = 0;
     qreal bottomBefore = 0;
@@ -408,11 +419,13 @@ void TextFlowLayout::Private::build()
             formatIndex = b.blockFormatIndex();
             const QTextBlockFormat f = b.blockFormat();
             continues = f.boolProperty(rtf::ContinuesParagraph);
+            joins = f.boolProperty(rtf::JoinsParagraphs);
             topMargin = f.topMargin();
             bottomMargin = f.bottomMargin();
         }
         Entry &e = entries[i];
         e.length = b.length();
+        e.paragraphs = joins ? paragraphsIn(b) : 1;
         e.continues = i > 0 && continues;
         e.margin = i > 0 ? float(std::max<qreal>(0, std::max(topMargin, bottomBefore))) : 0;
         bottomBefore = bottomMargin;
@@ -512,6 +525,8 @@ void TextFlowLayout::Private::layOutBlock(int index, double absoluteTop)
     const double before = marginBefore(index);
     double y = before;
     double lowest = y;
+    const bool joins = rtf::joinsParagraphs(block);
+    const QString text = joins ? block.text() : QString();
     tl->beginLayout();
     for (int i = 0;; ++i) {
         QTextLine line = tl->createLine();
@@ -537,6 +552,10 @@ void TextFlowLayout::Private::layOutBlock(int index, double absoluteTop)
         line.setPosition(QPointF(i == 0 ? g.firstX : g.x, y - adjust));
         lowest = y + extent;
         y += advance;
+        // A paragraph of a group ends as a block does: the next begins below
+        // the whole of its last line (a line's advance may be less).
+        if (joins && line.textLength() > 0 && text.at(line.textStart() + line.textLength() - 1) == QChar::LineSeparator)
+            y = std::max(y, lowest);
     }
     tl->endLayout();
     e.laidOut = true;
@@ -778,6 +797,7 @@ void TextFlowLayout::Private::contentChanged(int from, int removed, int added)
             const bool continues = i > 0 && rtf::continuesParagraph(b);
             sameFlags = sameFlags && continues == e.continues;
             e.length = b.length();
+            e.paragraphs = paragraphsIn(b);
             e.continues = continues;
             e.laidOut = false;
             e.clusters = 0;
@@ -789,6 +809,7 @@ void TextFlowLayout::Private::contentChanged(int from, int removed, int added)
         QTextBlock b = b0;
         for (int i = 0; i < newCount; ++i, b = b.next()) {
             fresh[std::size_t(i)].length = b.length();
+            fresh[std::size_t(i)].paragraphs = paragraphsIn(b);
             fresh[std::size_t(i)].continues = n0 + i > 0 && rtf::continuesParagraph(b);
             b.clearLayout();
         }

@@ -1,6 +1,8 @@
 #include "Error.h"
 #include "LongParagraphs.h"
 #include "RichTextBox.h"
+#include "RtfReader.h"
+#include "RtfWriter.h"
 #include "TextSamples.h"
 #include "Watchdog.h"
 
@@ -133,6 +135,70 @@ void showAndPaint(RichTextBox &box)
     QApplication::processEvents();
 }
 
+// What the box would hold without groups: each group split into its
+// paragraphs, with no step to undo.
+void splitAllGroups(RichTextBox &box)
+{
+    QTextDocument &doc = *box.document();
+    doc.setUndoRedoEnabled(false);
+    for (int n = doc.blockCount() - 1; n >= 0; --n)
+        rtf::splitGroup(doc, doc.findBlockByNumber(n));
+    doc.setUndoRedoEnabled(true);
+}
+
+int groupCount(const QTextDocument &doc)
+{
+    int n = 0;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        n += rtf::joinsParagraphs(b) && b.text().contains(QChar::LineSeparator);
+    return n;
+}
+
+// Where the caret shows at every position of the text.
+QList<QRect> caretRects(RichTextBox &box)
+{
+    QList<QRect> out;
+    box.editor()->verticalScrollBar()->setValue(0);
+    QTextCursor c(box.document());
+    for (int pos = 0; pos < box.document()->characterCount(); ++pos) {
+        c.setPosition(pos);
+        out << box.editor()->cursorRect(c);
+    }
+    return out;
+}
+
+// The same text twice: held in groups, and split into its paragraphs.
+void fillTwins(RichTextBox &grouped, RichTextBox &split, const QString &value)
+{
+    grouped.setTextRTF(value);
+    split.setTextRTF(value);
+    splitAllGroups(split);
+    QVERIFY(groupCount(*grouped.document()) > 0);
+    QCOMPARE(groupCount(*split.document()), 0);
+    showAndPaint(grouped);
+    showAndPaint(split);
+}
+
+// Short RTF paragraphs in groups: plain ones, empty ones, one of each
+// paragraph format a group may hold or may not, and paragraph ends of
+// other fonts than their lines (whose groups are split).
+QString mixedRtf()
+{
+    QString rtf = QStringLiteral("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}}\\pard\\qc\\f0\\fs20 Title\\par\\pard ");
+    for (int i = 0; i < 40; ++i)
+        rtf += QStringLiteral("Line %1 of the card\\par\r\n").arg(i);
+    rtf += QStringLiteral("\\pard\\qc break one\\par\\pard\\par\\par {\\b bold} word\\par\\par more\\par "
+                          "\\pard\\qc break two\\par\\pard {\\fs40 big end}\\par\\par\\par small\\par "
+                          "\\pard\\qc {\\fs36 centred}\\par\\pard\\fs16 after a big end\\par\\par\\par x\\par "
+                          "\\pard\\li720\\qr right one\\par right two\\par\\pard\\qj justified words that run on "
+                          "well past the width of the card so that the line wraps and the last line is short\\par "
+                          "second justified\\par\\pard with a\\line break\\par after it\\par "
+                          "\\pard\\fi400 first-line one\\par first-line two\\par\\pard ");
+    for (int i = 0; i < 40; ++i)
+        rtf += QStringLiteral("Tail %1\\par ").arg(i);
+    return rtf + QStringLiteral("end}");
+}
+
 } // namespace
 
 class TestRichTextBox : public QObject {
@@ -163,6 +229,14 @@ private slots:
     void runsWithoutLineBreaksStayUsable_data();
     void runsWithoutLineBreaksStayUsable();
     void typingAnswersAmongManyParagraphs();
+    void shortParagraphsAreHeldInGroups();
+    void groupsShowAndPrintAsTheirParagraphs();
+    void keysInAGroupWorkOnItsParagraphs_data();
+    void keysInAGroupWorkOnItsParagraphs();
+    void indentOnOneParagraphOfAGroup();
+    void formatAcrossAParagraphEndOfAGroup();
+    void tripleClickSelectsOneParagraphOfAGroup();
+    void copyFromAGroupWritesItsParagraphs();
 };
 
 void TestRichTextBox::textAndSelectionPositions()
@@ -935,6 +1009,8 @@ void TestRichTextBox::typingAnswersAmongManyParagraphs()
     QCoreApplication::postEvent(box.editor(), new QKeyEvent(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
     QCoreApplication::postEvent(box.editor(), new QKeyEvent(QEvent::KeyRelease, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")));
     QTRY_COMPARE_WITH_TIMEOUT(box.SelStart(), 7 * 1000 + 1, 100000);
+    // Held in groups: far fewer blocks than paragraphs to make and walk.
+    QVERIFY2(box.document()->blockCount() < 1300000 / 100, qPrintable(QString::number(box.document()->blockCount())));
     QCOMPARE(box.Text().mid(7 * 1000, 8), QStringLiteral("xShort.\n"));
     // Scrolled to the end and back: shown, not laid out whole.
     box.editor()->verticalScrollBar()->setValue(box.editor()->verticalScrollBar()->maximum());
@@ -944,6 +1020,213 @@ void TestRichTextBox::typingAnswersAmongManyParagraphs()
     for (QTextBlock b = box.document()->begin(); b.isValid(); b = b.next())
         laidOut += b.layout()->lineCount() > 0;
     QVERIFY2(laidOut < 1000, qPrintable(QString::number(laidOut)));
+}
+
+// A text of short paragraphs is held in far fewer blocks, yet its text,
+// positions and RTF are those of its paragraphs.
+void TestRichTextBox::shortParagraphsAreHeldInGroups()
+{
+    QStringList lines;
+    for (int i = 0; i < 5000; ++i)
+        lines << (i % 7 == 3 ? QString() : QStringLiteral("Line %1").arg(i));
+    lines[2000] = QString(QStringLiteral("with a")) + QChar::LineSeparator + QStringLiteral("real break");
+    const QString text = lines.join(QLatin1Char('\n'));
+    RichTextBox box;
+    box.setText(text);
+    QVERIFY2(box.document()->blockCount() < 5000 / 20, qPrintable(QString::number(box.document()->blockCount())));
+    QString shown = text;
+    shown.replace(QChar::LineSeparator, QLatin1Char('\n'));
+    QCOMPARE(box.Text(), shown);
+    select(box, QStringLiteral("Line 4321"));
+    QCOMPARE(box.editor()->textCursor().selectedText(), QStringLiteral("Line 4321"));
+    QCOMPARE(box.SelStart(), int(shown.indexOf(QStringLiteral("Line 4321"))));
+
+    // The same RTF as the paragraphs held one block each, byte for byte,
+    // the real line break written as one.
+    QTextDocument alone;
+    alone.setDefaultFont(box.document()->defaultFont());
+    alone.setPlainText(text);
+    const QByteArray rtf = rtf::write(alone);
+    QCOMPARE(box.TextRTF().toLatin1(), rtf);
+    QCOMPARE(rtf.count("\\line"), 1);
+    // Read back from RTF, held in groups again, written the same.
+    RichTextBox back;
+    back.setTextRTF(QString::fromLatin1(rtf));
+    QVERIFY(back.document()->blockCount() < 5000 / 10);
+    QCOMPARE(back.Text(), shown);
+    QCOMPARE(back.TextRTF().toLatin1(), rtf);
+}
+
+// Lines, caret places and printed pages are those of the paragraphs.
+void TestRichTextBox::groupsShowAndPrintAsTheirParagraphs()
+{
+    RichTextBox grouped;
+    RichTextBox split;
+    fillTwins(grouped, split, mixedRtf());
+    QVERIFY(groupCount(*grouped.document()) >= 4);
+    QCOMPARE(grouped.TextRTF(), split.TextRTF());
+    QCOMPARE(caretRects(grouped), caretRects(split));
+    QCOMPARE(grouped.editor()->document()->documentLayout()->documentSize(),
+             split.editor()->document()->documentLayout()->documentSize());
+
+    QTemporaryDir dir;
+    auto print = [&](RichTextBox &box, const QString &name) {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(dir.filePath(name));
+        box.SelPrint(printer);
+        return pdfPages(dir.filePath(name));
+    };
+    const int pages = print(split, QStringLiteral("split.pdf"));
+    QVERIFY(pages > 1);
+    QCOMPARE(print(grouped, QStringLiteral("grouped.pdf")), pages);
+}
+
+// Real keys in a group do what they do with paragraphs: the same keys on
+// the same text held one block per paragraph give the same text, RTF and
+// caret, and one undo takes each back.
+void TestRichTextBox::keysInAGroupWorkOnItsParagraphs_data()
+{
+    QTest::addColumn<QString>("at");   // the caret goes before this text
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::addColumn<QString>("typed"); // for a key with text
+    QTest::newRow("line break") << QStringLiteral("of the card\\par\r\nLine 8 ") << int(Qt::Key_Return)
+                                << int(Qt::ShiftModifier) << QString();
+    QTest::newRow("enter") << QStringLiteral("the card\\par\r\nLine 9 ") << int(Qt::Key_Return)
+                           << int(Qt::NoModifier) << QString();
+    QTest::newRow("backspace at a paragraph start") << QStringLiteral("Line 12 ") << int(Qt::Key_Backspace)
+                                                    << int(Qt::NoModifier) << QString();
+    QTest::newRow("backspace at an empty paragraph") << QStringLiteral("\\par more") << int(Qt::Key_Backspace)
+                                                     << int(Qt::NoModifier) << QString();
+    QTest::newRow("backspace into a group of another format") << QStringLiteral("right one") << int(Qt::Key_Backspace)
+                                                              << int(Qt::NoModifier) << QString();
+    QTest::newRow("backspace after a group") << QStringLiteral("with a\\line") << int(Qt::Key_Backspace)
+                                             << int(Qt::NoModifier) << QString();
+    QTest::newRow("word back at a paragraph start") << QStringLiteral("Line 20 ") << int(Qt::Key_Backspace)
+                                                    << int(Qt::ControlModifier) << QString();
+    QTest::newRow("delete at a paragraph end") << QStringLiteral("\\par\r\nLine 31 ") << int(Qt::Key_Delete)
+                                               << int(Qt::NoModifier) << QString();
+    QTest::newRow("typing") << QStringLiteral("Line 5 ") << int(Qt::Key_X) << int(Qt::NoModifier)
+                            << QStringLiteral("x");
+}
+
+void TestRichTextBox::keysInAGroupWorkOnItsParagraphs()
+{
+    QFETCH(QString, at);
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    QFETCH(QString, typed);
+    const QString value = mixedRtf();
+    RichTextBox grouped;
+    RichTextBox split;
+    fillTwins(grouped, split, value);
+    // Where the marked place lies in the text.
+    QTextDocument probe;
+    const qsizetype mark = value.indexOf(at);
+    QVERIFY(mark > 0);
+    rtf::read(value.left(mark), probe);
+    const int pos = probe.characterCount() - 1;
+    const QTextBlock there = grouped.document()->findBlock(pos);
+    QVERIFY(rtf::joinsParagraphs(there) || rtf::joinsParagraphs(there.previous()));
+    const QString before = grouped.Text();
+    const QString rtfBefore = grouped.TextRTF();
+    for (RichTextBox *box : {&grouped, &split}) {
+        box->editor()->setFocus();
+        box->setSelStart(pos);
+        QTest::keyClick(box->editor(), Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        if (!typed.isEmpty())
+            QTest::keyClicks(box->editor(), typed);
+        QApplication::processEvents();
+    }
+    QVERIFY(grouped.Text() != before);
+    QCOMPARE(grouped.Text(), split.Text());
+    QCOMPARE(grouped.TextRTF(), split.TextRTF());
+    QCOMPARE(grouped.SelStart(), split.SelStart());
+    QCOMPARE(caretRects(grouped), caretRects(split));
+    // One undo: the text as it was, and its paragraphs.
+    QTest::keyClick(grouped.editor(), Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(grouped.Text(), before);
+    QCOMPARE(grouped.TextRTF(), rtfBefore);
+}
+
+// An indent set on one paragraph of a group indents that one only.
+void TestRichTextBox::indentOnOneParagraphOfAGroup()
+{
+    RichTextBox grouped;
+    RichTextBox split;
+    fillTwins(grouped, split, mixedRtf());
+    for (RichTextBox *box : {&grouped, &split}) {
+        select(*box, QStringLiteral("of the card\nLine 13"));
+        box->setSelIndent(1500);
+        select(*box, QStringLiteral("ne 30 of"));
+        box->setSelIndent(450);
+        QCOMPARE(box->SelIndent(), std::optional<int>(450));
+    }
+    QCOMPARE(grouped.TextRTF(), split.TextRTF());
+    QCOMPARE(grouped.TextRTF().count(QStringLiteral("\\li1500")), 2);
+    QCOMPARE(grouped.TextRTF().count(QStringLiteral("\\li450")), 1);
+    QCOMPARE(caretRects(grouped), caretRects(split));
+    QVERIFY(groupCount(*grouped.document()) > 0); // the rest stays grouped
+}
+
+// A size set from a paragraph's end into the next one shows as it does on
+// the paragraphs (the end's size makes no line of a paragraph taller).
+void TestRichTextBox::formatAcrossAParagraphEndOfAGroup()
+{
+    RichTextBox grouped;
+    RichTextBox split;
+    fillTwins(grouped, split, mixedRtf());
+    for (RichTextBox *box : {&grouped, &split}) {
+        select(*box, QStringLiteral("\nLine 17 of"));
+        box->setSelFontSize(30);
+        select(*box, QStringLiteral("Line 22 of the card\n"));
+        box->setSelFontSize(6);
+        QCOMPARE(box->SelFontSize(), std::optional<double>(6));
+        select(*box, QStringLiteral("\nTail 3\nTail 4\n"));
+        box->setSelBold(true);
+    }
+    QCOMPARE(grouped.TextRTF(), split.TextRTF());
+    QCOMPARE(caretRects(grouped), caretRects(split));
+}
+
+// A third click selects one paragraph of a group, its end included.
+void TestRichTextBox::tripleClickSelectsOneParagraphOfAGroup()
+{
+    // A group taller than the box: its end lies below what is shown.
+    QStringList lines{QStringLiteral("first line"), QStringLiteral("second line here")};
+    for (int i = 0; i < 150; ++i)
+        lines << QStringLiteral("more %1").arg(i);
+    RichTextBox box;
+    box.setText(lines.join(QLatin1Char('\n')));
+    QVERIFY(rtf::joinsParagraphs(box.document()->begin()));
+    showAndPaint(box);
+    QTextCursor c(box.document());
+    c.setPosition(14);
+    const QPoint at = box.editor()->cursorRect(c).center();
+    QTest::mouseDClick(box.editor()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::mouseClick(box.editor()->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QCOMPARE(box.SelStart(), 11);
+    QCOMPARE(box.SelLength(), 17);
+    // The view stays where the paragraph was clicked.
+    QCOMPARE(box.editor()->verticalScrollBar()->value(), 0);
+}
+
+// Copied from inside a group, the paragraphs go to the clipboard as
+// paragraphs, not as line breaks.
+void TestRichTextBox::copyFromAGroupWritesItsParagraphs()
+{
+    RichTextBox box;
+    box.setText(QStringLiteral("one\ntwo\nthree\nfour"));
+    QVERIFY(groupCount(*box.document()) > 0);
+    select(box, QStringLiteral("wo\nthree\nfo"));
+    box.editor()->copy();
+    const QMimeData *data = QApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QCOMPARE(data->text(), QStringLiteral("wo\nthree\nfo"));
+    const QByteArray rtf = data->data(QStringLiteral("text/rtf"));
+    QCOMPARE(rtf.count("\\par\r\n"), 2);
+    QCOMPARE(rtf.count("\\line"), 0);
 }
 
 QTEST_MAIN(TestRichTextBox)

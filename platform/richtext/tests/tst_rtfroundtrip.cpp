@@ -1,7 +1,9 @@
+#include "LongParagraphs.h"
 #include "RtfReader.h"
 #include "RtfWriter.h"
 
 #include <QGuiApplication>
+#include <QHash>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -78,6 +80,54 @@ void reread(const QByteArray &rtf, QTextDocument &into)
     QVERIFY(rtf::read(rtf, into));
 }
 
+// Each paragraph: its text, its format but for the group mark, and the
+// format of each character; a group's paragraphs each on its own.
+QStringList paragraphsOf(const QTextDocument &doc)
+{
+    QStringList out;
+    QHash<int, QString> looks; // by format index, which differs between documents
+    auto lookAt = [&](const QTextFragment &frag) {
+        auto it = looks.find(frag.charFormatIndex());
+        if (it == looks.end()) {
+            const Look l = lookOf(doc, frag.charFormat());
+            it = looks.insert(frag.charFormatIndex(), QStringLiteral("<%1 %2 %3%4%5%6>")
+                                                          .arg(l.family)
+                                                          .arg(l.points)
+                                                          .arg(l.bold)
+                                                          .arg(l.italic)
+                                                          .arg(l.underline)
+                                                          .arg(l.strike));
+        }
+        return *it;
+    };
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        const bool joins = rtf::joinsParagraphs(b);
+        QTextBlockFormat f = b.blockFormat();
+        f.clearProperty(rtf::JoinsParagraphs);
+        const QString head = QStringLiteral("para %1 %2 %3 %4: ")
+                                 .arg(f.leftMargin())
+                                 .arg(f.textIndent())
+                                 .arg(int(f.alignment()))
+                                 .arg(f.properties().size());
+        QString line = head;
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            const QString look = lookAt(frag);
+            for (QChar c : frag.text()) {
+                if (joins && c == QChar::LineSeparator) {
+                    out << line;
+                    line = head;
+                    continue;
+                }
+                line += c;
+                line += look;
+            }
+        }
+        out << line;
+    }
+    return out;
+}
+
 } // namespace
 
 class TestRtfRoundTrip : public QObject {
@@ -91,6 +141,8 @@ private slots:
     void breakSymbolsWrittenAsSymbols();
     void sizesRoundToHalfPoints();
     void emptyDocument();
+    void shortParagraphsReadJoined_data();
+    void shortParagraphsReadJoined();
 };
 
 void TestRtfRoundTrip::everythingTheBoxMakesSurvives()
@@ -231,6 +283,68 @@ void TestRtfRoundTrip::emptyDocument()
     QVERIFY(rtf::read(rtf::write(doc), back));
     QCOMPARE(back.toPlainText(), QString());
     QCOMPARE(back.blockCount(), 1);
+}
+
+void TestRtfRoundTrip::shortParagraphsReadJoined_data()
+{
+    QTest::addColumn<QByteArray>("rtf");
+    QTest::addColumn<int>("atMostBlocks");
+    const QByteArray head = "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fswiss Arial;}{\\f1 Courier;}}\\pard\\f0\\fs20 ";
+    QTest::newRow("short lines") << head + QByteArray("Short.\\par\r\n").repeated(20000) + "}" << 100;
+    QByteArray mixed = head;
+    for (int i = 0; i < 3000; ++i) {
+        switch (i % 29) {
+        case 3: mixed += "with a\\line break\\par "; break;
+        case 5: mixed += "\\pard\\qc centred\\par\\pard "; break;
+        case 8: mixed += "{\\b bold} word\\par "; break;
+        case 9: mixed += "{\\fs40 big end}\\par\\par "; break;
+        case 12: mixed += "\\pard\\fi300 first-line\\par\\pard "; break;
+        case 14: mixed += "\\pard\\li400\\ri200 indented\\par\\pard "; break;
+        case 17: mixed += QByteArray("long ").repeated(1000) + "\\par "; break;
+        case 20: mixed += "tab\\tab {\\v hidden}\\u8364?\\par "; break;
+        case 23: mixed += "\\par\\par\\par "; break;
+        case 26: mixed += "{\\f1 other font} and {\\i italic}\\par "; break;
+        default: mixed += "plain " + QByteArray::number(i) + "\\par "; break;
+        }
+    }
+    QTest::newRow("formats of every kind") << mixed + "}" << 3000;
+    QTest::newRow("a format at each start") << head + QByteArray("{\\b B}rest\\par ").repeated(5000) + "}" << 200;
+    QTest::newRow("a line break in the first") << head + "a\\line b\\par c\\par d\\par}" << 3;
+    // Empty paragraphs in the first block take its own character format,
+    // which is none: that block is split.
+    QTest::newRow("ends in a paragraph end") << head + "a\\par b\\par\\par}" << 4;
+    QTest::newRow("one long then short") << head + QByteArray(5000, 'x') + "\\par a\\par b}" << 2;
+}
+
+// Read with short paragraphs joined, a text has the same characters,
+// paragraphs and formats, and writes the same RTF byte for byte, in fewer
+// blocks; every group shows as its paragraphs.
+void TestRtfRoundTrip::shortParagraphsReadJoined()
+{
+    QFETCH(QByteArray, rtf);
+    QFETCH(int, atMostBlocks);
+    QTextDocument separate;
+    QTextDocument joined;
+    for (QTextDocument *d : {&separate, &joined})
+        d->setDefaultFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    QVERIFY(rtf::read(rtf, separate));
+    QVERIFY(rtf::read(rtf, joined, rtf::Blocks::ShortOnesJoined));
+    QCOMPARE(joined.toPlainText(), separate.toPlainText());
+    QCOMPARE(joined.characterCount(), separate.characterCount());
+    QCOMPARE(paragraphsOf(joined), paragraphsOf(separate));
+    QCOMPARE(rtf::write(joined), rtf::write(separate));
+    QVERIFY2(joined.blockCount() <= atMostBlocks, qPrintable(QString::number(joined.blockCount())));
+    for (QTextBlock b = joined.begin(); b.isValid(); b = b.next()) {
+        if (!rtf::joinsParagraphs(b) || !b.text().contains(QChar::LineSeparator))
+            continue;
+        QVERIFY(b.length() - 1 <= rtf::kGroupLength);
+        QVERIFY(rtf::showsAsItsParagraphs(b));
+    }
+    // What a second read makes of the first's RTF is the same again.
+    QTextDocument again;
+    again.setDefaultFont(joined.defaultFont());
+    QVERIFY(rtf::read(rtf::write(joined), again, rtf::Blocks::ShortOnesJoined));
+    QCOMPARE(rtf::write(again), rtf::write(separate));
 }
 
 QTEST_MAIN(TestRtfRoundTrip)
