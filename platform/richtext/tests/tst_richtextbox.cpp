@@ -18,7 +18,6 @@
 #include <QTextEdit>
 #include <QAbstractEventDispatcher>
 #include <QAbstractTextDocumentLayout>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTextBlock>
