@@ -41,8 +41,10 @@
 #include <QRandomGenerator>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -200,6 +202,19 @@ struct Inserter {
     }
 };
 
+// A base is made under a name of this run's own, then renamed over its
+// place in one step: runs at once that both make it never write into one
+// file, and a run never opens one half made.
+QString partOf(const QString &path)
+{
+    return path + QStringLiteral(".part-%1").arg(QCoreApplication::applicationPid());
+}
+void putInPlace(const QString &part, const QString &path)
+{
+    if (::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData()) != 0)
+        benchfail::fail("putting " + path.toStdString() + " in place", std::strerror(errno));
+}
+
 // A new base as the program makes it (one commit), left closed.
 void makeEmptyBase(const QString &path)
 {
@@ -221,7 +236,7 @@ void makeEmptyBase(const QString &path)
 void generate(int notes, const QString &path)
 {
     std::fprintf(stderr, "making a base of %d notes...\n", notes);
-    const QString tmp = path + QStringLiteral(".part");
+    const QString tmp = partOf(path);
     makeEmptyBase(tmp);
     sqlite3 *db = openDirect(tmp);
     exec(db, "BEGIN");
@@ -303,8 +318,7 @@ void generate(int notes, const QString &path)
     }
     exec(db, "COMMIT");
     sqlite3_close(db);
-    QFile::remove(path);
-    QFile::rename(tmp, path);
+    putInPlace(tmp, path);
 }
 
 QString sourceBase(int notes)
@@ -318,8 +332,11 @@ QString sourceBase(int notes)
 QString emptyBase()
 {
     const QString p = folder() + QStringLiteral("/empty-") + QLatin1String(kGeneration) + QStringLiteral(".cvb");
-    if (!QFile::exists(p))
-        makeEmptyBase(p);
+    if (!QFile::exists(p)) {
+        const QString tmp = partOf(p);
+        makeEmptyBase(tmp);
+        putInPlace(tmp, p);
+    }
     return p;
 }
 

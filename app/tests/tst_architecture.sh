@@ -12,6 +12,10 @@ cmake=$1 source=$(realpath "$2") work=$3
 shift 3
 mkdir -p "$work"
 work=$(realpath "$work")
+# One run at a time in the kept folder: runs at once would configure it
+# together and read each other's half-written files.
+exec 9>"$work.lock"
+flock 9
 
 "$cmake" -S "$source" -B "$work" "$@" -DCORVANE_ONLY_DIRS= -DCORVANE_BUILD_TESTS=ON \
     --graphviz="$work/deps.dot" >"$work/configure.log" 2>&1 || { tail -n 40 "$work/configure.log"; exit 1; }

@@ -50,6 +50,10 @@ usr)
     bindir=bin libdir=lib/x86_64-linux-gnu checkerdir=libexec/corvane datadir=share
     mkdir -p "$sub"
     sub=$(realpath "$sub")
+    # One run at a time builds in the kept tree; each installs into a stage
+    # of its own.
+    exec 9>"$sub.lock"
+    flock 9
     { "$cmake" -S "$source" -B "$sub" "$@" -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_INSTALL_LIBDIR=$libdir \
           -DCORVANE_ONLY_DIRS= -DCORVANE_BUILD_TESTS=ON -DCORVANE_BUILD_BENCH=OFF &&
       "$cmake" --build "$sub" -j "$jobs" --target Corvane corvane-check Vantrel corvane_install_probe; } \
@@ -58,6 +62,7 @@ usr)
     { DESTDIR=$stage "$cmake" --install "$sub" &&
       DESTDIR=$stage "$cmake" --install "$sub" --component install-probe; } >"$tmp/install.log" 2>&1 \
         || { cat "$tmp/install.log"; exit 1; }
+    flock -u 9
     root=$stage/usr
     scanned=("$build" "$source" "$sub")
     ;;

@@ -421,6 +421,7 @@ private slots:
         // A record edited by one character.
         const QString c = base();
         QByteArray r = readAll(leftbases::recordFile(c));
+        QVERIFY(r.size() > 3);
         r[3] = r[3] == '0' ? '1' : '0';
         writeAll(leftbases::recordFile(c), r);
         QVERIFY(checked(c));
