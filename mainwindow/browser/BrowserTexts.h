@@ -5,6 +5,7 @@
 
 #include "KeywordGraph.h"
 #include "KeywordTexts.h"
+#include "ShownText.h"
 
 #include <QString>
 
@@ -50,32 +51,34 @@ inline const QString linkGone = QStringLiteral(" This link does not exist ");
 using keywords::texts::loopLink;
 using keywords::texts::selfLink;
 
+// A tip holds at most a prefix of a stored keyword: a tooltip lays out
+// all of its text when it shows.
 inline QString selectAsCentralTip(const QString &row)
 {
-    return QStringLiteral("  Selects  ' ") + row + QStringLiteral(" '  as central Set  ");
+    return QStringLiteral("  Selects  ' ") + vb::shownText(row) + QStringLiteral(" '  as central Set  ");
 }
 inline QString discardSubsetTip(const QString &row, const QString &central)
 {
-    return QStringLiteral(" Discards  ' ") + row + QStringLiteral(" ' from  ' ") + central +
+    return QStringLiteral(" Discards  ' ") + vb::shownText(row) + QStringLiteral(" ' from  ' ") + vb::shownText(central) +
            QStringLiteral(" ' Subsets  ");
 }
 inline QString discardSupersetTip(const QString &row, const QString &central)
 {
-    return QStringLiteral(" Discards  ' ") + row + QStringLiteral(" ' from  ' ") + central +
+    return QStringLiteral(" Discards  ' ") + vb::shownText(row) + QStringLiteral(" ' from  ' ") + vb::shownText(central) +
            QStringLiteral(" ' Supersets  ");
 }
 inline QString showLinksTip(const QString &selected)
 {
-    return QStringLiteral("  Show ") + selected + QStringLiteral(" Subsets and Supersets  ");
+    return QStringLiteral("  Show ") + vb::shownText(selected) + QStringLiteral(" Subsets and Supersets  ");
 }
 inline QString addToSupersetsTip(const QString &selected, const QString &central)
 {
-    return QStringLiteral("  Add ") + selected + QStringLiteral(" to ") + central +
+    return QStringLiteral("  Add ") + vb::shownText(selected) + QStringLiteral(" to ") + vb::shownText(central) +
            QStringLiteral(" Supersets  ");
 }
 inline QString addToSubsetsTip(const QString &selected, const QString &central)
 {
-    return QStringLiteral("   Add ") + selected + QStringLiteral(" to ") + central +
+    return QStringLiteral("   Add ") + vb::shownText(selected) + QStringLiteral(" to ") + vb::shownText(central) +
            QStringLiteral(" Subsets  ");
 }
 

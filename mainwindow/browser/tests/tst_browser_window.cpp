@@ -4,6 +4,7 @@
 
 #include "BrowserTexts.h"
 #include "Colors.h"
+#include "DaoImpl.h"
 #include "DragDrop.h"
 #include "FlexGrid.h"
 #include "Form.h"
@@ -22,6 +23,8 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionSlider>
+
+#include <sqlite3.h>
 
 using namespace browser;
 using testbase::Base;
@@ -381,6 +384,37 @@ private slots:
         clickRow(f.KWList, 2);
         f.cmdFindIfLinks->click();
         QCOMPARE(f.SelUpDown->text(), QStringLiteral("C"));
+    }
+
+    // A keyword of a base made elsewhere may be a million characters long:
+    // the tips that name it hold a prefix, as its labels do, since a
+    // tooltip lays out all of its text each time it shows.
+    void tipsNameAHugeKeywordByAPrefix()
+    {
+        const QString huge = QStringLiteral("H") + QString(1000000, u'h');
+        Base::keywords({"B", "D"});
+        // Past what the program itself lets a keyword be: written raw.
+        const QByteArray bytes = huge.toUtf8();
+        for (const char *sql : {"INSERT INTO CGROUP1 (GROUPE) VALUES (?1)",
+                                "INSERT INTO GROUP2 (GROUPE2, GROUPE) VALUES (?1, 'B')"}) {
+            sqlite3_stmt *s = nullptr;
+            QCOMPARE(sqlite3_prepare_v2(dao::Access::impl(g_Db)->db, sql, -1, &s, nullptr), SQLITE_OK);
+            sqlite3_bind_text(s, 1, bytes.constData(), int(bytes.size()), SQLITE_STATIC);
+            QCOMPARE(sqlite3_step(s), SQLITE_DONE);
+            sqlite3_finalize(s);
+        }
+        fCorvane &f = loadMain();
+        keywordMode(f);
+        KeywordBrowser &b = browserOf(f);
+        b.ShowKeywordLinks(huge);
+        clickRow(f.KWList, 1);
+        QCOMPARE(f.KWList->text(), QStringLiteral("D"));
+        clickRow(f.GridDown, 0);
+        for (QWidget *w : std::initializer_list<QWidget *>{f.cmdAddFromListDown, f.cmdAddFromListUp,
+                                                           f.cmdSelFromDown, f.cmdSuppFromListDown, f.cmdFindIfLinks}) {
+            QVERIFY2(w->toolTip().size() < 10000, qPrintable(w->objectName()));
+            QVERIFY2(!w->toolTip().isEmpty(), qPrintable(w->objectName()));
+        }
     }
 
     void dropsFromALabelAndFromATextBox()
