@@ -60,18 +60,16 @@ QByteArray rtfFrom(const QMimeData *source)
     return {};
 }
 
-// The selection as a document of its own. The first block of a selection
-// that begins inside a group keeps the group's mark, which a fragment
-// leaves behind with the rest of that block's paragraph format.
+// The selection as a document of its own. A fragment leaves the paragraph
+// format of the block the selection begins in behind; begun inside a group,
+// that block holds the group's later paragraphs too, so it takes the
+// group's format back, mark, alignment and margins.
 void copySelection(const QTextCursor &selection, QTextDocument &into)
 {
     QTextCursor(&into).insertFragment(selection.selection());
     const QTextBlock from = selection.document()->findBlock(selection.selectionStart());
-    if (rtf::joinsParagraphs(from) && !rtf::joinsParagraphs(into.begin())) {
-        QTextBlockFormat mark;
-        mark.setProperty(rtf::JoinsParagraphs, true);
-        QTextCursor(&into).mergeBlockFormat(mark);
-    }
+    if (rtf::joinsParagraphs(from))
+        QTextCursor(&into).setBlockFormat(from.blockFormat());
 }
 
 // The editor inside the box: it takes plain text and RTF from the clipboard
@@ -357,8 +355,10 @@ private:
             if (e->matches(k))
                 return true;
         }
-        const QString text = e->text();
-        return !text.isEmpty() && (text.at(0).isPrint() || text.at(0) == QChar::LineSeparator);
+        // By code point: a character beyond the basic plane starts with a
+        // surrogate, which is no printable QChar.
+        const char32_t first = e->text().isEmpty() ? 0 : e->text().toUcs4().value(0);
+        return first != 0 && (QChar::isPrint(first) || first == QChar::LineSeparator);
     }
 
     static void endContinuation(QTextCursor &at)

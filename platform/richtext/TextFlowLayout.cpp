@@ -9,7 +9,6 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextLayout>
-#include <QTimer>
 #include <QtMath>
 
 #include <algorithm>

@@ -232,6 +232,7 @@ private slots:
     void groupsShowAndPrintAsTheirParagraphs();
     void keysInAGroupWorkOnItsParagraphs_data();
     void keysInAGroupWorkOnItsParagraphs();
+    void aCharacterBeyondTheBasicPlaneTypedOverAGroup();
     void indentOnOneParagraphOfAGroup();
     void formatAcrossAParagraphEndOfAGroup();
     void tripleClickSelectsOneParagraphOfAGroup();
@@ -1149,6 +1150,35 @@ void TestRichTextBox::keysInAGroupWorkOnItsParagraphs()
     QCOMPARE(grouped.TextRTF(), rtfBefore);
 }
 
+// A character beyond the basic plane (an emoji, from the keyboard or an
+// input method) typed over a selection from a group into the block after
+// it edits real paragraphs: that block's line break stays a line break.
+void TestRichTextBox::aCharacterBeyondTheBasicPlaneTypedOverAGroup()
+{
+    RichTextBox grouped;
+    RichTextBox split;
+    fillTwins(grouped, split, mixedRtf());
+    const QString text = grouped.Text();
+    const int from = int(text.indexOf(QStringLiteral("second justified"))) + 3;
+    const int to = int(text.indexOf(QStringLiteral("with a"))) + 2;
+    QVERIFY(from > 3 && to > from);
+    QVERIFY(rtf::joinsParagraphs(grouped.document()->findBlock(from)));
+    QVERIFY(!rtf::joinsParagraphs(grouped.document()->findBlock(to)));
+    const QString emoji = QString::fromUcs4(U"\U0001F600", 1);
+    for (RichTextBox *box : {&grouped, &split}) {
+        box->editor()->setFocus();
+        box->setSelStart(from);
+        box->setSelLength(to - from);
+        QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, emoji);
+        QApplication::sendEvent(box->editor(), &press);
+        QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, emoji);
+        QApplication::sendEvent(box->editor(), &release);
+    }
+    QVERIFY(grouped.Text().contains(emoji));
+    QCOMPARE(grouped.Text(), split.Text());
+    QCOMPARE(grouped.TextRTF(), split.TextRTF());
+}
+
 // An indent set on one paragraph of a group indents that one only.
 void TestRichTextBox::indentOnOneParagraphOfAGroup()
 {
@@ -1226,6 +1256,26 @@ void TestRichTextBox::copyFromAGroupWritesItsParagraphs()
     const QByteArray rtf = data->data(QStringLiteral("text/rtf"));
     QCOMPARE(rtf.count("\\par\r\n"), 2);
     QCOMPARE(rtf.count("\\line"), 0);
+
+    // From inside a group of indented, right-aligned paragraphs: those after
+    // the first keep their format, as they do copied from their own blocks.
+    RichTextBox formatted;
+    formatted.setTextRTF(QStringLiteral("{\\rtf1\\ansi\\pard\\li720\\qr right one\\par right two\\par right three"
+                                        "\\par\\pard plain}"));
+    QVERIFY(rtf::joinsParagraphs(formatted.document()->begin()));
+    select(formatted, QStringLiteral("ght one\nright two\nright th"));
+    formatted.editor()->copy();
+    QTextDocument pasted;
+    rtf::read(QApplication::clipboard()->mimeData()->data(QStringLiteral("text/rtf")), pasted);
+    QCOMPARE(rtf::plainText(pasted), QStringLiteral("ght one\nright two\nright th"));
+    for (QTextBlock b = pasted.begin(); b.isValid(); b = b.next()) {
+        for (const QString &line : b.text().split(QChar::LineSeparator)) {
+            if (!line.startsWith(QStringLiteral("right")))
+                continue;
+            QCOMPARE(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+            QVERIFY(b.blockFormat().leftMargin() > 0);
+        }
+    }
 }
 
 QTEST_MAIN(TestRichTextBox)
