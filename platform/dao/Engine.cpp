@@ -443,7 +443,7 @@ std::shared_ptr<DatabaseImpl> openImpl(const std::shared_ptr<WorkspaceImpl> &ws,
         fd = -1;
         if (looks == 2) {
             // The same file, written meanwhile: another program works on it.
-            if (held.known() && vouched.known() && held.dev == vouched.dev && held.ino == vouched.ino)
+            if (held.sameFile(vouched))
                 fail(ErrBaseInUse, name);
             refuseBase(name, QStringLiteral("it was replaced while it was looked at"));
         }
@@ -557,7 +557,7 @@ std::shared_ptr<DatabaseImpl> createImpl(const std::shared_ptr<WorkspaceImpl> &w
     const FileIdentity made = filewatch::identityOfFd(fd);
     const FileIdentity opened = filewatch::identityOfFd(held);
     ::close(fd);
-    if (rc == SQLITE_OK && !(opened.known() && opened.dev == made.dev && opened.ino == made.ino)) {
+    if (rc == SQLITE_OK && !opened.sameFile(made)) {
         sqlite3_close_v2(db);
         fail(ErrCannotOpen, name);
     }

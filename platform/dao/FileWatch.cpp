@@ -62,12 +62,14 @@ bool refuseReplay(const char *path)
 {
     Registry &r = registry();
     const std::lock_guard lock(r.mutex);
+    // Every connection of ours to that file: the one opening now may be any.
+    bool refused = false;
     for (auto &[fd, w] : r.watched)
         if (!w.journal.empty() && w.journal == path) {
             w.replayRefused = true;
-            return true;
+            refused = true;
         }
-    return false;
+    return refused;
 }
 
 int plainFstat(int fd, struct stat *st)
@@ -137,8 +139,12 @@ struct Hooks {
         if (w)
             before(*w, fd);
         const auto rc = fn(fd, args...);
+        // SQLite reads errno right after a failed write (EINTR, ENOSPC):
+        // the fstat after it must not change it.
+        const int error = errno;
         if (w)
             after(*w, fd);
+        errno = error;
         return rc;
     }
 };

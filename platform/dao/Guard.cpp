@@ -146,9 +146,8 @@ void refuseBase(const QString &path, const QString &reason)
 
 bool FileIdentity::sameAs(const FileIdentity &o) const
 {
-    return known() && o.known() && dev == o.dev && ino == o.ino && size == o.size &&
-           ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec && mtime.tv_sec == o.mtime.tv_sec &&
-           mtime.tv_nsec == o.mtime.tv_nsec;
+    return sameFile(o) && size == o.size && ctime.tv_sec == o.ctime.tv_sec && ctime.tv_nsec == o.ctime.tv_nsec &&
+           mtime.tv_sec == o.mtime.tv_sec && mtime.tv_nsec == o.mtime.tv_nsec;
 }
 
 FileIdentity identityOf(const struct stat &st)

@@ -52,6 +52,9 @@ struct FileIdentity {
     timespec ctime {};
     timespec mtime {};
     bool known() const { return size >= 0; }
+    // The same file (device and inode), whatever was written to it.
+    bool sameFile(const FileIdentity &o) const { return known() && o.known() && dev == o.dev && ino == o.ino; }
+    // The same file, as it was: size and times too.
     bool sameAs(const FileIdentity &o) const;
 };
 FileIdentity identityOf(const struct stat &st);

@@ -293,8 +293,10 @@ std::optional<FileIdentity> take(const QString &path)
     if (stored.isEmpty())
         return std::nullopt;
     // Gone before the engine reads a byte: a file that makes it fail, or
-    // crash, is never let through again.
-    QFile::remove(file);
+    // crash, is never let through again. A record that stays (a folder
+    // made read-only) would outlive such a crash: it vouches for nothing.
+    if (!QFile::remove(file))
+        return std::nullopt;
     const QByteArray key = secret(false);
     Left l;
     l.canonical = canonicalOf(path);

@@ -22,6 +22,7 @@
 
 #include <atomic>
 #include <thread>
+#include <utility>
 
 using namespace dao;
 
@@ -337,6 +338,22 @@ private slots:
         });
         QCOMPARE(error, int(ErrBaseInUse));
         QVERIFY(seen.isEmpty());
+        // The same with another connection of ours to the base open: the
+        // refusal is the opening one's too.
+        {
+            QFile::remove(p + QStringLiteral("-journal"));
+            const auto plant = std::exchange(testing::g_beforeEngineOpens, nullptr);
+            Database other = DBEngine::OpenDatabase(p, false, false, kConnect);
+            testing::g_beforeEngineOpens = plant;
+            QCOMPARE(errorOf([&] {
+                         Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
+                         seen << firstKeyword(db);
+                         db.Close();
+                     }),
+                     int(ErrBaseInUse));
+            QVERIFY(seen.isEmpty());
+            other.Close();
+        }
         // The next open has the checker play it back and look at the result.
         testing::g_beforeEngineOpens = nullptr;
         Database db = DBEngine::OpenDatabase(p, false, false, kConnect);
