@@ -1,5 +1,6 @@
 #include "ReferenceRecords.h"
 
+#include "CardTables.h"
 #include "Dao.h"
 #include "DaoReads.h"
 #include "Error.h"
@@ -225,15 +226,7 @@ QStringList ReadReferenceAuthors(const QString &key)
     return out;
 }
 
-QStringList ReadReferenceKeywords(const QString &key)
-{
-    QStringList out;
-    if (!seekFirst(rsGrBib, "GrBibNDX", key))
-        return out;
-    for (; !rsGrBib.Eof() && sameKey(fldGrBibNdx, key); rsGrBib.MoveNext())
-        out << fldGrBibGroupe.Value().toString();
-    return out;
-}
+QStringList ReadReferenceKeywords(const QString &key) { return cardKeywordLinks(CardType::Reference, key); }
 
 QList<QuoteRow> ReadReferenceQuotes(const QString &key)
 {

@@ -1,7 +1,6 @@
 #include "CardSetOpener.h"
 
 #include "CardTables.h"
-#include "DaoReads.h"
 #include "Dialogs.h"
 #include "Error.h"
 #include "MemoryStatus.h"
@@ -92,8 +91,6 @@ int OpenKeywordCardSet(CardType type, const QString &keyword, const KeywordCards
             return 0;
         }
         CardTables t = cardTablesOf(type);
-        // The records of the whole set are read under one lock of the file.
-        const dao::ReadScope scope(g_Db);
         CardSetOpening o;
         o.type = type;
         o.count = keys.size();
