@@ -201,22 +201,41 @@ void splitGroup(QTextDocument &doc, const QTextBlock &block)
     c.endEditBlock();
 }
 
-void splitGroupsAt(QTextDocument &doc, int from, int to)
+namespace {
+
+// The blocks an edit of [from, to] reaches: those holding either end, and
+// the one beyond an end that lies at a block's edge; the last first.
+std::vector<int> blocksAnEditReaches(const QTextDocument &doc, int from, int to)
 {
     const QTextBlock first = doc.findBlock(from);
     const QTextBlock last = doc.findBlock(to);
     if (!first.isValid() || !last.isValid())
-        return;
+        return {};
     // Whole groups between the ends are only ever taken away whole.
     std::vector<int> blocks{first.blockNumber(), last.blockNumber()};
     if (first.position() == from && first.previous().isValid())
         blocks.push_back(first.blockNumber() - 1);
     if (to == last.position() + last.length() - 1 && last.next().isValid())
         blocks.push_back(last.blockNumber() + 1);
-    // From the end: the blocks before keep their numbers.
     std::sort(blocks.begin(), blocks.end(), std::greater<>());
     blocks.erase(std::unique(blocks.begin(), blocks.end()), blocks.end());
-    for (int n : blocks)
+    return blocks;
+}
+
+} // namespace
+
+bool editReachesGroup(const QTextDocument &doc, int from, int to)
+{
+    for (int n : blocksAnEditReaches(doc, from, to))
+        if (joinsParagraphs(doc.findBlockByNumber(n)))
+            return true;
+    return false;
+}
+
+void splitGroupsAt(QTextDocument &doc, int from, int to)
+{
+    // From the end: the blocks before keep their numbers.
+    for (int n : blocksAnEditReaches(doc, from, to))
         splitGroup(doc, doc.findBlockByNumber(n));
 }
 

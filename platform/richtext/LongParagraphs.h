@@ -71,6 +71,8 @@ void splitGroup(QTextDocument &doc, const QTextBlock &block);
 // Splits the groups an edit of [from, to] reaches: those holding either
 // end, and the one beyond an end that lies at a block's edge.
 void splitGroupsAt(QTextDocument &doc, int from, int to);
+// Whether such an edit reaches a group (splitGroupsAt would split one).
+bool editReachesGroup(const QTextDocument &doc, int from, int to);
 // Splits every group touching [from, to] that would no longer show as its
 // paragraphs do (a format set on part of it, say). Returns how many.
 int settleGroups(QTextDocument &doc, int from, int to);

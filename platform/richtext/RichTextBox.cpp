@@ -298,8 +298,8 @@ private:
                 return;
             QTextDocument *doc = editor.document();
             const QTextCursor c = editor.textCursor();
-            const bool reaches = reachesGroup(*doc, c.selectionStart(), c.selectionEnd())
-                                 || (alsoAt >= 0 && reachesGroup(*doc, alsoAt, alsoAt));
+            const bool reaches = rtf::editReachesGroup(*doc, c.selectionStart(), c.selectionEnd())
+                                 || (alsoAt >= 0 && rtf::editReachesGroup(*doc, alsoAt, alsoAt));
             if (!reaches)
                 return;
             m_step = QTextCursor(doc);
@@ -321,14 +321,6 @@ private:
         EditOfGroups &operator=(const EditOfGroups &) = delete;
 
     private:
-        static bool reachesGroup(const QTextDocument &doc, int from, int to)
-        {
-            const QTextBlock first = doc.findBlock(from);
-            const QTextBlock last = doc.findBlock(to);
-            return rtf::joinsParagraphs(first) || rtf::joinsParagraphs(last)
-                   || (first.position() == from && rtf::joinsParagraphs(first.previous()))
-                   || (to == last.position() + last.length() - 1 && rtf::joinsParagraphs(last.next()));
-        }
         Editor &m_editor;
         QTextCursor m_step;
     };
