@@ -16,24 +16,6 @@ namespace cards {
 
 namespace {
 
-// The tables of a kind and their indexes.
-struct Tables {
-    dao::Recordset *table;
-    const char *keyIndex;
-    dao::Recordset *links;
-    const char *linksByCard;
-};
-
-Tables tablesOf(CardType type)
-{
-    switch (type) {
-    case CardType::Note: return {&rsNote, "NoteNDX", &rsGrNote, "GrNoteNDX"};
-    case CardType::Quote: return {&rsCit, "CitNDX", &rsGrCit, "GrCitNDX"};
-    case CardType::Reference: break;
-    }
-    return {&rsBiblio, "BibNDX", &rsGrBib, "GrBibNDX"};
-}
-
 QString text(const dao::Field &f)
 {
     const QVariant v = f.Value();
@@ -81,11 +63,11 @@ CardEdits asEdits(CardType type, const CardRecord &r)
 
 std::optional<CardStamp> readCardStamp(CardType type, const QString &key)
 {
-    const Tables t = tablesOf(type);
-    QStringList columns{cardTablesOf(type).counter};
+    const CardTables t = cardTablesOf(type);
+    QStringList columns{t.counter};
     for (const Written &w : writtenColumns(type, CardEdits{}))
         columns << w.column;
-    dao::KeyReader reader(g_Db, t.table->Name(), QString::fromLatin1(t.keyIndex), columns);
+    dao::KeyReader reader(g_Db, t.cards.Name(), t.cardIndex, columns);
     std::optional<CardStamp> stamp;
     reader.read(key, [&](const dao::RowView &row) {
         // Null and an empty text read alike in a card's boxes: they digest
@@ -120,9 +102,9 @@ namespace {
 // Walks the links of one card from its first row on the by-card index.
 template <class F> void forEachLinkOf(CardType type, const QString &key, F &&visit)
 {
-    const Tables t = tablesOf(type);
-    dao::Recordset &rs = *t.links;
-    rs.setIndex(QString::fromLatin1(t.linksByCard));
+    const CardTables t = cardTablesOf(type);
+    dao::Recordset rs = t.links;
+    rs.setIndex(t.linksByCard);
     rs.Seek(QStringLiteral("="), key);
     if (rs.NoMatch())
         return;
@@ -139,13 +121,13 @@ template <class F> void forEachLinkOf(CardType type, const QString &key, F &&vis
 
 } // namespace
 
-dao::Recordset &cardTable(CardType type) { return *tablesOf(type).table; }
+dao::Recordset cardTable(CardType type) { return cardTablesOf(type).cards; }
 
-QString keyIndexName(CardType type) { return QString::fromLatin1(tablesOf(type).keyIndex); }
+QString keyIndexName(CardType type) { return cardTablesOf(type).cardIndex; }
 
 bool seekCard(CardType type, const QString &key)
 {
-    dao::Recordset &rs = cardTable(type);
+    dao::Recordset rs = cardTable(type);
     rs.setIndex(keyIndexName(type));
     rs.Seek(QStringLiteral("="), key);
     return !rs.NoMatch();
@@ -222,7 +204,7 @@ bool storeCard(CardType type, const QString &key, const CardEdits &edits, CardSt
         return false;
     }
     seekOrRaise(type, key);
-    dao::Recordset &rs = cardTable(type);
+    dao::Recordset rs = cardTable(type);
     dao::RowUpdate row(rs, dao::RowUpdate::Edit);
     for (const Written &w : writtenColumns(type, edits))
         if (w.value)
@@ -245,7 +227,7 @@ void deleteCard(CardType type, const QString &key, std::optional<qint64> counter
         return true;
     });
     seekOrRaise(type, key);
-    dao::Recordset &rs = cardTable(type);
+    dao::Recordset rs = cardTable(type);
     rs.Delete();
     transaction.Commit();
     // The shared cursor stands on the card before, as the lists expect.

@@ -29,7 +29,7 @@ inline constexpr const char *kReadOnly = "Fichier en lecture seule !";
 inline constexpr int kCardGoneError = 3021;
 
 // The card's table on its key index ("NoteNDX", "CitNDX", "BibNDX").
-dao::Recordset &cardTable(CardType type);
+dao::Recordset cardTable(CardType type); // the program's own, shared
 QString keyIndexName(CardType type);
 
 // Sets the key index and seeks the key; true when the card's record is now
